@@ -1,0 +1,30 @@
+# Hestrel: `make` builds, `make test` builds and runs every test,
+# `make run` installs what is missing, builds and starts the program.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all build configure test run deps clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+configure: $(BUILD)/build.ninja
+
+build: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+run: deps build
+	$(BUILD)/hestrel
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,27 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+
+#include "app/programm.h"
+
+int main(int argc, char* argv[])
+{
+    const bool ohne_anzeige = !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
+                              !std::getenv("WAYLAND_DISPLAY");
+    if (ohne_anzeige) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::fputs("hestrel: no display found, running with QT_QPA_PLATFORM=offscreen\n", stderr);
+    } else if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY")) {
+        // Through XWayland a window may stay on top of all others; the alarm window must.
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Hestrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    hestrel::Programm programm;
+    programm.starten();
+    return QApplication::exec();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "core/fehler.h"
+
+namespace hestrel {
+
+// Size and modification time of a file, to tell whether it changed.
+struct Dateiinfo {
+    std::uint64_t groesse = 0;
+    std::int64_t geaendert_ns = 0;
+    bool operator==(const Dateiinfo&) const = default;
+};
+
+// Every file access of the engine goes through this interface, so tests can
+// put a failing share or a full disk in its place.
+class Dateisystem {
+public:
+    virtual ~Dateisystem() = default;
+
+    // True when the path names an existing file or directory; false for "".
+    virtual bool existiert(const std::string& pfad) = 0;
+    // Reads at most max_bytes of the file into inhalt.
+    virtual Fehler lesen(const std::string& pfad, std::string& inhalt,
+                         std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) = 0;
+    // Replaces the file whole: written under a temporary name in the same
+    // directory, then renamed over the old one.
+    virtual Fehler ersetzen(const std::string& pfad, const std::string& inhalt) = 0;
+    // Appends to the file, creating it when missing.
+    virtual Fehler anhaengen(const std::string& pfad, const std::string& inhalt) = 0;
+    // Truncates the file to zero length, creating it when missing.
+    virtual Fehler leeren(const std::string& pfad) = 0;
+    // Deletes the file, also a read-only one.
+    virtual Fehler loeschen(const std::string& pfad) = 0;
+    virtual std::optional<Dateiinfo> info(const std::string& pfad) = 0;
+};
+
+// The real file system.
+class EchtesDateisystem : public Dateisystem {
+public:
+    bool existiert(const std::string& pfad) override;
+    Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override;
+    Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
+    Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
+    Fehler leeren(const std::string& pfad) override;
+    Fehler loeschen(const std::string& pfad) override;
+    std::optional<Dateiinfo> info(const std::string& pfad) override;
+};
+
+// The separator between a directory and a file name on this system.
+inline constexpr char k_trenner = '/';
+
+// directory + separator + name, the separator always inserted.
+std::string pfad_verbinden(const std::string& verzeichnis, const std::string& name);
+
+}  // namespace hestrel

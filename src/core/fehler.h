@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace hestrel {
+
+// An error as the program reports it: a number and a German description.
+// Number 0 means success.
+struct Fehler {
+    int nummer = 0;
+    std::string beschreibung;
+
+    explicit operator bool() const { return nummer != 0; }
+
+    // "description - number  ", the form of the program's error boxes.
+    std::string meldungstext() const;
+
+    static Fehler typen_unvertraeglich();   // 13
+    static Fehler ueberlauf();              // 6
+    static Fehler dateiende();              // 62
+    static Fehler eigenschaftswert();       // 380
+    // Maps a system error (errno) on the given path to a numbered error.
+    static Fehler aus_errno(int err, const std::string& pfad);
+};
+
+}  // namespace hestrel

@@ -1,0 +1,470 @@
+#include "core/hestrel.h"
+
+#include <variant>
+
+#include "core/cp1252.h"
+#include "core/einstellungsdatei.h"
+#include "core/textdatei.h"
+#include "core/version.h"
+#include "core/zahlen.h"
+
+namespace hestrel {
+namespace {
+
+constexpr const char* k_pruefen_und_speichern = "Bitte Einstellungen prüfen und speichern.";
+constexpr const char* k_id_pruefen = "Achtung, bitte ID prüfen !!";
+
+std::string versionstext_bilden()
+{
+    return "Version " + std::to_string(k_version_major) + "." + std::to_string(k_version_minor) +
+           "." + std::to_string(k_version_revision) + " - TS";
+}
+
+}  // namespace
+
+Hestrel::Hestrel(Dienste dienste)
+    : m_d(dienste),
+      m_log(m_d.fs, m_d.uhr, datenverzeichnis, m_e.logfileaktive),
+      m_wavab(m_d.fs),
+      m_timer1(m_d.scheduler.timer("Timer1", 5000)),
+      m_timer2(m_d.scheduler.timer("Timer2", 15)),
+      m_entprell(m_d.scheduler.timer("entprell", 2000)),
+      m_timer_eingang(m_d.scheduler.timer("timer_eingang", 500)),
+      m_timerser(m_d.scheduler.timer("Timerser", 1000))
+{
+    m_log.setEcho([this](const std::string& text) {
+        m_maske.meldungtxt = text;
+        melden();
+    });
+    m_maske.pfade_sichtbar.fill(true);
+    // Timer1 runs from creation; the others wait for their parts.
+    m_timer1->start();
+}
+
+void Hestrel::melden()
+{
+    if (maske_geaendert) {
+        maske_geaendert();
+    }
+}
+
+std::string Hestrel::einstellungsdatei_pfad() const
+{
+    return pfad_verbinden(datenverzeichnis, "Hestrel.DAT");
+}
+
+void Hestrel::Form_Load(const std::string& verzeichnis)
+{
+    firmentext = k_firmentext;
+    m_maske.caption = firmentext;
+    produkttitel = k_produkttitel;
+    versionstext = versionstext_bilden();
+    m_maske.label7 = produkttitel;
+    for (int i = 0; i < k_gruppen; ++i) {
+        m_maske.pfade_sichtbar[i] = i < 10;
+    }
+    startzeichen = 242;
+    telegrammtyp_status = 1;
+    m_e.pfadeok = false;
+    datenverzeichnis = verzeichnis;
+
+    einstellungen_laden();
+
+    for (int i = 0; i < k_gruppen; ++i) {
+        m_maske.pfade_tooltip[i] = "Pfad für Gruppe " + std::to_string(i + 1);
+    }
+    m_timer1->start();
+    if (tray_laden) {
+        tray_laden();
+    }
+    if (meldeliste) {
+        meldeliste->zeigen();
+    }
+    melden();
+}
+
+void Hestrel::Form_Unload()
+{
+    if (m_d.port.offen()) {
+        m_d.port.schliessen();
+    }
+    if (pbeend_Click) {
+        pbeend_Click();
+    }
+}
+
+void Hestrel::datei_pruefen(const std::string& verzeichnis, const std::string& name)
+{
+    dateivorhanden = m_wavab.datei_existiert(pfad_verbinden(verzeichnis, name));
+}
+
+Fehler Hestrel::exportdatei(const std::string& schluessel, const std::string& text)
+{
+    // Without an import directory there is nothing to export to.
+    if (m_e.importverzeichnis.empty()) {
+        return {};
+    }
+    const std::string pfad = m_e.importverzeichnis + "MDAT" + schluessel + ".XQV";
+    return m_d.fs.ersetzen(pfad, zeilen_kodieren({text}));
+}
+
+void Hestrel::ladefehler(const Fehler& f, bool& dateiende)
+{
+    m_d.boxen.hinweis(k_programmtitel, f.meldungstext());
+    setup();
+    if (dateiende) {
+        m_d.boxen.hinweis(k_programmtitel, k_pruefen_und_speichern);
+        setup();
+    }
+}
+
+void Hestrel::einstellungen_laden()
+{
+    bool dateiende = false;
+
+    datei_pruefen(datenverzeichnis, "mameldung.log");
+    if (!dateivorhanden) {
+        if (Fehler f = m_d.fs.leeren(m_log.journal_pfad())) {
+            return ladefehler(f, dateiende);
+        }
+    }
+
+    datei_pruefen(datenverzeichnis, "Hestrel.DAT");
+    if (!dateivorhanden) {
+        m_e.importverzeichnis.clear();
+        m_e.portnummer = "1";
+        m_e.idnummer.clear();
+        m_e.signaldatei.clear();
+        m_e.tastentext1.clear();
+        m_e.alarmempf = "0";
+        for (auto& p : m_e.gruppenpfad) {
+            p.clear();
+        }
+        for (auto& z : m_e.zusatzfelder) {
+            z.clear();
+        }
+        setup();
+        return;
+    }
+
+    std::string bytes;
+    if (Fehler f = m_d.fs.lesen(einstellungsdatei_pfad(), bytes)) {
+        return ladefehler(f, dateiende);
+    }
+    const std::vector<std::string> werte = einstellungsdatei_lesen(bytes);
+    auto wert = [&](int zeile, std::string& ziel) {
+        if (static_cast<std::size_t>(zeile) <= werte.size()) {
+            ziel = werte[static_cast<std::size_t>(zeile - 1)];
+        } else {
+            dateiende = true;
+        }
+    };
+    std::string ignoriert;
+    Fehler lesefehler;
+    wert(1, ignoriert);
+    wert(2, m_e.importverzeichnis);
+    wert(3, m_e.portnummer);
+    wert(4, m_e.idnummer);
+    wert(5, m_e.signaldatei);
+    wert(6, ignoriert);
+    wert(7, m_e.tastentext1);
+    wert(8, m_e.alarmempf);
+    wert(9, m_e.comdeaktiviert);
+    std::string prell;
+    wert(10, prell);
+    if (werte.size() >= 10) {
+        auto z = ganzzahl16(zahlenwert(prell));
+        if (auto* n = std::get_if<std::int16_t>(&z)) {
+            m_e.entprellzeit = *n;
+        } else {
+            lesefehler = std::get<Fehler>(z);
+        }
+    }
+    wert(11, m_e.logfileaktive);
+    for (int i = 0; i < 10; ++i) {
+        wert(12 + i, m_e.gruppenpfad[static_cast<std::size_t>(i)]);
+        m_maske.pfade[static_cast<std::size_t>(i)] = m_e.gruppenpfad[static_cast<std::size_t>(i)];
+    }
+    for (int i = 1; i <= 4; ++i) {
+        wert(21 + i, m_e.zusatzfelder[static_cast<std::size_t>(i)]);
+    }
+    std::string hardware = m_maske.art_hardware;
+    wert(26, hardware);
+    if (hardware != m_maske.art_hardware) {
+        art_hardware_geaendert(hardware);
+    }
+    for (int i = 10; i < k_gruppen; ++i) {
+        wert(17 + i, m_e.gruppenpfad[static_cast<std::size_t>(i)]);
+        m_maske.pfade[static_cast<std::size_t>(i)] = m_e.gruppenpfad[static_cast<std::size_t>(i)];
+    }
+    wert(67, m_e.voll);
+    wert(68, m_e.gesperrt);
+    if (lesefehler) {
+        return ladefehler(lesefehler, dateiende);
+    }
+
+    auto haken = [](const std::string& text, int& ziel) -> Fehler {
+        auto z = text_zu_ganzzahl16(text);
+        if (auto* f = std::get_if<Fehler>(&z)) {
+            return *f;
+        }
+        const int n = std::get<std::int16_t>(z);
+        if (n < 0 || n > 2) {
+            return Fehler::eigenschaftswert();
+        }
+        ziel = n;
+        return {};
+    };
+    if (Fehler f = haken(m_e.voll, m_maske.chk_vollbild)) {
+        return ladefehler(f, dateiende);
+    }
+    m_e.vollbildanzeige = m_maske.chk_vollbild != 0;
+    if (Fehler f = haken(m_e.gesperrt, m_maske.chk_gesperrt)) {
+        return ladefehler(f, dateiende);
+    }
+    m_e.gesperrtanzeige = m_maske.chk_gesperrt != 0;
+    m_e.pfadeok = true;
+    m_maske.tastenver = std::to_string(m_e.entprellzeit);
+    m_entprell->setInterval(m_e.entprellzeit);
+    if (Fehler f = haken(m_e.logfileaktive, m_maske.logfile)) {
+        return ladefehler(f, dateiende);
+    }
+    m_maske.alarmtestaus = 0;
+    if (m_maske.art_hardware == "keine" || m_maske.art_hardware == "Kestu_1") {
+        m_timer_eingang->stop();
+    } else if (m_maske.art_hardware == "Kestu_10") {
+        m_timer_eingang->start();
+    }
+    m_maske.checkCom = m_e.comdeaktiviert == "0" ? 0 : 1;
+    m_maske.check1 = m_e.alarmempf == "0" ? 0 : 1;
+
+    auto id = ganzzahl16(zahlenwert(m_e.idnummer));
+    if (auto* f = std::get_if<Fehler>(&id)) {
+        return ladefehler(*f, dateiende);
+    }
+    m_e.idnummer = std::to_string(std::get<std::int16_t>(id));
+    if (m_e.idnummer != "0") {
+        m_maske.label2 = "Falsche ID";
+        setup();
+    }
+
+    if (m_e.comdeaktiviert == "0") {
+        auto nummer = ganzzahl16(zahlenwert(m_e.portnummer));
+        m_d.port.setCommPort(std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0);
+        if (Fehler f = m_d.port.oeffnen()) {
+            return ladefehler(f, dateiende);
+        }
+    }
+
+    m_maske.meldungtxt.clear();
+    if (Fehler f = exportdatei(m_e.idnummer, m_e.tastentext1)) {
+        return ladefehler(f, dateiende);
+    }
+
+    if (dateiende) {
+        dateiende = false;
+        setup();
+    }
+    melden();
+}
+
+void Hestrel::setup()
+{
+    m_log.logeintrag("Setup gestartet");
+    m_timer1->stop();
+    m_maske.text3 = m_e.importverzeichnis;
+    m_maske.text4 = m_e.signaldatei;
+    m_maske.text1_1 = m_e.tastentext1;
+    m_maske.text1_2 = m_e.tastentext2;
+    m_maske.text5 = m_e.idnummer;
+    m_maske.auswahl_port = m_e.portnummer;
+    m_maske.sichtbar = true;
+    m_maske.upfad = datenverzeichnis;
+    melden();
+}
+
+void Hestrel::einstellungen_zeigen()
+{
+    m_maske.sichtbar = true;
+    melden();
+}
+
+void Hestrel::art_hardware_geaendert(const std::string& text)
+{
+    m_maske.art_hardware = text;
+    if (text != "keine") {
+        m_e.comdeaktiviert = "0";
+        m_maske.port_sichtbar = true;
+    } else {
+        m_maske.port_sichtbar = false;
+    }
+    melden();
+}
+
+void Hestrel::gruppenfeld_Click(int seite)
+{
+    if (seite < 0 || seite > 4) {
+        return;
+    }
+    for (int i = 0; i < k_gruppen; ++i) {
+        m_maske.pfade_sichtbar[static_cast<std::size_t>(i)] = i / 10 == seite;
+    }
+    melden();
+}
+
+void Hestrel::signal_gewaehlt(const std::string& name)
+{
+    m_e.signaldatei = name;
+    m_maske.text4 = name;
+    melden();
+}
+
+void Hestrel::Speichern_Click()
+{
+    m_maske.meldungtxt.clear();
+    m_maske.label2.clear();
+    m_e.pfadeok = true;
+
+    for (int i = 0; i < k_gruppen; ++i) {
+        auto& box = m_maske.pfade[static_cast<std::size_t>(i)];
+        if (box.empty()) {
+            continue;
+        }
+        if (box.back() != k_trenner) {
+            box += k_trenner;
+        }
+        m_e.gruppenpfad[static_cast<std::size_t>(i)] = box;
+        if (!m_wavab.datei_existiert(box)) {
+            m_maske.meldungtxt = "Achtung, bitte Pfad " + vorzeichenform(i) + " prüfen !!";
+            m_e.pfadeok = false;
+            setup();
+            return;
+        }
+    }
+    m_maske.meldungtxt.clear();
+
+    if (m_maske.text5.empty()) {
+        m_maske.meldungtxt = k_id_pruefen;
+        melden();
+        return;
+    }
+    auto id = ganzzahl16(zahlenwert(m_maske.text5));
+    if (!std::holds_alternative<std::int16_t>(id)) {
+        m_maske.meldungtxt = k_id_pruefen;
+        melden();
+        return;
+    }
+    m_maske.text5 = std::to_string(std::get<std::int16_t>(id));
+    if (std::get<std::int16_t>(id) != 0) {
+        m_maske.meldungtxt = k_id_pruefen;
+        melden();
+        return;
+    }
+
+    m_e.importverzeichnis = m_maske.text3;
+    m_e.signaldatei = m_maske.text4;
+    m_e.tastentext1 = m_maske.text1_1;
+    m_e.tastentext2 = m_maske.text1_2;
+    m_e.idnummer = m_maske.text5;
+    m_e.portnummer = m_maske.auswahl_port;
+    m_e.alarmempf = haken_text(m_maske.check1);
+    m_e.comdeaktiviert = haken_text(m_maske.checkCom);
+    {
+        // A key delay outside the 16-bit range is taken as the nearest bound.
+        const double wert = zahlenwert(m_maske.tastenver);
+        auto z = ganzzahl16(wert);
+        m_e.entprellzeit = std::holds_alternative<std::int16_t>(z) ? std::get<std::int16_t>(z)
+                           : wert < 0                             ? -32768
+                                                                  : 32767;
+    }
+    m_entprell->setInterval(m_e.entprellzeit);
+    m_e.logfileaktive = haken_text(m_maske.logfile);
+
+    m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
+    m_log.logeintrag(einstellungsdatei_pfad());
+
+    Fehler exportfehler = exportdatei(m_e.idnummer + "-1", m_e.tastentext1);
+    if (Fehler f = exportdatei(m_e.idnummer, m_e.tastentext1); f && !exportfehler) {
+        exportfehler = f;
+    }
+    if (Fehler f = exportdatei(m_e.idnummer + "-2", m_e.tastentext2); f && !exportfehler) {
+        exportfehler = f;
+    }
+
+    std::vector<std::string> zeilen;
+    zeilen.reserve(k_einstellungszeilen);
+    zeilen.push_back(wert_schreiben(m_e.ausdruck));
+    zeilen.push_back(wert_schreiben(m_e.importverzeichnis));
+    zeilen.push_back(wert_schreiben(m_e.portnummer));
+    zeilen.push_back(wert_schreiben(m_e.idnummer));
+    zeilen.push_back(wert_schreiben(m_e.signaldatei));
+    zeilen.emplace_back();
+    zeilen.push_back(wert_schreiben(m_e.tastentext1));
+    zeilen.push_back(wert_schreiben(m_e.alarmempf));
+    if (m_maske.art_hardware == "keine") {
+        m_e.comdeaktiviert = "1";
+    }
+    zeilen.push_back(wert_schreiben(m_e.comdeaktiviert));
+    zeilen.push_back(vorzeichenform(m_e.entprellzeit));
+    zeilen.push_back(wert_schreiben(m_e.logfileaktive));
+    for (int i = 0; i < 10; ++i) {
+        zeilen.push_back(wert_schreiben(m_e.gruppenpfad[static_cast<std::size_t>(i)]));
+    }
+    for (int i = 1; i <= 4; ++i) {
+        zeilen.push_back(wert_schreiben(m_e.zusatzfelder[static_cast<std::size_t>(i)]));
+    }
+    zeilen.push_back(wert_schreiben(m_maske.art_hardware));
+    for (int i = 10; i < k_gruppen; ++i) {
+        zeilen.push_back(wert_schreiben(m_maske.pfade[static_cast<std::size_t>(i)]));
+    }
+    zeilen.push_back(haken_zeile(m_maske.chk_vollbild));
+    zeilen.push_back(haken_zeile(m_maske.chk_gesperrt));
+
+    const Fehler schreibfehler = m_d.fs.ersetzen(einstellungsdatei_pfad(), zeilen_kodieren(zeilen));
+    if (schreibfehler) {
+        // The settings in memory are in force; the file keeps its old content.
+        const std::string text = "Einstellungen nicht gespeichert: " + schreibfehler.meldungstext();
+        m_maske.meldungtxt = text;
+        m_log.logeintrag(text);
+        m_maske.meldungtxt = text;
+        m_d.boxen.hinweis(k_programmtitel, text);
+        m_timer1->start();
+        melden();
+        return;
+    }
+    if (exportfehler) {
+        const std::string text = "Exportdatei nicht geschrieben: " + exportfehler.meldungstext();
+        m_log.logeintrag(text);
+        m_d.boxen.hinweis(k_programmtitel, text);
+    }
+
+    m_maske.sichtbar = false;
+    m_log.logeintrag("Setup ausgeführt");
+    m_timer1->start();
+    m_timer_eingang->setEnabled(m_maske.art_hardware != "keine");
+    if (meldeliste) {
+        meldeliste->bildschirm_anpassen();
+    }
+    melden();
+}
+
+void Hestrel::sammelmeldung()
+{
+    if (sammelmeldung_seam) {
+        sammelmeldung_seam();
+    }
+}
+
+void Hestrel::MSCOM_Ausgabe(bool austext, int agruppe, int aktion)
+{
+    if (mscom_ausgabe_seam) {
+        mscom_ausgabe_seam(austext, agruppe, aktion);
+    }
+}
+
+bool Hestrel::PortTest(int nummer)
+{
+    return porttest_seam ? porttest_seam(nummer) : false;
+}
+
+}  // namespace hestrel

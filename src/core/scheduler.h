@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace hestrel {
+
+// One named timer of the engine. Semantics of the window timers it stands for:
+// start() on a running timer changes nothing; setInterval() on a running timer
+// counts the new interval from now.
+class Zeitgeber {
+public:
+    virtual ~Zeitgeber() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual bool aktiv() const = 0;
+    virtual void setInterval(int ms) = 0;
+    virtual int interval() const = 0;
+
+    void setEnabled(bool an)
+    {
+        if (an) {
+            start();
+        } else {
+            stop();
+        }
+    }
+
+    // Runs on every tick.
+    std::function<void()> tick;
+};
+
+// Makes the engine's timers: driven by the event loop in the program and by a
+// virtual clock in the tests.
+class Scheduler {
+public:
+    virtual ~Scheduler() = default;
+    virtual std::unique_ptr<Zeitgeber> timer(const std::string& name, int interval_ms) = 0;
+};
+
+}  // namespace hestrel

@@ -1,0 +1,15 @@
+#include "platform/keinport.h"
+
+namespace hestrel {
+
+Fehler KeinPort::oeffnen()
+{
+    return {8002, "Ungültige Anschlussnummer"};
+}
+
+Fehler KeinPort::schreiben(const std::string&)
+{
+    return {8018, "Anschluss nicht geöffnet"};
+}
+
+}  // namespace hestrel

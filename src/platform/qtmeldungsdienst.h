@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include "core/meldungsdienst.h"
+
+namespace hestrel {
+
+// Message boxes that never block the event loop: shown window-modal-less and
+// answered through a callback. A text already on screen is not shown twice.
+class QtMeldungsdienst : public Meldungsdienst {
+public:
+    void hinweis(const std::string& titel, const std::string& text) override;
+    void frage(const std::string& titel, const std::string& text,
+               std::function<void(bool ok)> antwort) override;
+
+private:
+    QSet<QString> m_offen;
+};
+
+}  // namespace hestrel

@@ -1,0 +1,12 @@
+list(APPEND HESTREL_ENGINE_SOURCES
+)
+list(APPEND HESTREL_UI_SOURCES
+  platform/qtscheduler.cpp
+  platform/qtmeldungsdienst.cpp
+  platform/keinport.cpp
+  platform/twips.cpp
+  platform/ressourcen.cpp
+)
+list(APPEND HESTREL_UI_SOURCES
+  app/programm.cpp
+)

@@ -1,0 +1,3 @@
+hestrel_test(test_core
+  core/test_textdatei.cpp
+)

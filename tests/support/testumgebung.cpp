@@ -1,0 +1,135 @@
+#include "support/testumgebung.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace hestrel::test {
+
+TempVerzeichnis::TempVerzeichnis()
+{
+    static std::atomic<int> zaehler{0};
+    const auto basis = std::filesystem::temp_directory_path();
+    m_pfad = (basis / ("hestrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(zaehler++))).string();
+    std::filesystem::remove_all(m_pfad);
+    std::filesystem::create_directories(m_pfad);
+}
+
+TempVerzeichnis::~TempVerzeichnis()
+{
+    std::error_code fehler;
+    std::filesystem::remove_all(m_pfad, fehler);
+}
+
+std::string TempVerzeichnis::unterverzeichnis(const std::string& name) const
+{
+    const std::string p = m_pfad + "/" + name;
+    std::filesystem::create_directories(p);
+    return p + "/";
+}
+
+std::string datei_lesen(const std::string& pfad)
+{
+    std::ifstream in(pfad, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void datei_schreiben(const std::string& pfad, const std::string& bytes)
+{
+    std::ofstream out(pfad, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool existiert(const std::string& pfad)
+{
+    return std::filesystem::exists(pfad);
+}
+
+std::vector<std::string> zeilen(const std::string& bytes)
+{
+    std::vector<std::string> out;
+    std::size_t anfang = 0;
+    for (;;) {
+        const auto pos = bytes.find("\r\n", anfang);
+        if (pos == std::string::npos) {
+            if (anfang < bytes.size()) {
+                out.push_back(bytes.substr(anfang));
+            }
+            return out;
+        }
+        out.push_back(bytes.substr(anfang, pos - anfang));
+        anfang = pos + 2;
+    }
+}
+
+bool FehlerDateisystem::scheitert(const std::string& pfad, bool schreibend)
+{
+    if (!muster.empty() && pfad.find(muster) != std::string::npos) {
+        return true;
+    }
+    if (schreibend) {
+        ++schreibvorgaenge;
+        if (erlaubt >= 0 && schreibvorgaenge > erlaubt) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FehlerDateisystem::existiert(const std::string& pfad)
+{
+    return !scheitert(pfad, false) && m_echt.existiert(pfad);
+}
+
+Fehler FehlerDateisystem::lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes)
+{
+    if (scheitert(pfad, false)) {
+        return fehler;
+    }
+    return m_echt.lesen(pfad, inhalt, max_bytes);
+}
+
+Fehler FehlerDateisystem::ersetzen(const std::string& pfad, const std::string& inhalt)
+{
+    if (scheitert(pfad, true)) {
+        return fehler;
+    }
+    return m_echt.ersetzen(pfad, inhalt);
+}
+
+Fehler FehlerDateisystem::anhaengen(const std::string& pfad, const std::string& inhalt)
+{
+    if (scheitert(pfad, true)) {
+        return fehler;
+    }
+    return m_echt.anhaengen(pfad, inhalt);
+}
+
+Fehler FehlerDateisystem::leeren(const std::string& pfad)
+{
+    if (scheitert(pfad, true)) {
+        return fehler;
+    }
+    return m_echt.leeren(pfad);
+}
+
+Fehler FehlerDateisystem::loeschen(const std::string& pfad)
+{
+    if (scheitert(pfad, true)) {
+        return fehler;
+    }
+    return m_echt.loeschen(pfad);
+}
+
+std::optional<Dateiinfo> FehlerDateisystem::info(const std::string& pfad)
+{
+    if (scheitert(pfad, false)) {
+        return std::nullopt;
+    }
+    return m_echt.info(pfad);
+}
+
+}  // namespace hestrel::test
