@@ -92,6 +92,8 @@ public:
     std::function<void(bool austext, int agruppe, int aktion)> mscom_ausgabe_seam;
     // The interface test of the device (device).
     std::function<bool(int nummer)> porttest_seam;
+    // Hiding the alarm window, as the device's reset key does (presentation).
+    std::function<void()> alarmanzeige_verbergen;
     // Loading the tray window, which adds the notification-area icon (tray).
     std::function<void()> tray_laden;
     // The exit command of the tray; ends the program (tray).
