@@ -268,16 +268,21 @@ void Hestrel::einstellungen_laden()
     melden();
 }
 
-void Hestrel::setup()
+void Hestrel::werte_einfuellen()
 {
-    m_log.logeintrag("Setup gestartet");
-    m_timer1->stop();
     m_maske.text3 = m_e.importverzeichnis;
     m_maske.text4 = m_e.signaldatei;
     m_maske.text1_1 = m_e.tastentext1;
     m_maske.text1_2 = m_e.tastentext2;
     m_maske.text5 = m_e.idnummer;
     m_maske.auswahl_port = m_e.portnummer;
+}
+
+void Hestrel::setup()
+{
+    m_log.logeintrag("Setup gestartet");
+    m_timer1->stop();
+    werte_einfuellen();
     m_maske.sichtbar = true;
     m_maske.upfad = datenverzeichnis;
     melden();
@@ -285,6 +290,12 @@ void Hestrel::setup()
 
 void Hestrel::einstellungen_zeigen()
 {
+    // Boxes never filled would be saved empty and wipe the import directory,
+    // the sound file and the key text; a window already open keeps its edits.
+    if (!m_maske.sichtbar) {
+        werte_einfuellen();
+        m_maske.upfad = datenverzeichnis;
+    }
     m_maske.sichtbar = true;
     melden();
 }

@@ -102,6 +102,7 @@ public:
     std::function<void()> maske_geaendert;
 
 private:
+    void werte_einfuellen();
     void ladefehler(const Fehler& f, bool& dateiende);
     Fehler exportdatei(const std::string& schluessel, const std::string& text);
     void melden();

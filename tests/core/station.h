@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/arbeitsplatz.h"
+#include "support/testumgebung.h"
+
+namespace hestrel::test {
+
+// One workstation's engine in a temporary data directory, on a virtual clock.
+struct Station {
+    TempVerzeichnis dir;
+    VirtualScheduler uhr;
+    FakeMeldungsdienst boxen;
+    FakePort port;
+    FehlerDateisystem fs;
+    Arbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
+    Hestrel& h = ap.hestrel();
+
+    void starten() { ap.starten(dir.pfad()); }
+    std::string datei(const std::string& name) const { return datei_lesen(dir / name); }
+    std::vector<std::string> hinweistexte() const
+    {
+        std::vector<std::string> t;
+        for (const auto& b : boxen.hinweise) {
+            t.push_back(b.text);
+        }
+        return t;
+    }
+};
+
+}  // namespace hestrel::test

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "core/logbuch.h"
+#include "core/virtualscheduler.h"
+#include "support/testumgebung.h"
+
+using namespace hestrel;
+using namespace hestrel::test;
+
+namespace {
+
+struct Logs {
+    TempVerzeichnis dir;
+    VirtualScheduler uhr;
+    FehlerDateisystem fs;
+    std::string verzeichnis = dir.pfad();
+    std::string schalter = "1";
+    Logbuch log {fs, uhr, verzeichnis, schalter};
+    std::string echo = "(kein Echo)";
+    Logs()
+    {
+        uhr.setStartzeit({2026, 3, 7, 9, 5, 59});
+        log.setEcho([this](const std::string& t) { echo = t; });
+    }
+};
+
+}  // namespace
+
+TEST(Logbuch, ZeileHatDatumZeitUndTextInCp1252MitCrLf)
+{
+    Logs l;
+    l.log.logeintrag("Reset Eingang");
+    l.uhr.advance(1000);
+    l.log.logeintrag("Setup ausgeführt");
+    EXPECT_EQ(datei_lesen(l.dir / "Hestrel.log"),
+              "07.03.2026 09:05:59 Reset Eingang\r\n07.03.2026 09:06:00 Setup ausgef\xFChrt\r\n");
+    EXPECT_EQ(l.echo, "07.03.2026  09:06:00  Setup ausgeführt");
+}
+
+TEST(Logbuch, SchalterGiltFuerEreignisUndAnzeigelogAberNichtFuerDasJournal)
+{
+    for (const char* schalter : {"0", "", "ja"}) {
+        Logs l;
+        l.schalter = schalter;
+        l.log.logeintrag("Alarm gesetzt");
+        l.log.anzeigelog_eintragen("Vollbild - gesetzt");
+        EXPECT_FALSE(existiert(l.dir / "Hestrel.log")) << schalter;
+        EXPECT_FALSE(existiert(l.dir / "quorvis.log")) << schalter;
+        EXPECT_EQ(l.echo, "(kein Echo)") << "no echo either";
+        l.log.meldung_eintragen("x");
+        EXPECT_TRUE(existiert(l.dir / "mameldung.log")) << schalter;
+        EXPECT_EQ(l.echo, "07.03.2026  09:05:59  x");
+    }
+}
+
+TEST(Logbuch, AnzeigelogWirdNichtGespiegelt)
+{
+    Logs l;
+    l.log.anzeigelog_eintragen("Vollbild - gesetzt");
+    EXPECT_EQ(datei_lesen(l.dir / "quorvis.log"), "07.03.2026 09:05:59 Vollbild - gesetzt\r\n");
+    EXPECT_EQ(l.echo, "(kein Echo)");
+}
+
+TEST(Logbuch, JournaleintragMitMehrzeiligemTextGibtWeitereZeilenOhneDatum)
+{
+    Logs l;
+    l.log.meldung_eintragen("Alarm aus Gruppe 7 von:\rHilfe\r\nKasse 2");
+    l.log.meldung_eintragen("");
+    EXPECT_EQ(datei_lesen(l.dir / "mameldung.log"),
+              "07.03.2026 09:05:59 Alarm aus Gruppe 7 von:\rHilfe\r\nKasse 2\r\n07.03.2026 09:05:59 \r\n");
+}
+
+TEST(Logbuch, FehlerGehtAnDenAufruferUndSpiegeltNichts)
+{
+    Logs l;
+    l.fs.muster = "mameldung.log";
+    const Fehler f = l.log.meldung_eintragen("x");
+    EXPECT_TRUE(f);
+    EXPECT_NE(f.beschreibung, "");
+    EXPECT_EQ(l.echo, "(kein Echo)");
+}
+
+TEST(VirtuelleUhr, TimerFeuernInZeitfolgeUndIntervallWechselZaehltNeu)
+{
+    VirtualScheduler s;
+    auto a = s.timer("a", 500);
+    auto b = s.timer("b", 1200);
+    std::vector<std::string> ereignisse;
+    a->tick = [&] { ereignisse.push_back("a" + std::to_string(s.now_ms())); };
+    b->tick = [&] {
+        ereignisse.push_back("b" + std::to_string(s.now_ms()));
+        a->setInterval(1000);
+    };
+    a->start();
+    b->start();
+    s.advance(2500);
+    EXPECT_EQ(ereignisse, (std::vector<std::string>{"a500", "a1000", "b1200", "a2200", "b2400"}));
+
+    // start() on a running timer changes nothing; stop() stops.
+    ereignisse.clear();
+    a->start();
+    a->stop();
+    s.advance(5000);
+    EXPECT_EQ(ereignisse, (std::vector<std::string>{"b3600", "b4800", "b6000", "b7200"}));
+}
+
+TEST(VirtuelleUhr, TageswechselImDatum)
+{
+    VirtualScheduler s;
+    s.setStartzeit({2026, 12, 31, 23, 59, 59});
+    s.advance(1000);
+    EXPECT_EQ(kurzdatum(s.jetzt()), "01.01.2027");
+    EXPECT_EQ(langzeit(s.jetzt()), "00:00:00");
+}
