@@ -124,3 +124,14 @@ TEST(Einstellungsfenster, PruefmeldungErscheintImMeldungsfeld)
               QStringLiteral("Achtung, bitte ID prüfen !!"));
     EXPECT_TRUE(f.fenster.isVisible());
 }
+
+TEST(Einstellungsfenster, SchliessfeldBeendetDasProgramm)
+{
+    Fenster f;
+    int beendet = 0;
+    f.s.h.pbeend_Click = [&] { ++beendet; };
+    f.s.port.oeffnen();
+    f.fenster.close();
+    EXPECT_EQ(beendet, 1);
+    EXPECT_FALSE(f.s.port.offen()) << "the port is closed on the way out";
+}

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "core/datenverzeichnis.h"
 #include "core/logbuch.h"
+#include "core/wavab.h"
+
+#include <map>
 #include "core/virtualscheduler.h"
 #include "support/testumgebung.h"
 
@@ -111,4 +115,63 @@ TEST(VirtuelleUhr, TageswechselImDatum)
     s.advance(1000);
     EXPECT_EQ(kurzdatum(s.jetzt()), "01.01.2027");
     EXPECT_EQ(langzeit(s.jetzt()), "00:00:00");
+}
+
+TEST(Dateitest, KenntDateienUndVerzeichnisseAberKeinenLeerenPfad)
+{
+    TempVerzeichnis dir;
+    EchtesDateisystem fs;
+    Wavab wavab(fs);
+    datei_schreiben(dir / "Alarmdaten.DAT", "x");
+    EXPECT_TRUE(wavab.datei_existiert(dir.pfad()));
+    EXPECT_TRUE(wavab.datei_existiert(dir.unterverzeichnis("gruppe1")));
+    EXPECT_TRUE(wavab.datei_existiert(dir / "Alarmdaten.DAT"));
+    EXPECT_FALSE(wavab.datei_existiert(""));
+    EXPECT_FALSE(wavab.datei_existiert(dir / "fehlt"));
+    EXPECT_FALSE(wavab.datei_gefunden);
+    wavab.verzeichnisdatei_pruefen(dir.pfad(), "Alarmdaten.DAT");
+    EXPECT_TRUE(wavab.datei_gefunden);
+    // The separator is always inserted; a doubled one names the same file.
+    wavab.verzeichnisdatei_pruefen(dir.pfad() + "/", "Alarmdaten.DAT");
+    EXPECT_TRUE(wavab.datei_gefunden);
+    wavab.verzeichnisdatei_pruefen(dir.pfad(), "fehlt");
+    EXPECT_FALSE(wavab.datei_gefunden);
+}
+
+TEST(Dateisystem, ErsetzenLaesstKeineHalbeDateiUndKeinenRestZurueck)
+{
+    TempVerzeichnis dir;
+    EchtesDateisystem fs;
+    ASSERT_FALSE(fs.ersetzen(dir / "a.DAT", "alt"));
+    ASSERT_FALSE(fs.ersetzen(dir / "a.DAT", "neu\r\n"));
+    EXPECT_EQ(datei_lesen(dir / "a.DAT"), "neu\r\n");
+    // A directory in the way: the old content stays and nothing is left behind.
+    std::filesystem::create_directories(dir / "b.DAT");
+    EXPECT_TRUE(fs.ersetzen(dir / "b.DAT", "x"));
+    EXPECT_TRUE(fs.ersetzen(dir / "fehlt/c.DAT", "x"));
+    int dateien = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.pfad())) {
+        ++dateien;
+    }
+    EXPECT_EQ(dateien, 2);
+    std::string inhalt;
+    EXPECT_EQ(fs.lesen(dir / "fehlt.txt", inhalt).nummer, 53);
+    EXPECT_EQ(fs.lesen(dir / "b.DAT", inhalt).nummer, 75);
+    ASSERT_FALSE(fs.lesen(dir / "a.DAT", inhalt, 3));
+    EXPECT_EQ(inhalt, "neu");
+}
+
+TEST(Datenverzeichnis, AppdataVorBenutzerverzeichnis)
+{
+    std::map<std::string, std::string> env;
+    auto holen = [&](const char* n) -> const char* {
+        auto it = env.find(n);
+        return it == env.end() ? nullptr : it->second.c_str();
+    };
+    env = {{"APPDATA", "/tmp/ws1/"}, {"HOME", "/home/a"}};
+    EXPECT_EQ(datenverzeichnis_ermitteln(holen), "/tmp/ws1");
+    env = {{"APPDATA", ""}, {"HOME", "/home/a"}};
+    EXPECT_EQ(datenverzeichnis_ermitteln(holen), "/home/a/.local/share/hestrel");
+    env = {{"XDG_DATA_HOME", "/x"}, {"HOME", "/home/a"}};
+    EXPECT_EQ(datenverzeichnis_ermitteln(holen), "/x/hestrel");
 }

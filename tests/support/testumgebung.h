@@ -115,7 +115,8 @@ public:
 class FehlerDateisystem : public Dateisystem {
 public:
     bool existiert(const std::string& pfad) override;
-    Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override;
+    Fehler lesen(const std::string& pfad, std::string& inhalt,
+                 std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
     Fehler leeren(const std::string& pfad) override;
