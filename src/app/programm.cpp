@@ -4,14 +4,26 @@
 #include <filesystem>
 
 #include <QApplication>
+#include <QSessionManager>
 
+#include "console/gruppenbezeichnungfenster.h"
+#include "console/meldeliste.h"
+#include "console/meldelistefenster.h"
 #include "core/arbeitsplatz.h"
 #include "core/datenverzeichnis.h"
 #include "core/hestrelfenster.h"
-#include "platform/keinport.h"
 #include "platform/qtmeldungsdienst.h"
+#include "platform/qtprozessstarter.h"
+#include "platform/qttonausgabe.h"
 #include "platform/qtscheduler.h"
+#include "platform/qtseriellerport.h"
 #include "platform/ressourcen.h"
+#include "presentation/alarmanzeigefenster.h"
+#include "presentation/alarmgesendetfenster.h"
+#include "tray/mainfofenster.h"
+#include "tray/mnbar.h"
+#include "tray/qttraysymbol.h"
+#include "tray/signalwaechter.h"
 
 namespace hestrel {
 
@@ -20,13 +32,33 @@ Programm::Programm()
       m_scheduler(std::make_unique<QtScheduler>()),
       m_uhr(std::make_unique<SystemUhr>()),
       m_boxen(std::make_unique<QtMeldungsdienst>()),
-      m_port(std::make_unique<KeinPort>())
+      m_port(std::make_unique<QtSeriellerport>()),
+      m_ton(std::make_unique<QtTonausgabe>()),
+      m_prozesse(std::make_unique<QtProzessstarter>())
 {
     ressourcen_laden();
-    m_arbeitsplatz = std::make_unique<Arbeitsplatz>(Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port});
+    m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
+        Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get()});
     Hestrel& h = m_arbeitsplatz->hestrel();
     m_einstellungsfenster = std::make_unique<HestrelFenster>(h);
-    h.pbeend_Click = [this] { beenden(); };
+    m_alarmfenster = std::make_unique<AlarmanzeigeFenster>(m_arbeitsplatz->alarmanzeige());
+    m_bestaetigungsfenster = std::make_unique<AlarmgesendetFenster>(m_arbeitsplatz->alarmgesendet());
+    m_meldelistefenster = std::make_unique<MeldelisteFenster>(m_arbeitsplatz->meldeliste());
+    m_bezeichnungsfenster =
+        std::make_unique<GruppenbezeichnungFenster>(m_arbeitsplatz->meldeliste().gruppenbezeichnung());
+    m_infofenster = std::make_unique<MainfoFenster>(m_arbeitsplatz->mainfo());
+    m_tray = std::make_unique<QtTraysymbol>(m_arbeitsplatz->mnbar());
+    m_arbeitsplatz->mnbar().symbol_setzen(m_tray.get());
+    m_arbeitsplatz->mnbar().prozess_beenden = [this] {
+        m_beendet = true;
+        // exit, not quit: quit first asks every window to close, and the
+        // settings window answers a close with the shut-down.
+        QApplication::exit(0);
+    };
+    // SIGTERM, SIGINT and the end of the desktop session leave as "Programm beenden" does.
+    m_signale = std::make_unique<Signalwaechter>([this] { beenden(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_tray.get(), [this](QSessionManager&) { beenden(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_tray.get(), [this] { beenden(); });
 }
 
 Programm::~Programm() = default;
@@ -41,15 +73,11 @@ void Programm::starten()
 
 void Programm::beenden()
 {
-    // Entered again from the shut-down of the central engine: once is enough.
+    // The tray's exit command: icon removed, port closed, engine unloaded, quit.
     if (m_beendet) {
         return;
     }
-    m_beendet = true;
-    if (m_port->offen()) {
-        m_port->schliessen();
-    }
-    QApplication::quit();
+    m_arbeitsplatz->mnbar().pbeend_Click();
 }
 
 }  // namespace hestrel

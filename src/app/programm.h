@@ -4,10 +4,19 @@
 
 namespace hestrel {
 
+class AlarmanzeigeFenster;
+class AlarmgesendetFenster;
 class Arbeitsplatz;
 class EchtesDateisystem;
+class GruppenbezeichnungFenster;
+class MainfoFenster;
+class MeldelisteFenster;
+class QtTraysymbol;
+class Signalwaechter;
 class HestrelFenster;
 class QtMeldungsdienst;
+class QtProzessstarter;
+class QtTonausgabe;
 class QtScheduler;
 class Seriellerport;
 class SystemUhr;
@@ -32,8 +41,17 @@ private:
     std::unique_ptr<SystemUhr> m_uhr;
     std::unique_ptr<QtMeldungsdienst> m_boxen;
     std::unique_ptr<Seriellerport> m_port;
+    std::unique_ptr<QtTonausgabe> m_ton;
+    std::unique_ptr<QtProzessstarter> m_prozesse;
     std::unique_ptr<Arbeitsplatz> m_arbeitsplatz;
     std::unique_ptr<HestrelFenster> m_einstellungsfenster;
+    std::unique_ptr<AlarmanzeigeFenster> m_alarmfenster;
+    std::unique_ptr<AlarmgesendetFenster> m_bestaetigungsfenster;
+    std::unique_ptr<MeldelisteFenster> m_meldelistefenster;
+    std::unique_ptr<GruppenbezeichnungFenster> m_bezeichnungsfenster;
+    std::unique_ptr<MainfoFenster> m_infofenster;
+    std::unique_ptr<QtTraysymbol> m_tray;
+    std::unique_ptr<Signalwaechter> m_signale;
     bool m_beendet = false;
 };
 

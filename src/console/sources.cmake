@@ -1,4 +1,12 @@
 list(APPEND HESTREL_ENGINE_SOURCES
+  console/alarmdatei.cpp
+  console/gruppenbezeichnung.cpp
+  console/journalliste.cpp
+  console/meldeliste.cpp
+  console/meldelistenmaske.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
+  console/gruppenbezeichnungfenster.cpp
+  console/journalmodell.cpp
+  console/meldelistefenster.cpp
 )

@@ -43,6 +43,22 @@ std::string pfad_verbinden(const std::string& verzeichnis, const std::string& na
     return verzeichnis + k_trenner + name;
 }
 
+Fehler Dateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                             std::size_t max_bytes)
+{
+    // Plain but slow: file systems that can seek override it.
+    Fehler f = lesen(pfad, inhalt);
+    if (f) {
+        inhalt.clear();
+        return f;
+    }
+    inhalt.erase(0, static_cast<std::size_t>(std::min<std::uint64_t>(ab, inhalt.size())));
+    if (inhalt.size() > max_bytes) {
+        inhalt.resize(max_bytes);
+    }
+    return {};
+}
+
 bool EchtesDateisystem::existiert(const std::string& pfad)
 {
     if (pfad.empty()) {
@@ -63,6 +79,45 @@ Fehler EchtesDateisystem::lesen(const std::string& pfad, std::string& inhalt, st
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         return Fehler::aus_errno(EISDIR, pfad);
+    }
+    char puffer[65536];
+    while (inhalt.size() < max_bytes) {
+        const std::size_t wunsch = std::min(sizeof puffer, max_bytes - inhalt.size());
+        const ssize_t n = ::read(fd, puffer, wunsch);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int err = errno;
+            ::close(fd);
+            return Fehler::aus_errno(err, pfad);
+        }
+        if (n == 0) {
+            break;
+        }
+        inhalt.append(puffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return {};
+}
+
+Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                                   std::size_t max_bytes)
+{
+    inhalt.clear();
+    const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return Fehler::aus_errno(errno, pfad);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return Fehler::aus_errno(EISDIR, pfad);
+    }
+    if (::lseek(fd, static_cast<off_t>(ab), SEEK_SET) < 0) {
+        const int err = errno;
+        ::close(fd);
+        return Fehler::aus_errno(err, pfad);
     }
     char puffer[65536];
     while (inhalt.size() < max_bytes) {

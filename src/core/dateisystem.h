@@ -27,6 +27,9 @@ public:
     // Reads at most max_bytes of the file into inhalt.
     virtual Fehler lesen(const std::string& pfad, std::string& inhalt,
                          std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) = 0;
+    // Reads at most max_bytes from byte offset ab on; past the end gives "".
+    virtual Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                            std::size_t max_bytes = std::numeric_limits<std::size_t>::max());
     // Replaces the file whole: written under a temporary name in the same
     // directory, then renamed over the old one.
     virtual Fehler ersetzen(const std::string& pfad, const std::string& inhalt) = 0;
@@ -45,6 +48,8 @@ public:
     bool existiert(const std::string& pfad) override;
     Fehler lesen(const std::string& pfad, std::string& inhalt,
                  std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
+    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                    std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
     Fehler leeren(const std::string& pfad) override;

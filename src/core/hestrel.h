@@ -17,6 +17,9 @@
 
 namespace hestrel {
 
+class Prozessstarter;
+class Tonausgabe;
+
 // The services a workstation's engine runs on.
 struct Dienste {
     Dateisystem& fs;
@@ -24,6 +27,10 @@ struct Dienste {
     const Uhr& uhr;
     Meldungsdienst& boxen;
     Seriellerport& port;
+    // The alarm sound; none: silent.
+    Tonausgabe* ton = nullptr;
+    // Starting the locked-workstation notice; none: it cannot be started.
+    Prozessstarter* prozesse = nullptr;
 };
 
 // The central engine of a workstation: start-up and shut-down, the settings

@@ -4,8 +4,11 @@ list(APPEND HESTREL_UI_SOURCES
   platform/qtscheduler.cpp
   platform/qtmeldungsdienst.cpp
   platform/keinport.cpp
+  platform/qtseriellerport.cpp
   platform/twips.cpp
   platform/ressourcen.cpp
+  platform/qttonausgabe.cpp
+  platform/qtprozessstarter.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
   app/programm.cpp

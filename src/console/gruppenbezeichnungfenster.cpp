@@ -1,0 +1,113 @@
+#include "console/gruppenbezeichnungfenster.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "console/gruppenbezeichnung.h"
+#include "platform/twips.h"
+
+namespace hestrel {
+namespace {
+
+QFont schrift(const char* familie, double punkte)
+{
+    QFont f {QLatin1String(familie)};
+    f.setPointSizeF(punkte);
+    return f;
+}
+
+template <typename T>
+T* control(QWidget* eltern, const char* name, int l, int o, int b, int h)
+{
+    auto* w = new T(eltern);
+    w->setObjectName(QLatin1String(name));
+    twips_setzen(w, l, o, b, h);
+    return w;
+}
+
+}  // namespace
+
+GruppenbezeichnungFenster::GruppenbezeichnungFenster(Gruppenbezeichnung& dialog, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), m_dialog(dialog)
+{
+    setObjectName(QStringLiteral("Gruppenbezeichnung"));
+    setWindowTitle(QStringLiteral("Gruppenbezeichnung"));
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
+    setFixedSize(twips(4680), twips(3195));
+
+    auto* label1 = control<QLabel>(this, "Label1", 120, 360, 855, 495);
+    label1->setText(QStringLiteral("Aktuell:"));
+    label1->setFont(schrift("Arial", 12));
+    m_akt_bez = control<QLineEdit>(this, "akt_bez", 1080, 360, 3375, 495);
+    m_akt_bez->setFont(schrift("MS Sans Serif", 8.25));
+    connect(m_akt_bez, &QLineEdit::textEdited, this,
+            [this](const QString& t) { m_dialog.akt_bez = t.toStdString(); });
+
+    auto* label2 = control<QLabel>(this, "Label2", 120, 1080, 855, 495);
+    label2->setText(QStringLiteral("Neu:"));
+    label2->setFont(schrift("Arial", 12));
+    m_neu_bez = control<QLineEdit>(this, "neu_bez", 1080, 1080, 3375, 495);
+    m_neu_bez->setFont(schrift("MS Sans Serif", 8.25));
+    connect(m_neu_bez, &QLineEdit::textEdited, this,
+            [this](const QString& t) { m_dialog.neu_bez = t.toStdString(); });
+
+    auto* uebernahme = control<QPushButton>(this, "uebernahme", 240, 2040, 1455, 615);
+    uebernahme->setText(QStringLiteral("Übernehmen"));
+    uebernahme->setFont(schrift("Arial", 9.75));
+    uebernahme->setAutoDefault(false);
+    connect(uebernahme, &QPushButton::clicked, this, [this] { m_dialog.uebernahme_Click(); });
+    auto* abbruch = control<QPushButton>(this, "abbruch", 2520, 2040, 1455, 615);
+    abbruch->setText(QStringLiteral("Abbrechen"));
+    abbruch->setFont(schrift("Arial", 9.75));
+    abbruch->setAutoDefault(false);
+    connect(abbruch, &QPushButton::clicked, this, [this] { m_dialog.abbruch_Click(); });
+
+    setTabOrder(m_akt_bez, m_neu_bez);
+    setTabOrder(m_neu_bez, uebernahme);
+    setTabOrder(uebernahme, abbruch);
+
+    m_dialog.geaendert = [this] { aktualisieren(); };
+    aktualisieren();
+}
+
+GruppenbezeichnungFenster::~GruppenbezeichnungFenster()
+{
+    m_dialog.geaendert = nullptr;
+}
+
+void GruppenbezeichnungFenster::aktualisieren()
+{
+    const QString akt = QString::fromStdString(m_dialog.akt_bez);
+    if (m_akt_bez->text() != akt) {
+        m_akt_bez->setText(akt);
+    }
+    const QString neu = QString::fromStdString(m_dialog.neu_bez);
+    if (m_neu_bez->text() != neu) {
+        m_neu_bez->setText(neu);
+    }
+    if (m_dialog.sichtbar && (!isVisible() || m_dialog.aktivierungen != m_aktivierungen)) {
+        show();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            raise();
+            activateWindow();
+        }
+        m_akt_bez->setFocus();
+    } else if (!m_dialog.sichtbar && isVisible() && !m_schliesst) {
+        hide();
+    }
+    m_aktivierungen = m_dialog.aktivierungen;
+}
+
+void GruppenbezeichnungFenster::closeEvent(QCloseEvent* event)
+{
+    m_schliesst = true;
+    m_dialog.Form_Unload();
+    m_schliesst = false;
+    event->accept();
+}
+
+}  // namespace hestrel

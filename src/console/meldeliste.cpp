@@ -1,0 +1,283 @@
+#include "console/meldeliste.h"
+
+#include "console/alarmdatei.h"
+#include "core/hestrel.h"
+#include "core/version.h"
+
+namespace hestrel {
+namespace {
+
+// "Alarmdaten.DAT" holds 104 short lines; anything beyond this is not one.
+constexpr std::size_t k_alarmdaten_max = 1 << 20;
+
+bool gueltig(int index) { return index >= 0 && index < k_gruppen; }
+std::size_t idx(int index) { return static_cast<std::size_t>(index); }
+
+}  // namespace
+
+Meldeliste::Meldeliste(Hestrel& hestrel)
+    : m_hestrel(hestrel),
+      m_maske(Meldelistenmaske::neu()),
+      m_log(hestrel.dienste().fs, hestrel.dienste().uhr, hestrel.datenverzeichnis,
+            hestrel.einstellungen().logfileaktive),
+      m_bezeichnung(*this),
+      m_timer1(hestrel.dienste().scheduler.timer("Meldeliste.Timer1", 5000))
+{
+    // The list's own log writes the event log; its echo field is never shown.
+    m_log.setEcho([this](const std::string& text) { m_maske.meldungtxt = text; });
+    m_timer1->tick = [this] { liste_laden(); };
+}
+
+Meldeliste::~Meldeliste()
+{
+    *m_lebt = false;
+    m_timer1->stop();
+}
+
+void Meldeliste::melden()
+{
+    if (geaendert) {
+        geaendert();
+    }
+}
+
+std::string Meldeliste::alarmdaten_pfad() const
+{
+    return pfad_verbinden(m_hestrel.datenverzeichnis, "Alarmdaten.DAT");
+}
+
+void Meldeliste::laden()
+{
+    if (m_maske.geladen) {
+        return;
+    }
+    zuruecksetzen();
+    m_maske.geladen = true;
+    m_timer1->start();
+
+    m_maske.caption = m_hestrel.firmentext;
+    m_maske.bset = m_hestrel.produkttitel;
+    m_maske.lbl_version = m_hestrel.versionstext;
+
+    if (Fehler f = m_journal.neu_laden(m_hestrel.dienste().fs, m_log.journal_pfad(), m_maske.listmeldungen)) {
+        m_hestrel.dienste().boxen.hinweis(k_programmtitel, f.meldungstext());
+        if (f.nummer != Fehler::dateiende().nummer) {
+            m_log.logeintrag("Meldeliste" + f.beschreibung + " - " + std::to_string(f.nummer));
+        }
+        // The group data and the enabled groups do not depend on the journal:
+        // without them an alarm from this workstation would go nowhere.
+    }
+    alarmdaten_laden();
+    anpassen();
+    melden();
+}
+
+void Meldeliste::Form_Unload()
+{
+    m_timer1->stop();
+    zuruecksetzen();
+    melden();
+}
+
+void Meldeliste::zuruecksetzen()
+{
+    // The view follows these counters; they must only grow.
+    const auto generation = m_maske.liste_generation;
+    const auto gezeigt = m_maske.gezeigt;
+    m_maske = Meldelistenmaske::neu();
+    m_maske.liste_generation = generation + 1;
+    m_maske.gezeigt = gezeigt;
+    m_journal.vergessen();
+}
+
+void Meldeliste::zeigen()
+{
+    laden();
+    m_maske.sichtbar = true;
+    ++m_maske.gezeigt;
+    melden();
+}
+
+void Meldeliste::liste_laden()
+{
+    if (!m_maske.geladen) {
+        return;
+    }
+    Fehler fehler;
+    const auto aenderung =
+        m_journal.aktualisieren(m_hestrel.dienste().fs, m_log.journal_pfad(), m_maske.listmeldungen, fehler);
+    if (aenderung == Journalliste::Aenderung::keine) {
+        return;
+    }
+    if (aenderung == Journalliste::Aenderung::neu) {
+        ++m_maske.liste_generation;
+    }
+    melden();
+}
+
+void Meldeliste::alarmdaten_laden()
+{
+    Wavab& wavab = m_hestrel.wavab();
+    wavab.verzeichnisdatei_pruefen(m_hestrel.datenverzeichnis, "Alarmdaten.DAT");
+    if (!wavab.datei_gefunden) {
+        return;
+    }
+    auto melden_ = [this](const Fehler& f) { m_log.logeintrag("lade Alarmdaten: " + f.beschreibung); };
+    std::string bytes;
+    if (Fehler f = m_hestrel.dienste().fs.lesen(alarmdaten_pfad(), bytes, k_alarmdaten_max)) {
+        melden_(f);
+        return;
+    }
+    alarmdaten_einlesen(bytes, m_maske, melden_);
+}
+
+void Meldeliste::bildschirm_anpassen()
+{
+    laden();
+    anpassen();
+    melden();
+}
+
+void Meldeliste::anpassen()
+{
+    const auto& pfade = m_hestrel.einstellungen().gruppenpfad;
+    for (std::size_t i = 0; i < k_gruppen; ++i) {
+        m_maske.melde_gruppen_tooltip[i] = "Gruppe " + std::to_string(i + 1);
+        m_maske.gruppe_status_tooltip[i] = "zum änder doppelt klicken";
+        const bool konfiguriert = !pfade[i].empty();
+        m_maske.rel_stat_aktiv[i] = konfiguriert;
+        m_maske.rel_stat_farbe[i] = konfiguriert ? k_gruen : k_schaltflaeche;
+        m_maske.gruppe_status_aktiv[i] = konfiguriert;
+        m_maske.melde_gruppen_aktiv[i] = konfiguriert;
+    }
+}
+
+void Meldeliste::relais_farbe(int index, int farbe)
+{
+    laden();
+    if (!gueltig(index)) {
+        return;
+    }
+    m_maske.rel_stat_farbe[idx(index)] = farbe;
+    melden();
+}
+
+void Meldeliste::eingaenge(bool ein1, bool ein2)
+{
+    laden();
+    m_maske.ein1 = ein1;
+    m_maske.ein2 = ein2;
+}
+
+bool Meldeliste::melde_alle()
+{
+    laden();
+    return m_maske.melde_alle == 1;
+}
+
+int Meldeliste::melde_gruppe(int index)
+{
+    laden();
+    return gueltig(index) ? m_maske.melde_gruppen[idx(index)] : 0;
+}
+
+std::array<std::string, 4> Meldeliste::sammeltexte()
+{
+    laden();
+    return m_maske.sntext;
+}
+
+std::string Meldeliste::gruppenname(int index)
+{
+    laden();
+    return gueltig(index) ? m_maske.gruppe_status[idx(index)] : std::string();
+}
+
+void Meldeliste::gruppe_benennen(int index, const std::string& name)
+{
+    laden();
+    if (!gueltig(index)) {
+        return;
+    }
+    m_maske.gruppe_status[idx(index)] = name;
+    melden();
+}
+
+void Meldeliste::loesche_mameldung_Click()
+{
+    std::weak_ptr<bool> lebt = m_lebt;
+    m_hestrel.dienste().boxen.frage(k_programmtitel, "Liste löschen ?", [this, lebt](bool ok) {
+        if (!ok || lebt.expired()) {
+            return;
+        }
+        if (Fehler f = m_hestrel.dienste().fs.leeren(m_log.journal_pfad())) {
+            const std::string text = "Liste nicht gelöscht: " + f.meldungstext();
+            m_log.logeintrag(text);
+            m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
+        }
+        liste_laden();
+    });
+}
+
+void Meldeliste::melde_alle_Click(bool an)
+{
+    m_maske.melde_alle = an ? 1 : 0;
+    for (std::size_t i = 0; i < k_gruppen; ++i) {
+        if (m_maske.melde_gruppen_aktiv[i]) {
+            m_maske.melde_gruppen[i] = m_maske.melde_alle;
+        }
+    }
+    melden();
+}
+
+void Meldeliste::Melde_gruppen_Click(int index)
+{
+    if (!gueltig(index) || !m_maske.melde_gruppen_aktiv[idx(index)]) {
+        return;
+    }
+    int& wert = m_maske.melde_gruppen[idx(index)];
+    wert = wert == 1 ? 0 : 1;
+    melden();
+}
+
+void Meldeliste::sammelnachrit_Click()
+{
+    m_hestrel.sammelmeldung();
+}
+
+void Meldeliste::Rel_stat_Click(int index)
+{
+    if (!gueltig(index) || !m_maske.rel_stat_aktiv[idx(index)]) {
+        return;
+    }
+    m_hestrel.MSCOM_Ausgabe(false, index, 3);
+}
+
+void Meldeliste::gruppe_status_Click(int index)
+{
+    if (!gueltig(index) || !m_maske.gruppe_status_aktiv[idx(index)]) {
+        return;
+    }
+    m_bezeichnung.gruppen_index = index;
+    m_bezeichnung.zeigen();
+}
+
+void Meldeliste::speicher_alarmdaten_Click()
+{
+    if (Fehler f = m_hestrel.dienste().fs.ersetzen(alarmdaten_pfad(), alarmdaten_bytes(m_maske))) {
+        // The file keeps its old content; the user must know the save failed.
+        const std::string text = "Alarmdaten nicht gespeichert: " + f.meldungstext();
+        m_log.logeintrag(text);
+        m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
+    }
+}
+
+void Meldeliste::SNText_geaendert(int nummer, const std::string& text)
+{
+    if (nummer < 1 || nummer > 4) {
+        return;
+    }
+    m_maske.sntext[static_cast<std::size_t>(nummer - 1)] = text;
+}
+
+}  // namespace hestrel

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "console/gruppenbezeichnung.h"
+#include "console/journalliste.h"
+#include "console/meldelistenmaske.h"
+#include "core/logbuch.h"
+#include "core/meldelistenzugang.h"
+#include "core/scheduler.h"
+
+namespace hestrel {
+
+class Hestrel;
+
+// The message list: the group console's state and handlers. The window is a
+// view over it. It is loaded on first use (shown, or hidden when another part
+// reaches one of its controls) and unloaded when the user closes it.
+class Meldeliste : public Meldelistenzugang {
+public:
+    explicit Meldeliste(Hestrel& hestrel);
+    ~Meldeliste() override;
+    Meldeliste(const Meldeliste&) = delete;
+    Meldeliste& operator=(const Meldeliste&) = delete;
+
+    void zeigen() override;
+    void bildschirm_anpassen() override;
+    void relais_farbe(int index, int farbe) override;
+    void eingaenge(bool ein1, bool ein2) override;
+    bool melde_alle() override;
+    int melde_gruppe(int index) override;
+    std::array<std::string, 4> sammeltexte() override;
+
+    // Loads the window, hidden, when it is not loaded.
+    void laden();
+    // The user closed the window: it is unloaded, unsaved changes are lost.
+    void Form_Unload();
+
+    // Handlers of the window's controls.
+    void loesche_mameldung_Click();
+    void melde_alle_Click(bool an);
+    void Melde_gruppen_Click(int index);
+    void sammelnachrit_Click();
+    void Rel_stat_Click(int index);
+    void gruppe_status_Click(int index);
+    void speicher_alarmdaten_Click();
+    void SNText_geaendert(int nummer, const std::string& text);
+
+    // Refreshes Listmeldungen from "mameldung.log" (the tick of Timer1).
+    void liste_laden();
+
+    // The caption of gruppe_status(index), and setting it (naming dialog).
+    std::string gruppenname(int index);
+    void gruppe_benennen(int index, const std::string& name);
+
+    const Meldelistenmaske& maske() const { return m_maske; }
+    Gruppenbezeichnung& gruppenbezeichnung() { return m_bezeichnung; }
+    Zeitgeber& Timer1() { return *m_timer1; }
+    std::string alarmdaten_pfad() const;
+
+    // Called whenever the window's state changed (the view refreshes).
+    std::function<void()> geaendert;
+
+private:
+    void alarmdaten_laden();
+    void anpassen();
+    void zuruecksetzen();
+    void melden();
+
+    Hestrel& m_hestrel;
+    Meldelistenmaske m_maske;
+    Journalliste m_journal;
+    Logbuch m_log;
+    Gruppenbezeichnung m_bezeichnung;
+    std::unique_ptr<Zeitgeber> m_timer1;
+    // Answers to a question still open must not reach a list that is gone.
+    std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
+};
+
+}  // namespace hestrel

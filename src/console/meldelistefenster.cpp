@@ -1,0 +1,261 @@
+#include "console/meldelistefenster.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "console/journalmodell.h"
+#include "console/meldeliste.h"
+#include "platform/twips.h"
+
+namespace hestrel {
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QFont arial(double punkte, bool fett = false, bool kursiv = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(punkte);
+    f.setBold(fett);
+    f.setItalic(kursiv);
+    return f;
+}
+
+template <typename T>
+T* control(QWidget* eltern, const QString& name, int l, int o, int b, int h)
+{
+    auto* w = new T(eltern);
+    w->setObjectName(name);
+    twips_setzen(w, l, o, b, h);
+    return w;
+}
+
+QLabel* beschriftung(QWidget* eltern, const char* name, const char* text, int l, int o, int b, int h)
+{
+    auto* label = control<QLabel>(eltern, QLatin1String(name), l, o, b, h);
+    label->setText(QString::fromUtf8(text));
+    label->setFont(arial(12, true));
+    return label;
+}
+
+// A Windows colour 0x00BBGGRR as a style sheet background.
+QString hintergrund(int farbe)
+{
+    if (farbe < 0) {
+        return {};
+    }
+    const QColor c(farbe & 0xFF, (farbe >> 8) & 0xFF, (farbe >> 16) & 0xFF);
+    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid #404040; }"
+                          "QPushButton:pressed { border: 2px inset #404040; }")
+        .arg(c.name());
+}
+
+constexpr int k_rel_links[5] = {360, 2520, 4680, 6840, 9000};
+constexpr int k_status_links[5] = {960, 3120, 5280, 7440, 9600};
+constexpr int k_melde_links[5] = {16005, 16440, 16920, 17400, 17880};
+
+}  // namespace
+
+MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
+    : QWidget(parent), m_liste(liste)
+{
+    setObjectName(QStringLiteral("Meldeliste"));
+    setFixedSize(twips(18600), twips(9675));
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
+    QFont arial_black(QStringLiteral("Arial Black"));
+    arial_black.setPointSizeF(9.75);
+    setFont(arial_black);
+    m_farbe.fill(-2);
+
+    // The frames first, so that every control lies above them.
+    const struct {
+        const char* name;
+        int l, o, b, h;
+    } rahmen[] = {{"Shape2", 120, 3000, 11115, 6495}, {"Shape1", 11400, 3000, 6975, 6495},
+                  {"Shape3", 11400, 600, 6975, 1815}};
+    for (const auto& r : rahmen) {
+        auto* f = control<QFrame>(this, QLatin1String(r.name), r.l, r.o, r.b, r.h);
+        f->setFrameShape(QFrame::Box);
+        f->setFrameShadow(QFrame::Plain);
+    }
+
+    auto* image1 = control<QLabel>(this, QStringLiteral("Image1"), 120, 120, 975, 975);
+    image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
+    image1->setScaledContents(true);
+
+    m_bset = control<QLabel>(this, QStringLiteral("BSet"), 1440, 240, 5535, 375);
+    m_bset->setFont(arial(14.25, true, true));
+    m_lbl_version = control<QLabel>(this, QStringLiteral("lbl_Version"), 240, 1200, 1815, 255);
+    m_lbl_version->setFont(arial(8.25));
+
+    auto* speichern = control<QPushButton>(this, QStringLiteral("speicher_alarmdaten"), 120, 1920, 2655, 495);
+    speichern->setText(QStringLiteral("Einstellungen speichern"));
+    speichern->setFont(arial(9.75, true));
+    connect(speichern, &QPushButton::clicked, this, [this] { m_liste.speicher_alarmdaten_Click(); });
+
+    auto* loeschen = control<QPushButton>(this, QStringLiteral("loesche_mameldung"), 9240, 1920, 2055, 495);
+    loeschen->setText(QStringLiteral("Liste löschen"));
+    loeschen->setFont(arial(9.75, true));
+    connect(loeschen, &QPushButton::clicked, this, [this] { m_liste.loesche_mameldung_Click(); });
+
+    beschriftung(this, "Label1", "Meldungen", 11400, 120, 1455, 375);
+    m_journal = new Journalmodell(m_liste.maske(), this);
+    m_listmeldungen = control<QListView>(this, QStringLiteral("Listmeldungen"), 11520, 720, 6735, 1530);
+    m_listmeldungen->setFont(arial(8.25));
+    m_listmeldungen->setUniformItemSizes(true);
+    m_listmeldungen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listmeldungen->setModel(m_journal);
+
+    beschriftung(this, "Label2", "Status der Gruppen", 240, 2640, 2895, 375);
+    for (int i = 0; i < 50; ++i) {
+        const int k = i / 10;
+        const int r = i % 10;
+        auto* knopf = control<QPushButton>(this, QStringLiteral("Rel_stat_%1").arg(i), k_rel_links[k],
+                                           3360 + 600 * r, 495, 375);
+        knopf->setText(QString::number(i + 1));
+        knopf->setFont(arial(9.75, true));
+        connect(knopf, &QPushButton::clicked, this, [this, i] { m_liste.Rel_stat_Click(i); });
+        m_rel_stat[static_cast<std::size_t>(i)] = knopf;
+
+        auto* status = control<QLabel>(this, QStringLiteral("gruppe_status_%1").arg(i), k_status_links[k],
+                                       3360 + 600 * r, 1395, 375);
+        status->setFont(arial(12, true));
+        status->installEventFilter(this);
+        m_gruppe_status[static_cast<std::size_t>(i)] = status;
+    }
+
+    beschriftung(this, "Label6", "Gruppenalarm", 11520, 2640, 2895, 375);
+    beschriftung(this, "Label3", "Alarmtext", 11520, 3600, 2535, 375);
+    for (int n = 0; n < 4; ++n) {
+        auto* text = control<QLineEdit>(this, QStringLiteral("SNText%1").arg(n + 1), 11520, 4080 + 480 * n, 3615, 390);
+        text->setFont(arial(12, true));
+        connect(text, &QLineEdit::textEdited, this,
+                [this, n](const QString& t) { m_liste.SNText_geaendert(n + 1, t.toStdString()); });
+        m_sntext[static_cast<std::size_t>(n)] = text;
+    }
+
+    auto* senden = control<QPushButton>(this, QStringLiteral("sammelnachrit"), 11640, 6840, 3375, 855);
+    senden->setText(QStringLiteral("Alarm auslösen"));
+    senden->setFont(arial(14.25, true));
+    senden->setStyleSheet(hintergrund(255));
+    connect(senden, &QPushButton::clicked, this, [this] { m_liste.sammelnachrit_Click(); });
+
+    m_melde_alle = control<QCheckBox>(this, QStringLiteral("melde_alle"), 11640, 8760, 255, 270);
+    connect(m_melde_alle, &QCheckBox::clicked, this, [this](bool an) { m_liste.melde_alle_Click(an); });
+    beschriftung(this, "Label5", "an alle eingetragenen Gruppen", 12000, 8760, 3615, 375);
+
+    auto* label4 = beschriftung(this, "Label4", "Meldegruppen", 15960, 3360, 1815, 375);
+    label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    const struct {
+        const char* text;
+        int l, o;
+    } nummern[] = {{"01", 15600, 4080}, {"05", 15600, 6000}, {"10", 15600, 8400}, {"01", 15960, 3720},
+                   {"41", 17880, 3720}};
+    for (int n = 0; n < 5; ++n) {
+        auto* label = control<QLabel>(this, QStringLiteral("lb_mgruppe_%1").arg(n), nummern[n].l, nummern[n].o, 375, 255);
+        label->setText(QLatin1String(nummern[n].text));
+    }
+    for (int i = 0; i < 50; ++i) {
+        auto* box = control<QCheckBox>(this, QStringLiteral("Melde_gruppen_%1").arg(i), k_melde_links[i / 10],
+                                       4080 + 480 * (i % 10), 255, 270);
+        connect(box, &QCheckBox::clicked, this, [this, i](bool) { m_liste.Melde_gruppen_Click(i); });
+        m_melde_gruppen[static_cast<std::size_t>(i)] = box;
+    }
+
+    // The device inputs; never shown.
+    m_ein1 = new QCheckBox(QStringLiteral("Eingang 1"), this);
+    m_ein1->setObjectName(QStringLiteral("ein1"));
+    m_ein1->hide();
+    m_ein2 = new QCheckBox(QStringLiteral("Eingang 2"), this);
+    m_ein2->setObjectName(QStringLiteral("ein2"));
+    m_ein2->hide();
+
+    m_liste.geaendert = [this] { aktualisieren(); };
+    aktualisieren();
+}
+
+MeldelisteFenster::~MeldelisteFenster()
+{
+    m_liste.geaendert = nullptr;
+}
+
+void MeldelisteFenster::aktualisieren()
+{
+    const Meldelistenmaske& m = m_liste.maske();
+    setWindowTitle(q(m.caption));
+    m_bset->setText(q(m.bset));
+    m_lbl_version->setText(q(m.lbl_version));
+    m_journal->abgleichen();
+    for (std::size_t n = 0; n < 4; ++n) {
+        const QString t = q(m.sntext[n]);
+        if (m_sntext[n]->text() != t) {
+            m_sntext[n]->setText(t);
+        }
+    }
+    for (std::size_t i = 0; i < 50; ++i) {
+        QPushButton* knopf = m_rel_stat[i];
+        knopf->setEnabled(m.rel_stat_aktiv[i]);
+        if (m_farbe[i] != m.rel_stat_farbe[i]) {
+            m_farbe[i] = m.rel_stat_farbe[i];
+            knopf->setStyleSheet(hintergrund(m_farbe[i]));
+        }
+        QLabel* status = m_gruppe_status[i];
+        status->setText(q(m.gruppe_status[i]));
+        status->setEnabled(m.gruppe_status_aktiv[i]);
+        status->setToolTip(q(m.gruppe_status_tooltip[i]));
+        QCheckBox* box = m_melde_gruppen[i];
+        const int wert = m.melde_gruppen[i];
+        box->setTristate(wert == 2);
+        box->setCheckState(wert == 1 ? Qt::Checked : wert == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+        box->setEnabled(m.melde_gruppen_aktiv[i]);
+        box->setToolTip(q(m.melde_gruppen_tooltip[i]));
+    }
+    m_melde_alle->setChecked(m.melde_alle == 1);
+    m_ein1->setChecked(m.ein1);
+    m_ein2->setChecked(m.ein2);
+
+    if (m.sichtbar && (!isVisible() || m.gezeigt != m_gezeigt)) {
+        show();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            raise();
+            activateWindow();
+        }
+    } else if (!m.sichtbar && isVisible() && !m_schliesst) {
+        hide();
+    }
+    m_gezeigt = m.gezeigt;
+}
+
+void MeldelisteFenster::closeEvent(QCloseEvent* event)
+{
+    // Closing unloads the list; the program runs on in the notification area.
+    m_schliesst = true;
+    m_liste.Form_Unload();
+    m_schliesst = false;
+    event->accept();
+}
+
+bool MeldelisteFenster::eventFilter(QObject* objekt, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < 50; ++i) {
+            QLabel* status = m_gruppe_status[static_cast<std::size_t>(i)];
+            if (objekt == status && status->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+                m_liste.gruppe_status_Click(i);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(objekt, event);
+}
+
+}  // namespace hestrel

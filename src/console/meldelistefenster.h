@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+
+namespace hestrel {
+
+class Journalmodell;
+class Meldeliste;
+
+// The message list window: a view over the message list's state.
+class MeldelisteFenster : public QWidget {
+    Q_OBJECT
+public:
+    explicit MeldelisteFenster(Meldeliste& liste, QWidget* parent = nullptr);
+    ~MeldelisteFenster() override;
+
+    // Brings every control in line with the state and shows or hides the window.
+    void aktualisieren();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* objekt, QEvent* event) override;
+
+private:
+    Meldeliste& m_liste;
+    Journalmodell* m_journal = nullptr;
+    QLabel* m_bset = nullptr;
+    QLabel* m_lbl_version = nullptr;
+    QListView* m_listmeldungen = nullptr;
+    std::array<QLineEdit*, 4> m_sntext {};
+    std::array<QPushButton*, 50> m_rel_stat {};
+    std::array<QLabel*, 50> m_gruppe_status {};
+    std::array<QCheckBox*, 50> m_melde_gruppen {};
+    QCheckBox* m_melde_alle = nullptr;
+    QCheckBox* m_ein1 = nullptr;
+    QCheckBox* m_ein2 = nullptr;
+    std::array<int, 50> m_farbe {};
+    std::uint64_t m_gezeigt = 0;
+    bool m_schliesst = false;
+};
+
+}  // namespace hestrel

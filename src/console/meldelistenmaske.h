@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/einstellungen.h"
+
+namespace hestrel {
+
+// What the message list shows: every control's state, held by the engine so
+// that the window is a thin view and the tests need no window.
+struct Meldelistenmaske {
+    // Loaded: the controls hold the state of a load. Unloaded, they hold the
+    // state a fresh window has.
+    bool geladen = false;
+    bool sichtbar = false;
+    // Counts the showings, so the view knows when to bring itself to the front.
+    std::uint64_t gezeigt = 0;
+
+    std::string caption;
+    std::string bset;          // product title
+    std::string lbl_version;
+
+    // Rows of "mameldung.log", oldest on top. A full refill raises
+    // liste_generation; rows only appended keep it.
+    std::vector<std::string> listmeldungen;
+    std::uint64_t liste_generation = 0;
+
+    std::array<std::string, 4> sntext;                  // SNText1..SNText4
+    std::array<int, k_gruppen> melde_gruppen {};        // 0 clear, 1 ticked, 2 greyed
+    std::array<bool, k_gruppen> melde_gruppen_aktiv {};
+    std::array<std::string, k_gruppen> melde_gruppen_tooltip;
+    int melde_alle = 0;
+
+    std::array<int, k_gruppen> rel_stat_farbe {};       // k_gruen, k_rot, k_schaltflaeche
+    std::array<bool, k_gruppen> rel_stat_aktiv {};
+
+    std::array<std::string, k_gruppen> gruppe_status;   // group names
+    std::array<bool, k_gruppen> gruppe_status_aktiv {};
+    std::array<std::string, k_gruppen> gruppe_status_tooltip;
+
+    // Never shown: the device inputs and the echo of the list's own log.
+    bool ein1 = false;
+    bool ein2 = false;
+    std::string meldungtxt;
+
+    // The state of a window just created: names "Gruppe 1".."Gruppe 50",
+    // every box clear, every group control enabled on the button face.
+    static Meldelistenmaske neu();
+};
+
+}  // namespace hestrel

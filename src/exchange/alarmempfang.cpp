@@ -1,0 +1,172 @@
+#include "exchange/alarmempfang.h"
+
+#include "core/cp1252.h"
+#include "core/hestrel.h"
+#include "exchange/alarmversand.h"
+#include "exchange/austauschdateien.h"
+#include "exchange/tonausgabe.h"
+#include "presentation/alarmanzeige.h"
+
+namespace hestrel {
+namespace {
+
+constexpr int k_importgruppe = 1;
+constexpr int k_piepticks = 3;
+constexpr int k_piepe_pro_tick = 3;
+constexpr int k_piepfrequenz = 2000;
+constexpr int k_piepdauer = 300;
+
+}  // namespace
+
+Alarmempfang::Alarmempfang(Hestrel& hestrel, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton)
+    : m_h(hestrel), m_versand(versand), m_anzeige(anzeige), m_ton(ton)
+{
+}
+
+bool Alarmempfang::signal_vorhanden(const std::string& verzeichnis)
+{
+    // An empty directory setting means none: nothing is looked for beside the program.
+    return !verzeichnis.empty() && m_h.dienste().fs.existiert(verzeichnis + k_signaldatei);
+}
+
+void Alarmempfang::Timer1_Timer()
+{
+    Zeitgeber& timer = m_h.Timer1();
+    if (m_versand.import_frei()) {
+        m_versand.T1();
+        return;
+    }
+    if (m_versand.import_wartet() && m_versand.T2()) {
+        return;
+    }
+    if (m_versand.nachricht_gesendet()) {
+        m_versand.T3();
+        return;
+    }
+
+    // A signal file that is not ready leaves the cycle as if it had not been seen.
+    auto empfangen = [&](const std::string& pfad, int gruppe) {
+        const int vorher = timer.interval();
+        timer.setInterval(500);
+        const Ergebnis e = alarm_empfangen(pfad, gruppe);
+        if (e == Ergebnis::nicht_bereit) {
+            m_empfang_aktiv = false;
+            timer.setInterval(vorher);
+        }
+        return e;
+    };
+
+    // R1
+    const std::string& import = m_h.einstellungen().importverzeichnis;
+    const bool importsignal = signal_vorhanden(import);
+    // R2: the import directory has no once-only flag.
+    if (!m_empfang_aktiv && importsignal) {
+        empfangen(import, k_importgruppe);
+    }
+    // R3
+    if (m_empfang_aktiv && !importsignal) {
+        m_empfang_aktiv = false;
+        timer.setInterval(5000);
+    }
+    // R4
+    for (int i = 0; i < k_gruppen; ++i) {
+        const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
+        const bool signal = signal_vorhanden(pfad);
+        auto& gemeldet = m_gruppe_gemeldet[static_cast<std::size_t>(i)];
+        if (m_empfang_aktiv) {
+            if (!signal) {
+                m_empfang_aktiv = false;
+                timer.setInterval(5000);
+            }
+            continue;
+        }
+        if (!signal) {
+            gemeldet = false;
+            continue;
+        }
+        if (gemeldet) {
+            continue;
+        }
+        if (empfangen(pfad, i) != Ergebnis::nicht_bereit) {
+            gemeldet = true;
+        }
+    }
+}
+
+Alarmempfang::Ergebnis Alarmempfang::alarm_empfangen(const std::string& pfad, int gruppe)
+{
+    Dateisystem& fs = m_h.dienste().fs;
+    const Einstellungen& e = m_h.einstellungen();
+    m_empfang_aktiv = true;
+
+    // Another program may still be writing the signal file: an empty or
+    // unreadable one is neither deleted nor counted as presented.
+    std::string schluessel;
+    if (fs.lesen(pfad + k_signaldatei, schluessel, k_max_schluessel + 1) || schluessel.empty()) {
+        return Ergebnis::nicht_bereit;
+    }
+    if (!schluessel_gueltig(schluessel) || !fs.existiert(pfad + datendatei(schluessel))) {
+        fs.loeschen(pfad + k_signaldatei);
+        return Ergebnis::abgebrochen;
+    }
+    std::string roh;
+    if (Fehler f = fs.lesen(pfad + datendatei(schluessel), roh, k_max_alarmtext)) {
+        m_h.log().logeintrag("Alarmdatei nicht gelesen: " + f.meldungstext());
+        return Ergebnis::abgebrochen;
+    }
+    const std::string text = cp1252_zu_utf8(roh);
+
+    m_anzeige.Alarm(text, e.portnummer, e.comdeaktiviert);
+    if (e.comdeaktiviert == "0") {
+        m_h.MSCOM_Ausgabe(true, gruppe, 2);
+    }
+    if (m_h.meldeliste) {
+        m_h.meldeliste->zeigen();
+    }
+    ton_ausgeben();
+    if (Fehler f = m_h.log().meldung_eintragen("Alarm aus Gruppe " + std::to_string(gruppe + 1) + " von:" +
+                                               "\r" + text)) {
+        m_h.log().logeintrag("Alarm nicht ins Journal geschrieben: " + f.meldungstext());
+    }
+    if (e.comdeaktiviert == "1" && m_h.meldeliste) {
+        m_h.meldeliste->relais_farbe(gruppe, k_rot);
+    }
+    return Ergebnis::praesentiert;
+}
+
+void Alarmempfang::ton_ausgeben()
+{
+    const std::string& wav = m_h.einstellungen().signaldatei;
+    if (wav.empty() || wav == "kein") {
+        piepen_starten();
+        return;
+    }
+    m_h.log().logeintrag(wav);
+    // A missing or unplayable file must not leave the alarm silent.
+    if (m_ton && m_h.dienste().fs.existiert(wav)) {
+        m_ton->abspielen(wav, [this] { piepen_starten(); });
+    } else {
+        piepen_starten();
+    }
+}
+
+void Alarmempfang::piepen_starten()
+{
+    m_piep_zaehler = k_piepticks;
+    m_h.Timer2().start();
+}
+
+void Alarmempfang::Timer2_Timer()
+{
+    for (int n = 0; n < k_piepe_pro_tick; ++n) {
+        if (m_ton) {
+            m_ton->piepen(k_piepfrequenz, k_piepdauer);
+        }
+    }
+    --m_piep_zaehler;
+    if (m_piep_zaehler <= 0) {
+        m_h.Timer2().stop();
+    }
+}
+
+}  // namespace hestrel

@@ -1,0 +1,148 @@
+#include "presentation/alarmanzeige.h"
+
+#include "core/einstellungen.h"
+#include "core/hestrel.h"
+#include "core/version.h"
+#include "presentation/prozessstarter.h"
+
+namespace hestrel {
+namespace {
+
+constexpr int k_breite_bei_erzeugung = 5500;
+constexpr double k_schrift_bei_erzeugung = 11.25;
+// The label's font size is the width in twips divided by this.
+constexpr double k_twips_pro_punkt = 450.0;
+
+}  // namespace
+
+Alarmanzeige::Alarmanzeige(Hestrel& hestrel, Prozessstarter* prozesse)
+    : m_h(hestrel), m_prozesse(prozesse), m_hintergrund(hestrel.dienste().scheduler.timer("hintergrund", 500))
+{
+    m_hintergrund->tick = [this] { hintergrund_Timer(); };
+}
+
+void Alarmanzeige::melden()
+{
+    if (geaendert) {
+        geaendert();
+    }
+}
+
+void Alarmanzeige::erzeugen()
+{
+    if (m_existiert) {
+        return;
+    }
+    m_existiert = true;
+    ++m_erzeugungen;
+    m_caption = m_h.firmentext;
+    m_aussenbreite_twips = k_breite_bei_erzeugung;
+    m_schriftgroesse = k_schrift_bei_erzeugung;
+    m_zustand = Fensterzustand::normal;
+    m_vollbild_platziert = false;
+    m_farbe = k_rot;
+    m_label1.clear();
+    m_hintergrund->start();
+}
+
+void Alarmanzeige::fehler_melden(const Fehler& f)
+{
+    const std::string text = f.meldungstext();
+    m_h.dienste().boxen.hinweis(k_programmtitel, text);
+    // When this entry fails as well, the box has told the user already.
+    m_h.log().anzeigelog_eintragen(text);
+}
+
+Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
+{
+    std::string benutzer;
+    if (m_prozesse) {
+        benutzer = m_prozesse->umgebung("UserName");
+        if (benutzer.empty()) {
+            benutzer = m_prozesse->anmeldename();
+        }
+    }
+    if (Fehler f = m_h.log().anzeigelog_eintragen("Meldung bei gesperrtem Rechner")) {
+        fehler_melden(f);
+    }
+    if (!m_prozesse) {
+        return {53, "Datei nicht gefunden"};
+    }
+    const std::string programm = m_prozesse->programmverzeichnis() + k_trenner + k_meldeprogramm;
+    return m_prozesse->starten(programm, {benutzer, anztext});
+}
+
+void Alarmanzeige::Alarm(const std::string& anztext, const std::string& /*port*/,
+                         const std::string& /*statuscom*/)
+{
+    erzeugen();
+    const Einstellungen& e = m_h.einstellungen();
+    // A failing step is reported but never keeps the alarm from being shown.
+    if (e.vollbildanzeige) {
+        if (Fehler f = m_h.log().anzeigelog_eintragen("Vollbild - gesetzt")) {
+            fehler_melden(f);
+        }
+        const Bildschirm b = bildschirm ? bildschirm() : Bildschirm{};
+        m_vollbild_platziert = true;
+        m_breite_px = b.breite_px;
+        m_hoehe_px = b.hoehe_px;
+        m_oben = true;
+        m_sichtbar = true;
+        m_aussenbreite_twips = b.breite_px * b.twips_pro_pixel_x;
+        m_schriftgroesse = m_aussenbreite_twips / k_twips_pro_punkt;
+    } else {
+        m_sichtbar = true;
+        m_oben = true;
+    }
+    melden();
+    if (vorholen) {
+        vorholen();
+    }
+    if (e.gesperrtanzeige) {
+        if (Fehler f = gesperrt_melden(anztext)) {
+            fehler_melden(f);
+        }
+    }
+    m_label1 = anztext;
+    melden();
+}
+
+void Alarmanzeige::Hide()
+{
+    erzeugen();
+    m_sichtbar = false;
+    melden();
+}
+
+void Alarmanzeige::schliessen()
+{
+    m_hintergrund->stop();
+    m_existiert = false;
+    m_sichtbar = false;
+    m_oben = false;
+    melden();
+}
+
+void Alarmanzeige::aussenbreite_setzen(int twips)
+{
+    m_aussenbreite_twips = twips;
+}
+
+void Alarmanzeige::hintergrund_Timer()
+{
+    if (m_farbe == k_rot) {
+        m_farbe = k_weiss;
+        melden();
+        return;
+    }
+    m_farbe = k_rot;
+    if (m_h.einstellungen().vollbildanzeige) {
+        m_zustand = Fensterzustand::maximiert;
+    } else {
+        m_zustand = Fensterzustand::normal;
+        m_schriftgroesse = m_aussenbreite_twips / k_twips_pro_punkt;
+    }
+    melden();
+}
+
+}  // namespace hestrel

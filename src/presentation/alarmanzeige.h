@@ -1,0 +1,93 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/fehler.h"
+#include "core/scheduler.h"
+
+namespace hestrel {
+
+class Hestrel;
+class Prozessstarter;
+
+// The screen the alarm window is shown on.
+struct Bildschirm {
+    int breite_px = 1920;
+    int hoehe_px = 1080;
+    int twips_pro_pixel_x = 15;
+    int twips_pro_pixel_y = 15;
+};
+
+// The alarm window: the topmost, red and white blinking window with the text
+// of a received alarm. This is its state and its logic; the view draws it.
+class Alarmanzeige {
+public:
+    enum class Fensterzustand { normal, maximiert };
+
+    Alarmanzeige(Hestrel& hestrel, Prozessstarter* prozesse);
+    Alarmanzeige(const Alarmanzeige&) = delete;
+    Alarmanzeige& operator=(const Alarmanzeige&) = delete;
+
+    // Shows anztext; port and statuscom are passed by the caller but change nothing.
+    void Alarm(const std::string& anztext, const std::string& port, const std::string& statuscom);
+    // Hides the window and keeps it, with its timer, for the next alarm.
+    void Hide();
+    // "schließen".
+    void Command1_Click() { Hide(); }
+    // Closing through the title bar destroys the window, its timer included.
+    void schliessen();
+    void hintergrund_Timer();
+    // The view reports the window's outer width when the user changes it.
+    void aussenbreite_setzen(int twips);
+
+    bool existiert() const { return m_existiert; }
+    bool sichtbar() const { return m_sichtbar; }
+    bool oben() const { return m_oben; }
+    // True after a full-screen alarm placed the window over the screen at (0, 0).
+    bool vollbild_platziert() const { return m_vollbild_platziert; }
+    int breite_px() const { return m_breite_px; }
+    int hoehe_px() const { return m_hoehe_px; }
+    int aussenbreite_twips() const { return m_aussenbreite_twips; }
+    Fensterzustand fensterzustand() const { return m_zustand; }
+    int hintergrundfarbe() const { return m_farbe; }
+    double schriftgroesse() const { return m_schriftgroesse; }
+    const std::string& label1() const { return m_label1; }
+    const std::string& caption() const { return m_caption; }
+    // Counts the creations, so that the view places a new window in the middle.
+    int erzeugungen() const { return m_erzeugungen; }
+    Zeitgeber& hintergrund() { return *m_hintergrund; }
+
+    // The view refreshes on every change.
+    std::function<void()> geaendert;
+    // The view raises the window above all others and gives it the focus.
+    std::function<void()> vorholen;
+    // The screen in use; a 1920 x 1080 screen at 96 dpi when unset.
+    std::function<Bildschirm()> bildschirm;
+
+private:
+    void erzeugen();
+    void melden();
+    void fehler_melden(const Fehler& f);
+    Fehler gesperrt_melden(const std::string& anztext);
+
+    Hestrel& m_h;
+    Prozessstarter* m_prozesse;
+    std::unique_ptr<Zeitgeber> m_hintergrund;
+    bool m_existiert = false;
+    bool m_sichtbar = false;
+    bool m_oben = false;
+    bool m_vollbild_platziert = false;
+    int m_breite_px = 0;
+    int m_hoehe_px = 0;
+    int m_aussenbreite_twips = 5500;
+    Fensterzustand m_zustand = Fensterzustand::normal;
+    int m_farbe = 0;
+    double m_schriftgroesse = 11.25;
+    std::string m_label1;
+    std::string m_caption;
+    int m_erzeugungen = 0;
+};
+
+}  // namespace hestrel

@@ -1,0 +1,203 @@
+#include "presentation/alarmanzeigefenster.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtMath>
+
+#include "core/einstellungen.h"
+#include "platform/twips.h"
+#include "presentation/alarmanzeige.h"
+
+namespace hestrel {
+namespace {
+
+QColor farbe(int windowsfarbe)
+{
+    // Windows colour values are 0x00BBGGRR.
+    return QColor(windowsfarbe & 0xFF, (windowsfarbe >> 8) & 0xFF, (windowsfarbe >> 16) & 0xFF);
+}
+
+QFont arial(double punkte, bool fett)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(punkte);
+    f.setBold(fett);
+    return f;
+}
+
+constexpr int k_rand_px = 8;
+
+// Without a display (offscreen) there is nothing to raise above.
+bool heben_moeglich()
+{
+    const QString p = QGuiApplication::platformName();
+    return p != QLatin1String("offscreen") && p != QLatin1String("minimal");
+}
+
+}  // namespace
+
+AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_modell(modell)
+{
+    setObjectName(QStringLiteral("Alarmanzeige"));
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
+    setAutoFillBackground(true);
+    resize(twips(5500), twips(3060));
+
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    twips_setzen(m_image1, 120, 120, 975, 975);
+    m_image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
+
+    m_command1 = new QPushButton(QStringLiteral("schließen"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    twips_setzen(m_command1, 1440, 240, 2415, 615);
+    m_command1->setFont(arial(9.75, true));
+    connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
+
+    m_label1 = new QLabel(this);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->move(twips(1560), twips(1080));
+    m_label1->setAutoFillBackground(true);
+    m_label1->setWordWrap(true);
+    m_label1->setTextFormat(Qt::PlainText);
+    m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_modell.geaendert = [this] { aktualisieren(); };
+    m_modell.vorholen = [this] { vorholen(); };
+    m_modell.bildschirm = [this] {
+        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+        Bildschirm b;
+        if (s) {
+            b.breite_px = s->geometry().width();
+            b.hoehe_px = s->geometry().height();
+            b.twips_pro_pixel_x = std::max(1, qRound(1440.0 / s->logicalDotsPerInchX()));
+            b.twips_pro_pixel_y = std::max(1, qRound(1440.0 / s->logicalDotsPerInchY()));
+        }
+        return b;
+    };
+    aktualisieren();
+}
+
+AlarmanzeigeFenster::~AlarmanzeigeFenster()
+{
+    m_modell.geaendert = nullptr;
+    m_modell.vorholen = nullptr;
+    m_modell.bildschirm = nullptr;
+}
+
+QRect AlarmanzeigeFenster::schirm() const
+{
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->geometry() : QRect(0, 0, 1920, 1080);
+}
+
+void AlarmanzeigeFenster::mittig_setzen()
+{
+    const QRect s = schirm();
+    move(s.x() + (s.width() - frameGeometry().width()) / 2, s.y() + (s.height() - frameGeometry().height()) / 2);
+}
+
+void AlarmanzeigeFenster::aktualisieren()
+{
+    if (m_modell.erzeugungen() != m_erzeugungen) {
+        // A new window: designed size, in the middle of the screen.
+        m_erzeugungen = m_modell.erzeugungen();
+        setWindowState(Qt::WindowNoState);
+        resize(twips(5500), twips(3060));
+        mittig_setzen();
+    }
+    setWindowTitle(QString::fromStdString(m_modell.caption()));
+
+    QPalette p = palette();
+    p.setColor(QPalette::Window, farbe(m_modell.hintergrundfarbe()));
+    p.setColor(QPalette::WindowText, Qt::black);
+    setPalette(p);
+    m_label1->setPalette(p);
+
+    QFont f = arial(std::max(1.0, m_modell.schriftgroesse()), false);
+    if (m_label1->font() != f) {
+        m_label1->setFont(f);
+    }
+    const QString text = QString::fromStdString(m_modell.label1());
+    if (m_label1->text() != text) {
+        m_label1->setText(text);
+    }
+    // The label takes the room right of and below its place; the window grows to show all lines.
+    const int breite = std::max(1, width() - m_label1->x() - k_rand_px);
+    m_label1->setFixedWidth(breite);
+    m_label1->setFixedHeight(std::max(m_label1->heightForWidth(breite), m_label1->fontMetrics().height()));
+    const int noetig = m_label1->y() + m_label1->height() + k_rand_px;
+    if (!m_modell.vollbild_platziert() && noetig > height()) {
+        resize(width(), std::min(noetig, schirm().height()));
+    }
+
+    if (!m_modell.existiert() || !m_modell.sichtbar()) {
+        if (isVisible()) {
+            hide();
+        }
+        return;
+    }
+    const Qt::WindowStates zustand = windowState();
+    if (m_modell.fensterzustand() == Alarmanzeige::Fensterzustand::maximiert) {
+        if (!(zustand & Qt::WindowMaximized) || (zustand & Qt::WindowMinimized)) {
+            setWindowState((zustand & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        }
+    } else if (zustand & (Qt::WindowMaximized | Qt::WindowMinimized)) {
+        setWindowState(Qt::WindowNoState);
+    }
+    if (!isVisible()) {
+        show();
+    }
+    if (m_modell.hintergrundfarbe() == k_rot && heben_moeglich()) {
+        // Once a second, as the window state is put back, it goes back above all others.
+        raise();
+    }
+}
+
+void AlarmanzeigeFenster::vorholen()
+{
+    if (m_modell.vollbild_platziert()) {
+        const QRect s = schirm();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        setGeometry(QRect(s.topLeft(), QSize(m_modell.breite_px(), m_modell.hoehe_px())));
+    }
+    aktualisieren();
+    show();
+    if (!heben_moeglich()) {
+        return;
+    }
+    raise();
+    activateWindow();
+    // The reception shows the message list right after; where the desktop
+    // ignores the stay-on-top hint, the alarm window must still end up above it.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) {
+            raise();
+        }
+    });
+}
+
+void AlarmanzeigeFenster::closeEvent(QCloseEvent* event)
+{
+    // The title bar's close destroys the window; the engine creates it anew for the next alarm.
+    m_modell.schliessen();
+    event->accept();
+}
+
+void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (event->spontaneous()) {
+        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+        const int twips_pro_pixel = s ? std::max(1, qRound(1440.0 / s->logicalDotsPerInchX())) : 15;
+        m_modell.aussenbreite_setzen(frameGeometry().width() * twips_pro_pixel);
+    }
+}
+
+}  // namespace hestrel

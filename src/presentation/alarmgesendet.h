@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/scheduler.h"
+
+namespace hestrel {
+
+// The confirmation window "Der Alarm wurde ausgelöst ." shown to the sender:
+// its state and handlers, without the toolkit. "OK !" stays disabled until
+// the sender's clean-up removed a signal file or Timerwarte ran out.
+class Alarmgesendet {
+public:
+    Alarmgesendet(Scheduler& scheduler, const std::string& firmentext);
+    Alarmgesendet(const Alarmgesendet&) = delete;
+    Alarmgesendet& operator=(const Alarmgesendet&) = delete;
+
+    // Shows the window with "OK !" disabled and starts the wait unless it runs.
+    void einschalten();
+    // Enables "OK !" (the sender removed a delivered signal file).
+    void command1_freigeben();
+    // "OK !": hides the window; it stays for the next alarm.
+    void Command1_Click();
+    // Closing through the title bar destroys the window, its timer included.
+    void schliessen();
+    void Timerwarte_Timer();
+
+    bool existiert() const { return m_existiert; }
+    bool sichtbar() const { return m_sichtbar; }
+    bool command1_enabled() const { return m_command1_enabled; }
+    const std::string& caption() const { return m_caption; }
+    Zeitgeber& Timerwarte() { return *m_timerwarte; }
+
+    // The view refreshes on every change.
+    std::function<void()> geaendert;
+    // The view brings the window to the front.
+    std::function<void()> vorholen;
+
+private:
+    void erzeugen();
+    void melden();
+
+    const std::string& m_firmentext;
+    std::unique_ptr<Zeitgeber> m_timerwarte;
+    bool m_existiert = false;
+    bool m_sichtbar = false;
+    bool m_command1_enabled = true;
+    std::string m_caption;
+};
+
+}  // namespace hestrel

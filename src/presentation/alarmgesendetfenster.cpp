@@ -1,0 +1,86 @@
+#include "presentation/alarmgesendetfenster.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include "platform/twips.h"
+#include "presentation/alarmgesendet.h"
+
+namespace hestrel {
+
+AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_modell(modell)
+{
+    setObjectName(QStringLiteral("alarmgesendet"));
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
+    setFixedSize(twips(4440), twips(1845));
+
+    m_label1 = new QLabel(QStringLiteral("Der Alarm wurde ausgelöst ."), this);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    twips_setzen(m_label1, 240, 240, 2895, 615);
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(12);
+    f.setBold(true);
+    m_label1->setFont(f);
+    m_label1->setWordWrap(true);
+
+    m_command1 = new QPushButton(QStringLiteral("OK !"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    twips_setzen(m_command1, 1440, 1080, 1455, 495);
+    connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
+
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    twips_setzen(m_image1, 3240, 120, 975, 975);
+    m_image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
+
+    m_modell.geaendert = [this] { aktualisieren(); };
+    m_modell.vorholen = [this] { vorholen(); };
+    aktualisieren();
+}
+
+AlarmgesendetFenster::~AlarmgesendetFenster()
+{
+    m_modell.geaendert = nullptr;
+    m_modell.vorholen = nullptr;
+}
+
+void AlarmgesendetFenster::aktualisieren()
+{
+    setWindowTitle(QString::fromStdString(m_modell.caption()));
+    m_command1->setEnabled(m_modell.command1_enabled());
+    const bool zeigen = m_modell.existiert() && m_modell.sichtbar();
+    if (zeigen && !m_platziert) {
+        // First shown in the middle of the screen; afterwards where the user left it.
+        m_platziert = true;
+        if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            const QRect g = s->availableGeometry();
+            move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
+        }
+    }
+    if (zeigen != isVisible()) {
+        setVisible(zeigen);
+    }
+}
+
+void AlarmgesendetFenster::vorholen()
+{
+    aktualisieren();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        raise();
+        activateWindow();
+    }
+}
+
+void AlarmgesendetFenster::closeEvent(QCloseEvent* event)
+{
+    m_modell.schliessen();
+    m_platziert = false;
+    event->accept();
+}
+
+}  // namespace hestrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace hestrel {
+
+class Alarmgesendet;
+
+// The confirmation "Der Alarm wurde ausgelöst ." with its "OK !" button; a
+// view over Alarmgesendet.
+class AlarmgesendetFenster : public QWidget {
+    Q_OBJECT
+public:
+    explicit AlarmgesendetFenster(Alarmgesendet& modell, QWidget* parent = nullptr);
+    ~AlarmgesendetFenster() override;
+
+    void aktualisieren();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void vorholen();
+
+    Alarmgesendet& m_modell;
+    QLabel* m_label1 = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QLabel* m_image1 = nullptr;
+    bool m_platziert = false;
+};
+
+}  // namespace hestrel

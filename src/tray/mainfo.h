@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace hestrel {
+
+class Hestrel;
+
+// The info window: product, maker and version. Created on the first "Info",
+// hidden by "Schliessen", destroyed by its close box.
+class Mainfo {
+public:
+    explicit Mainfo(Hestrel& hestrel) : m_hestrel(hestrel) {}
+
+    // Makes the window visible, creating it when needed.
+    void zeigen();
+    // "Schliessen": invisible, kept.
+    void Command1_Click();
+    // Closed through the title bar: destroyed.
+    void Form_Unload();
+
+    bool geladen = false;
+    bool sichtbar = false;
+    std::string lbl_version;
+    // Counts the showings, so the view knows when to bring itself to the front.
+    std::uint64_t gezeigt = 0;
+
+    // Called whenever the window's state changed (the view refreshes).
+    std::function<void()> geaendert;
+
+private:
+    void melden();
+
+    Hestrel& m_hestrel;
+};
+
+}  // namespace hestrel

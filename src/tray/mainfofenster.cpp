@@ -1,0 +1,109 @@
+#include "tray/mainfofenster.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+#include "platform/twips.h"
+#include "tray/mainfo.h"
+
+namespace hestrel {
+namespace {
+
+QFont arial(double punkte, bool fett = false, bool kursiv = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(punkte);
+    f.setBold(fett);
+    f.setItalic(kursiv);
+    return f;
+}
+
+template <typename T>
+T* control(QWidget* eltern, const char* name, int l, int o, int b, int h)
+{
+    auto* w = new T(eltern);
+    w->setObjectName(QLatin1String(name));
+    twips_setzen(w, l, o, b, h);
+    return w;
+}
+
+QLabel* bild(QWidget* eltern, const char* name, const char* datei, int l, int o, int b, int h)
+{
+    auto* label = control<QLabel>(eltern, name, l, o, b, h);
+    const qreal dpr = eltern->devicePixelRatioF();
+    QPixmap p = QIcon(QLatin1String(datei)).pixmap(QSize(twips(b), twips(h)), dpr);
+    label->setPixmap(p);
+    label->setScaledContents(true);
+    return label;
+}
+
+}  // namespace
+
+MainfoFenster::MainfoFenster(Mainfo& info, QWidget* parent) : QWidget(parent), m_info(info)
+{
+    setObjectName(QStringLiteral("mainfo"));
+    setWindowTitle(QStringLiteral("Borl XQV GmbH"));
+    setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
+    setFixedSize(twips(5430), twips(2655));
+
+    bild(this, "Image1", ":/bilder/alarm.svg", 240, 240, 975, 975);
+
+    auto* label1 = control<QLabel>(this, "Label1", 1920, 360, 2535, 255);
+    label1->setText(QStringLiteral("Borl XQV GmbH"));
+    label1->setFont(arial(11.25, true));
+
+    auto* label2 = control<QLabel>(this, "Label2", 1920, 720, 3135, 855);
+    label2->setText(QStringLiteral("Kestu für Mitarbeiteralarm"));
+    label2->setFont(arial(18, true, true));
+    label2->setWordWrap(true);
+    label2->setStyleSheet(QStringLiteral("color: #c00000;"));
+
+    m_lbl_version = control<QLabel>(this, "lbl_Version", 120, 1320, 1695, 255);
+    m_lbl_version->setFont(arial(8.25));
+
+    auto* schliessen = control<QPushButton>(this, "Command1", 2400, 1680, 1215, 495);
+    schliessen->setText(QStringLiteral("Schliessen"));
+    connect(schliessen, &QPushButton::clicked, this, [this] { m_info.Command1_Click(); });
+
+    bild(this, "Image2", ":/bilder/banner.svg", 4200, 2400, 1215, 255);
+
+    auto* label4 = control<QLabel>(this, "Label4", 120, 2400, 1455, 255);
+    label4->setText(QStringLiteral("© Borl XQV GmbH"));
+    label4->setFont(arial(8.25));
+
+    m_info.geaendert = [this] { aktualisieren(); };
+    aktualisieren();
+}
+
+MainfoFenster::~MainfoFenster()
+{
+    m_info.geaendert = nullptr;
+}
+
+void MainfoFenster::aktualisieren()
+{
+    m_lbl_version->setText(QString::fromStdString(m_info.lbl_version));
+    if (m_info.sichtbar && (!isVisible() || m_info.gezeigt != m_gezeigt)) {
+        show();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            raise();
+            activateWindow();
+        }
+    } else if (!m_info.sichtbar && isVisible() && !m_schliesst) {
+        hide();
+    }
+    m_gezeigt = m_info.gezeigt;
+}
+
+void MainfoFenster::closeEvent(QCloseEvent* event)
+{
+    m_schliesst = true;
+    m_info.Form_Unload();
+    m_schliesst = false;
+    event->accept();
+}
+
+}  // namespace hestrel

@@ -1,0 +1,58 @@
+#include "tray/qttraysymbol.h"
+
+#include <cstdio>
+
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "tray/mnbar.h"
+
+namespace hestrel {
+
+QtTraysymbol::QtTraysymbol(Mnbar& mnbar, QObject* parent) : QObject(parent), m_mnbar(mnbar)
+{
+    m_menue = new QMenu();
+    m_menue->setObjectName(QStringLiteral("mnbar"));
+    for (int i = 0; i < static_cast<int>(k_traymenue.size()); ++i) {
+        const Menuepunkt& p = k_traymenue[static_cast<std::size_t>(i)];
+        QAction* a = m_menue->addAction(QString::fromUtf8(p.text));
+        a->setObjectName(QLatin1String(p.name));
+        // Queued: the exit command must not destroy the menu while it still delivers the click.
+        connect(a, &QAction::triggered, this, [this, i] { m_mnbar.menue_Click(i); }, Qt::QueuedConnection);
+    }
+}
+
+QtTraysymbol::~QtTraysymbol()
+{
+    delete m_symbol;
+    delete m_menue;
+}
+
+bool QtTraysymbol::hinzufuegen(const std::string& tip)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        static bool gemeldet = false;
+        if (!gemeldet) {
+            gemeldet = true;
+            std::fputs("hestrel: the desktop has no notification area; running without the tray icon\n", stderr);
+        }
+        return false;
+    }
+    if (m_symbol == nullptr) {
+        m_symbol = new QSystemTrayIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
+        m_symbol->setContextMenu(m_menue);
+    }
+    m_symbol->setToolTip(QString::fromStdString(tip));
+    m_symbol->show();
+    return true;
+}
+
+void QtTraysymbol::entfernen()
+{
+    if (m_symbol != nullptr) {
+        m_symbol->hide();
+    }
+}
+
+}  // namespace hestrel

@@ -1,0 +1,86 @@
+// Takes pictures of the message list, the naming dialog, the info window and
+// the tray menu for the documentation: bildschirmfotos_meldeliste DIRECTORY.
+#include <cstdio>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPixmap>
+#include <QTimer>
+
+#include "console/gruppenbezeichnungfenster.h"
+#include "console/meldeliste.h"
+#include "console/meldelistefenster.h"
+#include "core/station.h"
+#include "platform/ressourcen.h"
+#include "tray/mainfo.h"
+#include "tray/mainfofenster.h"
+#include "tray/mnbar.h"
+#include "tray/qttraysymbol.h"
+
+using namespace hestrel;
+using namespace hestrel::test;
+
+namespace {
+
+bool speichern(QWidget& w, const QString& datei)
+{
+    QApplication::processEvents();
+    const bool ok = w.grab().save(datei);
+    std::printf("%s %s\n", ok ? "written" : "FAILED", qPrintable(datei));
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ressourcen_laden();
+    const QString ziel = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+
+    Station s;
+    datei_schreiben(s.dir / "mameldung.log",
+                    "08.12.2026 08:14:03 Alarm aus Gruppe 3 von:\rEmpfang: Bitte sofort kommen\r\n"
+                    "08.12.2026 09:02:41 Alarm aus Gruppe 7 von:\rLager Halle 2, Tor 4\r\n"
+                    "08.12.2026 10:30:12 Alarm aus Gruppe 12 von:\rK\xFC" "che 1. OG\r\n");
+    QtTraysymbol symbol(s.ap.mnbar());
+    s.ap.mnbar().symbol_setzen(&symbol);
+    s.ap.mnbar().prozess_beenden = [] {};
+    Meldeliste& ml = s.ap.meldeliste();
+    MeldelisteFenster liste(ml);
+    GruppenbezeichnungFenster dialog(ml.gruppenbezeichnung());
+    MainfoFenster info(s.ap.mainfo());
+    s.starten();
+    s.h.maske().sichtbar = false;
+    for (int g : {1, 2, 3, 4, 7, 11, 12, 15, 21, 33}) {
+        s.h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] = s.dir.unterverzeichnis("g" + std::to_string(g));
+    }
+    ml.bildschirm_anpassen();
+
+    ml.gruppe_benennen(2, "Empfang");
+    ml.gruppe_benennen(6, "Lager");
+    ml.gruppe_benennen(11, "Küche");
+    ml.SNText_geaendert(1, "Alarm am Arbeitsplatz");
+    ml.SNText_geaendert(2, "Empfang, Erdgeschoss");
+    ml.SNText_geaendert(3, "Bitte sofort kommen");
+    ml.melde_alle_Click(true);
+    ml.Melde_gruppen_Click(10);
+    ml.relais_farbe(6, k_rot);
+
+    bool ok = speichern(liste, ziel + QStringLiteral("/meldeliste.png"));
+
+    ml.gruppe_status_Click(6);
+    ml.gruppenbezeichnung().neu_bez = "Lager Halle 2";
+    ml.gruppenbezeichnung().geaendert();
+    ok = speichern(dialog, ziel + QStringLiteral("/gruppenbezeichnung.png")) && ok;
+    ml.gruppenbezeichnung().abbruch_Click();
+
+    s.ap.mnbar().pinfo_Click();
+    ok = speichern(info, ziel + QStringLiteral("/info.png")) && ok;
+
+    symbol.menue()->popup(QPoint(200, 200));
+    ok = speichern(*symbol.menue(), ziel + QStringLiteral("/traymenue.png")) && ok;
+    symbol.menue()->hide();
+    return ok ? 0 : 1;
+}

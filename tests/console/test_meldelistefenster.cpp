@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "console/gruppenbezeichnungfenster.h"
+#include "console/meldeliste.h"
+#include "console/meldelistefenster.h"
+#include "core/station.h"
+#include "platform/twips.h"
+
+using namespace hestrel;
+using namespace hestrel::test;
+
+namespace {
+
+template <typename T>
+T* finde(QWidget& w, const QString& name)
+{
+    T* c = w.findChild<T*>(name);
+    EXPECT_NE(c, nullptr) << name.toStdString();
+    return c;
+}
+
+struct Fenster : Station {
+    Meldeliste& ml = ap.meldeliste();
+    MeldelisteFenster fenster {ml};
+    GruppenbezeichnungFenster dialog {ml.gruppenbezeichnung()};
+
+    explicit Fenster(std::initializer_list<int> gruppen = {})
+    {
+        starten();
+        for (int g : gruppen) {
+            h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] = dir.unterverzeichnis("g" + std::to_string(g));
+        }
+        ml.bildschirm_anpassen();
+    }
+    template <typename T>
+    T* c(const QString& name) { return finde<T>(fenster, name); }
+    QLabel* status(int i) { return c<QLabel>(QStringLiteral("gruppe_status_%1").arg(i)); }
+    QCheckBox* box(int i) { return c<QCheckBox>(QStringLiteral("Melde_gruppen_%1").arg(i)); }
+    QPushButton* relais(int i) { return c<QPushButton>(QStringLiteral("Rel_stat_%1").arg(i)); }
+};
+
+void klicken(QWidget* w)
+{
+    const QPointF mitte(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent druck(QEvent::MouseButtonPress, mitte, w->mapToGlobal(mitte), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w, &druck);
+    QMouseEvent los(QEvent::MouseButtonRelease, mitte, w->mapToGlobal(mitte), Qt::LeftButton, Qt::NoButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(w, &los);
+}
+
+void tippen(QLineEdit* e, const QString& text)
+{
+    e->setText(text);
+    emit e->textEdited(text);
+}
+
+}  // namespace
+
+TEST(Meldelistenfenster, LageUndBeschriftungen)
+{
+    Fenster f;
+    EXPECT_TRUE(f.fenster.isVisible());
+    EXPECT_EQ(f.fenster.windowTitle(), QStringLiteral("BORL XQV GmbH"));
+    EXPECT_EQ(f.fenster.size(), QSize(twips(18600), twips(9675)));
+
+    const struct {
+        int i;
+        int rel_l, status_l, melde_l, r;
+    } gruppen[] = {{0, 360, 960, 16005, 0}, {9, 360, 960, 16005, 9}, {11, 2520, 3120, 16440, 1},
+                   {23, 4680, 5280, 16920, 3}, {40, 9000, 9600, 17880, 0}, {49, 9000, 9600, 17880, 9}};
+    for (const auto& g : gruppen) {
+        EXPECT_EQ(f.relais(g.i)->geometry(), twips_rect(g.rel_l, 3360 + 600 * g.r, 495, 375)) << g.i;
+        EXPECT_EQ(f.status(g.i)->geometry(), twips_rect(g.status_l, 3360 + 600 * g.r, 1395, 375)) << g.i;
+        EXPECT_EQ(f.box(g.i)->geometry(), twips_rect(g.melde_l, 4080 + 480 * g.r, 255, 270)) << g.i;
+        EXPECT_EQ(f.relais(g.i)->text(), QString::number(g.i + 1));
+        EXPECT_EQ(f.status(g.i)->text(), QStringLiteral("Gruppe %1").arg(g.i + 1));
+        EXPECT_EQ(f.box(g.i)->toolTip(), QStringLiteral("Gruppe %1").arg(g.i + 1));
+        EXPECT_EQ(f.status(g.i)->toolTip(), QStringLiteral("zum änder doppelt klicken"));
+    }
+    const struct {
+        const char* name;
+        const char* text;
+    } labels[] = {{"BSet", "Vandu Kestu Standard"}, {"lbl_Version", "Version 4.3.0 - TS"}, {"Label1", "Meldungen"},
+                  {"Label2", "Status der Gruppen"}, {"Label6", "Gruppenalarm"}, {"Label3", "Alarmtext"},
+                  {"Label5", "an alle eingetragenen Gruppen"}, {"Label4", "Meldegruppen"},
+                  {"lb_mgruppe_0", "01"}, {"lb_mgruppe_1", "05"}, {"lb_mgruppe_2", "10"},
+                  {"lb_mgruppe_3", "01"}, {"lb_mgruppe_4", "41"}};
+    for (const auto& l : labels) {
+        EXPECT_EQ(f.c<QLabel>(QLatin1String(l.name))->text(), QString::fromUtf8(l.text)) << l.name;
+    }
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("sammelnachrit"))->text(), QStringLiteral("Alarm auslösen"));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("loesche_mameldung"))->text(), QStringLiteral("Liste löschen"));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("speicher_alarmdaten"))->text(), QStringLiteral("Einstellungen speichern"));
+    EXPECT_EQ(f.c<QLineEdit>(QStringLiteral("SNText4"))->geometry(), twips_rect(11520, 5520, 3615, 390));
+    EXPECT_EQ(f.c<QListView>(QStringLiteral("Listmeldungen"))->geometry(), twips_rect(11520, 720, 6735, 1530));
+    EXPECT_FALSE(f.c<QCheckBox>(QStringLiteral("ein1"))->isVisible());
+}
+
+TEST(Meldelistenfenster, GruppenFarbenUndKaesten)
+{
+    Fenster f {1, 12};
+    EXPECT_TRUE(f.relais(0)->isEnabled());
+    EXPECT_TRUE(f.relais(0)->styleSheet().contains(QStringLiteral("#00ff00")));
+    EXPECT_FALSE(f.relais(1)->isEnabled());
+    EXPECT_TRUE(f.relais(1)->styleSheet().isEmpty());
+    EXPECT_FALSE(f.status(1)->isEnabled());
+    EXPECT_FALSE(f.box(1)->isEnabled());
+
+    f.ml.relais_farbe(11, k_rot);
+    EXPECT_TRUE(f.relais(11)->styleSheet().contains(QStringLiteral("#ff0000")));
+
+    f.c<QCheckBox>(QStringLiteral("melde_alle"))->click();
+    EXPECT_TRUE(f.box(0)->isChecked());
+    EXPECT_TRUE(f.box(11)->isChecked());
+    EXPECT_FALSE(f.box(1)->isChecked());
+    f.box(11)->click();
+    EXPECT_EQ(f.ml.melde_gruppe(11), 0);
+    EXPECT_FALSE(f.box(11)->isChecked());
+
+    tippen(f.c<QLineEdit>(QStringLiteral("SNText3")), QStringLiteral("Halle 3"));
+    EXPECT_EQ(f.ml.sammeltexte()[2], "Halle 3");
+}
+
+TEST(Meldelistenfenster, StatusfeldOeffnetDenDialogUndBenenntUm)
+{
+    Fenster f {3, 7};
+    klicken(f.status(2));
+    ASSERT_TRUE(f.dialog.isVisible());
+    EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("Gruppenbezeichnung"));
+    EXPECT_EQ(f.dialog.size(), QSize(twips(4680), twips(3195)));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("akt_bez"))->text(), QStringLiteral("Gruppe 3"));
+    tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neu_bez")), QStringLiteral("nicht übernommen"));
+
+    klicken(f.status(6));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("akt_bez"))->text(), QStringLiteral("Gruppe 7"));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("neu_bez"))->text(), QString());
+    tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neu_bez")), QStringLiteral("Empfang"));
+    finde<QPushButton>(f.dialog, QStringLiteral("uebernahme"))->click();
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_EQ(f.status(6)->text(), QStringLiteral("Empfang"));
+    EXPECT_EQ(f.status(2)->text(), QStringLiteral("Gruppe 3"));
+
+    // A disabled field opens nothing.
+    klicken(f.status(0));
+    EXPECT_FALSE(f.dialog.isVisible());
+
+    klicken(f.status(2));
+    f.dialog.close();
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_FALSE(f.ml.gruppenbezeichnung().geladen);
+}
+
+TEST(Meldelistenfenster, JournalZeilenUndSchliessen)
+{
+    Fenster f;
+    auto* liste = f.c<QListView>(QStringLiteral("Listmeldungen"));
+    QAbstractItemModel* modell = liste->model();
+    EXPECT_EQ(modell->rowCount(), 0);
+    f.h.log().meldung_eintragen("Alarm aus Gruppe 2 von:\rText");
+    f.uhr.advance(5000);
+    ASSERT_EQ(modell->rowCount(), 2);
+    EXPECT_EQ(modell->index(1, 0).data().toString(), QStringLiteral("Text"));
+
+    f.fenster.close();
+    EXPECT_FALSE(f.fenster.isVisible());
+    EXPECT_FALSE(f.ml.maske().geladen);
+    EXPECT_EQ(modell->rowCount(), 0);
+
+    f.ml.zeigen();
+    EXPECT_TRUE(f.fenster.isVisible());
+    EXPECT_EQ(modell->rowCount(), 2);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <string>
+
+#include "core/arbeitsplatz.h"
+#include "exchange/alarmempfang.h"
+#include "exchange/alarmversand.h"
+#include "exchange/fakes.h"
+#include "presentation/alarmanzeige.h"
+#include "presentation/alarmgesendet.h"
+
+namespace hestrel::test {
+
+// One workstation's engine with its own data directory; several of them can
+// share one virtual clock and one tree of group directories.
+struct Platz {
+    Platz(VirtualScheduler& uhr, std::string datenverzeichnis)
+        : daten(std::move(datenverzeichnis)), ap(Dienste{fs, uhr, uhr, boxen, port, &ton, &prozesse})
+    {
+        std::filesystem::create_directories(daten);
+    }
+
+    // Starts without a settings file, then sets what the tests need.
+    void starten()
+    {
+        h.meldeliste = &liste;
+        ap.starten(daten);
+        Einstellungen& e = h.einstellungen();
+        e.logfileaktive = "1";
+        e.comdeaktiviert = "1";
+        e.idnummer = "0";
+        h.maske().sichtbar = false;
+        ereignisse.clear();
+    }
+    void gruppe(int index, const std::string& pfad)
+    {
+        h.einstellungen().gruppenpfad[static_cast<std::size_t>(index)] = pfad;
+        h.maske().pfade[static_cast<std::size_t>(index)] = pfad;
+    }
+    std::string ereignislog() const { return datei_lesen(daten + "/Hestrel.log"); }
+    std::string journal() const { return datei_lesen(daten + "/mameldung.log"); }
+    int journaleintraege() const
+    {
+        const std::string j = journal();
+        int n = 0;
+        for (std::size_t p = j.find("Alarm aus Gruppe"); p != std::string::npos;
+             p = j.find("Alarm aus Gruppe", p + 1)) {
+            ++n;
+        }
+        return n;
+    }
+
+    std::string daten;
+    Ereignisse ereignisse;
+    FakeMeldungsdienst boxen;
+    FakePort port;
+    Stoerdateisystem fs {ereignisse};
+    FakeTon ton {ereignisse};
+    FakeProzesse prozesse;
+    FakeMeldeliste liste {ereignisse};
+    Arbeitsplatz ap;
+    Hestrel& h = ap.hestrel();
+    Alarmanzeige& anzeige = ap.alarmanzeige();
+    Alarmgesendet& bestaetigung = ap.alarmgesendet();
+    Alarmversand& versand = ap.alarmversand();
+    Alarmempfang& empfang = ap.alarmempfang();
+};
+
+// Lays an alarm into a directory as another workstation would: data file first.
+inline void alarm_legen(const std::string& verzeichnis, const std::string& text_cp1252,
+                        const std::string& schluessel = "0")
+{
+    datei_schreiben(verzeichnis + "MDAT" + schluessel + ".XQV", text_cp1252);
+    datei_schreiben(verzeichnis + "MESSAGE.XQV", schluessel);
+}
+
+inline int zaehlen(const std::string& text, const std::string& teil)
+{
+    int n = 0;
+    for (std::size_t p = text.find(teil); p != std::string::npos; p = text.find(teil, p + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace hestrel::test

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "exchange/platz.h"
+
+namespace hestrel::test {
+namespace {
+
+class AlarmanzeigeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        p.starten();
+        p.anzeige.bildschirm = [this] { return schirm; };
+    }
+    std::string anzeigelog() const { return datei_lesen(p.daten + "/quorvis.log"); }
+
+    TempVerzeichnis basis;
+    VirtualScheduler uhr;
+    Platz p {uhr, basis / "daten"};
+    Bildschirm schirm;
+    Alarmanzeige& a = p.anzeige;
+};
+
+TEST_F(AlarmanzeigeTest, VollbildUeberDenGanzenSchirm)
+{
+    p.h.einstellungen().vollbildanzeige = true;
+    a.Alarm("Hilfe", "1", "1");
+    EXPECT_TRUE(a.sichtbar());
+    EXPECT_TRUE(a.oben());
+    EXPECT_TRUE(a.vollbild_platziert());
+    EXPECT_EQ(a.breite_px(), 1920);
+    EXPECT_EQ(a.hoehe_px(), 1080);
+    EXPECT_DOUBLE_EQ(a.schriftgroesse(), 64.0);
+    EXPECT_EQ(a.label1(), "Hilfe");
+    EXPECT_EQ(a.caption(), "BORL XQV GmbH");
+    EXPECT_NE(anzeigelog().find(" Vollbild - gesetzt\r\n"), std::string::npos);
+
+    // Red and white every 500 ms; in the red phase the window is set maximised.
+    EXPECT_EQ(a.hintergrundfarbe(), k_rot);
+    uhr.advance(500);
+    EXPECT_EQ(a.hintergrundfarbe(), k_weiss);
+    EXPECT_EQ(a.fensterzustand(), Alarmanzeige::Fensterzustand::normal);
+    uhr.advance(500);
+    EXPECT_EQ(a.hintergrundfarbe(), k_rot);
+    EXPECT_EQ(a.fensterzustand(), Alarmanzeige::Fensterzustand::maximiert);
+    EXPECT_DOUBLE_EQ(a.schriftgroesse(), 64.0);
+
+    schirm.breite_px = 1280;
+    schirm.hoehe_px = 1024;
+    a.Alarm("zwei", "1", "1");
+    EXPECT_NEAR(a.schriftgroesse(), 42.67, 0.01);
+    EXPECT_EQ(zaehlen(anzeigelog(), "Vollbild - gesetzt"), 2);
+}
+
+TEST_F(AlarmanzeigeTest, NormalGrossInDerMitteSchriftNachBreite)
+{
+    a.Alarm("Hilfe", "", "");
+    EXPECT_TRUE(a.sichtbar());
+    EXPECT_TRUE(a.oben());
+    EXPECT_FALSE(a.vollbild_platziert());
+    EXPECT_EQ(a.aussenbreite_twips(), 5500);
+    EXPECT_DOUBLE_EQ(a.schriftgroesse(), 11.25);
+    uhr.advance(1000);
+    EXPECT_NEAR(a.schriftgroesse(), 12.22, 0.01);
+    // The user widened the window: the next red phase follows.
+    a.aussenbreite_setzen(9000);
+    uhr.advance(1000);
+    EXPECT_DOUBLE_EQ(a.schriftgroesse(), 20.0);
+    EXPECT_EQ(a.fensterzustand(), Alarmanzeige::Fensterzustand::normal);
+    // Nothing is written to the log in normal mode; with the switch off nothing at all.
+    EXPECT_FALSE(existiert(p.daten + "/quorvis.log"));
+    p.h.einstellungen().logfileaktive = "0";
+    p.h.einstellungen().vollbildanzeige = true;
+    a.Alarm("x", "", "");
+    EXPECT_FALSE(existiert(p.daten + "/quorvis.log"));
+}
+
+TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
+{
+    a.Alarm("eins", "1", "0");
+    a.Alarm("zwei", "9", "1");
+    EXPECT_EQ(a.erzeugungen(), 1);
+    EXPECT_EQ(a.label1(), "zwei");
+    a.Command1_Click();
+    EXPECT_FALSE(a.sichtbar());
+    EXPECT_TRUE(a.hintergrund().aktiv()) << "hidden, the window keeps blinking";
+    uhr.advance(500);
+    EXPECT_FALSE(a.sichtbar());
+    a.Alarm("drei", "", "");
+    EXPECT_TRUE(a.sichtbar());
+    EXPECT_EQ(a.label1(), "drei");
+
+    // The device's reset key hides it through the engine's seam.
+    p.h.alarmanzeige_verbergen();
+    EXPECT_FALSE(a.sichtbar());
+
+    // Closed through the title bar: destroyed with its timer, created anew by the next alarm.
+    a.schliessen();
+    EXPECT_FALSE(a.existiert());
+    EXPECT_FALSE(a.hintergrund().aktiv());
+    a.aussenbreite_setzen(9000);
+    a.Alarm("vier", "", "");
+    EXPECT_EQ(a.erzeugungen(), 2);
+    EXPECT_EQ(a.aussenbreite_twips(), 5500);
+    EXPECT_TRUE(a.hintergrund().aktiv());
+}
+
+TEST_F(AlarmanzeigeTest, HideErzeugtDasFensterVerborgen)
+{
+    p.h.alarmanzeige_verbergen();
+    EXPECT_TRUE(a.existiert());
+    EXPECT_FALSE(a.sichtbar());
+    EXPECT_TRUE(a.hintergrund().aktiv());
+}
+
+TEST_F(AlarmanzeigeTest, GesperrterRechnerStartetDasMeldeprogrammMitArgumentliste)
+{
+    p.h.einstellungen().gesperrtanzeige = true;
+    p.prozesse.variablen["UserName"] = "user1";
+    a.Alarm("Hilfe", "", "");
+    ASSERT_EQ(p.prozesse.starts.size(), 1u);
+    EXPECT_EQ(p.prozesse.starts[0].programm, "/opt/hestrel/hestrel-msg");
+    EXPECT_EQ(p.prozesse.starts[0].argumente, (std::vector<std::string>{"user1", "Hilfe"}));
+    EXPECT_NE(anzeigelog().find(" Meldung bei gesperrtem Rechner\r\n"), std::string::npos);
+
+    // Without UserName the session's login name; spaces and quotes pass unchanged as one argument.
+    p.prozesse.variablen.clear();
+    a.Alarm("Hilfe in \"Raum 3\"; rm -rf /", "", "");
+    EXPECT_EQ(p.prozesse.starts[1].argumente,
+              (std::vector<std::string>{"anmeldung", "Hilfe in \"Raum 3\"; rm -rf /"}));
+    EXPECT_TRUE(p.boxen.hinweise.empty());
+}
+
+TEST_F(AlarmanzeigeTest, MeldeprogrammFehltTextWirdTrotzdemGezeigt)
+{
+    p.h.einstellungen().gesperrtanzeige = true;
+    p.prozesse.fehler = {53, "Datei nicht gefunden"};
+    a.Alarm("alt", "", "");
+    a.Alarm("neu", "", "");
+    EXPECT_TRUE(a.sichtbar());
+    EXPECT_EQ(a.label1(), "neu");
+    ASSERT_FALSE(p.boxen.hinweise.empty());
+    EXPECT_EQ(p.boxen.hinweise.back().text, "Datei nicht gefunden - 53  ");
+    const std::string log = anzeigelog();
+    EXPECT_LT(log.find("Meldung bei gesperrtem Rechner"), log.find("Datei nicht gefunden - 53  \r\n"));
+}
+
+TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
+{
+    p.h.einstellungen().vollbildanzeige = true;
+    p.fs.schreiben_muster = "quorvis.log";
+    a.Alarm("Hilfe", "", "");
+    EXPECT_TRUE(a.sichtbar());
+    EXPECT_TRUE(a.vollbild_platziert());
+    EXPECT_EQ(a.label1(), "Hilfe");
+    ASSERT_EQ(p.boxen.hinweise.size(), 1u);
+    EXPECT_EQ(p.boxen.hinweise[0].text, "Zugriff verweigert - 70  ");
+
+    // Nor the notice to the locked workstation.
+    p.h.einstellungen().gesperrtanzeige = true;
+    a.Alarm("zwei", "", "");
+    EXPECT_EQ(p.prozesse.starts.size(), 1u);
+    EXPECT_EQ(a.label1(), "zwei");
+}
+
+}  // namespace
+}  // namespace hestrel::test

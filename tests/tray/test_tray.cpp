@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "console/meldeliste.h"
+#include "core/station.h"
+#include "tray/mainfo.h"
+#include "tray/mnbar.h"
+#include "tray/traysymbol.h"
+
+using namespace hestrel;
+using namespace hestrel::test;
+
+namespace {
+
+struct FakeTraysymbol : Traysymbol {
+    bool hinzufuegen(const std::string& t) override
+    {
+        ++hinzugefuegt;
+        tip = t;
+        da = verfuegbar;
+        return verfuegbar;
+    }
+    void entfernen() override
+    {
+        ++entfernt;
+        da = false;
+    }
+    bool verfuegbar = true;
+    bool da = false;
+    int hinzugefuegt = 0;
+    int entfernt = 0;
+    std::string tip;
+};
+
+struct Platz : Station {
+    FakeTraysymbol symbol;
+    int prozessende = 0;
+    Platz()
+    {
+        ap.mnbar().symbol_setzen(&symbol);
+        ap.mnbar().prozess_beenden = [this] { ++prozessende; };
+    }
+};
+
+}  // namespace
+
+TEST(Tray, SymbolMitTippNachDemStart)
+{
+    Platz p;
+    p.starten();
+    EXPECT_TRUE(p.symbol.da);
+    EXPECT_EQ(p.symbol.tip, "Kestu");
+    EXPECT_EQ(p.symbol.hinzugefuegt, 1);
+    EXPECT_EQ(p.ap.mnbar().caption, "BORL XQV GmbH");
+
+    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
+    const char* namen[] = {"pinfo", "mliste", "peinstell", "pbeend"};
+    for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+        EXPECT_STREQ(k_traymenue[i].text, texte[i]);
+        EXPECT_STREQ(k_traymenue[i].name, namen[i]);
+    }
+}
+
+TEST(Tray, OhneInfobereichLaeuftDasProgrammWeiter)
+{
+    Platz p;
+    p.symbol.verfuegbar = false;
+    p.starten();
+    EXPECT_FALSE(p.ap.mnbar().symbol_da);
+    EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
+    p.ap.mnbar().menue_Click(0);
+    EXPECT_TRUE(p.ap.mainfo().sichtbar);
+}
+
+TEST(Tray, MenuepunkteOeffnenIhreFenster)
+{
+    Platz p;
+    p.starten();
+    Mnbar& bar = p.ap.mnbar();
+    p.ap.meldeliste().Form_Unload();
+    bar.menue_Click(1);
+    EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
+
+    p.h.maske().sichtbar = false;
+    bar.menue_Click(2);
+    EXPECT_TRUE(p.h.maske().sichtbar);
+
+    Mainfo& info = p.ap.mainfo();
+    bar.menue_Click(0);
+    bar.menue_Click(0);
+    EXPECT_TRUE(info.sichtbar);
+    EXPECT_EQ(info.lbl_version, "Version 4.3.0 - TS");
+    info.Command1_Click();
+    EXPECT_FALSE(info.sichtbar);
+    EXPECT_TRUE(info.geladen);
+    info.Form_Unload();
+    EXPECT_FALSE(info.geladen);
+    bar.pinfo_Click();
+    EXPECT_TRUE(info.sichtbar);
+    EXPECT_EQ(info.lbl_version, "Version 4.3.0 - TS");
+    EXPECT_EQ(p.prozessende, 0);
+}
+
+TEST(Tray, ProgrammBeendenEntferntSymbolUndSchliesstDenPort)
+{
+    Platz p;
+    p.starten();
+    ASSERT_FALSE(p.port.oeffnen());
+    const auto boxen = p.boxen.hinweise.size();
+    p.ap.mnbar().menue_Click(3);
+    EXPECT_FALSE(p.symbol.da);
+    EXPECT_FALSE(p.port.offen());
+    EXPECT_EQ(p.prozessende, 1);
+    EXPECT_EQ(p.boxen.hinweise.size(), boxen) << "leaves without a question";
+
+    // Entered again (the central engine's shut-down runs it too): nothing more.
+    p.ap.mnbar().pbeend_Click();
+    p.h.Form_Unload();
+    EXPECT_EQ(p.prozessende, 1);
+    EXPECT_EQ(p.boxen.hinweise.size(), boxen);
+}
+
+TEST(Tray, SchliessfeldDerEinstellungenBeendetWieDasMenue)
+{
+    Platz p;
+    p.starten();
+    p.port.oeffnen();
+    p.h.Form_Unload();
+    EXPECT_FALSE(p.symbol.da);
+    EXPECT_EQ(p.symbol.entfernt, 1);
+    EXPECT_FALSE(p.port.offen());
+    EXPECT_EQ(p.prozessende, 1);
+}

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include "core/station.h"
+#include "platform/twips.h"
+#include "tray/mainfo.h"
+#include "tray/mainfofenster.h"
+#include "tray/mnbar.h"
+#include "tray/qttraysymbol.h"
+
+using namespace hestrel;
+using namespace hestrel::test;
+
+namespace {
+
+struct Platz : Station {
+    QtTraysymbol symbol {ap.mnbar()};
+    MainfoFenster info {ap.mainfo()};
+    int prozessende = 0;
+    Platz()
+    {
+        ap.mnbar().symbol_setzen(&symbol);
+        ap.mnbar().prozess_beenden = [this] { ++prozessende; };
+        starten();
+    }
+};
+
+}  // namespace
+
+TEST(Trayfenster, MenueInDieserReihenfolge)
+{
+    Platz p;
+    const QList<QAction*> punkte = p.symbol.menue()->actions();
+    ASSERT_EQ(punkte.size(), 4);
+    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
+    const char* namen[] = {"pinfo", "mliste", "peinstell", "pbeend"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(punkte[i]->text(), QString::fromUtf8(texte[i]));
+        EXPECT_EQ(punkte[i]->objectName(), QLatin1String(namen[i]));
+        EXPECT_FALSE(punkte[i]->isSeparator());
+    }
+}
+
+TEST(Trayfenster, InfoFenster)
+{
+    Platz p;
+    p.symbol.menue()->actions().at(0)->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(p.info.isVisible());
+    EXPECT_EQ(p.info.windowTitle(), QStringLiteral("Borl XQV GmbH"));
+    EXPECT_EQ(p.info.size(), QSize(twips(5430), twips(2655)));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("lbl_Version"))->text(), QStringLiteral("Version 4.3.0 - TS"));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Kestu für Mitarbeiteralarm"));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("Image2"))->geometry(), twips_rect(4200, 2400, 1215, 255));
+
+    p.info.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    EXPECT_FALSE(p.info.isVisible());
+    p.ap.mnbar().pinfo_Click();
+    EXPECT_TRUE(p.info.isVisible());
+    p.info.close();
+    EXPECT_FALSE(p.info.isVisible());
+    EXPECT_FALSE(p.ap.mainfo().geladen);
+    EXPECT_EQ(p.prozessende, 0) << "closing the info window leaves the program running";
+
+    p.symbol.menue()->actions().at(3)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(p.prozessende, 1);
+}
