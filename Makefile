@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure test run deps clean
+.PHONY: all build configure test run deps clean package demo screenshots
 
 all: build
 
@@ -25,6 +25,20 @@ test: build
 
 run: deps build
 	$(BUILD)/hestrel
+
+# The Debian package, built without tests: build-package/hestrel_*.deb
+package:
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DHESTREL_TESTS=OFF
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack
+	@ls build-package/hestrel_*.deb
+
+# Two workstations and the alarm box simulator on this desktop (or under Xvfb).
+demo: build
+	scripts/demo $(BUILD)
+
+screenshots: build
+	scripts/screenshots $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

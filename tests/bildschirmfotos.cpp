@@ -1,5 +1,5 @@
-// Takes pictures of the message list, the naming dialog, the info window and
-// the tray menu for the documentation: bildschirmfotos_meldeliste DIRECTORY.
+// Takes pictures of every window of the program for the documentation:
+// bildschirmfotos DIRECTORY (scripts/screenshots runs it under a virtual display).
 #include <cstdio>
 
 #include <QApplication>
@@ -11,7 +11,12 @@
 #include "console/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
 #include "console/meldelistefenster.h"
+#include "core/hestrelfenster.h"
 #include "core/station.h"
+#include "presentation/alarmanzeige.h"
+#include "presentation/alarmanzeigefenster.h"
+#include "presentation/alarmgesendet.h"
+#include "presentation/alarmgesendetfenster.h"
 #include "platform/ressourcen.h"
 #include "tray/mainfo.h"
 #include "tray/mainfofenster.h"
@@ -47,12 +52,25 @@ int main(int argc, char** argv)
     QtTraysymbol symbol(s.ap.mnbar());
     s.ap.mnbar().symbol_setzen(&symbol);
     s.ap.mnbar().prozess_beenden = [] {};
+    HestrelFenster einstellungen(s.h);
     Meldeliste& ml = s.ap.meldeliste();
     MeldelisteFenster liste(ml);
     GruppenbezeichnungFenster dialog(ml.gruppenbezeichnung());
     MainfoFenster info(s.ap.mainfo());
     s.starten();
+    // The settings window as a first start shows it, with a few groups filled in.
+    s.h.maske().pfade[0] = "/mnt/alarm/gruppe1/";
+    s.h.maske().pfade[1] = "/mnt/alarm/gruppe2/";
+    s.h.maske().pfade[2] = "/mnt/alarm/empfang/";
+    s.h.maske().text5 = "0";
+    s.h.maske().chk_vollbild = 0;
+    s.h.maske().logfile = 1;
+    s.h.art_hardware_geaendert("Kestu_10");
+    s.h.maske().auswahl_port = "3";
+    s.h.signal_gewaehlt("/usr/share/sounds/alarm.wav");
+    bool ok = speichern(einstellungen, ziel + QStringLiteral("/einstellungen.png"));
     s.h.maske().sichtbar = false;
+    einstellungen.aktualisieren();
     for (int g : {1, 2, 3, 4, 7, 11, 12, 15, 21, 33}) {
         s.h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] = s.dir.unterverzeichnis("g" + std::to_string(g));
     }
@@ -68,7 +86,7 @@ int main(int argc, char** argv)
     ml.Melde_gruppen_Click(10);
     ml.relais_farbe(6, k_rot);
 
-    bool ok = speichern(liste, ziel + QStringLiteral("/meldeliste.png"));
+    ok = speichern(liste, ziel + QStringLiteral("/meldeliste.png")) && ok;
 
     ml.gruppe_status_Click(6);
     ml.gruppenbezeichnung().neu_bez = "Lager Halle 2";
@@ -82,5 +100,16 @@ int main(int argc, char** argv)
     symbol.menue()->popup(QPoint(200, 200));
     ok = speichern(*symbol.menue(), ziel + QStringLiteral("/traymenue.png")) && ok;
     symbol.menue()->hide();
+
+    AlarmgesendetFenster bestaetigung(s.ap.alarmgesendet());
+    s.ap.alarmgesendet().einschalten();
+    ok = speichern(bestaetigung, ziel + QStringLiteral("/bestaetigung.png")) && ok;
+    s.ap.alarmgesendet().Command1_Click();
+
+    AlarmanzeigeFenster alarm(s.ap.alarmanzeige());
+    s.ap.alarmanzeige().Alarm("Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
+    ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster.png")) && ok;
+    s.ap.alarmanzeige().hintergrund_Timer();
+    ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-weiss.png")) && ok;
     return ok ? 0 : 1;
 }
