@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "console/gruppenbezeichnung.h"
-#include "platform/twips.h"
+#include "platform/fensterbau.h"
 
 namespace hestrel {
 namespace {
@@ -18,15 +18,6 @@ QFont schrift(const char* familie, double punkte)
     QFont f {QLatin1String(familie)};
     f.setPointSizeF(punkte);
     return f;
-}
-
-template <typename T>
-T* control(QWidget* eltern, const char* name, int l, int o, int b, int h)
-{
-    auto* w = new T(eltern);
-    w->setObjectName(QLatin1String(name));
-    twips_setzen(w, l, o, b, h);
-    return w;
 }
 
 }  // namespace
@@ -90,11 +81,7 @@ void GruppenbezeichnungFenster::aktualisieren()
         m_neu_bez->setText(neu);
     }
     if (m_dialog.sichtbar && (!isVisible() || m_dialog.aktivierungen != m_aktivierungen)) {
-        show();
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            raise();
-            activateWindow();
-        }
+        nach_vorne(this);
         m_akt_bez->setFocus();
     } else if (!m_dialog.sichtbar && isVisible() && !m_schliesst) {
         hide();

@@ -13,30 +13,13 @@
 
 #include "console/journalmodell.h"
 #include "console/meldeliste.h"
-#include "platform/twips.h"
+#include "platform/fensterbau.h"
 
 namespace hestrel {
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
-QFont arial(double punkte, bool fett = false, bool kursiv = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSizeF(punkte);
-    f.setBold(fett);
-    f.setItalic(kursiv);
-    return f;
-}
 
-template <typename T>
-T* control(QWidget* eltern, const QString& name, int l, int o, int b, int h)
-{
-    auto* w = new T(eltern);
-    w->setObjectName(name);
-    twips_setzen(w, l, o, b, h);
-    return w;
-}
 
 QLabel* beschriftung(QWidget* eltern, const char* name, const char* text, int l, int o, int b, int h)
 {
@@ -223,11 +206,7 @@ void MeldelisteFenster::aktualisieren()
     m_ein2->setChecked(m.ein2);
 
     if (m.sichtbar && (!isVisible() || m.gezeigt != m_gezeigt)) {
-        show();
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            raise();
-            activateWindow();
-        }
+        nach_vorne(this);
     } else if (!m.sichtbar && isVisible() && !m_schliesst) {
         hide();
     }

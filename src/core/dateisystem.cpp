@@ -70,35 +70,7 @@ bool EchtesDateisystem::existiert(const std::string& pfad)
 
 Fehler EchtesDateisystem::lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes)
 {
-    inhalt.clear();
-    const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return Fehler::aus_errno(errno, pfad);
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return Fehler::aus_errno(EISDIR, pfad);
-    }
-    char puffer[65536];
-    while (inhalt.size() < max_bytes) {
-        const std::size_t wunsch = std::min(sizeof puffer, max_bytes - inhalt.size());
-        const ssize_t n = ::read(fd, puffer, wunsch);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int err = errno;
-            ::close(fd);
-            return Fehler::aus_errno(err, pfad);
-        }
-        if (n == 0) {
-            break;
-        }
-        inhalt.append(puffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return {};
+    return lesen_ab(pfad, 0, inhalt, max_bytes);
 }
 
 Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,

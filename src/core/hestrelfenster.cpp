@@ -14,30 +14,13 @@
 #include <QPushButton>
 
 #include "core/hestrel.h"
-#include "platform/twips.h"
+#include "platform/fensterbau.h"
 
 namespace hestrel {
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
-QFont arial(double punkte, bool fett = false, bool kursiv = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSizeF(punkte);
-    f.setBold(fett);
-    f.setItalic(kursiv);
-    return f;
-}
 
-template <typename T>
-T* control(QWidget* eltern, const char* name, int l, int o, int b, int h)
-{
-    auto* w = new T(eltern);
-    w->setObjectName(QLatin1String(name));
-    twips_setzen(w, l, o, b, h);
-    return w;
-}
 
 void text_setzen(QLineEdit* e, const std::string& text)
 {
@@ -194,11 +177,7 @@ void HestrelFenster::aktualisieren()
     text_setzen(m_text5, m.text5);
     m_label2->setText(q(m.label2));
     if (m.sichtbar && !isVisible()) {
-        show();
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            raise();
-            activateWindow();
-        }
+        nach_vorne(this);
     } else if (!m.sichtbar && isVisible()) {
         hide();
     }

@@ -6,6 +6,7 @@ list(APPEND HESTREL_UI_SOURCES
   platform/keinport.cpp
   platform/qtseriellerport.cpp
   platform/twips.cpp
+  platform/fensterbau.cpp
   platform/ressourcen.cpp
   platform/qttonausgabe.cpp
   platform/qtprozessstarter.cpp

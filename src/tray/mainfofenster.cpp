@@ -6,29 +6,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/twips.h"
+#include "platform/fensterbau.h"
 #include "tray/mainfo.h"
 
 namespace hestrel {
 namespace {
 
-QFont arial(double punkte, bool fett = false, bool kursiv = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSizeF(punkte);
-    f.setBold(fett);
-    f.setItalic(kursiv);
-    return f;
-}
 
-template <typename T>
-T* control(QWidget* eltern, const char* name, int l, int o, int b, int h)
-{
-    auto* w = new T(eltern);
-    w->setObjectName(QLatin1String(name));
-    twips_setzen(w, l, o, b, h);
-    return w;
-}
 
 QLabel* bild(QWidget* eltern, const char* name, const char* datei, int l, int o, int b, int h)
 {
@@ -87,11 +71,7 @@ void MainfoFenster::aktualisieren()
 {
     m_lbl_version->setText(QString::fromStdString(m_info.lbl_version));
     if (m_info.sichtbar && (!isVisible() || m_info.gezeigt != m_gezeigt)) {
-        show();
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            raise();
-            activateWindow();
-        }
+        nach_vorne(this);
     } else if (!m_info.sichtbar && isVisible() && !m_schliesst) {
         hide();
     }
