@@ -4,12 +4,14 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
+#include <QTableView>
 
 #include "console/journalmodell.h"
 #include "console/meldeliste.h"
@@ -91,10 +93,30 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
 
     beschriftung(this, "Label1", "Meldungen", 11400, 120, 1455, 375);
     m_journal = new Journalmodell(m_liste.maske(), this);
-    m_listmeldungen = control<QListView>(this, QStringLiteral("Listmeldungen"), 11520, 720, 6735, 1530);
+    // A one-column table drawn as a plain list: a list view lays out every
+    // row again whenever rows are appended, which a journal of 100,000 rows
+    // feels at every refresh; the table's rows all have the same height.
+    m_listmeldungen = control<QTableView>(this, QStringLiteral("Listmeldungen"), 11520, 720, 6735, 1530);
     m_listmeldungen->setFont(arial(8.25));
-    m_listmeldungen->setUniformItemSizes(true);
+    m_listmeldungen->setShowGrid(false);
+    m_listmeldungen->setWordWrap(false);
+    m_listmeldungen->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listmeldungen->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listmeldungen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listmeldungen->horizontalHeader()->hide();
+    m_listmeldungen->horizontalHeader()->setStretchLastSection(true);
+    m_listmeldungen->verticalHeader()->hide();
+    m_listmeldungen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_listmeldungen->verticalHeader()->setMinimumSectionSize(1);
+    // Rows as tall as a list view makes them.
+    QStyleOptionViewItem zeile;
+    zeile.initFrom(m_listmeldungen);
+    zeile.font = m_listmeldungen->font();
+    zeile.features = QStyleOptionViewItem::HasDisplay;
+    zeile.text = QStringLiteral("Ag");
+    const QSize groesse =
+        m_listmeldungen->style()->sizeFromContents(QStyle::CT_ItemViewItem, &zeile, QSize(), m_listmeldungen);
+    m_listmeldungen->verticalHeader()->setDefaultSectionSize(groesse.height());
     m_listmeldungen->setModel(m_journal);
 
     beschriftung(this, "Label2", "Status der Gruppen", 240, 2640, 2895, 375);
@@ -196,8 +218,15 @@ void MeldelisteFenster::aktualisieren()
         status->setToolTip(q(m.gruppe_status_tooltip[i]));
         QCheckBox* box = m_melde_gruppen[i];
         const int wert = m.melde_gruppen[i];
-        box->setTristate(wert == 2);
-        box->setCheckState(wert == 1 ? Qt::Checked : wert == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+        const Qt::CheckState zustand = wert == 1   ? Qt::Checked
+                                       : wert == 2 ? Qt::PartiallyChecked
+                                                   : Qt::Unchecked;
+        // setCheckState repaints the box even when it stays as it is, and
+        // every journal refresh and device frame passes here.
+        if (box->isTristate() != (wert == 2) || box->checkState() != zustand) {
+            box->setTristate(wert == 2);
+            box->setCheckState(zustand);
+        }
         box->setEnabled(m.melde_gruppen_aktiv[i]);
         box->setToolTip(q(m.melde_gruppen_tooltip[i]));
     }

@@ -8,8 +8,8 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPushButton;
+class QTableView;
 
 namespace hestrel {
 
@@ -35,7 +35,7 @@ private:
     Journalmodell* m_journal = nullptr;
     QLabel* m_bset = nullptr;
     QLabel* m_lbl_version = nullptr;
-    QListView* m_listmeldungen = nullptr;
+    QTableView* m_listmeldungen = nullptr;
     std::array<QLineEdit*, 4> m_sntext {};
     std::array<QPushButton*, 50> m_rel_stat {};
     std::array<QLabel*, 50> m_gruppe_status {};

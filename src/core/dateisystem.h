@@ -9,10 +9,12 @@
 
 namespace hestrel {
 
-// Size and modification time of a file, to tell whether it changed.
+// Size, modification time and serial number of a file, to tell whether it
+// changed or another file took its name.
 struct Dateiinfo {
     std::uint64_t groesse = 0;
     std::int64_t geaendert_ns = 0;
+    std::uint64_t kennung = 0;  // device and inode; 0 where unknown
     bool operator==(const Dateiinfo&) const = default;
 };
 
@@ -33,6 +35,13 @@ public:
     // Replaces the file whole: written under a temporary name in the same
     // directory, then renamed over the old one.
     virtual Fehler ersetzen(const std::string& pfad, const std::string& inhalt) = 0;
+    // Replaces a file that lives only seconds, as ersetzen does but without
+    // waiting for the disk: readers see the old or the new file whole at once;
+    // only a crash of the machine that holds it may lose it.
+    virtual Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt)
+    {
+        return ersetzen(pfad, inhalt);
+    }
     // Appends to the file, creating it when missing.
     virtual Fehler anhaengen(const std::string& pfad, const std::string& inhalt) = 0;
     // Truncates the file to zero length, creating it when missing.
@@ -51,6 +60,7 @@ public:
     Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
                     std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
+    Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt) override;
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
     Fehler leeren(const std::string& pfad) override;
     Fehler loeschen(const std::string& pfad) override;

@@ -125,7 +125,10 @@ void Hestrel::einstellungen_laden()
     datei_pruefen(datenverzeichnis, "mameldung.log");
     if (!dateivorhanden) {
         if (Fehler f = m_d.fs.leeren(m_log.journal_pfad())) {
-            return ladefehler(f, dateiende);
+            // Said, but no reason to leave the settings unloaded and stop polling:
+            // each alarm's journal entry tries again.
+            m_d.boxen.hinweis(k_programmtitel, f.meldungstext());
+            m_log.logeintrag("Journal nicht angelegt: " + f.meldungstext());
         }
     }
 

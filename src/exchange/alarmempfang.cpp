@@ -41,7 +41,6 @@ void Alarmempfang::Timer1_Timer()
     }
     if (m_versand.nachricht_gesendet()) {
         m_versand.T3();
-        return;
     }
 
     // A signal file that is not ready leaves the cycle as if it had not been seen.
@@ -69,27 +68,45 @@ void Alarmempfang::Timer1_Timer()
         timer.setInterval(5000);
     }
     // R4
+    bool wartet = false;
     for (int i = 0; i < k_gruppen; ++i) {
         const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
         const bool signal = signal_vorhanden(pfad);
         auto& gemeldet = m_gruppe_gemeldet[static_cast<std::size_t>(i)];
+        auto& kennung = m_gemeldet_als[static_cast<std::size_t>(i)];
         if (m_empfang_aktiv) {
             if (!signal) {
                 m_empfang_aktiv = false;
                 timer.setInterval(5000);
+            } else if (!wartet && (!gemeldet || m_h.dienste().fs.info(pfad + k_signaldatei) != kennung)) {
+                wartet = true;
             }
             continue;
         }
         if (!signal) {
-            gemeldet = false;
+            // A share that cannot be reached still holds its signal file: once
+            // it is back, that file is no new alarm.
+            if (!gemeldet || m_h.dienste().fs.existiert(pfad)) {
+                gemeldet = false;
+            }
             continue;
         }
-        if (gemeldet) {
+        // Another file under the signal file's name (a second sender within
+        // the 15 s, or a new alarm after a gap shorter than a poll) is a new alarm.
+        const std::optional<Dateiinfo> jetzt = m_h.dienste().fs.info(pfad + k_signaldatei);
+        if (gemeldet && jetzt == kennung) {
             continue;
         }
         if (empfangen(pfad, i) != Ergebnis::nicht_bereit) {
             gemeldet = true;
+            kennung = jetzt;
         }
+    }
+    // A new signal file passed over in this tick is taken up half a second
+    // on, as after an alarm: a whole poll period later its sender may have
+    // removed it, 15 s after sending, before a run of such groups is through.
+    if (wartet) {
+        timer.setInterval(500);
     }
 }
 
@@ -106,6 +123,11 @@ Alarmempfang::Ergebnis Alarmempfang::alarm_empfangen(const std::string& pfad, in
         return Ergebnis::nicht_bereit;
     }
     if (!schluessel_gueltig(schluessel) || !fs.existiert(pfad + datendatei(schluessel))) {
+        // A share gone since the signal file was read holds the data file all
+        // the same: the alarm is neither deleted nor counted, but tried again.
+        if (schluessel_gueltig(schluessel) && !fs.existiert(pfad)) {
+            return Ergebnis::nicht_bereit;
+        }
         fs.loeschen(pfad + k_signaldatei);
         return Ergebnis::abgebrochen;
     }

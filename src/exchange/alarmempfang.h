@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
+#include "core/dateisystem.h"
 #include "core/einstellungen.h"
 
 namespace hestrel {
@@ -47,6 +49,8 @@ private:
     Alarmanzeige& m_anzeige;
     Tonausgabe* m_ton;
     std::array<bool, k_gruppen + 1> m_gruppe_gemeldet {};
+    // The signal file each presented group alarm came from.
+    std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als {};
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
 };

@@ -75,7 +75,7 @@ void Alarmversand::sammelmeldung()
             continue;
         }
         const std::string& pfad = m_h.maske().pfade[static_cast<std::size_t>(i)];
-        if (Fehler f = fs.ersetzen(pfad + k_sendedatei, daten)) {
+        if (Fehler f = fs.ersetzen_fluechtig(pfad + k_sendedatei, daten)) {
             schreibfehler("Gruppe " + std::to_string(i + 1), f);
         } else {
             geschrieben[static_cast<std::size_t>(i)] = true;
@@ -107,7 +107,7 @@ void Alarmversand::sammelmeldung()
             continue;
         }
         const std::string& pfad = m_h.maske().pfade[static_cast<std::size_t>(i)];
-        if (Fehler f = fs.ersetzen(pfad + k_signaldatei, signal)) {
+        if (Fehler f = fs.ersetzen_fluechtig(pfad + k_signaldatei, signal)) {
             schreibfehler("Gruppe " + std::to_string(i + 1), f);
         }
     }
@@ -117,6 +117,7 @@ void Alarmversand::sammelmeldung()
     m_h.Timer1().setInterval(15000);
     m_nachricht_gesendet = true;
     m_h.Timer1().start();
+    signale_merken();
     schreibfehler_zeigen();
 }
 
@@ -128,7 +129,7 @@ void Alarmversand::T1()
     // Without an import directory (changed meanwhile) the signal has nowhere to go.
     if (!m_h.einstellungen().importverzeichnis.empty()) {
         const std::string signal = utf8_zu_cp1252(m_h.einstellungen().idnummer);
-        if (Fehler f = m_h.dienste().fs.ersetzen(importsignal(), signal)) {
+        if (Fehler f = m_h.dienste().fs.ersetzen_fluechtig(importsignal(), signal)) {
             schreibfehler("Importverzeichnis", f);
         }
     }
@@ -136,6 +137,7 @@ void Alarmversand::T1()
     m_h.Timer1().setInterval(15000);
     m_nachricht_gesendet = true;
     m_h.Timer1().start();
+    signale_merken();
     schreibfehler_zeigen();
 }
 
@@ -162,14 +164,31 @@ bool Alarmversand::T2()
     return false;
 }
 
+void Alarmversand::signale_merken()
+{
+    Dateisystem& fs = m_h.dienste().fs;
+    for (int i = 0; i < k_gruppen; ++i) {
+        const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
+        m_nach_dem_senden[static_cast<std::size_t>(i)] =
+            pfad.empty() ? std::nullopt : fs.info(pfad + k_signaldatei);
+    }
+}
+
 void Alarmversand::T3()
 {
     Dateisystem& fs = m_h.dienste().fs;
     m_h.Timer1().stop();
-    // All 50 directories: a signal file another workstation left is removed too.
+    // All 50 directories: a signal file another workstation left is removed
+    // too, once it has lain there for the whole wait. One that appeared since
+    // the send, or replaced this workstation's, belongs to a later alarm whose
+    // receivers need their 15 s: its own sender removes it.
     for (int i = 0; i < k_gruppen; ++i) {
         const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
         if (pfad.empty() || !fs.existiert(pfad + k_signaldatei)) {
+            continue;
+        }
+        const auto gemerkt = m_nach_dem_senden[static_cast<std::size_t>(i)];
+        if (!gemerkt || fs.info(pfad + k_signaldatei) != gemerkt) {
             continue;
         }
         if (Fehler f = fs.loeschen(pfad + k_signaldatei)) {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/dateisystem.h"
+#include "core/einstellungen.h"
 #include "core/fehler.h"
 
 namespace hestrel {
@@ -38,6 +42,8 @@ private:
     std::string importsignal() const;
     void schreibfehler(const std::string& ziel, const Fehler& f);
     void schreibfehler_zeigen();
+    // Notes which signal file lies in each group directory right after a send.
+    void signale_merken();
 
     Hestrel& m_h;
     Alarmgesendet& m_bestaetigung;
@@ -47,6 +53,8 @@ private:
     int m_import_zaehler = 0;
     // The failures of the send in progress, shown to the sender at its end.
     std::vector<std::string> m_fehler;
+    // The signal files that lay in the group directories right after the send.
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_nach_dem_senden {};
 };
 
 }  // namespace hestrel

@@ -58,6 +58,17 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     m_command1->setObjectName(QStringLiteral("Command1"));
     twips_setzen(m_command1, 1440, 240, 2415, 615);
     m_command1->setFont(arial(9.75, true));
+    // The button keeps its own colours: inheriting the blinking palette would
+    // give the style a new cached picture of it twice a second.
+    QPalette knopf = m_command1->palette();
+    for (int gruppe = 0; gruppe < QPalette::NColorGroups; ++gruppe) {
+        for (int rolle = 0; rolle < QPalette::NColorRoles; ++rolle) {
+            const auto g = static_cast<QPalette::ColorGroup>(gruppe);
+            const auto r = static_cast<QPalette::ColorRole>(rolle);
+            knopf.setColor(g, r, knopf.color(g, r));
+        }
+    }
+    m_command1->setPalette(knopf);
     connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
 
     m_label1 = new QLabel(this);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -103,7 +104,8 @@ TEST(Meldelistenfenster, LageUndBeschriftungen)
     EXPECT_EQ(f.c<QPushButton>(QStringLiteral("loesche_mameldung"))->text(), QStringLiteral("Liste löschen"));
     EXPECT_EQ(f.c<QPushButton>(QStringLiteral("speicher_alarmdaten"))->text(), QStringLiteral("Einstellungen speichern"));
     EXPECT_EQ(f.c<QLineEdit>(QStringLiteral("SNText4"))->geometry(), twips_rect(11520, 5520, 3615, 390));
-    EXPECT_EQ(f.c<QListView>(QStringLiteral("Listmeldungen"))->geometry(), twips_rect(11520, 720, 6735, 1530));
+    EXPECT_EQ(f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"))->geometry(),
+              twips_rect(11520, 720, 6735, 1530));
     EXPECT_FALSE(f.c<QCheckBox>(QStringLiteral("ein1"))->isVisible());
 }
 
@@ -161,10 +163,75 @@ TEST(Meldelistenfenster, StatusfeldOeffnetDenDialogUndBenenntUm)
     EXPECT_FALSE(f.ml.gruppenbezeichnung().geladen);
 }
 
+// Counts the paint events a set of widgets receives.
+class Malzaehler : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        gemalt += e->type() == QEvent::Paint;
+        return false;
+    }
+    int gemalt = 0;
+};
+
+TEST(Meldelistenfenster, JournalZeigtZeilenWieEineListeUndHaengtDarunterAn)
+{
+    Fenster f;
+    auto* liste = f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"));
+    QAbstractItemModel* modell = liste->model();
+    for (int n = 1; n <= 3; ++n) {
+        f.h.log().meldung_eintragen("Alarm aus Gruppe 2 von:\rText " + std::to_string(n));
+    }
+    f.uhr.advance(5000);
+    QApplication::processEvents();
+    ASSERT_EQ(modell->rowCount(), 6);
+
+    // One row under the other, each as tall as a list view of the same font makes it.
+    QListView liste_zum_vergleich;
+    liste_zum_vergleich.setFont(liste->font());
+    liste_zum_vergleich.setModel(modell);
+    liste_zum_vergleich.resize(liste->size());
+    liste_zum_vergleich.doItemsLayout();
+    for (int z = 0; z < 6; ++z) {
+        EXPECT_EQ(liste->visualRect(modell->index(z, 0)).height(),
+                  liste_zum_vergleich.visualRect(modell->index(z, 0)).height());
+        EXPECT_EQ(liste->visualRect(modell->index(z, 0)).top(), z * liste->visualRect(modell->index(0, 0)).height());
+    }
+    EXPECT_EQ(modell->columnCount(), 1);
+
+    // Appended rows leave the rows above and the user's choice alone.
+    liste->setCurrentIndex(modell->index(1, 0));
+    f.h.log().meldung_eintragen("Alarm aus Gruppe 3 von:\rNeu");
+    f.uhr.advance(5000);
+    ASSERT_EQ(modell->rowCount(), 8);
+    EXPECT_EQ(liste->currentIndex().row(), 1);
+    EXPECT_EQ(modell->index(1, 0).data().toString(), QStringLiteral("Text 1"));
+    EXPECT_EQ(modell->index(7, 0).data().toString(), QStringLiteral("Neu"));
+}
+
+TEST(Meldelistenfenster, NurGeaenderteGruppenfelderWerdenNeuGemalt)
+{
+    Fenster f({1, 2});
+    QApplication::processEvents();
+    Malzaehler zaehler;
+    for (int i = 0; i < 50; ++i) {
+        f.box(i)->installEventFilter(&zaehler);
+    }
+    // A journal refresh or a device frame refreshes the window with the boxes as they are.
+    f.fenster.aktualisieren();
+    QApplication::processEvents();
+    EXPECT_EQ(zaehler.gemalt, 0);
+
+    f.ml.Melde_gruppen_Click(1);
+    QApplication::processEvents();
+    EXPECT_GT(zaehler.gemalt, 0);
+    EXPECT_EQ(f.box(1)->checkState(), f.ml.melde_gruppe(1) == 1 ? Qt::Checked : Qt::Unchecked);
+}
+
 TEST(Meldelistenfenster, JournalZeilenUndSchliessen)
 {
     Fenster f;
-    auto* liste = f.c<QListView>(QStringLiteral("Listmeldungen"));
+    auto* liste = f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"));
     QAbstractItemModel* modell = liste->model();
     EXPECT_EQ(modell->rowCount(), 0);
     f.h.log().meldung_eintragen("Alarm aus Gruppe 2 von:\rText");

@@ -1,0 +1,332 @@
+#include "reliability/anlage.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "console/meldeliste.h"
+#include "core/arbeitsplatz.h"
+#include "core/textdatei.h"
+#include "exchange/alarmversand.h"
+#include "presentation/alarmanzeige.h"
+#include "reliability/protokolldateisystem.h"
+#include "support/testumgebung.h"
+
+namespace hestrel::test {
+namespace {
+
+constexpr const char* k_signal = "MESSAGE.XQV";
+constexpr const char* k_daten = "MDAT0.XQV";
+
+std::string name_von(const std::string& pfad)
+{
+    return pfad.substr(pfad.find_last_of('/') + 1);
+}
+
+std::string verzeichnis_von(const std::string& pfad)
+{
+    return pfad.substr(0, pfad.find_last_of('/') + 1);
+}
+
+}  // namespace
+
+struct Anlage::Platz {
+    int nummer = 0;
+    std::string daten;
+    std::vector<int> gruppen;
+    int lauf = -1;
+    // The group whose signal file this workstation read last; -1: another directory.
+    int zuletzt_gelesen = -1;
+    // The tick in progress looked for signal files.
+    bool hat_gepollt = false;
+    std::unique_ptr<Protokolldateisystem> fs;
+    std::unique_ptr<FakeMeldungsdienst> boxen;
+    std::unique_ptr<FakePort> port;
+    std::unique_ptr<Arbeitsplatz> ap;
+};
+
+Anlage::Anlage(Anlagenparameter p, std::string wurzel)
+    : m_p(p), m_wurzel(std::move(wurzel)), m_zufall(p.seed), m_buch(p.gruppen),
+      m_gruppe_weg(static_cast<std::size_t>(p.gruppen), false)
+{
+    std::filesystem::remove_all(m_wurzel);
+    for (int g = 0; g < m_p.gruppen; ++g) {
+        std::filesystem::create_directories(gruppenpfad(g));
+    }
+    m_import = m_wurzel + "/import/";
+    std::filesystem::create_directories(m_import);
+
+    for (int n = 0; n < m_p.plaetze; ++n) {
+        auto platz = std::make_unique<Platz>();
+        platz->nummer = n;
+        platz->daten = m_wurzel + "/platz" + std::to_string(n + 1);
+        std::filesystem::create_directories(platz->daten);
+        // Each workstation polls 3 to 15 of the groups.
+        std::vector<int> alle(static_cast<std::size_t>(m_p.gruppen));
+        for (int g = 0; g < m_p.gruppen; ++g) {
+            alle[static_cast<std::size_t>(g)] = g;
+        }
+        std::shuffle(alle.begin(), alle.end(), m_zufall);
+        const int anzahl = std::uniform_int_distribution<int>(3, std::min(15, m_p.gruppen))(m_zufall);
+        platz->gruppen.assign(alle.begin(), alle.begin() + anzahl);
+        std::sort(platz->gruppen.begin(), platz->gruppen.end());
+
+        std::vector<std::string> z(68);
+        z[1] = m_import;
+        z[2] = "1";
+        z[3] = "0";
+        z[6] = "Taste 1";
+        z[7] = "0";
+        z[8] = "1";
+        z[9] = " 250";
+        z[10] = "1";
+        z[25] = "keine";
+        z[66] = "0";
+        z[67] = "0";
+        for (int g : platz->gruppen) {
+            z[static_cast<std::size_t>(g < 10 ? 11 + g : 16 + g)] = gruppenpfad(g);
+        }
+        datei_schreiben(platz->daten + "/Hestrel.DAT", zeilen_kodieren(z));
+        m_plaetze.push_back(std::move(platz));
+    }
+}
+
+Anlage::~Anlage()
+{
+    for (auto& p : m_plaetze) {
+        p->ap.reset();
+    }
+    std::error_code fehler;
+    std::filesystem::remove_all(m_wurzel, fehler);
+}
+
+std::string Anlage::gruppenpfad(int g) const
+{
+    const std::string nummer = std::to_string(g + 1);
+    return m_wurzel + "/gruppe" + std::string(nummer.size() < 2 ? 1 : 0, '0') + nummer + "/";
+}
+
+int Anlage::gruppe_von(const std::string& pfad) const
+{
+    const std::string verzeichnis = verzeichnis_von(pfad);
+    const std::string vorne = m_wurzel + "/gruppe";
+    if (verzeichnis.rfind(vorne, 0) != 0 || verzeichnis.size() != vorne.size() + 3) {
+        return -1;
+    }
+    return std::stoi(verzeichnis.substr(vorne.size(), 2)) - 1;
+}
+
+void Anlage::planen(std::int64_t zeit, std::function<void()> tun)
+{
+    m_ereignisse.push({zeit, m_folge++, std::move(tun)});
+}
+
+std::int64_t Anlage::pause(double mittel_s)
+{
+    return static_cast<std::int64_t>(std::exponential_distribution<double>(1.0 / mittel_s)(m_zufall) * 1000) + 1;
+}
+
+void Anlage::starten(Platz& p)
+{
+    Protokolldateisystem::Beobachter b;
+    b.geschrieben = [this, &p](const std::string& pfad) {
+        const int g = gruppe_von(pfad);
+        if (g >= 0 && name_von(pfad) == k_signal) {
+            m_buch.signal_geschrieben(g, p.lauf, m_uhr.now_ms(), datei_lesen(verzeichnis_von(pfad) + k_daten));
+        }
+    };
+    b.geloescht = [this, &p](const std::string& pfad) {
+        const int g = gruppe_von(pfad);
+        if (g >= 0 && name_von(pfad) == k_signal) {
+            m_buch.signal_geloescht(g, p.lauf, m_uhr.now_ms());
+        }
+    };
+    b.gelesen = [this, &p](const std::string& pfad) {
+        if (name_von(pfad) == k_signal) {
+            p.zuletzt_gelesen = gruppe_von(pfad);
+        }
+    };
+    // The poll of a tick begins with the import directory's signal file.
+    const std::string importsignal = m_import + k_signal;
+    b.gefragt = [&p, importsignal](const std::string& pfad) {
+        if (pfad == importsignal) {
+            p.hat_gepollt = true;
+        }
+    };
+    b.angehaengt = [this, &p](const std::string& pfad, const std::string& inhalt) {
+        if (pfad != p.daten + "/mameldung.log") {
+            return;
+        }
+        // "date time Alarm aus Gruppe N von:" CR, the text, CR LF.
+        const auto anfang = inhalt.find(" von:\r");
+        if (anfang == std::string::npos || p.zuletzt_gelesen < 0) {
+            ++m_buch.zaehler["fremde_anzeige"];
+            return;
+        }
+        const std::string text = inhalt.substr(anfang + 6, inhalt.size() - anfang - 8);
+        const std::string datei = datei_lesen(gruppenpfad(p.zuletzt_gelesen) + k_daten);
+        const std::string nummer = "Gruppe " + std::to_string(p.zuletzt_gelesen + 1) + " von:";
+        m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),
+                            text == datei && inhalt.find(nummer) != std::string::npos);
+        // Someone closes the alarm window a minute later.
+        const int lauf = p.lauf;
+        planen(m_uhr.now_ms() + 60000, [&p, lauf] {
+            if (p.lauf == lauf) {
+                p.ap->alarmanzeige().Command1_Click();
+            }
+        });
+    };
+    p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
+    p.boxen = std::make_unique<FakeMeldungsdienst>();
+    p.port = std::make_unique<FakePort>();
+    p.lauf = m_buch.lauf_beginnt(p.nummer, p.gruppen, m_uhr.now_ms());
+    p.zuletzt_gelesen = -1;
+    p.ap = std::make_unique<Arbeitsplatz>(Dienste {*p.fs, m_uhr, m_uhr, *p.boxen, *p.port});
+    p.ap->starten(p.daten);
+
+    Hestrel& h = p.ap->hestrel();
+    Alarmversand& versand = p.ap->alarmversand();
+    auto tick = h.Timer1().tick;
+    h.Timer1().tick = [this, &p, tick] {
+        p.hat_gepollt = false;
+        tick();
+        const bool hoert = p.hat_gepollt;
+        if (hoert) {
+            m_buch.hoert_ab(p.lauf, m_uhr.now_ms());
+        }
+    };
+    auto senden = h.sammelmeldung_seam;
+    h.sammelmeldung_seam = [this, &p, &versand, senden] {
+        const bool wartete = versand.nachricht_gesendet() || versand.import_wartet();
+        const auto boxen = p.boxen->hinweise.size();
+        senden();
+        if (!wartete && versand.nachricht_gesendet()) {
+            m_buch.taub_ab(p.lauf, m_uhr.now_ms());
+            ++m_buch.zaehler["signal_gesendet"];
+        } else if (wartete) {
+            ++m_buch.zaehler["nur_texte"];
+        }
+        if (p.boxen->hinweise.size() > boxen) {
+            ++m_buch.zaehler["schreibfehler_gemeldet"];
+        }
+    };
+}
+
+void Anlage::anhalten(Platz& p)
+{
+    m_buch.lauf_endet(p.lauf, m_uhr.now_ms());
+    p.ap.reset();
+    p.fs.reset();
+    p.boxen.reset();
+    p.port.reset();
+    p.lauf = -1;
+}
+
+void Anlage::alarm()
+{
+    planen(m_uhr.now_ms() + pause(m_p.alarmabstand_s), [this] { alarm(); });
+    std::vector<Platz*> laufend;
+    for (auto& p : m_plaetze) {
+        if (p->ap) {
+            laufend.push_back(p.get());
+        }
+    }
+    if (laufend.empty()) {
+        return;
+    }
+    Platz& p = *laufend[std::uniform_int_distribution<std::size_t>(0, laufend.size() - 1)(m_zufall)];
+    Meldeliste& liste = p.ap->meldeliste();
+    const long n = ++m_alarmnummer;
+    liste.SNText_geaendert(1, "Alarm " + std::to_string(n));
+    liste.SNText_geaendert(2, "von Platz " + std::to_string(p.nummer + 1));
+    liste.SNText_geaendert(3, "");
+    liste.SNText_geaendert(4, "um " + std::to_string(m_uhr.now_ms()) + " ms");
+    liste.melde_alle_Click(false);
+    if (std::uniform_int_distribution<int>(0, 19)(m_zufall) == 0) {
+        liste.melde_alle_Click(true);
+    } else {
+        std::vector<int> ziele = p.gruppen;
+        std::shuffle(ziele.begin(), ziele.end(), m_zufall);
+        const int k = std::uniform_int_distribution<int>(1, std::min<int>(3, static_cast<int>(ziele.size())))(m_zufall);
+        for (int i = 0; i < k; ++i) {
+            liste.Melde_gruppen_Click(ziele[static_cast<std::size_t>(i)]);
+        }
+    }
+    ++m_buch.zaehler["gesendet"];
+    liste.sammelnachrit_Click();
+}
+
+void Anlage::neustart()
+{
+    planen(m_uhr.now_ms() + pause(m_p.neustartabstand_s), [this] { neustart(); });
+    Platz& p = *m_plaetze[std::uniform_int_distribution<std::size_t>(0, m_plaetze.size() - 1)(m_zufall)];
+    if (!p.ap) {
+        return;
+    }
+    ++m_buch.zaehler["neustarts"];
+    anhalten(p);
+    const std::int64_t weg = std::uniform_int_distribution<std::int64_t>(30000, 600000)(m_zufall);
+    planen(m_uhr.now_ms() + weg, [this, &p] { starten(p); });
+}
+
+void Anlage::ausfall()
+{
+    planen(m_uhr.now_ms() + pause(m_p.ausfallabstand_s), [this] { ausfall(); });
+    // Every other time the share of a group that holds a signal file right now.
+    std::vector<int> mit_signal;
+    for (int i = 0; i < m_p.gruppen; ++i) {
+        if (!m_gruppe_weg[static_cast<std::size_t>(i)] && existiert(gruppenpfad(i) + k_signal)) {
+            mit_signal.push_back(i);
+        }
+    }
+    int g = std::uniform_int_distribution<int>(0, m_p.gruppen - 1)(m_zufall);
+    if (!mit_signal.empty() && std::uniform_int_distribution<int>(0, 1)(m_zufall) == 0) {
+        g = mit_signal[std::uniform_int_distribution<std::size_t>(0, mit_signal.size() - 1)(m_zufall)];
+    }
+    if (m_gruppe_weg[static_cast<std::size_t>(g)]) {
+        return;
+    }
+    // The share is gone: its directory cannot be reached under its name.
+    const std::string pfad = gruppenpfad(g);
+    const std::string versteckt = pfad.substr(0, pfad.size() - 1) + ".weg";
+    std::filesystem::rename(pfad, versteckt);
+    m_gruppe_weg[static_cast<std::size_t>(g)] = true;
+    m_buch.verzeichnis_weg(g, m_uhr.now_ms());
+    ++m_buch.zaehler["ausfaelle"];
+    const std::int64_t dauer = std::uniform_int_distribution<std::int64_t>(60000, 300000)(m_zufall);
+    planen(m_uhr.now_ms() + dauer, [this, g, pfad, versteckt] {
+        std::filesystem::rename(versteckt, pfad);
+        m_gruppe_weg[static_cast<std::size_t>(g)] = false;
+        m_buch.verzeichnis_wieder(g, m_uhr.now_ms());
+    });
+}
+
+bool Anlage::laufen(std::string& bericht)
+{
+    const auto ende = static_cast<std::int64_t>(m_p.stunden * 3600 * 1000);
+    try {
+        // The workstations come up within the first poll period, each on its own phase.
+        for (auto& p : m_plaetze) {
+            Platz* platz = p.get();
+            planen(std::uniform_int_distribution<std::int64_t>(0, 4999)(m_zufall), [this, platz] { starten(*platz); });
+        }
+        planen(pause(m_p.alarmabstand_s), [this] { alarm(); });
+        planen(pause(m_p.neustartabstand_s), [this] { neustart(); });
+        planen(pause(m_p.ausfallabstand_s), [this] { ausfall(); });
+        while (!m_ereignisse.empty() && m_ereignisse.top().zeit <= ende) {
+            Ereignis e = m_ereignisse.top();
+            m_ereignisse.pop();
+            m_uhr.advance(e.zeit - m_uhr.now_ms());
+            e.tun();
+        }
+        m_uhr.advance(ende - m_uhr.now_ms());
+    } catch (const std::exception& e) {
+        ++m_buch.zaehler["absturz"];
+        bericht = std::string("Ausnahme: ") + e.what() + "\n";
+    }
+    std::string zahlen;
+    const bool ok = m_buch.auswerten(ende, zahlen);
+    bericht += zahlen;
+    return ok && m_buch.zaehler["absturz"] == 0;
+}
+
+}  // namespace hestrel::test

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <queue>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/virtualscheduler.h"
+#include "reliability/anlagenbuch.h"
+
+namespace hestrel::test {
+
+struct Anlagenparameter {
+    std::uint64_t seed = 20261208;
+    double stunden = 24;
+    int plaetze = 30;
+    int gruppen = 50;
+    // Mean pauses between events, in seconds.
+    double alarmabstand_s = 45;
+    double neustartabstand_s = 20 * 60;
+    double ausfallabstand_s = 90 * 60;
+};
+
+// A simulated site: workstations as whole engines in one process, on one
+// virtual clock, over one real directory tree of group directories and an
+// import directory. Random alarms from random workstations to random groups,
+// workstations that stop and start again, group shares that go away for
+// minutes. Everything lands in the ledger, which gives the figures.
+class Anlage {
+public:
+    Anlage(Anlagenparameter p, std::string wurzel);
+    ~Anlage();
+    Anlage(const Anlage&) = delete;
+    Anlage& operator=(const Anlage&) = delete;
+
+    // Runs the whole time; true when every goal holds. bericht gets the figures.
+    bool laufen(std::string& bericht);
+
+    const Anlagenbuch& buch() const { return m_buch; }
+
+private:
+    struct Platz;
+    struct Ereignis {
+        std::int64_t zeit;
+        std::uint64_t folge;
+        std::function<void()> tun;
+        bool operator>(const Ereignis& e) const { return zeit != e.zeit ? zeit > e.zeit : folge > e.folge; }
+    };
+
+    void planen(std::int64_t zeit, std::function<void()> tun);
+    std::int64_t pause(double mittel_s);
+    void starten(Platz& p);
+    void anhalten(Platz& p);
+    void alarm();
+    void neustart();
+    void ausfall();
+    int gruppe_von(const std::string& pfad) const;
+    std::string gruppenpfad(int g) const;
+
+    Anlagenparameter m_p;
+    std::string m_wurzel;
+    std::string m_import;
+    std::mt19937_64 m_zufall;
+    VirtualScheduler m_uhr;
+    Anlagenbuch m_buch;
+    std::vector<std::unique_ptr<Platz>> m_plaetze;
+    std::vector<bool> m_gruppe_weg;
+    std::priority_queue<Ereignis, std::vector<Ereignis>, std::greater<>> m_ereignisse;
+    std::uint64_t m_folge = 0;
+    long m_alarmnummer = 0;
+};
+
+}  // namespace hestrel::test

@@ -1,0 +1,301 @@
+#include "reliability/anlagenbuch.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace hestrel::test {
+
+void Anlagenbuch::signal_geschrieben(int gruppe, int lauf, std::int64_t t, const std::string& datentext)
+{
+    int& aktuell = m_aktuell[static_cast<std::size_t>(gruppe)];
+    if (aktuell >= 0) {
+        beenden(aktuell, t, Ende::ersetzt, lauf);
+    }
+    Signal s;
+    s.gruppe = gruppe;
+    s.schreiberlauf = lauf;
+    s.an = t;
+    s.sichtbar.push_back({t, -1});
+    s.datentext = datentext;
+    m_signale.push_back(std::move(s));
+    aktuell = static_cast<int>(m_signale.size()) - 1;
+}
+
+void Anlagenbuch::signal_geloescht(int gruppe, int lauf, std::int64_t t)
+{
+    int& aktuell = m_aktuell[static_cast<std::size_t>(gruppe)];
+    if (aktuell < 0) {
+        return;
+    }
+    const bool vom_sender = m_signale[static_cast<std::size_t>(aktuell)].schreiberlauf == lauf;
+    beenden(aktuell, t, vom_sender ? Ende::vom_sender_geloescht : Ende::von_anderem_geloescht, lauf);
+    aktuell = -1;
+}
+
+void Anlagenbuch::beenden(int signal, std::int64_t t, Ende grund, int lauf)
+{
+    Signal& s = m_signale[static_cast<std::size_t>(signal)];
+    s.aus = t;
+    s.ende = grund;
+    s.loescherlauf = lauf;
+    if (!s.sichtbar.empty() && s.sichtbar.back().bis < 0) {
+        s.sichtbar.back().bis = t;
+    }
+}
+
+void Anlagenbuch::verzeichnis_weg(int gruppe, std::int64_t t)
+{
+    const int aktuell = m_aktuell[static_cast<std::size_t>(gruppe)];
+    if (aktuell >= 0) {
+        auto& strecken = m_signale[static_cast<std::size_t>(aktuell)].sichtbar;
+        if (!strecken.empty() && strecken.back().bis < 0) {
+            strecken.back().bis = t;
+        }
+    }
+}
+
+void Anlagenbuch::verzeichnis_wieder(int gruppe, std::int64_t t)
+{
+    const int aktuell = m_aktuell[static_cast<std::size_t>(gruppe)];
+    if (aktuell >= 0) {
+        m_signale[static_cast<std::size_t>(aktuell)].sichtbar.push_back({t, -1});
+    }
+}
+
+int Anlagenbuch::lauf_beginnt(int station, std::vector<int> gruppen, std::int64_t t)
+{
+    Lauf l;
+    l.station = station;
+    l.gruppen = std::move(gruppen);
+    l.start = t;
+    m_laeufe.push_back(std::move(l));
+    return static_cast<int>(m_laeufe.size()) - 1;
+}
+
+void Anlagenbuch::lauf_endet(int lauf, std::int64_t t)
+{
+    Lauf& l = m_laeufe[static_cast<std::size_t>(lauf)];
+    l.ende = t;
+    if (!l.taub.empty() && l.taub.back().bis < 0) {
+        l.taub.back().bis = t;
+    }
+}
+
+void Anlagenbuch::taub_ab(int lauf, std::int64_t t)
+{
+    Lauf& l = m_laeufe[static_cast<std::size_t>(lauf)];
+    if (l.taub.empty() || l.taub.back().bis >= 0) {
+        l.taub.push_back({t, -1});
+    }
+}
+
+void Anlagenbuch::hoert_ab(int lauf, std::int64_t t)
+{
+    Lauf& l = m_laeufe[static_cast<std::size_t>(lauf)];
+    if (!l.taub.empty() && l.taub.back().bis < 0) {
+        l.taub.back().bis = t;
+    }
+}
+
+void Anlagenbuch::praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei)
+{
+    const int signal = m_aktuell[static_cast<std::size_t>(gruppe)];
+    bool wie_gesendet = false;
+    if (signal >= 0) {
+        wie_gesendet = text_wie_datei;
+    }
+    m_praesentationen.push_back({lauf, signal, gruppe, t, text_wie_datei, wie_gesendet});
+}
+
+std::int64_t Anlagenbuch::gemeinsam(const Signal& s, const Lauf& l, std::int64_t ende) const
+{
+    const std::int64_t lauf_bis = l.ende < 0 ? ende : l.ende;
+    std::int64_t laengste = 0;
+    for (const Strecke& sicht : s.sichtbar) {
+        std::int64_t von = std::max(sicht.von, l.start);
+        const std::int64_t bis = std::min(sicht.bis < 0 ? ende : sicht.bis, lauf_bis);
+        // The stretches in which the run did not listen cut the visible one.
+        for (const Strecke& t : l.taub) {
+            const std::int64_t t_bis = t.bis < 0 ? lauf_bis : t.bis;
+            if (t_bis <= von || t.von >= bis) {
+                continue;
+            }
+            laengste = std::max(laengste, std::min(t.von, bis) - von);
+            von = std::max(von, t_bis);
+        }
+        laengste = std::max(laengste, bis - von);
+    }
+    return laengste;
+}
+
+bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
+{
+    for (std::size_t i = 0; i < m_aktuell.size(); ++i) {
+        if (m_aktuell[i] >= 0) {
+            Signal& s = m_signale[static_cast<std::size_t>(m_aktuell[i])];
+            if (!s.sichtbar.empty() && s.sichtbar.back().bis < 0) {
+                s.sichtbar.back().bis = ende;
+            }
+        }
+    }
+    for (std::size_t l = 0; l < m_laeufe.size(); ++l) {
+        if (m_laeufe[l].ende < 0) {
+            lauf_endet(static_cast<int>(l), ende);
+        }
+    }
+
+    // Presentations per (signal, run).
+    std::map<std::pair<int, int>, int> gezeigt;
+    long falscher_text = 0;
+    long ohne_signal = 0;
+    for (const auto& p : m_praesentationen) {
+        if (!p.text_wie_datei) {
+            ++falscher_text;
+        }
+        if (p.signal < 0) {
+            ++ohne_signal;
+            continue;
+        }
+        ++gezeigt[{p.signal, p.lauf}];
+    }
+
+    long lang = 0;
+    long kurz = 0;
+    std::map<Ende, long> kurz_weil;
+    long kurz_gezeigt = 0;
+    long kurz_verpasst = 0;
+    long faellig = 0;
+    long einmal = 0;
+    long verpasst = 0;
+    long mehrfach = 0;
+    long zusaetzlich = 0;
+    long taub_verpasst = 0;
+    long eigene_neu = 0;
+    long ganz = 0;
+    long ganz_gezeigt = 0;
+    std::map<Ende, long> ganz_kurz;
+    long ganz_taub = 0;
+    long ganz_verpasst = 0;
+    std::ostringstream beispiele;
+    int beispielzahl = 0;
+    for (std::size_t si = 0; si < m_signale.size(); ++si) {
+        const Signal& s = m_signale[si];
+        std::int64_t sichtbar_max = 0;
+        for (const auto& st : s.sichtbar) {
+            sichtbar_max = std::max(sichtbar_max, st.bis - st.von);
+        }
+        const bool lange = sichtbar_max >= k_pollperiode;
+        (lange ? lang : kurz) += 1;
+        if (!lange) {
+            ++kurz_weil[s.ende];
+        }
+        for (std::size_t li = 0; li < m_laeufe.size(); ++li) {
+            const Lauf& l = m_laeufe[li];
+            if (std::find(l.gruppen.begin(), l.gruppen.end(), s.gruppe) == l.gruppen.end()) {
+                continue;
+            }
+            const auto it = gezeigt.find({static_cast<int>(si), static_cast<int>(li)});
+            const int n = it == gezeigt.end() ? 0 : it->second;
+            if (n > 1) {
+                mehrfach += n - 1;
+            }
+            // A sender does not present its own alarm in the run that sent it.
+            if (static_cast<int>(li) == s.schreiberlauf) {
+                continue;
+            }
+            const std::int64_t zusammen = gemeinsam(s, l, ende);
+            if (zusammen >= k_pollperiode) {
+                ++faellig;
+                if (n >= 1) {
+                    ++einmal;
+                } else {
+                    ++verpasst;
+                    if (beispielzahl++ < 8) {
+                        beispiele << "  verpasst: Signal " << si << " Gruppe " << s.gruppe + 1 << " "
+                                  << s.an << "-" << s.aus << " ms, Lauf " << li << " (Platz " << l.station + 1
+                                  << ", " << l.start << "-" << l.ende << " ms), gemeinsam " << zusammen
+                                  << " ms, Ende " << static_cast<int>(s.ende) << " durch Lauf " << s.loescherlauf
+                                  << ", Schreiber Lauf " << s.schreiberlauf << "\n";
+                        for (std::size_t vi = si; vi-- > 0 && si - vi < 40;) {
+                            const Signal& v = m_signale[vi];
+                            if (v.gruppe == s.gruppe) {
+                                beispiele << "    davor Signal " << vi << " " << v.an << "-" << v.aus << " Ende "
+                                          << static_cast<int>(v.ende) << " Schreiber " << v.schreiberlauf << "\n";
+                                break;
+                            }
+                        }
+                    }
+                }
+                if (l.station == m_laeufe[static_cast<std::size_t>(s.schreiberlauf)].station) {
+                    ++eigene_neu;
+                }
+            } else if (n >= 1) {
+                ++zusaetzlich;
+            } else if (lange && s.ende != Ende::offen) {
+                // Listening too short although the file stayed: the run was in its own send wait.
+                Lauf ohne_taub = l;
+                ohne_taub.taub.clear();
+                if (gemeinsam(s, ohne_taub, ende) >= k_pollperiode) {
+                    ++taub_verpasst;
+                }
+            }
+            // From the receiver's side: a run that was up for the file's whole life.
+            const std::int64_t s_aus = s.aus < 0 ? ende : s.aus;
+            if (l.start <= s.an && (l.ende < 0 || l.ende >= s_aus)) {
+                ++ganz;
+                if (n >= 1) {
+                    ++ganz_gezeigt;
+                } else if (!lange) {
+                    ++ganz_kurz[s.ende];
+                } else if (zusammen < k_pollperiode) {
+                    ++ganz_taub;
+                } else {
+                    ++ganz_verpasst;
+                }
+            }
+            if (!lange && n == 0 && l.start <= s.an && (l.ende < 0 || l.ende >= s.aus)) {
+                ++kurz_verpasst;
+            } else if (!lange && n >= 1) {
+                ++kurz_gezeigt;
+            }
+        }
+    }
+
+    std::ostringstream o;
+    o << "Alarme ausgelöst:                          " << zaehler["gesendet"] << "\n"
+      << "  mit Signaldateien:                       " << zaehler["signal_gesendet"] << "\n"
+      << "  nur Texte erneuert (eigene Wartezeit):   " << zaehler["nur_texte"] << "\n"
+      << "  Schreibfehler gemeldet (Freigabe weg):   " << zaehler["schreibfehler_gemeldet"] << "\n"
+      << "Signaldateien geschrieben:                 " << m_signale.size() << "\n"
+      << "  mindestens eine Pollperiode sichtbar:    " << lang << "\n"
+      << "  kürzer: ersetzt von einem anderen Sender " << kurz_weil[Ende::ersetzt] << ", vom Aufräumen eines anderen gelöscht "
+      << kurz_weil[Ende::von_anderem_geloescht] << ", vom eigenen Sender gelöscht " << kurz_weil[Ende::vom_sender_geloescht]
+      << ", bis zum Ende offen " << kurz_weil[Ende::offen] << "\n"
+      << "    davon doch gezeigt (Paare):            " << kurz_gezeigt << ", nicht gezeigt (Paare): " << kurz_verpasst << "\n"
+      << "Fällige Paare (Signal, Lauf eines Platzes der Gruppe, der lief und zuhörte): " << faellig << "\n"
+      << "  genau einmal gezeigt:                    " << einmal << "\n"
+      << "  nicht gezeigt:                           " << verpasst << "\n"
+      << "  davon nach Neustart des Senders fällig:  " << eigene_neu << "\n"
+      << "Mehrfach gezeigt (zusätzliche Anzeigen in einem Lauf): " << mehrfach << "\n"
+      << "Zusätzlich gezeigt (nicht fällig, aber gesehen): " << zusaetzlich << "\n"
+      << "Nicht gezeigt, weil der Platz in seiner eigenen Sendewartezeit war: " << taub_verpasst << "\n"
+      << "Empfänger, die während der ganzen Lebenszeit einer Signaldatei liefen (Paare): " << ganz << "\n"
+      << "  gezeigt:                                 " << ganz_gezeigt << "\n"
+      << "  nicht gezeigt, Datei kürzer als eine Pollperiode sichtbar: ersetzt " << ganz_kurz[Ende::ersetzt]
+      << ", vom Aufräumen eines anderen gelöscht " << ganz_kurz[Ende::von_anderem_geloescht] << ", bis zum Ende der Simulation offen "
+      << ganz_kurz[Ende::offen] + ganz_kurz[Ende::vom_sender_geloescht] << "\n"
+      << "  nicht gezeigt, Empfänger in eigener Sendewartezeit: " << ganz_taub << "\n"
+      << "  nicht gezeigt, obwohl fällig:            " << ganz_verpasst << "\n"
+      << "Anzeigen insgesamt:                        " << m_praesentationen.size() << "\n"
+      << "  mit einem anderen Text als der Datendatei: " << falscher_text << "\n"
+      << "  ohne Signaldatei im Buch:                " << ohne_signal << "\n"
+      << "Läufe (Starts von Plätzen):                " << m_laeufe.size() << "\n"
+      << "Neustarts:                                 " << zaehler["neustarts"] << "\n"
+      << "Ausfälle einer Freigabe:                   " << zaehler["ausfaelle"] << "\n"
+      << "Absturz:                                   " << (zaehler["absturz"] ? "ja" : "nein") << "\n";
+    o << beispiele.str();
+    bericht = o.str();
+    return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0;
+}
+
+}  // namespace hestrel::test

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hestrel::test {
+
+// The ledger of the simulated site: what really lay in the group directories
+// and when, which workstation ran when, and what each presented. From it come
+// the figures: a signal file that stayed visible for at least one poll period
+// while a workstation of its group was running and listening must have been
+// presented by that run exactly once, with the data file's text.
+class Anlagenbuch {
+public:
+    static constexpr std::int64_t k_pollperiode = 5000;
+
+    // Why a signal file ended.
+    enum class Ende { offen, vom_sender_geloescht, von_anderem_geloescht, ersetzt };
+
+    struct Strecke {
+        std::int64_t von;
+        std::int64_t bis;  // -1 while open
+    };
+
+    // One signal file, from its writing until it was deleted or overwritten.
+    struct Signal {
+        int gruppe = 0;
+        int schreiberlauf = -1;
+        std::int64_t an = 0;
+        std::int64_t aus = -1;
+        Ende ende = Ende::offen;
+        int loescherlauf = -1;
+        std::vector<Strecke> sichtbar;  // the group directory could be reached
+        std::string datentext;          // the data file when the signal was written
+    };
+
+    // One run of a workstation, from its start to its end.
+    struct Lauf {
+        int station = 0;
+        std::vector<int> gruppen;
+        std::int64_t start = 0;
+        std::int64_t ende = -1;
+        // From writing its signal files to its next polling tick it does not listen.
+        std::vector<Strecke> taub;
+    };
+
+    struct Praesentation {
+        int lauf;
+        int signal;  // -1: no signal file in the ledger lay there
+        int gruppe;
+        std::int64_t zeit;
+        bool text_wie_datei;
+        bool text_wie_gesendet;
+    };
+
+    explicit Anlagenbuch(int gruppen) : m_aktuell(static_cast<std::size_t>(gruppen), -1) {}
+
+    void signal_geschrieben(int gruppe, int lauf, std::int64_t t, const std::string& datentext);
+    void signal_geloescht(int gruppe, int lauf, std::int64_t t);
+    void verzeichnis_weg(int gruppe, std::int64_t t);
+    void verzeichnis_wieder(int gruppe, std::int64_t t);
+
+    int lauf_beginnt(int station, std::vector<int> gruppen, std::int64_t t);
+    void lauf_endet(int lauf, std::int64_t t);
+    void taub_ab(int lauf, std::int64_t t);
+    void hoert_ab(int lauf, std::int64_t t);
+
+    void praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei);
+
+    // Counters the site keeps while it runs.
+    std::map<std::string, long> zaehler;
+
+    // Closes what is open at the end and prints the figures; true when every goal holds.
+    bool auswerten(std::int64_t ende, std::string& bericht);
+
+    const std::vector<Signal>& signale() const { return m_signale; }
+    const std::vector<Lauf>& laeufe() const { return m_laeufe; }
+    const std::vector<Praesentation>& praesentationen() const { return m_praesentationen; }
+
+private:
+    void beenden(int signal, std::int64_t t, Ende grund, int lauf);
+    // The longest stretch in which the signal was visible and the run listened.
+    std::int64_t gemeinsam(const Signal& s, const Lauf& l, std::int64_t ende) const;
+
+    std::vector<Signal> m_signale;
+    std::vector<Lauf> m_laeufe;
+    std::vector<Praesentation> m_praesentationen;
+    std::vector<int> m_aktuell;  // per group: the signal file lying there, or -1
+};
+
+}  // namespace hestrel::test

@@ -1,0 +1,50 @@
+#include "reliability/protokolldateisystem.h"
+
+namespace hestrel::test {
+
+Fehler Protokolldateisystem::lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes)
+{
+    Fehler f = m_echt.lesen(pfad, inhalt, max_bytes);
+    if (!f && m_b.gelesen) {
+        m_b.gelesen(pfad);
+    }
+    return f;
+}
+
+Fehler Protokolldateisystem::ersetzen(const std::string& pfad, const std::string& inhalt)
+{
+    Fehler f = m_echt.ersetzen(pfad, inhalt);
+    if (!f && m_b.geschrieben) {
+        m_b.geschrieben(pfad);
+    }
+    return f;
+}
+
+Fehler Protokolldateisystem::ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt)
+{
+    Fehler f = m_echt.ersetzen_fluechtig(pfad, inhalt);
+    if (!f && m_b.geschrieben) {
+        m_b.geschrieben(pfad);
+    }
+    return f;
+}
+
+Fehler Protokolldateisystem::anhaengen(const std::string& pfad, const std::string& inhalt)
+{
+    Fehler f = m_echt.anhaengen(pfad, inhalt);
+    if (!f && m_b.angehaengt) {
+        m_b.angehaengt(pfad, inhalt);
+    }
+    return f;
+}
+
+Fehler Protokolldateisystem::loeschen(const std::string& pfad)
+{
+    Fehler f = m_echt.loeschen(pfad);
+    if (!f && m_b.geloescht) {
+        m_b.geloescht(pfad);
+    }
+    return f;
+}
+
+}  // namespace hestrel::test

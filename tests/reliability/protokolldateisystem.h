@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/dateisystem.h"
+
+namespace hestrel::test {
+
+// The real file system, reporting every exchange-file step of one
+// workstation to the simulated site's ledger as it happens.
+class Protokolldateisystem : public Dateisystem {
+public:
+    struct Beobachter {
+        // A signal file or data file was written, a signal file deleted or read.
+        std::function<void(const std::string& pfad)> geschrieben;
+        std::function<void(const std::string& pfad)> geloescht;
+        std::function<void(const std::string& pfad)> gelesen;
+        // An existence test.
+        std::function<void(const std::string& pfad)> gefragt;
+        // An entry went into a log; pfad names the log.
+        std::function<void(const std::string& pfad, const std::string& inhalt)> angehaengt;
+    };
+
+    explicit Protokolldateisystem(Beobachter b) : m_b(std::move(b)) {}
+
+    bool existiert(const std::string& pfad) override
+    {
+        if (m_b.gefragt) {
+            m_b.gefragt(pfad);
+        }
+        return m_echt.existiert(pfad);
+    }
+    Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override;
+    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt, std::size_t max_bytes) override
+    {
+        return m_echt.lesen_ab(pfad, ab, inhalt, max_bytes);
+    }
+    Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
+    Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt) override;
+    Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
+    Fehler leeren(const std::string& pfad) override { return m_echt.leeren(pfad); }
+    Fehler loeschen(const std::string& pfad) override;
+    std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
+
+private:
+    Beobachter m_b;
+    EchtesDateisystem m_echt;
+};
+
+}  // namespace hestrel::test
