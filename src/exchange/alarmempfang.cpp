@@ -39,6 +39,8 @@ void Alarmempfang::Timer1_Timer()
     if (m_versand.import_wartet() && m_versand.T2()) {
         return;
     }
+    // The clean-up tick polls as well: the sender has not looked for 15 s,
+    // and alarms raised meanwhile are removed by their senders 15 s after theirs.
     if (m_versand.nachricht_gesendet()) {
         m_versand.T3();
     }
