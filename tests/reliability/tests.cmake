@@ -19,3 +19,6 @@ hestrel_test(test_zuverlaessigkeit
   reliability/test_signale.cpp
   reliability/test_stoerungen.cpp
 )
+hestrel_widgettest(test_zuverlaessigkeit_fenster
+  reliability/test_speicher.cpp
+)
