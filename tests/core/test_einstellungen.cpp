@@ -45,6 +45,16 @@ std::string ersetze(std::string text, const std::string& alt, const std::string&
     return text;
 }
 
+// The lines joined again as file bytes, each ended by CR LF.
+std::string crlf(const std::vector<std::string>& z)
+{
+    std::string bytes;
+    for (const auto& l : z) {
+        bytes += l + "\r\n";
+    }
+    return bytes;
+}
+
 class Einstellungsdatei : public ::testing::Test {
 protected:
     void SetUp() override
@@ -190,10 +200,7 @@ TEST_F(Einstellungsdatei, UeberlanderWertMeldetEinenLadefehlerOhneDenRestZuVerli
 {
     auto z = zeilen(ersetze(golden("Hestrel.DAT"), "@BASIS@", basis.pfad()));
     z[9] = " 40000";
-    std::string bytes;
-    for (const auto& l : z) {
-        bytes += l + "\r\n";
-    }
+    const std::string bytes = crlf(z);
     Station s;
     datei_schreiben(s.dir / "Hestrel.DAT", bytes);
     s.starten();
@@ -248,10 +255,7 @@ TEST_F(Einstellungsdatei, GespeicherteFalscheIdOeffnetDasFensterUndLaedtWeiter)
     a.h.Speichern_Click();
     auto z = zeilen(a.datei("Hestrel.DAT"));
     z[3] = "5";
-    std::string bytes;
-    for (const auto& l : z) {
-        bytes += l + "\r\n";
-    }
+    const std::string bytes = crlf(z);
     Station b;
     datei_schreiben(b.dir / "Hestrel.DAT", bytes);
     b.starten();
@@ -284,10 +288,7 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     // "Kestu_1" with line 9 "1": the kind wins, the port opens, no polling of the device.
     auto z = zeilen(a.datei("Hestrel.DAT"));
     z[25] = "Kestu_1";
-    std::string bytes;
-    for (const auto& l : z) {
-        bytes += l + "\r\n";
-    }
+    const std::string bytes = crlf(z);
     Station c;
     datei_schreiben(c.dir / "Hestrel.DAT", bytes);
     c.starten();
