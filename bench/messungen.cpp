@@ -244,7 +244,6 @@ void BM_Taste2_bis_Signale(benchmark::State& s)
 {
     ruhig();
     Werkbank& w = werkbank();
-    Alarmversand& versand = w.arbeitsplatz().alarmversand();
     for (auto _ : s) {
         w.leitung().lesen();
         w.fs().zuruecksetzen();
@@ -264,7 +263,7 @@ void BM_Taste2_bis_Signale(benchmark::State& s)
         s.SetIterationTime(ms / 1000);
         g_lauf->taste2_ms.push_back(ms);
         // The follow-up step of 15 s later: the signal files go again.
-        versand.T3();
+        w.arbeitsplatz().alarmempfang().Timer1_Timer();
         Werkbank::ereignisse();
         ruhig();
     }

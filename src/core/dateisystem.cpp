@@ -1,8 +1,9 @@
 #include "core/dateisystem.h"
 
-#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,25 +26,50 @@ Fehler alles_schreiben(int fd, const std::string& inhalt, const std::string& pfa
     return {};
 }
 
+// A name no other process can guess: a FIFO or link planted under the next
+// temporary name must not catch the write.
 std::string temp_name(const std::string& pfad)
 {
-    static std::atomic<unsigned> zaehler{0};
     const auto schnitt = pfad.find_last_of(k_trenner);
     const std::string verzeichnis = schnitt == std::string::npos ? "" : pfad.substr(0, schnitt + 1);
     const std::string name = schnitt == std::string::npos ? pfad : pfad.substr(schnitt + 1);
+    unsigned char zufall[8] {};
+    std::size_t gelesen = 0;
+    while (gelesen < sizeof zufall) {
+        const ssize_t n = ::getrandom(zufall + gelesen, sizeof zufall - gelesen, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        gelesen += static_cast<std::size_t>(n);
+    }
+    char hex[sizeof zufall * 2 + 1] {};
+    for (std::size_t i = 0; i < sizeof zufall; ++i) {
+        std::snprintf(hex + 2 * i, 3, "%02x", zufall[i]);
+    }
     // A leading dot and a suffix no reader asks for.
-    return verzeichnis + "." + name + ".tmp" + std::to_string(::getpid()) + "-" +
-           std::to_string(zaehler++);
+    return verzeichnis + "." + name + ".tmp" + hex;
 }
 
-// Written under a temporary name in the same directory, then renamed over the
-// old file; with sichern the bytes are on the disk before the rename.
+// Written under a new temporary name in the same directory, created
+// exclusively, then renamed over the old file; with sichern the bytes are on
+// the disk before the rename. The rename replaces a link at the name, never
+// its target.
 Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, bool sichern)
 {
-    const std::string temp = temp_name(pfad);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    std::string temp;
+    int fd = -1;
+    for (int versuch = 0; versuch < 16 && fd < 0; ++versuch) {
+        temp = temp_name(pfad);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return Fehler::aus_errno(errno, pfad);
+        }
+    }
     if (fd < 0) {
-        return Fehler::aus_errno(errno, pfad);
+        return Fehler::aus_errno(EEXIST, pfad);
     }
     Fehler f = alles_schreiben(fd, inhalt, pfad);
     if (!f && sichern && ::fsync(fd) != 0 && errno != EINVAL) {
@@ -61,7 +87,38 @@ Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, b
     return f;
 }
 
+// Only a regular file is read or written: a FIFO, device or directory under
+// the name is refused before a byte moves.
+Fehler regulaer_pruefen(int fd, const std::string& pfad)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        return Fehler::aus_errno(errno, pfad);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return Fehler::aus_errno(EISDIR, pfad);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return keine_datei(pfad);
+    }
+    return {};
+}
+
+Dateiinfo info_aus(const struct stat& st)
+{
+    Dateiinfo i;
+    i.groesse = static_cast<std::uint64_t>(st.st_size);
+    i.geaendert_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    i.kennung = (static_cast<std::uint64_t>(st.st_dev) << 40) ^ static_cast<std::uint64_t>(st.st_ino);
+    return i;
+}
+
 }  // namespace
+
+Fehler keine_datei(const std::string& pfad)
+{
+    return {75, "Fehler beim Zugriff auf Pfad/Datei: " + pfad + " (keine gewöhnliche Datei)"};
+}
 
 std::string pfad_verbinden(const std::string& verzeichnis, const std::string& name)
 {
@@ -84,6 +141,36 @@ Fehler Dateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, std::str
     return {};
 }
 
+Dateistand Dateisystem::stand(const std::string& pfad)
+{
+    Dateistand d;
+    if (pfad.empty()) {
+        return d;
+    }
+    if (auto i = info(pfad)) {
+        d.art = Dateistand::Art::datei;
+        d.info = *i;
+    } else if (existiert(pfad)) {
+        d.art = Dateistand::Art::anderes;
+        d.fehler = keine_datei(pfad);
+    }
+    return d;
+}
+
+int EchtesDateisystem::oeffnen_flags() const
+{
+    return O_CLOEXEC | O_NONBLOCK | (m_verknuepfungen == Verknuepfungen::nicht_folgen ? O_NOFOLLOW : 0);
+}
+
+Fehler EchtesDateisystem::oeffnungsfehler(int err, const std::string& pfad) const
+{
+    // O_NOFOLLOW answers a link with ELOOP; a FIFO without reader refuses a writer with ENXIO.
+    if ((err == ELOOP && m_verknuepfungen == Verknuepfungen::nicht_folgen) || err == ENXIO) {
+        return keine_datei(pfad);
+    }
+    return Fehler::aus_errno(err, pfad);
+}
+
 bool EchtesDateisystem::existiert(const std::string& pfad)
 {
     if (pfad.empty()) {
@@ -102,14 +189,13 @@ Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, st
                                    std::size_t max_bytes)
 {
     inhalt.clear();
-    const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(pfad.c_str(), O_RDONLY | oeffnen_flags());
     if (fd < 0) {
-        return Fehler::aus_errno(errno, pfad);
+        return oeffnungsfehler(errno, pfad);
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (Fehler f = regulaer_pruefen(fd, pfad)) {
         ::close(fd);
-        return Fehler::aus_errno(EISDIR, pfad);
+        return f;
     }
     if (::lseek(fd, static_cast<off_t>(ab), SEEK_SET) < 0) {
         const int err = errno;
@@ -126,6 +212,7 @@ Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, st
             }
             const int err = errno;
             ::close(fd);
+            inhalt.clear();
             return Fehler::aus_errno(err, pfad);
         }
         if (n == 0) {
@@ -151,9 +238,13 @@ Fehler EchtesDateisystem::ersetzen_fluechtig(const std::string& pfad, const std:
 
 Fehler EchtesDateisystem::anhaengen(const std::string& pfad, const std::string& inhalt)
 {
-    const int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_APPEND | oeffnen_flags(), 0666);
     if (fd < 0) {
-        return Fehler::aus_errno(errno, pfad);
+        return oeffnungsfehler(errno, pfad);
+    }
+    if (Fehler f = regulaer_pruefen(fd, pfad)) {
+        ::close(fd);
+        return f;
     }
     struct stat st {};
     const bool groesse_bekannt = ::fstat(fd, &st) == 0;
@@ -170,12 +261,16 @@ Fehler EchtesDateisystem::anhaengen(const std::string& pfad, const std::string& 
 
 Fehler EchtesDateisystem::leeren(const std::string& pfad)
 {
-    const int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | oeffnen_flags(), 0666);
     if (fd < 0) {
-        return Fehler::aus_errno(errno, pfad);
+        return oeffnungsfehler(errno, pfad);
+    }
+    Fehler f = regulaer_pruefen(fd, pfad);
+    if (!f && ::ftruncate(fd, 0) != 0) {
+        f = Fehler::aus_errno(errno, pfad);
     }
     ::close(fd);
-    return {};
+    return f;
 }
 
 Fehler EchtesDateisystem::loeschen(const std::string& pfad)
@@ -187,17 +282,43 @@ Fehler EchtesDateisystem::loeschen(const std::string& pfad)
     return {};
 }
 
+int EchtesDateisystem::ansehen(const std::string& pfad, struct stat& st) const
+{
+    return m_verknuepfungen == Verknuepfungen::nicht_folgen ? ::lstat(pfad.c_str(), &st) : ::stat(pfad.c_str(), &st);
+}
+
 std::optional<Dateiinfo> EchtesDateisystem::info(const std::string& pfad)
 {
     struct stat st {};
-    if (::stat(pfad.c_str(), &st) != 0) {
+    if (ansehen(pfad, st) != 0) {
         return std::nullopt;
     }
-    Dateiinfo i;
-    i.groesse = static_cast<std::uint64_t>(st.st_size);
-    i.geaendert_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    i.kennung = (static_cast<std::uint64_t>(st.st_dev) << 40) ^ static_cast<std::uint64_t>(st.st_ino);
-    return i;
+    return info_aus(st);
+}
+
+Dateistand EchtesDateisystem::stand(const std::string& pfad)
+{
+    Dateistand d;
+    if (pfad.empty()) {
+        return d;
+    }
+    struct stat st {};
+    if (ansehen(pfad, st) != 0) {
+        // Only "does not exist" means absent; a share that fails to answer does not.
+        if (errno != ENOENT) {
+            d.art = Dateistand::Art::fehler;
+            d.fehler = Fehler::aus_errno(errno, pfad);
+        }
+        return d;
+    }
+    if (S_ISREG(st.st_mode)) {
+        d.art = Dateistand::Art::datei;
+        d.info = info_aus(st);
+    } else {
+        d.art = Dateistand::Art::anderes;
+        d.fehler = S_ISDIR(st.st_mode) ? Fehler::aus_errno(EISDIR, pfad) : keine_datei(pfad);
+    }
+    return d;
 }
 
 }  // namespace hestrel

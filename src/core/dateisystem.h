@@ -7,6 +7,8 @@
 
 #include "core/fehler.h"
 
+struct stat;
+
 namespace hestrel {
 
 // Size, modification time and serial number of a file, to tell whether it
@@ -16,6 +18,19 @@ struct Dateiinfo {
     std::int64_t geaendert_ns = 0;
     std::uint64_t kennung = 0;  // device and inode; 0 where unknown
     bool operator==(const Dateiinfo&) const = default;
+};
+
+// What lies under a name, looked at without following a link at the name itself.
+struct Dateistand {
+    enum class Art {
+        fehlt,   // nothing of that name: the only answer that means "absent"
+        datei,   // a regular file
+        anderes, // a directory, link, FIFO or device
+        fehler   // the look itself failed (share gone, no permission, I/O error)
+    };
+    Art art = Art::fehlt;
+    Dateiinfo info;  // for a file
+    Fehler fehler;   // for anderes and fehler: what was found
 };
 
 // Every file access of the engine goes through this interface, so tests can
@@ -49,11 +64,19 @@ public:
     // Deletes the file, also a read-only one.
     virtual Fehler loeschen(const std::string& pfad) = 0;
     virtual std::optional<Dateiinfo> info(const std::string& pfad) = 0;
+    // What lies under the name. Plain file systems answer from existiert and info.
+    virtual Dateistand stand(const std::string& pfad);
 };
 
-// The real file system.
+// The real file system. Nothing is ever opened blocking, and only regular
+// files are read: a FIFO or device under a file's name is refused. On a share
+// (nicht_folgen) a link at a file's name is refused as well, temporary files
+// get unpredictable names, created exclusively.
 class EchtesDateisystem : public Dateisystem {
 public:
+    enum class Verknuepfungen { folgen, nicht_folgen };
+    explicit EchtesDateisystem(Verknuepfungen v = Verknuepfungen::folgen) : m_verknuepfungen(v) {}
+
     bool existiert(const std::string& pfad) override;
     Fehler lesen(const std::string& pfad, std::string& inhalt,
                  std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
@@ -65,7 +88,18 @@ public:
     Fehler leeren(const std::string& pfad) override;
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override;
+    Dateistand stand(const std::string& pfad) override;
+
+private:
+    int oeffnen_flags() const;
+    Fehler oeffnungsfehler(int err, const std::string& pfad) const;
+    // stat, or lstat where links are not followed.
+    int ansehen(const std::string& pfad, struct stat& st) const;
+    Verknuepfungen m_verknuepfungen;
 };
+
+// A file system error that names what lies under a name instead of a regular file.
+Fehler keine_datei(const std::string& pfad);
 
 // The separator between a directory and a file name on this system.
 inline constexpr char k_trenner = '/';

@@ -24,6 +24,7 @@ std::string versionstext_bilden()
 
 Hestrel::Hestrel(Dienste dienste)
     : m_d(dienste),
+      m_sofort(m_d.fs),
       m_log(m_d.fs, m_d.uhr, datenverzeichnis, m_e.logfileaktive),
       m_wavab(m_d.fs),
       m_timer1(m_d.scheduler.timer("Timer1", 5000)),

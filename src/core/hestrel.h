@@ -7,6 +7,7 @@
 #include "core/dateisystem.h"
 #include "core/einstellungen.h"
 #include "core/einstellungsmaske.h"
+#include "core/freigabedienst.h"
 #include "core/logbuch.h"
 #include "core/meldelistenzugang.h"
 #include "core/meldungsdienst.h"
@@ -31,6 +32,8 @@ struct Dienste {
     Tonausgabe* ton = nullptr;
     // Starting the locked-workstation notice; none: it cannot be started.
     Prozessstarter* prozesse = nullptr;
+    // File work on the group and import directories; none: done at once on fs.
+    Freigabedienst* freigaben = nullptr;
 };
 
 // The central engine of a workstation: start-up and shut-down, the settings
@@ -81,6 +84,8 @@ public:
     Logbuch& log() { return m_log; }
     Wavab& wavab() { return m_wavab; }
     Dienste& dienste() { return m_d; }
+    // Every access to a group or import directory goes through here.
+    Freigabedienst& freigaben() { return m_d.freigaben ? *m_d.freigaben : m_sofort; }
     std::string einstellungsdatei_pfad() const;
 
     // Timers of the central window.
@@ -115,6 +120,7 @@ private:
     void melden();
 
     Dienste m_d;
+    SofortigerFreigabedienst m_sofort;
     Einstellungen m_e;
     Einstellungsmaske m_maske;
     Logbuch m_log;

@@ -23,6 +23,8 @@ public:
     virtual int melde_gruppe(int index) = 0;
     // SNText1..SNText4.
     virtual std::array<std::string, 4> sammeltexte() = 0;
+    // A group directory stopped answering (grund says since when and why) or answers again.
+    virtual void gruppe_erreichbar(int /*index*/, bool /*erreichbar*/, const std::string& /*grund*/) {}
 };
 
 }  // namespace hestrel

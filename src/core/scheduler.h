@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +39,15 @@ class Scheduler {
 public:
     virtual ~Scheduler() = default;
     virtual std::unique_ptr<Zeitgeber> timer(const std::string& name, int interval_ms) = 0;
+    // Milliseconds on a clock that only moves forward, for measuring waits.
+    virtual std::int64_t jetzt_ms() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    // Runs aufgabe on the engine's thread as soon as it is free; may be called from any thread.
+    virtual void einreihen(std::function<void()> aufgabe) = 0;
 };
 
 }  // namespace hestrel

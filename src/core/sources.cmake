@@ -5,6 +5,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   core/dateisystem.cpp
   core/einstellungsdatei.cpp
   core/fehler.cpp
+  core/freigabedienst.cpp
   core/hestrel.cpp
   core/logbuch.cpp
   core/textdatei.cpp

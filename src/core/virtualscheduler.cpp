@@ -68,10 +68,35 @@ Zeitgeber* VirtualScheduler::finden(const std::string& name) const
     return nullptr;
 }
 
+void VirtualScheduler::einreihen(std::function<void()> aufgabe)
+{
+    std::lock_guard sperre(m_reihe_mutex);
+    m_reihe.push_back(std::move(aufgabe));
+}
+
+int VirtualScheduler::ausfuehren()
+{
+    int gelaufen = 0;
+    for (;;) {
+        std::function<void()> aufgabe;
+        {
+            std::lock_guard sperre(m_reihe_mutex);
+            if (m_reihe.empty()) {
+                return gelaufen;
+            }
+            aufgabe = std::move(m_reihe.front());
+            m_reihe.pop_front();
+        }
+        aufgabe();
+        ++gelaufen;
+    }
+}
+
 void VirtualScheduler::advance(std::int64_t ms)
 {
     const std::int64_t ziel = m_jetzt + ms;
     for (;;) {
+        ausfuehren();
         VirtuellerZeitgeber* naechster = nullptr;
         for (auto* t : m_timer) {
             if (!t->m_aktiv || t->m_faellig > ziel) {
@@ -83,6 +108,7 @@ void VirtualScheduler::advance(std::int64_t ms)
             }
         }
         if (naechster == nullptr) {
+            ausfuehren();
             break;
         }
         m_jetzt = naechster->m_faellig;

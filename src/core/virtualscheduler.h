@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,11 @@ public:
 
     std::unique_ptr<Zeitgeber> timer(const std::string& name, int interval_ms) override;
     Zeitstempel jetzt() const override;
+    std::int64_t jetzt_ms() const override { return m_jetzt; }
+    // Queued work runs at the current virtual time, at the next advance() or ausfuehren().
+    void einreihen(std::function<void()> aufgabe) override;
+    // Runs the queued work now, including work it queues; returns how many ran.
+    int ausfuehren();
 
     // Moves time forward by ms, firing every timer that falls due, in order.
     void advance(std::int64_t ms);
@@ -38,6 +46,8 @@ private:
     Zeitstempel m_start {2026, 12, 8, 8, 0, 0};
     std::vector<VirtuellerZeitgeber*> m_timer;
     std::uint64_t m_folge = 0;
+    std::mutex m_reihe_mutex;
+    std::deque<std::function<void()>> m_reihe;
 };
 
 }  // namespace hestrel

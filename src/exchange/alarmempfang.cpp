@@ -16,129 +16,402 @@ constexpr int k_piepe_pro_tick = 3;
 constexpr int k_piepfrequenz = 2000;
 constexpr int k_piepdauer = 300;
 
+bool ist_datei(const std::optional<Verzeichnisbefund>& b)
+{
+    return b && b->signal.art == Dateistand::Art::datei;
+}
+
 }  // namespace
 
 Alarmempfang::Alarmempfang(Hestrel& hestrel, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton)
-    : m_h(hestrel), m_versand(versand), m_anzeige(anzeige), m_ton(ton)
+    : m_h(hestrel), m_versand(versand), m_anzeige(anzeige), m_ton(ton),
+      m_frist(hestrel.dienste().scheduler.timer("Antwortfrist", k_antwortfrist_ms))
 {
+    m_frist->tick = [this] { auswerten(); };
 }
 
-bool Alarmempfang::signal_vorhanden(const std::string& verzeichnis)
+Alarmempfang::~Alarmempfang()
 {
-    // An empty directory setting means none: nothing is looked for beside the program.
-    return !verzeichnis.empty() && m_h.dienste().fs.existiert(verzeichnis + k_signaldatei);
+    *m_lebt = false;
+}
+
+Verzeichnisbefund Alarmempfang::befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen)
+{
+    Verzeichnisbefund b;
+    b.signal = fs.stand(pfad + k_signaldatei);
+    // A share that cannot be reached holds its signal file still.
+    if (b.signal.art == Dateistand::Art::fehlt && verzeichnis_pruefen) {
+        b.verzeichnis_da = fs.existiert(pfad);
+    }
+    return b;
+}
+
+void Alarmempfang::befund_lesen(Dateisystem& fs, const std::string& pfad, Verzeichnisbefund& b)
+{
+    b.gelesen = true;
+    b.schluesselfehler = fs.lesen(pfad + k_signaldatei, b.schluessel, k_max_schluessel + 1);
+    if (b.schluesselfehler || b.schluessel.empty()) {
+        return;
+    }
+    if (schluessel_gueltig(b.schluessel)) {
+        b.daten = fs.stand(pfad + datendatei(b.schluessel));
+        if (b.daten.art == Dateistand::Art::datei) {
+            b.datenfehler = fs.lesen(pfad + datendatei(b.schluessel), b.datentext, k_max_alarmtext);
+        } else if (b.daten.art != Dateistand::Art::fehlt) {
+            b.datenfehler = b.daten.fehler;
+        }
+    }
+    if (!schluessel_gueltig(b.schluessel) || b.daten.art == Dateistand::Art::fehlt) {
+        b.verzeichnis_da = fs.existiert(pfad);
+    }
+}
+
+std::string Alarmempfang::verzeichnisname(std::size_t index) const
+{
+    return index == k_import ? std::string("Importverzeichnis") : "Gruppe " + std::to_string(index + 1);
+}
+
+void Alarmempfang::stoerung_setzen(std::size_t index, const std::string& grund)
+{
+    Verzeichnis& v = m_verzeichnisse[index];
+    if (v.unerreichbar) {
+        return;
+    }
+    v.unerreichbar = true;
+    const Zeitstempel z = m_h.dienste().uhr.jetzt();
+    v.stoerung = "nicht erreichbar seit " + kurzdatum(z) + " " + langzeit(z) + ": " + grund;
+    m_h.log().logeintrag(verzeichnisname(index) + " " + v.stoerung);
+    if (index != k_import && m_h.meldeliste) {
+        m_h.meldeliste->gruppe_erreichbar(static_cast<int>(index), false, v.stoerung);
+    }
+}
+
+void Alarmempfang::stoerung_aufheben(std::size_t index)
+{
+    Verzeichnis& v = m_verzeichnisse[index];
+    if (!v.unerreichbar) {
+        return;
+    }
+    v.unerreichbar = false;
+    v.stoerung.clear();
+    m_h.log().logeintrag(verzeichnisname(index) + " wieder erreichbar");
+    if (index != k_import && m_h.meldeliste) {
+        m_h.meldeliste->gruppe_erreichbar(static_cast<int>(index), true, "");
+    }
 }
 
 void Alarmempfang::Timer1_Timer()
 {
-    Zeitgeber& timer = m_h.Timer1();
+    // A tick still waiting is decided now, with what came.
+    abschliessen();
     if (m_versand.import_frei()) {
         m_versand.T1();
         return;
     }
-    if (m_versand.import_wartet() && m_versand.T2()) {
+    umsehen();
+}
+
+void Alarmempfang::abschliessen()
+{
+    m_nicht_mehr_lesen = true;
+    while (m_phase != Phase::ruhe) {
+        frist_abgelaufen();
+    }
+    m_nicht_mehr_lesen = false;
+}
+
+void Alarmempfang::umsehen()
+{
+    const Einstellungen& e = m_h.einstellungen();
+    const std::int64_t jetzt = m_h.dienste().scheduler.jetzt_ms();
+    ++m_runde;
+    m_phase = Phase::fragen;
+    m_fragt = true;
+    for (std::size_t i = 0; i <= k_gruppen; ++i) {
+        Verzeichnis& v = m_verzeichnisse[i];
+        v.pfad = i == k_import ? e.importverzeichnis : e.gruppenpfad[i];
+        // An empty directory setting means none: nothing is looked for beside the program.
+        if (v.pfad.empty()) {
+            v.befund = Verzeichnisbefund {};
+            v.befund->verzeichnis_da = false;
+            continue;
+        }
+        if (v.unterwegs) {
+            if (jetzt - v.seit_ms >= k_unerreichbar_ms) {
+                stoerung_setzen(i, "das Verzeichnis antwortet nicht");
+            }
+            continue;
+        }
+        v.unterwegs = true;
+        v.seit_ms = jetzt;
+        v.gefragt_in = m_runde;
+        const bool verzeichnis_pruefen = i != k_import && m_gruppe_gemeldet[i];
+        auto befund = std::make_shared<Verzeichnisbefund>();
+        m_h.freigaben().auftrag(
+            v.pfad,
+            [befund, pfad = v.pfad, verzeichnis_pruefen](Dateisystem& fs) {
+                *befund = befund_erheben(fs, pfad, verzeichnis_pruefen);
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), i, befund](bool) {
+                if (lebt.lock()) {
+                    antwort(i, std::move(*befund));
+                }
+            });
+    }
+    m_fragt = false;
+    auswerten_wenn_bereit();
+    if (m_phase == Phase::fragen) {
+        m_frist->start();
+    }
+}
+
+void Alarmempfang::antwort(std::size_t index, Verzeichnisbefund befund)
+{
+    Verzeichnis& v = m_verzeichnisse[index];
+    v.unterwegs = false;
+    if (befund.signal.art == Dateistand::Art::fehler) {
+        stoerung_setzen(index, befund.signal.fehler.beschreibung);
+    } else {
+        stoerung_aufheben(index);
+    }
+    // A late answer waits for the next tick: one look at a time per directory,
+    // so answers never overtake each other.
+    v.befund = std::move(befund);
+    if (m_phase == Phase::fragen && !m_fragt) {
+        auswerten_wenn_bereit();
+    }
+}
+
+void Alarmempfang::auswerten_wenn_bereit()
+{
+    for (std::size_t i = 0; i <= k_gruppen; ++i) {
+        // Asked in this tick and not answered yet.
+        const Verzeichnis& v = m_verzeichnisse[i];
+        if (v.unterwegs && v.gefragt_in == m_runde) {
+            return;
+        }
+    }
+    auswerten();
+}
+
+void Alarmempfang::frist_abgelaufen()
+{
+    m_frist->stop();
+    if (m_phase == Phase::fragen) {
+        auswerten();
+    } else if (m_phase == Phase::lesen) {
+        // The alarm could not be read in time: it is tried again at the next tick.
+        ++m_lesung;
+        Verzeichnisbefund ungelesen;
+        gelesen(m_liest, ungelesen);
+        weiter();
+    }
+}
+
+void Alarmempfang::loeschen_lassen(const std::string& pfad, const std::string& datei)
+{
+    m_h.freigaben().auftrag(pfad, [ziel = pfad + datei](Dateisystem& fs) { fs.loeschen(ziel); }, nullptr);
+}
+
+void Alarmempfang::auswerten()
+{
+    m_frist->stop();
+    for (std::size_t i = 0; i <= k_gruppen; ++i) {
+        m_befunde[i] = std::move(m_verzeichnisse[i].befund);
+        m_verzeichnisse[i].befund.reset();
+        if (m_befunde[i] && m_befunde[i]->signal.art == Dateistand::Art::fehler) {
+            // An error is no answer: the group keeps what it presented.
+            m_befunde[i].reset();
+        }
+    }
+    // Unknown while the import directory has not answered.
+    m_importsignal.reset();
+    if (const auto& import = m_befunde[k_import]) {
+        m_importsignal = import->signal.art == Dateistand::Art::datei;
+    }
+    m_phase = Phase::ruhe;
+
+    if (m_versand.import_wartet() && m_versand.T2(m_importsignal)) {
         return;
     }
     // The clean-up tick polls as well: the sender has not looked for 15 s,
     // and alarms raised meanwhile are removed by their senders 15 s after theirs.
     if (m_versand.nachricht_gesendet()) {
-        m_versand.T3();
+        m_versand.T3(m_befunde);
     }
+    m_schritt = Schritt::import;
+    weiter();
+}
 
+bool Alarmempfang::lesen_anstossen(std::size_t index)
+{
     // A signal file that is not ready leaves the cycle as if it had not been seen.
-    auto empfangen = [&](const std::string& pfad, int gruppe) {
-        const int vorher = timer.interval();
-        timer.setInterval(500);
-        const Ergebnis e = alarm_empfangen(pfad, gruppe);
-        if (e == Ergebnis::nicht_bereit) {
-            m_empfang_aktiv = false;
-            timer.setInterval(vorher);
-        }
-        return e;
-    };
-
-    // R1
-    const std::string& import = m_h.einstellungen().importverzeichnis;
-    const bool importsignal = signal_vorhanden(import);
-    // R2: the import directory has no once-only flag.
-    if (!m_empfang_aktiv && importsignal) {
-        empfangen(import, k_importgruppe);
+    Zeitgeber& timer = m_h.Timer1();
+    m_intervall_vorher = timer.interval();
+    timer.setInterval(500);
+    m_empfang_aktiv = true;
+    m_liest = index;
+    if (m_nicht_mehr_lesen) {
+        gelesen(index, Verzeichnisbefund {});
+        return false;
     }
-    // R3
-    if (m_empfang_aktiv && !importsignal) {
+    auto befund = std::make_shared<Verzeichnisbefund>(*m_befunde[index]);
+    const std::uint64_t lesung = ++m_lesung;
+    m_sofort = true;
+    m_sofort_gelesen.reset();
+    m_phase = Phase::lesen;
+    m_h.freigaben().auftrag(
+        m_verzeichnisse[index].pfad,
+        [befund, pfad = m_verzeichnisse[index].pfad](Dateisystem& fs) { befund_lesen(fs, pfad, *befund); },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), befund, index, lesung](bool) {
+            if (!lebt.lock() || lesung != m_lesung || m_phase != Phase::lesen) {
+                return;
+            }
+            if (m_sofort) {
+                m_sofort_gelesen = *befund;
+                return;
+            }
+            m_frist->stop();
+            gelesen(index, *befund);
+            weiter();
+        });
+    m_sofort = false;
+    if (m_sofort_gelesen) {
+        gelesen(index, *m_sofort_gelesen);
+        return false;
+    }
+    m_frist->start();
+    return true;
+}
+
+void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
+{
+    m_phase = Phase::ruhe;
+    const int gruppe = index == k_import ? k_importgruppe : static_cast<int>(index);
+    const Ergebnis e = praesentieren(b, m_verzeichnisse[index].pfad, gruppe);
+    if (e == Ergebnis::nicht_bereit) {
         m_empfang_aktiv = false;
-        timer.setInterval(5000);
+        m_h.Timer1().setInterval(m_intervall_vorher);
+    } else if (index != k_import) {
+        m_gruppe_gemeldet[index] = true;
+        m_gemeldet_als[index] = m_befunde[index]->signal.info;
+    }
+}
+
+void Alarmempfang::weiter()
+{
+    Zeitgeber& timer = m_h.Timer1();
+    if (m_schritt == Schritt::import) {
+        m_schritt = Schritt::r3;
+        // R1, R2: the import directory has no once-only flag.
+        if (!m_empfang_aktiv && m_importsignal.value_or(false) && lesen_anstossen(k_import)) {
+            return;
+        }
+    }
+    if (m_schritt == Schritt::r3) {
+        if (m_empfang_aktiv && m_importsignal.has_value() && !*m_importsignal) {
+            m_empfang_aktiv = false;
+            timer.setInterval(5000);
+        }
+        m_schritt = Schritt::gruppen;
+        m_naechste = 0;
+        m_uebergangen = false;
     }
     // R4
-    bool wartet = false;
-    for (int i = 0; i < k_gruppen; ++i) {
-        const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
-        const bool signal = signal_vorhanden(pfad);
-        auto& gemeldet = m_gruppe_gemeldet[static_cast<std::size_t>(i)];
-        auto& kennung = m_gemeldet_als[static_cast<std::size_t>(i)];
+    while (m_schritt == Schritt::gruppen && m_naechste < k_gruppen) {
+        const std::size_t i = m_naechste++;
+        const std::optional<Verzeichnisbefund>& b = m_befunde[i];
+        if (!b) {
+            // No answer: the group stays as it was.
+            continue;
+        }
+        Verzeichnis& v = m_verzeichnisse[i];
+        if (b->signal.art == Dateistand::Art::anderes) {
+            if (!v.keine_datei_gemeldet) {
+                v.keine_datei_gemeldet = true;
+                m_h.log().logeintrag("Signaldatei übergangen, " + b->signal.fehler.beschreibung);
+            }
+        } else {
+            v.keine_datei_gemeldet = false;
+        }
+        const bool signal = ist_datei(b);
+        auto& gemeldet = m_gruppe_gemeldet[i];
+        const auto& kennung = m_gemeldet_als[i];
         if (m_empfang_aktiv) {
             if (!signal) {
                 m_empfang_aktiv = false;
                 timer.setInterval(5000);
-            } else if (!wartet && (!gemeldet || m_h.dienste().fs.info(pfad + k_signaldatei) != kennung)) {
-                wartet = true;
+            } else if (!m_uebergangen && (!gemeldet || b->signal.info != kennung)) {
+                m_uebergangen = true;
             }
             continue;
         }
         if (!signal) {
             // A share that cannot be reached still holds its signal file: once
             // it is back, that file is no new alarm.
-            if (!gemeldet || m_h.dienste().fs.existiert(pfad)) {
+            if (!gemeldet || b->verzeichnis_da) {
                 gemeldet = false;
             }
             continue;
         }
         // Another file under the signal file's name (a second sender within
         // the 15 s, or a new alarm after a gap shorter than a poll) is a new alarm.
-        const std::optional<Dateiinfo> jetzt = m_h.dienste().fs.info(pfad + k_signaldatei);
-        if (gemeldet && jetzt == kennung) {
+        if (gemeldet && b->signal.info == kennung) {
             continue;
         }
-        if (empfangen(pfad, i) != Ergebnis::nicht_bereit) {
-            gemeldet = true;
-            kennung = jetzt;
+        if (lesen_anstossen(i)) {
+            return;
         }
     }
-    // A new signal file passed over in this tick is taken up half a second
-    // on, as after an alarm: a whole poll period later its sender may have
-    // removed it, 15 s after sending, before a run of such groups is through.
-    if (wartet) {
-        timer.setInterval(500);
+    if (m_schritt == Schritt::gruppen) {
+        m_schritt = Schritt::fertig;
+        // A new signal file passed over in this tick is taken up half a second
+        // on, as after an alarm: a whole poll period later its sender may have
+        // removed it, 15 s after sending, before a run of such groups is through.
+        if (m_uebergangen) {
+            timer.setInterval(500);
+        }
     }
 }
 
 Alarmempfang::Ergebnis Alarmempfang::alarm_empfangen(const std::string& pfad, int gruppe)
 {
-    Dateisystem& fs = m_h.dienste().fs;
+    Verzeichnisbefund b = befund_erheben(m_h.dienste().fs, pfad, false);
+    befund_lesen(m_h.dienste().fs, pfad, b);
+    return praesentieren(b, pfad, gruppe);
+}
+
+Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, const std::string& pfad, int gruppe)
+{
     const Einstellungen& e = m_h.einstellungen();
     m_empfang_aktiv = true;
 
     // Another program may still be writing the signal file: an empty or
     // unreadable one is neither deleted nor counted as presented.
-    std::string schluessel;
-    if (fs.lesen(pfad + k_signaldatei, schluessel, k_max_schluessel + 1) || schluessel.empty()) {
+    if (!b.gelesen || b.schluesselfehler || b.schluessel.empty()) {
         return Ergebnis::nicht_bereit;
     }
-    if (!schluessel_gueltig(schluessel) || !fs.existiert(pfad + datendatei(schluessel))) {
+    const bool gueltig = schluessel_gueltig(b.schluessel);
+    if (!gueltig || b.daten.art == Dateistand::Art::fehlt) {
         // A share gone since the signal file was read holds the data file all
         // the same: the alarm is neither deleted nor counted, but tried again.
-        if (schluessel_gueltig(schluessel) && !fs.existiert(pfad)) {
+        if (gueltig && !b.verzeichnis_da) {
             return Ergebnis::nicht_bereit;
         }
-        fs.loeschen(pfad + k_signaldatei);
+        loeschen_lassen(pfad, k_signaldatei);
         return Ergebnis::abgebrochen;
     }
-    std::string roh;
-    if (Fehler f = fs.lesen(pfad + datendatei(schluessel), roh, k_max_alarmtext)) {
-        m_h.log().logeintrag("Alarmdatei nicht gelesen: " + f.meldungstext());
+    if (b.daten.art == Dateistand::Art::anderes) {
+        // A link, FIFO or directory under the data file's name is never followed nor shown.
+        m_h.log().logeintrag("Alarmdatei übergangen, " + b.daten.fehler.beschreibung);
         return Ergebnis::abgebrochen;
     }
-    const std::string text = cp1252_zu_utf8(roh);
+    if (b.datenfehler) {
+        // A read that failed once is tried again at the next polls while the signal file stays.
+        m_h.log().logeintrag("Alarmdatei nicht gelesen: " + b.datenfehler.meldungstext());
+        return Ergebnis::nicht_bereit;
+    }
+    const std::string text = cp1252_zu_utf8(b.datentext);
 
     m_anzeige.Alarm(text, e.portnummer, e.comdeaktiviert);
     if (e.comdeaktiviert == "0") {

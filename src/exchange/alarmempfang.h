@@ -1,11 +1,14 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/dateisystem.h"
 #include "core/einstellungen.h"
+#include "core/scheduler.h"
 
 namespace hestrel {
 
@@ -14,9 +17,31 @@ class Alarmversand;
 class Hestrel;
 class Tonausgabe;
 
+// What one look into a directory found: the signal file, and for a signal
+// file not yet presented its key and the data file it names. Taken on the
+// share's side, evaluated on the engine's thread.
+struct Verzeichnisbefund {
+    Dateistand signal;
+    // The directory itself answered as there (looked at only where it decides something).
+    bool verzeichnis_da = true;
+    // The signal file and the data file were read.
+    bool gelesen = false;
+    Fehler schluesselfehler;
+    std::string schluessel;
+    Dateistand daten;
+    Fehler datenfehler;
+    std::string datentext;
+};
+
 // The poll cycle of Timer1: the sender's follow-up steps, then the search of
 // the import directory and the 50 group directories for signal files, and the
 // presentation of each new alarm once, with its sound (Timer2's beeps).
+//
+// Each tick first asks every directory for a Verzeichnisbefund through the
+// share service, then decides on the answers in group order. A directory that
+// has not answered within k_antwortfrist_ms is left as it was for this tick;
+// its answer is used at the next tick, so one hung or slow share never holds
+// up the others.
 class Alarmempfang {
 public:
     // How one run of alarm_empfangen ended.
@@ -26,21 +51,69 @@ public:
         nicht_bereit  // the signal file is empty or unreadable yet: tried again later
     };
 
+    // How long a tick waits for the directories' answers.
+    static constexpr int k_antwortfrist_ms = 300;
+    // A directory that has not answered for this long counts as unreachable.
+    static constexpr int k_unerreichbar_ms = 3000;
+
     Alarmempfang(Hestrel& hestrel, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton);
+    ~Alarmempfang();
     Alarmempfang(const Alarmempfang&) = delete;
     Alarmempfang& operator=(const Alarmempfang&) = delete;
 
     void Timer1_Timer();
     void Timer2_Timer();
-    // Presents the alarm whose signal file lies in pfad, for group index gruppe.
+    // Presents the alarm whose signal file lies in pfad, for group index
+    // gruppe, looking at the files right now on this thread.
     Ergebnis alarm_empfangen(const std::string& pfad, int gruppe);
 
     bool empfang_aktiv() const { return m_empfang_aktiv; }
     bool gruppe_gemeldet(int index) const { return m_gruppe_gemeldet[static_cast<std::size_t>(index)]; }
     int piep_zaehler() const { return m_piep_zaehler; }
+    // The group directory (index 0..49) has not answered for a while, or answered with an error.
+    bool unerreichbar(int index) const { return m_verzeichnisse[static_cast<std::size_t>(index)].unerreichbar; }
+
+    // Looks at the signal file in pfad (and, with verzeichnis_pruefen, whether
+    // the directory is there when it is missing).
+    static Verzeichnisbefund befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen);
+    // Reads the signal file the befund found and the data file it names.
+    static void befund_lesen(Dateisystem& fs, const std::string& pfad, Verzeichnisbefund& b);
 
 private:
-    bool signal_vorhanden(const std::string& verzeichnis);
+    // Where a directory's look stands. Index k_gruppen is the import directory.
+    struct Verzeichnis {
+        std::string pfad;
+        bool unterwegs = false;
+        std::int64_t seit_ms = 0;
+        std::uint64_t gefragt_in = 0;
+        std::optional<Verzeichnisbefund> befund;
+        bool unerreichbar = false;
+        std::string stoerung;
+        bool keine_datei_gemeldet = false;
+    };
+    static constexpr std::size_t k_import = k_gruppen;
+
+    // The steps of one tick: ask every directory, decide on the answers
+    // (T2, T3, R1 to R4), and read the one alarm to be presented.
+    enum class Phase { ruhe, fragen, lesen };
+    enum class Schritt { import, r3, gruppen, fertig };
+    void umsehen();
+    void antwort(std::size_t index, Verzeichnisbefund befund);
+    void auswerten_wenn_bereit();
+    void auswerten();
+    void weiter();
+    // Asks for the alarm of directory index to be read; false when it was
+    // dealt with at once (answered, or not asked because the tick is over).
+    bool lesen_anstossen(std::size_t index);
+    void gelesen(std::size_t index, const Verzeichnisbefund& b);
+    void frist_abgelaufen();
+    // Ends a tick still waiting, with what came.
+    void abschliessen();
+    void stoerung_setzen(std::size_t index, const std::string& grund);
+    void stoerung_aufheben(std::size_t index);
+    void loeschen_lassen(const std::string& pfad, const std::string& datei);
+    Ergebnis praesentieren(const Verzeichnisbefund& b, const std::string& pfad, int gruppe);
+    std::string verzeichnisname(std::size_t index) const;
     void ton_ausgeben();
     void piepen_starten();
 
@@ -53,6 +126,27 @@ private:
     std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als {};
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
+
+    std::array<Verzeichnis, k_gruppen + 1> m_verzeichnisse {};
+    // The tick in progress.
+    std::uint64_t m_runde = 0;
+    Phase m_phase = Phase::ruhe;
+    bool m_fragt = false;
+    Schritt m_schritt = Schritt::fertig;
+    std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1> m_befunde {};
+    std::optional<bool> m_importsignal;
+    std::size_t m_naechste = 0;
+    bool m_uebergangen = false;
+    // The read in progress: which directory, the interval before it, its answer when given at once.
+    std::size_t m_liest = 0;
+    int m_intervall_vorher = 0;
+    std::uint64_t m_lesung = 0;
+    bool m_sofort = false;
+    std::optional<Verzeichnisbefund> m_sofort_gelesen;
+    bool m_nicht_mehr_lesen = false;
+    std::unique_ptr<Zeitgeber> m_frist;
+    // Answers that come back after the engine is gone are dropped.
+    std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };
 
 }  // namespace hestrel

@@ -6,6 +6,7 @@
 #include "core/hestrel.h"
 #include "core/textdatei.h"
 #include "core/version.h"
+#include "exchange/alarmempfang.h"
 #include "exchange/austauschdateien.h"
 #include "presentation/alarmgesendet.h"
 
@@ -14,12 +15,42 @@ namespace {
 
 constexpr int k_importwartezeit = 16;
 
+Fehler keine_antwort(const std::string& pfad)
+{
+    return {57, "Das Verzeichnis antwortet nicht: " + pfad};
+}
+
 }  // namespace
 
+// One send: its targets, and what came back from each group's directory.
+// The arrays are filled per group on that group's share side; the engine
+// reads an entry only after its answer came back.
+struct Alarmversand::Sendung {
+    std::vector<int> ziele;
+    std::vector<std::string> pfade;
+    // A send already in progress when this one began: only its texts are renewed.
+    bool laufend = false;
+    std::optional<bool> import_da;
+    std::array<bool, k_gruppen> daten_ok {};
+    std::array<Fehler, k_gruppen> datenfehler {};
+    std::array<bool, k_gruppen> daten_beantwortet {};
+    std::array<bool, k_gruppen> signal_beantwortet {};
+    bool signale_gesendet = false;
+    // Answers still awaited, and whether work is still being queued.
+    int offen = 0;
+    bool einreihen = true;
+    bool weiter = false;
+    bool berichtet = false;
+};
+
 Alarmversand::Alarmversand(Hestrel& hestrel, Alarmgesendet& bestaetigung)
-    : m_h(hestrel), m_bestaetigung(bestaetigung)
+    : m_h(hestrel), m_bestaetigung(bestaetigung),
+      m_frist(hestrel.dienste().scheduler.timer("Sendefrist", k_sendefrist_ms))
 {
+    m_frist->tick = [this] { frist_abgelaufen(); };
 }
+
+Alarmversand::~Alarmversand() = default;
 
 bool Alarmversand::ziel(int index, bool alle) const
 {
@@ -57,60 +88,150 @@ void Alarmversand::schreibfehler_zeigen()
 
 void Alarmversand::sammelmeldung()
 {
-    Dateisystem& fs = m_h.dienste().fs;
     m_fehler.clear();
 
     // S1
     const bool alle = m_h.meldeliste && m_h.meldeliste->melde_alle();
+    auto s = std::make_shared<Sendung>();
+    s->pfade.resize(k_gruppen);
+    for (int i = 0; i < k_gruppen; ++i) {
+        if (ziel(i, alle)) {
+            s->ziele.push_back(i);
+            s->pfade[static_cast<std::size_t>(i)] = m_h.maske().pfade[static_cast<std::size_t>(i)];
+        }
+    }
+    // Nothing to send to is no alarm raised: the sender must not be told it
+    // was. An alarm waiting in the import directory is still handed over there.
+    if (s->ziele.empty() && m_h.einstellungen().importverzeichnis.empty()) {
+        keine_zielgruppe();
+        return;
+    }
 
-    // S2: every data file is complete before the first signal file appears.
+    // S2: every data file is complete before its group's signal file appears.
     std::array<std::string, 4> texte;
     if (m_h.meldeliste) {
         texte = m_h.meldeliste->sammeltexte();
     }
     const std::string daten = zeilen_kodieren({texte.begin(), texte.end()});
-    std::array<bool, k_gruppen> geschrieben {};
-    for (int i = 0; i < k_gruppen; ++i) {
-        if (!ziel(i, alle)) {
-            continue;
-        }
-        const std::string& pfad = m_h.maske().pfade[static_cast<std::size_t>(i)];
-        if (Fehler f = fs.ersetzen_fluechtig(pfad + k_sendedatei, daten)) {
-            schreibfehler("Gruppe " + std::to_string(i + 1), f);
-        } else {
-            geschrieben[static_cast<std::size_t>(i)] = true;
-        }
+    s->laufend = m_nachricht_gesendet || m_import_wartet || (m_sendung && !m_sendung->weiter);
+    m_sendung = s;
+    for (int i : s->ziele) {
+        const auto g = static_cast<std::size_t>(i);
+        ++s->offen;
+        m_h.freigaben().auftrag(
+            s->pfade[g],
+            [s, g, daten](Dateisystem& fs) {
+                s->datenfehler[g] = fs.ersetzen_fluechtig(s->pfade[g] + k_sendedatei, daten);
+                s->daten_ok[g] = !s->datenfehler[g];
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), s, g](bool ausgefuehrt) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                s->daten_beantwortet[g] = true;
+                if (!s->daten_ok[g]) {
+                    schreibfehler("Gruppe " + std::to_string(g + 1),
+                                  ausgefuehrt ? s->datenfehler[g] : keine_antwort(s->pfade[g]));
+                }
+                --s->offen;
+                erledigt(s);
+            },
+            k_verfall_ms);
     }
+
+    // S4a: whether another alarm waits in the import directory.
+    if (!s->laufend && !m_h.einstellungen().importverzeichnis.empty()) {
+        ++s->offen;
+        auto da = std::make_shared<bool>(false);
+        m_h.freigaben().auftrag(
+            m_h.einstellungen().importverzeichnis,
+            [da, pfad = importsignal()](Dateisystem& fs) {
+                const Dateistand st = fs.stand(pfad);
+                *da = st.art == Dateistand::Art::datei || st.art == Dateistand::Art::anderes;
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), s, da](bool) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                s->import_da = *da;
+                --s->offen;
+                erledigt(s);
+            },
+            k_verfall_ms);
+    }
+    s->einreihen = false;
+    erledigt(s);
+    if (!s->weiter) {
+        m_frist->setInterval(k_sendefrist_ms);
+        m_frist->start();
+    }
+}
+
+void Alarmversand::keine_zielgruppe()
+{
+    m_h.log().logeintrag("Alarm nicht ausgelöst: keine Zielgruppe angehakt");
+    m_h.dienste().boxen.hinweis(k_programmtitel, "Der Alarm wurde nicht ausgelöst: es ist keine Zielgruppe angehakt.");
+}
+
+void Alarmversand::erledigt(const std::shared_ptr<Sendung>& s)
+{
+    if (s->einreihen || s->offen > 0) {
+        return;
+    }
+    if (!s->weiter) {
+        weitersenden(s);
+    } else {
+        bericht(s);
+    }
+}
+
+void Alarmversand::frist_abgelaufen()
+{
+    m_frist->stop();
+    if (!m_sendung) {
+        return;
+    }
+    // The groups that answered get their signal files now; a late group gets
+    // its own as soon as its data file is written, or not at all.
+    if (!m_sendung->weiter) {
+        weitersenden(m_sendung);
+    } else {
+        bericht(m_sendung);
+    }
+}
+
+void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
+{
+    if (s->weiter) {
+        return;
+    }
+    s->weiter = true;
+    m_frist->stop();
 
     // S3
     m_h.log().logeintrag("Alarm gesetzt");
 
     // S4: a send in progress keeps its signal files; the texts are renewed.
-    if (m_nachricht_gesendet || m_import_wartet) {
-        schreibfehler_zeigen();
+    if (s->laufend) {
+        erledigt(s);
         return;
     }
-
     // S4a
-    if (!m_h.einstellungen().importverzeichnis.empty() && fs.existiert(importsignal())) {
+    if (s->import_da.value_or(false)) {
         m_import_wartet = true;
         m_import_zaehler = k_importwartezeit;
-        schreibfehler_zeigen();
+        erledigt(s);
         return;
     }
 
-    // S5: a group whose data file failed gets no signal, which would show an old text.
-    m_h.Timer1().stop();
-    const std::string signal = utf8_zu_cp1252(m_h.einstellungen().idnummer);
-    for (int i = 0; i < k_gruppen; ++i) {
-        if (!ziel(i, alle) || !geschrieben[static_cast<std::size_t>(i)]) {
-            continue;
-        }
-        const std::string& pfad = m_h.maske().pfade[static_cast<std::size_t>(i)];
-        if (Fehler f = fs.ersetzen_fluechtig(pfad + k_signaldatei, signal)) {
-            schreibfehler("Gruppe " + std::to_string(i + 1), f);
-        }
+    if (s->ziele.empty()) {
+        keine_zielgruppe();
+        return;
     }
+
+    // S5
+    m_h.Timer1().stop();
+    signale_schreiben(s);
 
     // S6
     m_bestaetigung.einschalten();
@@ -118,6 +239,63 @@ void Alarmversand::sammelmeldung()
     m_nachricht_gesendet = true;
     m_h.Timer1().start();
     signale_merken();
+    erledigt(s);
+    if (!s->berichtet) {
+        m_frist->setInterval(k_verfall_ms);
+        m_frist->start();
+    }
+}
+
+void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
+{
+    // A group whose data file failed gets no signal, which would show an old text.
+    const std::string signal = utf8_zu_cp1252(m_h.einstellungen().idnummer);
+    s->einreihen = true;
+    s->signale_gesendet = true;
+    for (int i : s->ziele) {
+        const auto g = static_cast<std::size_t>(i);
+        ++s->offen;
+        auto fehler = std::make_shared<Fehler>();
+        m_h.freigaben().auftrag(
+            s->pfade[g],
+            [s, g, signal, fehler](Dateisystem& fs) {
+                if (s->daten_ok[g]) {
+                    *fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_signaldatei, signal);
+                }
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), s, g, fehler](bool ausgefuehrt) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                s->signal_beantwortet[g] = true;
+                if (!ausgefuehrt && s->daten_ok[g]) {
+                    schreibfehler("Gruppe " + std::to_string(g + 1), keine_antwort(s->pfade[g]));
+                } else if (*fehler) {
+                    schreibfehler("Gruppe " + std::to_string(g + 1), *fehler);
+                }
+                --s->offen;
+                erledigt(s);
+            },
+            k_verfall_ms);
+    }
+    s->einreihen = false;
+}
+
+void Alarmversand::bericht(const std::shared_ptr<Sendung>& s)
+{
+    if (s->berichtet) {
+        return;
+    }
+    s->berichtet = true;
+    if (m_sendung == s) {
+        m_frist->stop();
+    }
+    for (int i : s->ziele) {
+        const auto g = static_cast<std::size_t>(i);
+        if (!s->daten_beantwortet[g] || (s->signale_gesendet && !s->signal_beantwortet[g])) {
+            schreibfehler("Gruppe " + std::to_string(i + 1), keine_antwort(s->pfade[g]));
+        }
+    }
     schreibfehler_zeigen();
 }
 
@@ -129,9 +307,27 @@ void Alarmversand::T1()
     // Without an import directory (changed meanwhile) the signal has nowhere to go.
     if (!m_h.einstellungen().importverzeichnis.empty()) {
         const std::string signal = utf8_zu_cp1252(m_h.einstellungen().idnummer);
-        if (Fehler f = m_h.dienste().fs.ersetzen_fluechtig(importsignal(), signal)) {
-            schreibfehler("Importverzeichnis", f);
-        }
+        auto fehler = std::make_shared<Fehler>();
+        m_im_t1 = true;
+        m_h.freigaben().auftrag(
+            m_h.einstellungen().importverzeichnis,
+            [fehler, signal, pfad = importsignal()](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(pfad, signal); },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, pfad = m_h.einstellungen().importverzeichnis](
+                bool ausgefuehrt) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                if (!ausgefuehrt) {
+                    schreibfehler("Importverzeichnis", keine_antwort(pfad));
+                } else if (*fehler) {
+                    schreibfehler("Importverzeichnis", *fehler);
+                }
+                if (!m_im_t1) {
+                    schreibfehler_zeigen();
+                }
+            },
+            k_verfall_ms);
+        m_im_t1 = false;
     }
     m_bestaetigung.einschalten();
     m_h.Timer1().setInterval(15000);
@@ -141,12 +337,11 @@ void Alarmversand::T1()
     schreibfehler_zeigen();
 }
 
-bool Alarmversand::T2()
+bool Alarmversand::T2(std::optional<bool>& importsignal)
 {
     --m_import_zaehler;
-    Dateisystem& fs = m_h.dienste().fs;
-    const bool vorhanden = !m_h.einstellungen().importverzeichnis.empty() && fs.existiert(importsignal());
-    if (!vorhanden) {
+    // An import directory that did not answer still holds what it held.
+    if (!importsignal.value_or(true)) {
         m_import_frei = true;
         m_import_wartet = false;
         m_h.Timer1().setInterval(2000);
@@ -154,49 +349,86 @@ bool Alarmversand::T2()
         return true;
     }
     if (m_import_zaehler <= 0) {
-        if (Fehler f = fs.loeschen(importsignal())) {
-            m_h.log().logeintrag("Message nicht gelöscht: " + f.meldungstext());
-        }
+        auto fehler = std::make_shared<Fehler>();
+        m_h.freigaben().auftrag(
+            m_h.einstellungen().importverzeichnis,
+            [fehler, pfad = this->importsignal()](Dateisystem& fs) { *fehler = fs.loeschen(pfad); },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler](bool) {
+                if (lebt.lock() && *fehler) {
+                    m_h.log().logeintrag("Message nicht gelöscht: " + fehler->meldungstext());
+                }
+            });
         m_import_frei = true;
         m_import_wartet = false;
         m_h.Timer1().setInterval(2000);
+        // For the rest of this tick the file is gone, as it is once removed.
+        importsignal = false;
     }
     return false;
 }
 
 void Alarmversand::signale_merken()
 {
-    Dateisystem& fs = m_h.dienste().fs;
+    const std::uint64_t runde = ++m_merkrunde;
     for (int i = 0; i < k_gruppen; ++i) {
-        const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
-        m_nach_dem_senden[static_cast<std::size_t>(i)] =
-            pfad.empty() ? std::nullopt : fs.info(pfad + k_signaldatei);
+        const auto g = static_cast<std::size_t>(i);
+        const std::string& pfad = m_h.einstellungen().gruppenpfad[g];
+        m_nach_dem_senden[g].reset();
+        if (pfad.empty()) {
+            continue;
+        }
+        auto info = std::make_shared<std::optional<Dateiinfo>>();
+        m_h.freigaben().auftrag(
+            pfad, [info, ziel = pfad + k_signaldatei](Dateisystem& fs) { *info = fs.info(ziel); },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), info, g, runde](bool) {
+                if (lebt.lock() && runde == m_merkrunde) {
+                    m_nach_dem_senden[g] = *info;
+                }
+            });
     }
 }
 
-void Alarmversand::T3()
+void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde)
 {
-    Dateisystem& fs = m_h.dienste().fs;
     m_h.Timer1().stop();
     // All 50 directories: a signal file another workstation left is removed
     // too, once it has lain there for the whole wait. One that appeared since
     // the send, or replaced this workstation's, belongs to a later alarm whose
     // receivers need their 15 s: its own sender removes it.
     for (int i = 0; i < k_gruppen; ++i) {
-        const std::string& pfad = m_h.einstellungen().gruppenpfad[static_cast<std::size_t>(i)];
-        if (pfad.empty() || !fs.existiert(pfad + k_signaldatei)) {
+        const auto g = static_cast<std::size_t>(i);
+        const std::string& pfad = m_h.einstellungen().gruppenpfad[g];
+        std::optional<Verzeichnisbefund>& b = befunde[g];
+        if (pfad.empty() || !b || b->signal.art != Dateistand::Art::datei) {
             continue;
         }
-        const auto gemerkt = m_nach_dem_senden[static_cast<std::size_t>(i)];
-        if (!gemerkt || fs.info(pfad + k_signaldatei) != gemerkt) {
+        const auto gemerkt = m_nach_dem_senden[g];
+        if (!gemerkt || b->signal.info != *gemerkt) {
             continue;
         }
-        if (Fehler f = fs.loeschen(pfad + k_signaldatei)) {
-            m_h.log().logeintrag("Message nicht gelöscht: " + f.meldungstext());
-            continue;
-        }
-        m_h.log().logeintrag("Message - gelöscht");
-        m_bestaetigung.command1_freigeben();
+        // For the rest of this tick the file is gone, as it is once removed.
+        b->signal.art = Dateistand::Art::fehlt;
+        auto fehler = std::make_shared<std::optional<Fehler>>();
+        m_h.freigaben().auftrag(
+            pfad,
+            [fehler, gemerkt, ziel = pfad + k_signaldatei](Dateisystem& fs) {
+                // Removed only while it is still the same file.
+                if (fs.info(ziel) == gemerkt) {
+                    *fehler = fs.loeschen(ziel);
+                }
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler](bool) {
+                if (!lebt.lock() || !fehler->has_value()) {
+                    return;
+                }
+                if (**fehler) {
+                    m_h.log().logeintrag("Message nicht gelöscht: " + (**fehler).meldungstext());
+                    return;
+                }
+                m_h.log().logeintrag("Message - gelöscht");
+                m_bestaetigung.command1_freigeben();
+            },
+            k_verfall_ms);
     }
     m_h.Timer1().setInterval(5000);
     m_nachricht_gesendet = false;

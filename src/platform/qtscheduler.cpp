@@ -48,4 +48,9 @@ std::unique_ptr<Zeitgeber> QtScheduler::timer(const std::string& name, int inter
     return std::make_unique<QtZeitgeber>(name, interval_ms);
 }
 
+void QtScheduler::einreihen(std::function<void()> aufgabe)
+{
+    QMetaObject::invokeMethod(&m_kontext, std::move(aufgabe), Qt::QueuedConnection);
+}
+
 }  // namespace hestrel

@@ -359,14 +359,17 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
 }
 
-TEST_F(Austausch, OhneZielgruppeTrotzdemBestaetigung)
+TEST_F(Austausch, OhneZielgruppeKeinAlarmUndKeineBestaetigung)
 {
+    // Without a ticked group nothing is sent: the sender is told so, never "ausgelöst".
     a.h.sammelmeldung();
-    EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm gesetzt"), 1);
-    EXPECT_TRUE(a.bestaetigung.sichtbar());
-    EXPECT_EQ(a.h.Timer1().interval(), 15000);
+    EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm gesetzt"), 0);
+    EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm nicht ausgel\xF6st: keine Zielgruppe angehakt"), 1);
+    EXPECT_FALSE(a.bestaetigung.sichtbar());
+    EXPECT_EQ(a.h.Timer1().interval(), 5000);
     EXPECT_TRUE(dateien(g1).empty());
-    EXPECT_TRUE(a.boxen.hinweise.empty());
+    ASSERT_EQ(a.boxen.hinweise.size(), 1u);
+    EXPECT_NE(a.boxen.hinweise[0].text.find("keine Zielgruppe angehakt"), std::string::npos);
 }
 
 TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
@@ -526,7 +529,7 @@ TEST_F(Austausch, OhneMeldelisteWirdTrotzdemEmpfangenUndGesendet)
     EXPECT_TRUE(b.h.Timer2().aktiv());
 
     b.h.sammelmeldung();
-    EXPECT_TRUE(b.bestaetigung.sichtbar());
+    EXPECT_FALSE(b.bestaetigung.sichtbar()) << "no targets without a message list: nothing raised";
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "ohne Liste") << "no targets without a message list";
 }
 

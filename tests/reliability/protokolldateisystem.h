@@ -42,6 +42,13 @@ public:
     Fehler leeren(const std::string& pfad) override { return m_echt.leeren(pfad); }
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
+    Dateistand stand(const std::string& pfad) override
+    {
+        if (m_b.gefragt) {
+            m_b.gefragt(pfad);
+        }
+        return m_echt.stand(pfad);
+    }
 
 private:
     Beobachter m_b;

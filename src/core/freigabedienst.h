@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/dateisystem.h"
+
+namespace hestrel {
+
+class Scheduler;
+
+// File work on the shared group and import directories. Each directory has a
+// queue of its own, so a directory whose server stops answering holds up only
+// the work queued for it; the answers come back on the engine's thread.
+class Freigabedienst {
+public:
+    // Runs on the share's side with its file system.
+    using Arbeit = std::function<void(Dateisystem&)>;
+    // Runs on the engine's thread afterwards; false when the work was dropped
+    // because it could not start within its time limit.
+    using Fertig = std::function<void(bool ausgefuehrt)>;
+
+    virtual ~Freigabedienst() = default;
+    // Queues arbeit for verzeichnis; work that has not started within
+    // verfall_ms (when >= 0) is dropped and reported as not done.
+    virtual void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms = -1) = 0;
+};
+
+// Does the work at once, on the caller's thread: the tests' share service, on
+// which every rule of the engine runs in microseconds.
+class SofortigerFreigabedienst : public Freigabedienst {
+public:
+    explicit SofortigerFreigabedienst(Dateisystem& fs) : m_fs(fs) {}
+    void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms = -1) override;
+
+private:
+    Dateisystem& m_fs;
+};
+
+// One worker thread per directory, started on its first work. A call hung in
+// the kernel cannot be cancelled, so each directory must tie up only its own
+// thread: a shared pool would be drained by a few hung shares.
+class FaedenFreigabedienst : public Freigabedienst {
+public:
+    FaedenFreigabedienst(std::shared_ptr<Dateisystem> fs, Scheduler& scheduler);
+    // Workers still hung in a call are left behind; their answers are dropped.
+    ~FaedenFreigabedienst() override;
+    FaedenFreigabedienst(const FaedenFreigabedienst&) = delete;
+    FaedenFreigabedienst& operator=(const FaedenFreigabedienst&) = delete;
+
+    void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms = -1) override;
+
+    struct Reihe;
+    struct Gemeinsam;
+
+private:
+    std::shared_ptr<Gemeinsam> m_gemeinsam;
+    std::map<std::string, std::shared_ptr<Reihe>> m_reihen;
+};
+
+}  // namespace hestrel
