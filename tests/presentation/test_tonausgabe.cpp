@@ -224,6 +224,37 @@ TEST(Wavdatei, FehlendeFifoOderVerzeichnisMisslingt)
     }
 }
 
+// Qt's sound output looks for its server once per process.
+bool g_ohne_server_benutzt = false;
+
+// Without any sound server: a beep burst reports once, a sound file fails.
+TEST(Wavdatei, OhneAudiogeraetEineMeldung)
+{
+    if (qEnvironmentVariableIsSet("HESTREL_TONSERVER_LAEUFT")) {
+        GTEST_SKIP() << "skipped: this process already uses the test's sound server";
+    }
+    g_ohne_server_benutzt = true;
+    TempVerzeichnis dir;
+    qputenv("PULSE_SERVER", QByteArray::fromStdString("unix:" + (dir / "kein-server")));
+    datei_schreiben(dir / "ton.wav", ton_erzeugen(440, 100, 0).toStdString());
+    QtTonausgabe ton;
+    std::vector<std::string> meldungen;
+    ton.setStoerung([&](const std::string& text) { meldungen.push_back(text); });
+    int misslungen = 0;
+    for (int n = 0; n < 9; ++n) {
+        ton.piepen(2000, 300);
+    }
+    ton.abspielen(dir / "ton.wav", [&] { ++misslungen; });
+    QElapsedTimer t;
+    t.start();
+    while (misslungen == 0 && t.elapsed() < 5000) {
+        warten(10);
+    }
+    EXPECT_EQ(misslungen, 1);
+    EXPECT_EQ(meldungen, std::vector<std::string> {"Signalton nicht abspielbar: kein Audiogerät"});
+    EXPECT_EQ(ton.ausstehend_ms(), 0);
+}
+
 // A sound server with one null sink, started for this test program alone,
 // and a recording of its monitor from start to end.
 class Tonserver {
@@ -290,6 +321,7 @@ public:
         // This program's own sound output goes to the same server.
         qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
         qputenv("XDG_RUNTIME_DIR", laufzeit.toLocal8Bit());
+        qputenv("HESTREL_TONSERVER_LAEUFT", "1");
         return {};
     }
 
@@ -333,6 +365,9 @@ class Alarmton : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        if (g_ohne_server_benutzt) {
+            return;
+        }
         s_server = new Tonserver;
         s_grund = s_server->starten();
     }
@@ -343,6 +378,9 @@ protected:
     }
     void SetUp() override
     {
+        if (g_ohne_server_benutzt) {
+            GTEST_SKIP() << "skipped: this process has used its sound output without a server; run this test alone";
+        }
         if (!s_grund.isEmpty()) {
             GTEST_SKIP() << "skipped: no sound server for the test: " << s_grund.toStdString();
         }
