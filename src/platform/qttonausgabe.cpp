@@ -421,6 +421,8 @@ QtTonausgabe::~QtTonausgabe()
         delete m_sink;
         m_sink = nullptr;
     }
+    // Streams closed earlier and not yet deleted go before the queue they read.
+    qDeleteAll(findChildren<QAudioSink*>());
 }
 
 qint64 QtTonausgabe::ausstehend_ms() const
