@@ -40,6 +40,7 @@ Programm::Programm()
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
         Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get()});
     Hestrel& h = m_arbeitsplatz->hestrel();
+    m_ton->setStoerung([&h](const std::string& text) { h.log().logeintrag(text); });
     m_einstellungsfenster = std::make_unique<HestrelFenster>(h);
     m_alarmfenster = std::make_unique<AlarmanzeigeFenster>(m_arbeitsplatz->alarmanzeige());
     m_bestaetigungsfenster = std::make_unique<AlarmgesendetFenster>(m_arbeitsplatz->alarmgesendet());

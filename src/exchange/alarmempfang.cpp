@@ -433,24 +433,32 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
 
 void Alarmempfang::ton_ausgeben()
 {
-    const std::string& wav = m_h.einstellungen().signaldatei;
+    const std::string wav = m_h.einstellungen().signaldatei;
     if (wav.empty() || wav == "kein") {
         piepen_starten();
         return;
     }
     m_h.log().logeintrag(wav);
-    // A missing or unplayable file must not leave the alarm silent.
-    if (m_ton && m_h.dienste().fs.existiert(wav)) {
-        m_ton->abspielen(wav, [this] { piepen_starten(); });
-    } else {
+    // A missing or unplayable file must not leave the alarm silent. The sound
+    // output reads the file itself, away from the window thread.
+    if (!m_ton) {
         piepen_starten();
+        return;
     }
+    m_ton->abspielen(wav, [this, wav] {
+        m_h.log().logeintrag("Signaldatei nicht abspielbar: " + wav);
+        piepen_starten();
+    });
 }
 
 void Alarmempfang::piepen_starten()
 {
-    m_piep_zaehler = k_piepticks;
-    m_h.Timer2().start();
+    // Each alarm adds its own three ticks: one arriving while another's beeps
+    // are still being asked for does not cut those short.
+    m_piep_zaehler += k_piepticks;
+    if (!m_h.Timer2().aktiv()) {
+        m_h.Timer2().start();
+    }
 }
 
 void Alarmempfang::Timer2_Timer()

@@ -55,6 +55,9 @@ public:
         m_e.push_back("wav");
         if (unspielbar) {
             misslungen();
+        } else if (spaet_unspielbar) {
+            // Found out later, as a real output reading the file elsewhere does.
+            offen.push_back(std::move(misslungen));
         }
     }
     void piepen(int frequenz_hz, int dauer_ms) override
@@ -63,6 +66,8 @@ public:
         m_e.push_back("piep");
     }
     bool unspielbar = false;
+    bool spaet_unspielbar = false;
+    std::vector<std::function<void()>> offen;
     std::vector<std::string> gespielt;
     std::vector<std::pair<int, int>> piepe;
 

@@ -485,13 +485,15 @@ TEST_F(Austausch, TonOderNeunPiepe)
         std::string signaldatei;
         bool unspielbar;
         std::size_t wavs;
+        std::size_t piepe;
     };
-    datei_schreiben(basis / "da.wav", "RIFF");
+    // The sound output finds out itself whether a file can be played: a
+    // missing or broken one is logged and the alarm beeps instead.
     const std::vector<Fall> faelle = {
-        {"keine Datei", "", false, 0},
-        {"kein", "kein", false, 0},
-        {"fehlt", basis / "fehlt.wav", false, 0},
-        {"unspielbar", basis / "da.wav", true, 1},
+        {"keine Datei", "", false, 0, 9},
+        {"kein", "kein", false, 0, 9},
+        {"fehlt oder kaputt", basis / "kaputt.wav", true, 1, 9},
+        {"spielbar", basis / "da.wav", false, 1, 0},
     };
     alarm_legen(g1, "x");
     for (const auto& f : faelle) {
@@ -500,23 +502,73 @@ TEST_F(Austausch, TonOderNeunPiepe)
         b.ton.piepe.clear();
         b.ton.unspielbar = f.unspielbar;
         b.h.einstellungen().signaldatei = f.signaldatei;
+        const std::string vorher = b.ereignislog();
         EXPECT_EQ(b.empfang.alarm_empfangen(g1, 0), Alarmempfang::Ergebnis::praesentiert);
+        uhr.advance(1000);
         EXPECT_EQ(b.ton.gespielt.size(), f.wavs);
-        // Three beeps per tick of Timer2, on three ticks; then Timer2 stops.
-        EXPECT_TRUE(b.h.Timer2().aktiv());
-        uhr.advance(15);
-        EXPECT_EQ(b.ton.piepe.size(), 3u);
-        uhr.advance(30);
-        EXPECT_EQ(b.ton.piepe, (std::vector<std::pair<int, int>>(9, {2000, 300})));
+        EXPECT_EQ(b.ton.piepe, (std::vector<std::pair<int, int>>(f.piepe, {2000, 300})));
         EXPECT_FALSE(b.h.Timer2().aktiv());
+        const std::string neu = b.ereignislog().substr(vorher.size());
+        EXPECT_EQ(zaehlen(neu, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"), f.unspielbar ? 1 : 0);
     }
-    b.ton.piepe.clear();
-    b.ton.gespielt.clear();
-    b.ton.unspielbar = false;
-    b.empfang.alarm_empfangen(g1, 0);
-    EXPECT_EQ(b.ton.gespielt.size(), 1u);
-    EXPECT_FALSE(b.h.Timer2().aktiv());
-    EXPECT_TRUE(b.ton.piepe.empty());
+}
+
+// Alarms close together each sound in full, however their beeps and failed
+// files interleave: in one poll tick, within the beep ticks of the one
+// before, and with a file found unplayable only after other alarms began.
+TEST_F(Austausch, JederVonDreiAlarmenPiepeNeunmal)
+{
+    const std::string g5 = basis.unterverzeichnis("gruppe5");
+    b.gruppe(4, g5);
+    const std::string wav = basis / "spaet.wav";
+    struct Fall {
+        std::string name;
+        int abstand_ms;  // between alarm_empfangen calls; -1: all three in one poll tick
+        bool wav_spaet_unspielbar;
+    };
+    const std::vector<Fall> faelle = {
+        {"ein Tick", -1, false},  {"gleichzeitig", 0, false}, {"beim ersten Piepen", 15, false},
+        {"dazwischen", 20, false}, {"nach dem Ende", 1000, false}, {"Datei spaet unspielbar", 15, true},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.name);
+        b.ton.piepe.clear();
+        b.ton.offen.clear();
+        b.ton.spaet_unspielbar = f.wav_spaet_unspielbar;
+        b.h.einstellungen().signaldatei = f.wav_spaet_unspielbar ? wav : "";
+        const std::string vorher = b.ereignislog();
+        const int journal = b.journaleintraege();
+        if (f.abstand_ms < 0) {
+            for (const std::string& g : {g1, g3, g5}) {
+                alarm_legen(g, "x");
+            }
+            uhr.advance(b.h.Timer1().interval());
+            for (const std::string& g : {g1, g3, g5}) {
+                std::filesystem::remove(g + "MESSAGE.XQV");
+            }
+            uhr.advance(b.h.Timer1().interval());
+        } else {
+            // Called directly, without the poll cycle finding the same file.
+            b.h.Timer1().stop();
+            alarm_legen(g1, "x");
+            for (int n = 0; n < 3; ++n) {
+                b.empfang.alarm_empfangen(g1, 0);
+                uhr.advance(f.abstand_ms);
+            }
+            for (auto& misslungen : b.ton.offen) {
+                misslungen();
+                uhr.advance(5);
+            }
+            std::filesystem::remove(g1 + "MESSAGE.XQV");
+            b.h.Timer1().start();
+        }
+        uhr.advance(1000);
+        EXPECT_EQ(b.journaleintraege() - journal, 3);
+        EXPECT_EQ(b.ton.piepe.size(), 27u);
+        EXPECT_FALSE(b.h.Timer2().aktiv());
+        EXPECT_EQ(zaehlen(b.ereignislog().substr(vorher.size()), "Signaldatei nicht abspielbar"),
+                  f.wav_spaet_unspielbar ? 3 : 0);
+    }
 }
 
 TEST_F(Austausch, OhneMeldelisteWirdTrotzdemEmpfangenUndGesendet)

@@ -7,3 +7,8 @@ hestrel_widgettest(test_presentation_fenster
   presentation/test_fenster.cpp
   presentation/test_dienste.cpp
 )
+
+# Plays through a sound server the test starts itself, and records it.
+hestrel_widgettest(test_tonausgabe
+  presentation/test_tonausgabe.cpp
+)
