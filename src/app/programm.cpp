@@ -11,6 +11,7 @@
 #include "console/meldelistefenster.h"
 #include "core/arbeitsplatz.h"
 #include "core/datenverzeichnis.h"
+#include "core/freigabedienst.h"
 #include "core/hestrelfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
@@ -30,6 +31,9 @@ namespace hestrel {
 Programm::Programm()
     : m_fs(std::make_unique<EchtesDateisystem>()),
       m_scheduler(std::make_unique<QtScheduler>()),
+      // On the shares a link at an exchange file's name is never followed.
+      m_freigaben(std::make_unique<FaedenFreigabedienst>(
+          std::make_shared<EchtesDateisystem>(EchtesDateisystem::Verknuepfungen::nicht_folgen), *m_scheduler)),
       m_uhr(std::make_unique<SystemUhr>()),
       m_boxen(std::make_unique<QtMeldungsdienst>()),
       m_port(std::make_unique<QtSeriellerport>()),
@@ -38,7 +42,7 @@ Programm::Programm()
 {
     ressourcen_laden();
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
-        Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get()});
+        Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get()});
     Hestrel& h = m_arbeitsplatz->hestrel();
     m_ton->setStoerung([&h](const std::string& text) { h.log().logeintrag(text); });
     m_einstellungsfenster = std::make_unique<HestrelFenster>(h);

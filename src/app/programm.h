@@ -8,6 +8,7 @@ class AlarmanzeigeFenster;
 class AlarmgesendetFenster;
 class Arbeitsplatz;
 class EchtesDateisystem;
+class FaedenFreigabedienst;
 class GruppenbezeichnungFenster;
 class MainfoFenster;
 class MeldelisteFenster;
@@ -38,6 +39,8 @@ public:
 private:
     std::unique_ptr<EchtesDateisystem> m_fs;
     std::unique_ptr<QtScheduler> m_scheduler;
+    // Dies before the scheduler its answers go through, after the engine that asks.
+    std::unique_ptr<FaedenFreigabedienst> m_freigaben;
     std::unique_ptr<SystemUhr> m_uhr;
     std::unique_ptr<QtMeldungsdienst> m_boxen;
     std::unique_ptr<Seriellerport> m_port;

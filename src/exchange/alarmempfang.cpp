@@ -251,29 +251,46 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
     timer.setInterval(500);
     m_empfang_aktiv = true;
     m_liest = index;
-    if (m_nicht_mehr_lesen) {
+    Verzeichnis& v = m_verzeichnisse[index];
+    const Verzeichnisbefund& gesehen = *m_befunde[index];
+    if (v.vorgelesen) {
+        const Verzeichnisbefund b = std::move(*v.vorgelesen);
+        v.vorgelesen.reset();
+        if (b.signal.art == gesehen.signal.art && b.signal.info == gesehen.signal.info) {
+            gelesen(index, b);
+            return false;
+        }
+    }
+    // One read at a time per directory; a slow one is waited for at the next tick.
+    if (m_nicht_mehr_lesen || v.liest) {
         gelesen(index, Verzeichnisbefund {});
         return false;
     }
-    auto befund = std::make_shared<Verzeichnisbefund>(*m_befunde[index]);
+    auto befund = std::make_shared<Verzeichnisbefund>(gesehen);
     const std::uint64_t lesung = ++m_lesung;
     m_sofort = true;
     m_sofort_gelesen.reset();
     m_phase = Phase::lesen;
+    v.liest = true;
     m_h.freigaben().auftrag(
-        m_verzeichnisse[index].pfad,
-        [befund, pfad = m_verzeichnisse[index].pfad](Dateisystem& fs) { befund_lesen(fs, pfad, *befund); },
+        v.pfad, [befund, pfad = v.pfad](Dateisystem& fs) { befund_lesen(fs, pfad, *befund); },
         [this, lebt = std::weak_ptr<bool>(m_lebt), befund, index, lesung](bool) {
-            if (!lebt.lock() || lesung != m_lesung || m_phase != Phase::lesen) {
+            if (!lebt.lock()) {
                 return;
             }
-            if (m_sofort) {
-                m_sofort_gelesen = *befund;
+            m_verzeichnisse[index].liest = false;
+            if (lesung == m_lesung && m_phase == Phase::lesen) {
+                if (m_sofort) {
+                    m_sofort_gelesen = *befund;
+                    return;
+                }
+                m_frist->stop();
+                gelesen(index, *befund);
+                weiter();
                 return;
             }
-            m_frist->stop();
-            gelesen(index, *befund);
-            weiter();
+            // Too late for its tick: kept for the next one.
+            m_verzeichnisse[index].vorgelesen = *befund;
         });
     m_sofort = false;
     if (m_sofort_gelesen) {

@@ -90,6 +90,10 @@ private:
         bool unerreichbar = false;
         std::string stoerung;
         bool keine_datei_gemeldet = false;
+        // A read still running, and one that came too late for its tick: kept
+        // for the next tick while the signal file is the same.
+        bool liest = false;
+        std::optional<Verzeichnisbefund> vorgelesen;
     };
     static constexpr std::size_t k_import = k_gruppen;
 

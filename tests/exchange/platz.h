@@ -14,8 +14,8 @@ namespace hestrel::test {
 // One workstation's engine with its own data directory; several of them can
 // share one virtual clock and one tree of group directories.
 struct Platz {
-    Platz(VirtualScheduler& uhr, std::string datenverzeichnis)
-        : daten(std::move(datenverzeichnis)), ap(Dienste{fs, uhr, uhr, boxen, port, &ton, &prozesse})
+    Platz(VirtualScheduler& uhr, std::string datenverzeichnis, Freigabedienst* freigaben = nullptr)
+        : daten(std::move(datenverzeichnis)), ap(Dienste{fs, uhr, uhr, boxen, port, &ton, &prozesse, freigaben})
     {
         std::filesystem::create_directories(daten);
     }

@@ -1,5 +1,6 @@
 hestrel_test(test_exchange
   exchange/test_austausch.cpp
+  exchange/test_freigaben.cpp
 )
 
 # Runs the real program: it must be built first.

@@ -1,0 +1,350 @@
+// Shares that hang, answer late or fail: every rule on the virtual clock, with
+// a share service whose directories answer at once unless a test holds them.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <deque>
+#include <future>
+#include <map>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "core/freigabedienst.h"
+#include "exchange/platz.h"
+
+namespace hestrel::test {
+namespace {
+
+// Answers at once, except for held directories, whose work waits until released.
+class Handfreigaben : public Freigabedienst {
+public:
+    explicit Handfreigaben(Dateisystem& fs) : m_fs(fs) {}
+    void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int) override
+    {
+        auto& reihe = m_reihen[verzeichnis];
+        reihe.push_back({std::move(arbeit), std::move(fertig)});
+        if (!gehalten.count(verzeichnis)) {
+            abarbeiten(verzeichnis);
+        }
+    }
+    void freigeben(const std::string& verzeichnis)
+    {
+        gehalten.erase(verzeichnis);
+        abarbeiten(verzeichnis);
+    }
+    std::size_t wartend(const std::string& verzeichnis) { return m_reihen[verzeichnis].size(); }
+    std::set<std::string> gehalten;
+
+private:
+    void abarbeiten(const std::string& verzeichnis)
+    {
+        auto& reihe = m_reihen[verzeichnis];
+        while (!reihe.empty() && !gehalten.count(verzeichnis)) {
+            auto [arbeit, fertig] = std::move(reihe.front());
+            reihe.pop_front();
+            if (arbeit) {
+                arbeit(m_fs);
+            }
+            if (fertig) {
+                fertig(true);
+            }
+        }
+    }
+    Dateisystem& m_fs;
+    std::map<std::string, std::deque<std::pair<Arbeit, Fertig>>> m_reihen;
+};
+
+// The real file system, whose looks and reads of chosen paths fail a given number of times.
+class Launendateisystem : public EchtesDateisystem {
+public:
+    Launendateisystem() : EchtesDateisystem(Verknuepfungen::nicht_folgen) {}
+    Dateistand stand(const std::string& pfad) override
+    {
+        if (zaehlt_ab(standfehler, pfad)) {
+            return {Dateistand::Art::fehler, {}, Fehler::aus_errno(fehlernummer, pfad)};
+        }
+        return EchtesDateisystem::stand(pfad);
+    }
+    Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override
+    {
+        if (zaehlt_ab(lesefehler, pfad)) {
+            inhalt.clear();
+            return Fehler::aus_errno(fehlernummer, pfad);
+        }
+        return EchtesDateisystem::lesen(pfad, inhalt, max_bytes);
+    }
+    std::map<std::string, int> standfehler;
+    std::map<std::string, int> lesefehler;
+    int fehlernummer = EIO;
+
+private:
+    static bool zaehlt_ab(std::map<std::string, int>& fehler, const std::string& pfad)
+    {
+        auto it = fehler.find(pfad);
+        if (it == fehler.end() || it->second == 0) {
+            return false;
+        }
+        --it->second;
+        return true;
+    }
+};
+
+class Freigaben : public ::testing::Test {
+protected:
+    Freigaben()
+    {
+        g1 = basis.unterverzeichnis("gruppe1");
+        g2 = basis.unterverzeichnis("gruppe2");
+        g3 = basis.unterverzeichnis("gruppe3");
+    }
+    void SetUp() override
+    {
+        for (Platz* p : {&sender, &empfaenger}) {
+            p->starten();
+            p->gruppe(0, g1);
+            p->gruppe(1, g2);
+            p->gruppe(2, g3);
+        }
+    }
+    TempVerzeichnis basis;
+    std::string g1, g2, g3;
+    VirtualScheduler uhr;
+    Launendateisystem launen;
+    Handfreigaben hand {launen};
+    Platz sender {uhr, basis / "s"};
+    Platz empfaenger {uhr, basis / "e", &hand};
+};
+
+TEST_F(Freigaben, EineHaengendeGruppeHaeltDieAnderenNichtAuf)
+{
+    hand.gehalten.insert(g1);
+    alarm_legen(g3, "Gruppe drei");
+    // The first tick waits its answer time for the hung group, then decides without it.
+    uhr.advance(5000);
+    EXPECT_EQ(empfaenger.journaleintraege(), 0);
+    uhr.advance(Alarmempfang::k_antwortfrist_ms);
+    EXPECT_EQ(empfaenger.journaleintraege(), 1);
+    EXPECT_EQ(empfaenger.anzeige.label1(), "Gruppe drei");
+
+    // Later ticks do not wait for it at all; after a few seconds it counts as unreachable, once.
+    std::filesystem::remove(g3 + "MESSAGE.XQV");
+    uhr.advance(5000);
+    alarm_legen(g2, "Gruppe zwei");
+    uhr.advance(5000);
+    EXPECT_EQ(empfaenger.journaleintraege(), 2) << "shown at its tick, without the answer wait";
+    uhr.advance(30000);
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog(), "Gruppe 1 nicht erreichbar seit"), 1);
+    EXPECT_TRUE(empfaenger.empfang.unerreichbar(0));
+    EXPECT_EQ(hand.wartend(g1), 1u) << "one look at a time: a hung directory gets no pile of work";
+
+    // Back: its late answer is taken, an alarm lying there shown once, the end of the fault logged.
+    alarm_legen(g1, "Gruppe eins");
+    hand.freigeben(g1);
+    uhr.advance(5000);
+    uhr.advance(5000);
+    EXPECT_EQ(zaehlen(empfaenger.journal(), "Alarm aus Gruppe 1 von"), 1);
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog(), "Gruppe 1 wieder erreichbar"), 1);
+    EXPECT_FALSE(empfaenger.empfang.unerreichbar(0));
+    uhr.advance(20000);
+    EXPECT_EQ(zaehlen(empfaenger.journal(), "Alarm aus Gruppe 1 von"), 1);
+}
+
+TEST_F(Freigaben, EineLangsameGruppeZeigtIhrenAlarmMitDerNaechstenAntwort)
+{
+    // Every look and read of group 1 answers only after the tick gave up waiting.
+    alarm_legen(g1, "langsam");
+    for (int tick = 0; tick < 6 && empfaenger.journaleintraege() == 0; ++tick) {
+        hand.gehalten.insert(g1);
+        uhr.advance(empfaenger.h.Timer1().interval());
+        uhr.advance(Alarmempfang::k_antwortfrist_ms);
+        hand.freigeben(g1);
+    }
+    EXPECT_EQ(empfaenger.journaleintraege(), 1);
+    for (int tick = 0; tick < 6; ++tick) {
+        hand.gehalten.insert(g1);
+        uhr.advance(empfaenger.h.Timer1().interval());
+        hand.freigeben(g1);
+    }
+    EXPECT_EQ(empfaenger.journaleintraege(), 1) << "late answers never show an alarm twice";
+}
+
+TEST_F(Freigaben, EinFehlerIstKeinFehlen)
+{
+    struct Fall {
+        const char* name;
+        int standfehler;  // failed looks at the signal file after its alarm was shown
+        int lesefehler;   // failed reads of the data file before it
+        int fehlernummer;
+    };
+    const std::vector<Fall> faelle = {
+        {"Blick scheitert einmal", 1, 0, EIO},
+        {"Blick ohne Recht, dreimal", 3, 0, EACCES},
+        {"Lesen scheitert einmal", 0, 1, EIO},
+        {"Lesen ohne Recht, zweimal", 0, 2, EACCES},
+    };
+    int erwartet = 0;
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.name);
+        launen.fehlernummer = f.fehlernummer;
+        launen.lesefehler[g1 + "MDAT0.XQV"] = f.lesefehler;
+        alarm_legen(g1, f.name);
+        for (int tick = 0; tick <= f.lesefehler; ++tick) {
+            uhr.advance(empfaenger.h.Timer1().interval());
+        }
+        // Shown once the data file could be read, while its signal file stayed.
+        EXPECT_EQ(empfaenger.journaleintraege(), ++erwartet);
+        EXPECT_EQ(empfaenger.anzeige.label1(), f.name);
+        launen.standfehler[g1 + "MESSAGE.XQV"] = f.standfehler;
+        for (int tick = 0; tick < f.standfehler + 3; ++tick) {
+            uhr.advance(5000);
+        }
+        EXPECT_EQ(empfaenger.journaleintraege(), erwartet) << "an error of the look repeats nothing";
+        std::filesystem::remove(g1 + "MESSAGE.XQV");
+        uhr.advance(5000);
+        EXPECT_FALSE(empfaenger.empfang.gruppe_gemeldet(0));
+    }
+}
+
+TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
+{
+    sender.liste.gruppen[0] = 1;
+    sender.liste.gruppen[2] = 1;
+    Handfreigaben senderhand {sender.fs};
+    Platz s2 {uhr, basis / "s2", &senderhand};
+    s2.starten();
+    s2.gruppe(0, g1);
+    s2.gruppe(2, g3);
+    s2.liste.gruppen = sender.liste.gruppen;
+    senderhand.gehalten.insert(g1);
+    s2.h.sammelmeldung();
+    EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV")) << "the send waits a moment for every target";
+    uhr.advance(Alarmversand::k_sendefrist_ms);
+    EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
+    EXPECT_TRUE(s2.bestaetigung.sichtbar());
+    EXPECT_FALSE(existiert(g1 + "MDAT0.XQV"));
+    // The hung group gets its files, data first, as soon as it answers.
+    uhr.advance(2000);
+    senderhand.freigeben(g1);
+    EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
+    EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
+    uhr.advance(Alarmversand::k_verfall_ms);
+    EXPECT_TRUE(s2.boxen.hinweise.empty()) << s2.boxen.hinweise[0].text;
+
+    // A target that never answers is named to the sender, not reported as sent.
+    std::filesystem::remove(g1 + "MESSAGE.XQV");
+    std::filesystem::remove(g3 + "MESSAGE.XQV");
+    uhr.advance(20000);
+    senderhand.gehalten.insert(g1);
+    s2.h.sammelmeldung();
+    uhr.advance(Alarmversand::k_sendefrist_ms + Alarmversand::k_verfall_ms);
+    ASSERT_EQ(s2.boxen.hinweise.size(), 1u);
+    EXPECT_NE(s2.boxen.hinweise[0].text.find("Gruppe 1: Das Verzeichnis antwortet nicht"), std::string::npos);
+    senderhand.freigeben(g1);
+}
+
+TEST_F(Freigaben, FremdeDingeUnterDenNamenWerdenUebergangen)
+{
+    // Links, FIFOs and directories under the exchange files' names: never
+    // followed, never blocking, nothing of them shown.
+    const std::string geheim = basis / "geheim.txt";
+    datei_schreiben(geheim, "GEHEIM");
+    struct Fall {
+        const char* name;
+        std::function<void(const std::string&)> legen;
+    };
+    const std::vector<Fall> faelle = {
+        {"FIFO als Signal", [](const std::string& g) { ASSERT_EQ(::mkfifo((g + "MESSAGE.XQV").c_str(), 0666), 0); }},
+        {"Link als Signal",
+         [&](const std::string& g) { std::filesystem::create_symlink(geheim, g + "MESSAGE.XQV"); }},
+        {"Verzeichnis als Signal", [](const std::string& g) { std::filesystem::create_directory(g + "MESSAGE.XQV"); }},
+        {"FIFO als Daten",
+         [](const std::string& g) {
+             ASSERT_EQ(::mkfifo((g + "MDAT0.XQV").c_str(), 0666), 0);
+             datei_schreiben(g + "MESSAGE.XQV", "0");
+         }},
+        {"Link als Daten",
+         [&](const std::string& g) {
+             std::filesystem::create_symlink(geheim, g + "MDAT0.XQV");
+             datei_schreiben(g + "MESSAGE.XQV", "0");
+         }},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.name);
+        std::filesystem::remove_all(g1);
+        std::filesystem::create_directory(g1);
+        f.legen(g1);
+        alarm_legen(g3, f.name);
+        uhr.advance(5000);
+        uhr.advance(5000);
+        EXPECT_NE(empfaenger.journal().find(std::string("Alarm aus Gruppe 3 von:\r") + f.name), std::string::npos);
+        EXPECT_EQ(empfaenger.journal().find("GEHEIM"), std::string::npos);
+        EXPECT_EQ(empfaenger.anzeige.label1().find("GEHEIM"), std::string::npos);
+        EXPECT_EQ(datei_lesen(geheim), "GEHEIM");
+        std::filesystem::remove(g3 + "MESSAGE.XQV");
+        uhr.advance(5000);
+    }
+    EXPECT_EQ(zaehlen(empfaenger.journal(), "Alarm aus Gruppe 1"), 0);
+    EXPECT_GE(zaehlen(empfaenger.ereignislog(), "bergangen"), 4);
+}
+
+TEST(EchtesDateisystemAufFreigaben, SchreibtNieDurchEinenLinkUndBleibtBeiFifosNichtStehen)
+{
+    TempVerzeichnis t;
+    EchtesDateisystem fs(EchtesDateisystem::Verknuepfungen::nicht_folgen);
+    const std::string ziel = t / "Hestrel.DAT";
+    datei_schreiben(ziel, "eigene Einstellungen");
+    std::filesystem::create_symlink(ziel, t / "MESSAGE.XQV");
+    // Replacing a link replaces the link, never the file it points to.
+    EXPECT_FALSE(fs.ersetzen_fluechtig(t / "MESSAGE.XQV", "0"));
+    EXPECT_EQ(datei_lesen(ziel), "eigene Einstellungen");
+    EXPECT_FALSE(std::filesystem::is_symlink(t / "MESSAGE.XQV"));
+    // A FIFO is refused at once for reading, appending and emptying.
+    ASSERT_EQ(::mkfifo((t / "fifo").c_str(), 0666), 0);
+    std::string inhalt;
+    EXPECT_TRUE(fs.lesen(t / "fifo", inhalt));
+    EXPECT_TRUE(fs.anhaengen(t / "fifo", "x"));
+    EXPECT_TRUE(fs.leeren(t / "fifo"));
+    EXPECT_EQ(fs.stand(t / "fifo").art, Dateistand::Art::anderes);
+    EXPECT_EQ(fs.stand(t / "fehlt").art, Dateistand::Art::fehlt);
+    // Temporary names cannot be guessed: two writes use two names, and none is left.
+    EchtesDateisystem daten;
+    EXPECT_TRUE(daten.lesen(t / "fifo", inhalt)) << "the data directory refuses a FIFO as well";
+    for (const auto& e : std::filesystem::directory_iterator(t.pfad())) {
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos);
+    }
+}
+
+TEST(FaedenFreigabedienst, EinHaengendesVerzeichnisHaeltNurSichSelbstAuf)
+{
+    VirtualScheduler uhr;
+    auto fs = std::make_shared<EchtesDateisystem>();
+    std::vector<std::string> fertig;
+    std::promise<void> los;
+    std::shared_future<void> los_f = los.get_future().share();
+    {
+        FaedenFreigabedienst dienst(fs, uhr);
+        dienst.auftrag("/haengt", [los_f](Dateisystem&) { los_f.wait(); }, [&](bool) { fertig.push_back("haengt"); });
+        dienst.auftrag("/haengt", nullptr, [&](bool a) { fertig.push_back(a ? "danach" : "verfallen"); }, 50);
+        dienst.auftrag("/frei", nullptr, [&](bool) { fertig.push_back("frei"); });
+        for (int i = 0; i < 200 && fertig.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            uhr.advance(0);
+        }
+        EXPECT_EQ(fertig, std::vector<std::string> {"frei"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        los.set_value();
+        for (int i = 0; i < 200 && fertig.size() < 3; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            uhr.advance(0);
+        }
+        // In order per directory; work that could not start in time is dropped and said so.
+        EXPECT_EQ(fertig, (std::vector<std::string> {"frei", "haengt", "verfallen"}));
+    }
+    // Answers after the service is gone are dropped.
+    uhr.advance(0);
+    EXPECT_EQ(fertig.size(), 3u);
+}
+
+}  // namespace
+}  // namespace hestrel::test
