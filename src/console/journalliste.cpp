@@ -48,6 +48,7 @@ void Journalliste::vergessen()
     m_fertig = 0;
     m_rest_offen = false;
     m_cr_offen = false;
+    m_schnitt_offen = false;
     m_schwanz.clear();
 }
 
@@ -77,7 +78,9 @@ Fehler Journalliste::schwanz_lesen(Dateisystem& fs, const std::string& pfad, con
         // The line cut by the tail's start is not shown.
         const std::size_t q = bytes.find_first_of("\r\n");
         if (q == std::string::npos) {
+            // One line longer than the tail: its end, when it comes, is not a row.
             anfang = bytes.size();
+            m_schnitt_offen = true;
         } else if (bytes[q] == '\r' && q + 1 == bytes.size()) {
             anfang = bytes.size();
             m_cr_offen = true;
@@ -108,10 +111,11 @@ Journalliste::Aenderung Journalliste::aktualisieren(Dateisystem& fs, const std::
         return Aenderung::keine;
     }
 
-    // Grown by more than a tail: the tail alone is read, as at start.
-    if (m_info && info->groesse > m_gelesen && info->groesse - m_gelesen <= m_max_lesen) {
-        const std::uint64_t schwanz_ab = m_gelesen - m_schwanz.size();
-        const std::uint64_t ab = std::min(m_fertig, schwanz_ab);
+    const std::uint64_t schwanz_ab = m_gelesen - m_schwanz.size();
+    const std::uint64_t ab = std::min(m_fertig, schwanz_ab);
+    // Grown by more than a tail (or a line without end that long): the tail
+    // alone is read, as at start.
+    if (m_info && info->groesse > m_gelesen && info->groesse - ab <= m_max_lesen) {
         std::string bytes;
         if (Fehler f = fs.lesen_ab(pfad, ab, bytes, static_cast<std::size_t>(info->groesse - ab))) {
             fehler = f;
@@ -121,6 +125,7 @@ Journalliste::Aenderung Journalliste::aktualisieren(Dateisystem& fs, const std::
         const bool gewachsen = ab + bytes.size() > m_gelesen &&
                                bytes.compare(schwanz_pos, m_schwanz.size(), m_schwanz) == 0;
         if (gewachsen) {
+            const std::size_t vorher = zeilen.size();
             if (m_rest_offen) {
                 zeilen.pop_back();
                 m_rest_offen = false;
@@ -128,7 +133,7 @@ Journalliste::Aenderung Journalliste::aktualisieren(Dateisystem& fs, const std::
             zerlegen(bytes, static_cast<std::size_t>(m_fertig - ab), ab, zeilen);
             schwanz_merken(bytes);
             m_info = info;
-            kuerzen(zeilen);
+            kuerzen(zeilen, vorher);
             return Aenderung::angehaengt;
         }
     }
@@ -141,13 +146,15 @@ Journalliste::Aenderung Journalliste::aktualisieren(Dateisystem& fs, const std::
     return Aenderung::neu;
 }
 
-void Journalliste::kuerzen(std::vector<std::string>& zeilen)
+void Journalliste::kuerzen(std::vector<std::string>& zeilen, std::size_t vorher)
 {
     if (zeilen.size() <= m_max_zeilen) {
         return;
     }
-    m_entfernt = zeilen.size() - m_max_zeilen;
-    zeilen.erase(zeilen.begin(), zeilen.begin() + static_cast<std::ptrdiff_t>(m_entfernt));
+    const std::size_t weg = zeilen.size() - m_max_zeilen;
+    zeilen.erase(zeilen.begin(), zeilen.begin() + static_cast<std::ptrdiff_t>(weg));
+    // Rows appended and dropped at once were never shown.
+    m_entfernt = std::min(weg, vorher);
 }
 
 void Journalliste::zerlegen(std::string_view bytes, std::size_t anfang, std::uint64_t basis,
@@ -164,13 +171,17 @@ void Journalliste::zerlegen(std::string_view bytes, std::size_t anfang, std::uin
     for (;;) {
         std::size_t q = bytes.find_first_of("\r\n", p);
         if (q == std::string_view::npos) {
-            if (p < bytes.size()) {
+            if (p < bytes.size() && !m_schnitt_offen) {
                 zeilen.push_back(cp1252_zu_utf8(bytes.substr(p)));
                 m_rest_offen = true;
             }
             break;
         }
-        zeilen.push_back(cp1252_zu_utf8(bytes.substr(p, q - p)));
+        if (m_schnitt_offen) {
+            m_schnitt_offen = false;
+        } else {
+            zeilen.push_back(cp1252_zu_utf8(bytes.substr(p, q - p)));
+        }
         if (bytes[q] == '\r') {
             if (q + 1 < bytes.size()) {
                 if (bytes[q + 1] == '\n') {

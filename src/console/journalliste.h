@@ -37,7 +37,7 @@ public:
     // Forgets what was read: the next refresh reads the tail anew.
     void vergessen();
 
-    // Rows dropped from the top by the last refresh that appended.
+    // Rows that were shown and left the top in the last refresh that appended.
     std::size_t entfernt() const { return m_entfernt; }
 
 private:
@@ -48,7 +48,7 @@ private:
     void zerlegen(std::string_view bytes, std::size_t anfang, std::uint64_t basis,
                   std::vector<std::string>& zeilen);
     void schwanz_merken(std::string_view bytes);
-    void kuerzen(std::vector<std::string>& zeilen);
+    void kuerzen(std::vector<std::string>& zeilen, std::size_t vorher);
 
     std::size_t m_max_zeilen;
     std::size_t m_max_lesen;
@@ -58,6 +58,7 @@ private:
     std::uint64_t m_fertig = 0;       // offset after the last complete line
     bool m_rest_offen = false;        // the last row is a line without its end yet
     bool m_cr_offen = false;          // the bytes ended with CR; an LF next belongs to it
+    bool m_schnitt_offen = false;     // inside a line begun before the tail read
     std::string m_schwanz;            // the last bytes before m_gelesen, to recognise the file
 };
 
