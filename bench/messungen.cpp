@@ -179,7 +179,10 @@ void BM_Journal_angehaengt(benchmark::State& s)
         Werkbank::ereignisse();
     }
     g_lauf->journal_ende = journalzeilen_in_liste();
-    if (journalzeilen_in_liste() != vorher + 10 * static_cast<std::size_t>(n)) {
+    // The list keeps its newest rows only: it must end with the last one appended.
+    const auto& zeilen = werkbank().arbeitsplatz().meldeliste().maske().listmeldungen;
+    if (zeilen.empty() || zeilen.back() != "Bitte kommen " + std::to_string((n - 1) * 5 + 4) ||
+        journalzeilen_in_liste() != std::min(vorher + 10 * static_cast<std::size_t>(n), k_journal_max_zeilen)) {
         s.SkipWithError("the list does not hold the appended rows");
     }
 }

@@ -12,6 +12,8 @@ namespace hestrel {
 // "Alarmdaten.DAT": the four alarm text lines, then ticks and names of groups
 // 1..10, then ticks and names of groups 11..50; 104 lines, one value each.
 inline constexpr int k_alarmdatenzeilen = 104;
+// 104 short lines; a larger file is not one and is not read.
+inline constexpr std::size_t k_alarmdaten_max = 1 << 20;
 
 // The file's bytes for the message list's state: Windows-1252, CR LF, tick
 // lines as " 0 ", texts and names quoted where they would not read back.

@@ -2,11 +2,13 @@
 
 #include "console/meldelistenmaske.h"
 
+#include <algorithm>
+
 namespace hestrel {
 
 Journalmodell::Journalmodell(const Meldelistenmaske& maske, QObject* parent)
     : QAbstractListModel(parent), m_maske(maske), m_generation(maske.liste_generation),
-      m_zeilen(static_cast<int>(maske.listmeldungen.size()))
+      m_entfernt(maske.liste_entfernt), m_zeilen(static_cast<int>(maske.listmeldungen.size()))
 {
 }
 
@@ -27,9 +29,21 @@ QVariant Journalmodell::data(const QModelIndex& index, int role) const
 void Journalmodell::abgleichen()
 {
     const int zeilen = static_cast<int>(m_maske.listmeldungen.size());
+    if (m_maske.liste_generation == m_generation && m_maske.liste_entfernt != m_entfernt) {
+        // The oldest rows left the list: removed, so the view keeps its place.
+        const auto weg = static_cast<int>(std::min<std::uint64_t>(m_maske.liste_entfernt - m_entfernt,
+                                                                  static_cast<std::uint64_t>(m_zeilen)));
+        m_entfernt = m_maske.liste_entfernt;
+        if (weg > 0) {
+            beginRemoveRows(QModelIndex(), 0, weg - 1);
+            m_zeilen -= weg;
+            endRemoveRows();
+        }
+    }
     if (m_maske.liste_generation != m_generation || zeilen < m_zeilen) {
         beginResetModel();
         m_generation = m_maske.liste_generation;
+        m_entfernt = m_maske.liste_entfernt;
         m_zeilen = zeilen;
         endResetModel();
         return;

@@ -19,12 +19,14 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // Follows the state: appended rows are inserted, a refill resets.
+    // Follows the state: rows dropped from the top are removed, appended rows
+    // inserted, a refill resets.
     void abgleichen();
 
 private:
     const Meldelistenmaske& m_maske;
     std::uint64_t m_generation = 0;
+    std::uint64_t m_entfernt = 0;
     int m_zeilen = 0;
 };
 

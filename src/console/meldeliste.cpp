@@ -7,9 +7,6 @@
 namespace hestrel {
 namespace {
 
-// "Alarmdaten.DAT" holds 104 short lines; anything beyond this is not one.
-constexpr std::size_t k_alarmdaten_max = 1 << 20;
-
 bool gueltig(int index) { return index >= 0 && index < k_gruppen; }
 std::size_t idx(int index) { return static_cast<std::size_t>(index); }
 
@@ -83,9 +80,11 @@ void Meldeliste::zuruecksetzen()
 {
     // The view follows these counters; they must only grow.
     const auto generation = m_maske.liste_generation;
+    const auto entfernt = m_maske.liste_entfernt;
     const auto gezeigt = m_maske.gezeigt;
     m_maske = Meldelistenmaske::neu();
     m_maske.liste_generation = generation + 1;
+    m_maske.liste_entfernt = entfernt;
     m_maske.gezeigt = gezeigt;
     m_journal.vergessen();
 }
@@ -109,6 +108,7 @@ void Meldeliste::liste_laden()
     if (aenderung == Journalliste::Aenderung::keine) {
         return;
     }
+    m_maske.liste_entfernt += m_journal.entfernt();
     if (aenderung == Journalliste::Aenderung::neu) {
         ++m_maske.liste_generation;
     }
@@ -124,8 +124,13 @@ void Meldeliste::alarmdaten_laden()
     }
     auto melden_ = [this](const Fehler& f) { m_log.logeintrag("lade Alarmdaten: " + f.beschreibung); };
     std::string bytes;
-    if (Fehler f = m_hestrel.dienste().fs.lesen(alarmdaten_pfad(), bytes, k_alarmdaten_max)) {
+    if (Fehler f = m_hestrel.dienste().fs.lesen(alarmdaten_pfad(), bytes, k_alarmdaten_max + 1)) {
         melden_(f);
+        return;
+    }
+    if (bytes.size() > k_alarmdaten_max) {
+        // Not a file this program wrote: every control keeps its state.
+        melden_(Fehler::zu_gross(alarmdaten_pfad()));
         return;
     }
     alarmdaten_einlesen(bytes, m_maske, melden_);
@@ -205,18 +210,53 @@ void Meldeliste::gruppe_benennen(int index, const std::string& name)
 
 void Meldeliste::loesche_mameldung_Click()
 {
+    constexpr const char* k_frage = "Liste löschen ?";
+    if (m_frage_offen) {
+        m_hestrel.dienste().boxen.nach_vorn(k_frage);
+        return;
+    }
+    // OK removes what the journal held when the question was asked; entries
+    // written while the question is open stay.
+    const std::optional<Dateiinfo> gefragt = m_hestrel.dienste().fs.info(m_log.journal_pfad());
+    m_frage_offen = true;
     std::weak_ptr<bool> lebt = m_lebt;
-    m_hestrel.dienste().boxen.frage(k_programmtitel, "Liste löschen ?", [this, lebt](bool ok) {
-        if (!ok || lebt.expired()) {
+    m_hestrel.dienste().boxen.frage(k_programmtitel, k_frage, [this, lebt, gefragt](bool ok) {
+        if (lebt.expired()) {
             return;
         }
-        if (Fehler f = m_hestrel.dienste().fs.leeren(m_log.journal_pfad())) {
+        m_frage_offen = false;
+        if (!ok || !gefragt) {
+            return;
+        }
+        if (Fehler f = journal_kuerzen(*gefragt)) {
             const std::string text = "Liste nicht gelöscht: " + f.meldungstext();
             m_log.logeintrag(text);
             m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
         }
         liste_laden();
     });
+}
+
+Fehler Meldeliste::journal_kuerzen(const Dateiinfo& gefragt)
+{
+    Dateisystem& fs = m_hestrel.dienste().fs;
+    const std::string pfad = m_log.journal_pfad();
+    const std::optional<Dateiinfo> jetzt = fs.info(pfad);
+    if (!jetzt) {
+        return {};
+    }
+    if (jetzt->kennung != gefragt.kennung || jetzt->groesse < gefragt.groesse) {
+        // Another file took the name meanwhile: nothing in it was asked about.
+        return {};
+    }
+    if (jetzt->groesse == gefragt.groesse) {
+        return fs.leeren(pfad);
+    }
+    std::string rest;
+    if (Fehler f = fs.lesen_ab(pfad, gefragt.groesse, rest)) {
+        return f;
+    }
+    return fs.ersetzen(pfad, rest);
 }
 
 void Meldeliste::melde_alle_Click(bool an)

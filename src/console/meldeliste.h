@@ -66,6 +66,7 @@ public:
 
 private:
     void alarmdaten_laden();
+    Fehler journal_kuerzen(const Dateiinfo& gefragt);
     void anpassen();
     void zuruecksetzen();
     void melden();
@@ -76,6 +77,8 @@ private:
     Logbuch m_log;
     Gruppenbezeichnung m_bezeichnung;
     std::unique_ptr<Zeitgeber> m_timer1;
+    // "Liste löschen ?" is open: a second click brings it forward.
+    bool m_frage_offen = false;
     // Answers to a question still open must not reach a list that is gone.
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };

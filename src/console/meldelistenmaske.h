@@ -24,9 +24,11 @@ struct Meldelistenmaske {
     std::string lbl_version;
 
     // Rows of "mameldung.log", oldest on top. A full refill raises
-    // liste_generation; rows only appended keep it.
+    // liste_generation; rows only appended keep it. The list keeps a bounded
+    // number of rows: liste_entfernt counts the rows dropped from the top.
     std::vector<std::string> listmeldungen;
     std::uint64_t liste_generation = 0;
+    std::uint64_t liste_entfernt = 0;
 
     std::array<std::string, 4> sntext;                  // SNText1..SNText4
     std::array<int, k_gruppen> melde_gruppen {};        // 0 clear, 1 ticked, 2 greyed

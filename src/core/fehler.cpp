@@ -14,6 +14,7 @@ Fehler Fehler::typen_unvertraeglich() { return {13, "Typen unverträglich"}; }
 Fehler Fehler::ueberlauf() { return {6, "Überlauf"}; }
 Fehler Fehler::dateiende() { return {62, "Einlesen hinter Dateiende"}; }
 Fehler Fehler::eigenschaftswert() { return {380, "Unzulässiger Eigenschaftswert"}; }
+Fehler Fehler::zu_gross(const std::string& pfad) { return {7, "Datei zu groß: " + pfad}; }
 
 Fehler Fehler::aus_errno(int err, const std::string& pfad)
 {

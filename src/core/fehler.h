@@ -19,6 +19,8 @@ struct Fehler {
     static Fehler ueberlauf();              // 6
     static Fehler dateiende();              // 62
     static Fehler eigenschaftswert();       // 380
+    // A file of the data directory larger than it can ever be: not read (7).
+    static Fehler zu_gross(const std::string& pfad);
     // Maps a system error (errno) on the given path to a numbered error.
     static Fehler aus_errno(int err, const std::string& pfad);
 };

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* k_pruefen_und_speichern = "Bitte Einstellungen prüfen und speichern.";
 constexpr const char* k_id_pruefen = "Achtung, bitte ID prüfen !!";
+// "Hestrel.DAT" keeps 68 short lines; a larger file is not one and is not read whole.
+constexpr std::size_t k_einstellungen_max = 1 << 20;
 
 std::string versionstext_bilden()
 {
@@ -37,6 +39,8 @@ Hestrel::Hestrel(Dienste dienste)
         m_maske.meldungtxt = text;
         melden();
     });
+    // A journal entry that cannot be written waits and is retried; the user is told once.
+    m_log.journal_sichern(m_d.scheduler, m_d.boxen);
     m_maske.pfade_sichtbar.fill(true);
     // Timer1 runs from creation; the others wait for their parts.
     m_timer1->start();
@@ -152,8 +156,11 @@ void Hestrel::einstellungen_laden()
     }
 
     std::string bytes;
-    if (Fehler f = m_d.fs.lesen(einstellungsdatei_pfad(), bytes)) {
+    if (Fehler f = m_d.fs.lesen(einstellungsdatei_pfad(), bytes, k_einstellungen_max + 1)) {
         return ladefehler(f, dateiende);
+    }
+    if (bytes.size() > k_einstellungen_max) {
+        return ladefehler(Fehler::zu_gross(einstellungsdatei_pfad()), dateiende);
     }
     const std::vector<std::string> werte = einstellungsdatei_lesen(bytes);
     auto wert = [&](int zeile, std::string& ziel) {

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/dateisystem.h"
+#include "core/meldungsdienst.h"
+#include "core/scheduler.h"
 #include "core/uhr.h"
 
 namespace hestrel {
 
 // The three logs of the data directory. Each entry opens the file, appends one
 // line (date, time, text, CR LF, in Windows-1252) and closes it again.
+//
+// A journal entry that cannot be written is not lost: it waits in memory and
+// goes to the file, in its order, before the next entry and at every retry.
 class Logbuch {
 public:
     using Echo = std::function<void(const std::string&)>;
@@ -19,13 +26,23 @@ public:
 
     // Event log "Hestrel.log", only while the switch is "1"; echoed when written.
     Fehler logeintrag(const std::string& text);
-    // Alarm journal "mameldung.log", always; echoed.
+    // Alarm journal "mameldung.log", always; echoed. An entry that cannot be
+    // written is kept and written later; the error still goes to the caller.
     Fehler meldung_eintragen(const std::string& text);
     // Alarm-window log "quorvis.log", only while the switch is "1"; never echoed.
     Fehler anzeigelog_eintragen(const std::string& text);
 
     // Receives "date  time  text" after an entry was written.
     void setEcho(Echo echo) { m_echo = std::move(echo); }
+    // Receives the reports of an unwritable journal; standard error by default.
+    void setFehlerausgabe(Echo ausgabe) { m_fehlerausgabe = std::move(ausgabe); }
+    // Kept journal entries are retried on a timer of the scheduler, and the
+    // first failure after the journal was writable opens one message box.
+    void journal_sichern(Scheduler& scheduler, Meldungsdienst& boxen);
+
+    // Writes the kept journal entries; true when none is left.
+    bool nachtragen();
+    std::size_t wartende_eintraege() const { return m_wartend.size(); }
 
     std::string ereignislog_pfad() const;
     std::string journal_pfad() const;
@@ -36,12 +53,23 @@ public:
 
 private:
     Fehler schreiben(const std::string& pfad, const std::string& text, bool echo);
+    void behalten(std::string bytes, const Fehler& f);
+    Fehler wartende_schreiben();
 
     Dateisystem& m_fs;
     const Uhr& m_uhr;
     const std::string& m_datenverzeichnis;
     const std::string& m_logfileaktive;
     Echo m_echo;
+    Echo m_fehlerausgabe;
+
+    // Journal entries not yet written, file bytes each, oldest first.
+    std::deque<std::string> m_wartend;
+    std::size_t m_wartend_bytes = 0;
+    std::size_t m_verworfen = 0;
+    bool m_gestoert = false;
+    Meldungsdienst* m_boxen = nullptr;
+    std::unique_ptr<Zeitgeber> m_nachtrag;
 };
 
 }  // namespace hestrel

@@ -15,6 +15,8 @@ public:
     // A box with OK and Cancel; antwort(true) on OK, once the user answered.
     virtual void frage(const std::string& titel, const std::string& text,
                        std::function<void(bool ok)> antwort) = 0;
+    // Brings the open box with this text to the front; none open: nothing.
+    virtual void nach_vorn(const std::string& text) { (void)text; }
 };
 
 }  // namespace hestrel

@@ -1,28 +1,38 @@
 #include "platform/qtmeldungsdienst.h"
 
-#include <QMessageBox>
-
 namespace hestrel {
+
+void QtMeldungsdienst::merken(const QString& text, QMessageBox* box)
+{
+    m_offen.insert(text, box);
+    QObject::connect(box, &QObject::destroyed, [this, text, box] {
+        // A later box with the same text may have taken the place.
+        auto it = m_offen.find(text);
+        if (it != m_offen.end() && (it.value().isNull() || it.value() == box)) {
+            m_offen.erase(it);
+        }
+    });
+}
 
 void QtMeldungsdienst::hinweis(const std::string& titel, const std::string& text)
 {
     const QString t = QString::fromStdString(text);
-    if (m_offen.contains(t)) {
+    if (auto it = m_offen.constFind(t); it != m_offen.cend() && !it.value().isNull()) {
         return;
     }
-    m_offen.insert(t);
     auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(titel), t, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
-    QObject::connect(box, &QObject::destroyed, [this, t] { m_offen.remove(t); });
+    merken(t, box);
     box->show();
 }
 
 void QtMeldungsdienst::frage(const std::string& titel, const std::string& text,
                              std::function<void(bool ok)> antwort)
 {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(titel),
-                                QString::fromStdString(text), QMessageBox::Ok | QMessageBox::Cancel);
+    const QString t = QString::fromStdString(text);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(titel), t,
+                                QMessageBox::Ok | QMessageBox::Cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     QObject::connect(box, &QMessageBox::finished, [box, antwort](int) {
@@ -31,7 +41,21 @@ void QtMeldungsdienst::frage(const std::string& titel, const std::string& text,
             antwort(ok);
         }
     });
+    merken(t, box);
     box->show();
+}
+
+void QtMeldungsdienst::nach_vorn(const std::string& text)
+{
+    auto it = m_offen.constFind(QString::fromStdString(text));
+    if (it == m_offen.cend() || it.value().isNull()) {
+        return;
+    }
+    QMessageBox* box = it.value();
+    box->show();
+    box->raise();
+    // The user just clicked in this program: the box may take the keyboard.
+    box->activateWindow();
 }
 
 }  // namespace hestrel

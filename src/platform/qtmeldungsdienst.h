@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
+#include <QMessageBox>
 #include <QObject>
-#include <QSet>
+#include <QPointer>
 #include <QString>
 
 #include "core/meldungsdienst.h"
@@ -15,9 +17,13 @@ public:
     void hinweis(const std::string& titel, const std::string& text) override;
     void frage(const std::string& titel, const std::string& text,
                std::function<void(bool ok)> antwort) override;
+    void nach_vorn(const std::string& text) override;
 
 private:
-    QSet<QString> m_offen;
+    void merken(const QString& text, QMessageBox* box);
+
+    // The open boxes by their text.
+    QHash<QString, QPointer<QMessageBox>> m_offen;
 };
 
 }  // namespace hestrel

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "console/journalliste.h"
+#include "core/cp1252.h"
 #include "core/textdatei.h"
 
 using namespace hestrel;
@@ -168,4 +169,91 @@ TEST(Journalliste, GeleertGeloeschtNeuGeschriebenOderGesperrt)
     l.fs.anhaengen(k_pfad, "wieder da\r\n");
     l.refresh();
     EXPECT_EQ(l.zeilen, std::vector<std::string> {"wieder da"});
+}
+
+namespace {
+
+// The rows of a whole file with the offset each begins at.
+std::vector<std::pair<std::size_t, std::string>> zeilen_mit_anfang(const std::string& bytes)
+{
+    std::vector<std::pair<std::size_t, std::string>> z;
+    std::size_t anfang = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            z.emplace_back(anfang, bytes.substr(anfang, i - anfang));
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i;
+            }
+            anfang = i + 1;
+        }
+    }
+    if (anfang < bytes.size()) {
+        z.emplace_back(anfang, bytes.substr(anfang));
+    }
+    return z;
+}
+
+std::string zufallsstueck(std::mt19937& zufall)
+{
+    static const char* stuecke[] = {"Alarm", "\r\n", "\r", "\n", "xy", "\r\n\r\n", "LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL"};
+    return stuecke[zufall() % std::size(stuecke)];
+}
+
+}  // namespace
+
+TEST(Journalliste, LiestNurDasEndeUndBehaeltDieNeuestenZeilen)
+{
+    // Small bounds stand for the program's MiB and 10,000 rows.
+    std::mt19937 zufall(815);
+    for (int durchlauf = 0; durchlauf < 400; ++durchlauf) {
+        const std::size_t max_lesen = 8 + zufall() % 200;
+        const std::size_t max_zeilen = 1 + zufall() % 30;
+        SpeicherDateisystem fs;
+        Journalliste journal(max_zeilen, max_lesen);
+        std::vector<std::string> zeilen;
+        std::string text;
+        for (int n = zufall() % 120; n > 0; --n) {
+            text += zufallsstueck(zufall);
+        }
+        fs.ersetzen(k_pfad, text);
+
+        // At start: the rows that begin inside the tail, at most max_zeilen of them.
+        ASSERT_FALSE(journal.neu_laden(fs, k_pfad, zeilen));
+        EXPECT_LE(fs.gelesen, max_lesen + 1);
+        const std::size_t ab = text.size() > max_lesen ? text.size() - max_lesen : 0;
+        std::vector<std::string> erwartet;
+        for (const auto& [anfang, zeile] : zeilen_mit_anfang(text)) {
+            if (anfang >= ab) {
+                erwartet.push_back(cp1252_zu_utf8(zeile));
+            }
+        }
+        if (erwartet.size() > max_zeilen) {
+            erwartet.erase(erwartet.begin(), erwartet.end() - static_cast<std::ptrdiff_t>(max_zeilen));
+        }
+        ASSERT_EQ(zeilen, erwartet) << "run " << durchlauf;
+
+        // Growing in pieces, some longer than the tail: every read stays bounded,
+        // the rows stay the newest rows of the file.
+        for (int schritt = 0; schritt < 20; ++schritt) {
+            std::string dazu;
+            for (int n = 1 + zufall() % 12; n > 0; --n) {
+                dazu += zufallsstueck(zufall);
+            }
+            fs.anhaengen(k_pfad, dazu);
+            fs.gelesen = 0;
+            Fehler fehler;
+            const std::size_t vorher = zeilen.size();
+            const auto a = journal.aktualisieren(fs, k_pfad, zeilen, fehler);
+            EXPECT_LE(fs.gelesen, max_lesen + 1);
+            ASSERT_LE(zeilen.size(), max_zeilen);
+            std::vector<std::string> voll = zeilen_zerlegen(fs.dateien[k_pfad]);
+            ASSERT_LE(zeilen.size(), voll.size());
+            EXPECT_TRUE(std::equal(zeilen.begin(), zeilen.end(), voll.end() - static_cast<std::ptrdiff_t>(zeilen.size())))
+                << "run " << durchlauf << " step " << schritt << " a=" << int(a) << " L=" << max_lesen << " N=" << max_zeilen
+                << " rows=" << ::testing::PrintToString(zeilen) << " full tail=" << ::testing::PrintToString(std::vector<std::string>(voll.end() - static_cast<std::ptrdiff_t>(zeilen.size()), voll.end()));
+            if (a == Journalliste::Aenderung::angehaengt) {
+                EXPECT_LE(journal.entfernt(), vorher) << "only rows that were shown leave the top";
+            }
+        }
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "console/meldeliste.h"
@@ -353,7 +354,9 @@ TEST(Meldeliste, SchliessenEntlaedtUndVerwirftUngespeichertes)
     l.ml.Form_Unload();
     l.h.log().meldung_eintragen("bleibt");
     antwort(true);
-    EXPECT_EQ(l.datei("mameldung.log"), "") << "the user's answer still counts for the file";
+    const auto rest = zeilen_zerlegen(l.datei("mameldung.log"));
+    ASSERT_EQ(rest.size(), 1u) << "the user's answer still counts for the file, for what was asked about";
+    EXPECT_TRUE(rest[0].ends_with(" bleibt"));
     EXPECT_FALSE(l.m.geladen);
 }
 
@@ -391,7 +394,8 @@ TEST(Meldeliste, GrossesJournalKostetBeimStillstandKaumEtwas)
     }
     datei_schreiben(l.dir / "mameldung.log", gross);
     l.starten();
-    ASSERT_EQ(l.m.listmeldungen.size(), 100'000u);
+    ASSERT_EQ(l.m.listmeldungen.size(), k_journal_max_zeilen) << "the newest rows only";
+    EXPECT_NE(l.m.listmeldungen.back().find("Gruppe 50 von:"), std::string::npos);
 
     constexpr int k_runden = 200;
     const auto start = std::chrono::steady_clock::now();
@@ -405,6 +409,124 @@ TEST(Meldeliste, GrossesJournalKostetBeimStillstandKaumEtwas)
 
     l.h.log().meldung_eintragen("neu");
     l.uhr.advance(5000);
-    ASSERT_EQ(l.m.listmeldungen.size(), 100'001u);
+    ASSERT_EQ(l.m.listmeldungen.size(), k_journal_max_zeilen);
     EXPECT_NE(l.m.listmeldungen.back().find("neu"), std::string::npos);
+}
+
+TEST(Meldeliste, LoeschfrageEinmalUndNurWasBeimFragenImJournalStand)
+{
+    struct Fall {
+        bool ok;
+        int danach;  // alarms journaled while the question is open
+    };
+    for (const Fall fall : {Fall {true, 0}, Fall {true, 2}, Fall {false, 2}}) {
+        SCOPED_TRACE(std::to_string(fall.ok) + "/" + std::to_string(fall.danach));
+        Liste l;
+        l.starten();
+        for (int i = 0; i < 3; ++i) {
+            l.h.log().meldung_eintragen("Alarm aus Gruppe 1 von:\rvorher " + std::to_string(i));
+        }
+        l.uhr.advance(5000);
+        ASSERT_EQ(l.m.listmeldungen.size(), 6u);
+
+        l.ml.loesche_mameldung_Click();
+        l.ml.loesche_mameldung_Click();
+        EXPECT_EQ(l.boxen.fragen.size(), 1u) << "the second click brings the open question forward";
+        EXPECT_EQ(l.boxen.nach_vorn_geholt, std::vector<std::string> {"Liste löschen ?"});
+
+        std::vector<std::string> neu;
+        for (int i = 0; i < fall.danach; ++i) {
+            l.uhr.advance(1000);
+            neu.push_back(l.h.log().zeile("danach " + std::to_string(i)));
+            l.h.log().meldung_eintragen("danach " + std::to_string(i));
+        }
+        const std::vector<std::string> vorher = zeilen_zerlegen(l.datei("mameldung.log"));
+        l.boxen.offene_antwort(fall.ok);
+        l.uhr.advance(5000);
+
+        const std::vector<std::string> datei = zeilen_zerlegen(l.datei("mameldung.log"));
+        EXPECT_EQ(datei, fall.ok ? neu : vorher);
+        EXPECT_EQ(l.m.listmeldungen, datei) << "the list shows what the file holds";
+        if (fall.ok && fall.danach == 0) {
+            EXPECT_EQ(l.datei("mameldung.log"), "");
+        }
+
+        l.ml.loesche_mameldung_Click();
+        EXPECT_EQ(l.boxen.fragen.size(), 2u) << "answered: the next click asks again";
+    }
+}
+
+TEST(Meldeliste, GigabyteJournalKostetBeimStartEinMebibyte)
+{
+    Liste l;
+    const std::string pfad = l.dir / "mameldung.log";
+    // A gigabyte the disk need not hold, then real entries at its end.
+    {
+        std::ofstream f(pfad, std::ios::binary);
+    }
+    std::filesystem::resize_file(pfad, std::uint64_t {1} << 30);
+    std::string ende;
+    for (int i = 0; i < 30'000; ++i) {
+        ende += "08.12.2026 08:00:00 Alarm aus Gruppe " + std::to_string(i % 50 + 1) + " von:\r\n";
+    }
+    {
+        std::ofstream f(pfad, std::ios::binary | std::ios::app);
+        f << ende;
+    }
+
+    const std::uint64_t vorher = gelesene_bytes();
+    l.starten();
+    const std::uint64_t gelesen = gelesene_bytes() - vorher;
+    RecordProperty("gelesen_bytes", std::to_string(gelesen));
+    EXPECT_LT(gelesen, std::uint64_t {4} << 20);
+    ASSERT_EQ(l.m.listmeldungen.size(), k_journal_max_zeilen);
+    EXPECT_EQ(l.m.listmeldungen.back(), "08.12.2026 08:00:00 Alarm aus Gruppe 50 von:");
+
+    // New entries push the oldest rows out; the file keeps everything.
+    const auto entfernt = l.m.liste_entfernt;
+    const auto generation = l.m.liste_generation;
+    l.h.log().meldung_eintragen("Alarm aus Gruppe 3 von:\rneu");
+    l.uhr.advance(5000);
+    EXPECT_EQ(l.m.listmeldungen.size(), k_journal_max_zeilen);
+    EXPECT_EQ(l.m.listmeldungen.back(), "neu");
+    EXPECT_EQ(l.m.liste_entfernt, entfernt + 2);
+    EXPECT_EQ(l.m.liste_generation, generation) << "rows appended, not refilled";
+    EXPECT_GT(std::filesystem::file_size(pfad), std::uint64_t {1} << 30);
+}
+
+TEST(Meldeliste, ZuGrosseDatendateienSindLadefehlerUndBleibenStehen)
+{
+    struct Fall {
+        const char* name;
+        std::uint64_t groesse;
+    };
+    const Fall faelle[] = {{"Hestrel.DAT", (1u << 20) + 1},
+                           {"Hestrel.DAT", std::uint64_t {512} << 20},
+                           {"Alarmdaten.DAT", (1u << 20) + 1},
+                           {"Alarmdaten.DAT", std::uint64_t {512} << 20}};
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(std::string(fall.name) + " " + std::to_string(fall.groesse));
+        Liste l;
+        const std::string pfad = l.dir / fall.name;
+        // One first line without an end, the rest of the file left sparse.
+        datei_schreiben(pfad, std::string(1u << 20, 'A'));
+        std::filesystem::resize_file(pfad, fall.groesse);
+        const auto zeit = std::filesystem::last_write_time(pfad);
+
+        const std::uint64_t vorher = gelesene_bytes();
+        l.starten();
+        EXPECT_LT(gelesene_bytes() - vorher, std::uint64_t {8} << 20);
+
+        EXPECT_EQ(std::filesystem::file_size(pfad), fall.groesse) << "nothing overwritten";
+        EXPECT_EQ(std::filesystem::last_write_time(pfad), zeit);
+        if (std::string(fall.name) == "Hestrel.DAT") {
+            ASSERT_FALSE(l.boxen.hinweise.empty());
+            EXPECT_EQ(l.boxen.hinweise[0].text, "Datei zu groß: " + pfad + " - 7  ");
+            EXPECT_TRUE(l.h.maske().sichtbar) << "the settings window opens, as for any load error";
+            EXPECT_TRUE(l.h.einstellungen().gruppenpfad[0].empty());
+        } else {
+            EXPECT_EQ(l.m.sntext[0], "");
+            EXPECT_EQ(l.m.gruppe_status[0], "Gruppe 1");
+        }
+    }
 }

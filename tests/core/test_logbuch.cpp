@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "core/datenverzeichnis.h"
+#include "core/cp1252.h"
 #include "core/logbuch.h"
+#include "core/station.h"
+#include "core/textdatei.h"
 #include "core/wavab.h"
 
 #include <map>
@@ -82,6 +86,84 @@ TEST(Logbuch, FehlerGehtAnDenAufruferUndSpiegeltNichts)
     EXPECT_TRUE(f);
     EXPECT_NE(f.beschreibung, "");
     EXPECT_EQ(l.echo, "(kein Echo)");
+}
+
+TEST(Logbuch, UnschreibbaresJournalMeldetEinmalUndTraegtAllesInDerFolgeNach)
+{
+    // The journal comes back: found by the retry timer, or by the next alarm.
+    for (const bool durch_timer : {true, false}) {
+        SCOPED_TRACE(durch_timer ? "timer" : "next alarm");
+        Station s;
+        s.starten();
+        s.h.einstellungen().logfileaktive = "1";
+        std::vector<std::string> stderr_;
+        s.h.log().setFehlerausgabe([&](const std::string& t) { stderr_.push_back(t); });
+        auto journalboxen = [&] {
+            return std::count_if(s.boxen.hinweise.begin(), s.boxen.hinweise.end(),
+                                 [](const auto& b) { return b.text.find("Alarmjournal") != std::string::npos; });
+        };
+
+        s.fs.muster = "mameldung.log";
+        std::vector<std::string> erwartet;
+        for (int i = 1; i <= 3; ++i) {
+            s.uhr.advance(1000);
+            const std::string text = "Alarm aus Gruppe " + std::to_string(i) + " von:\rText " + std::to_string(i);
+            erwartet.push_back(s.h.log().zeile("Alarm aus Gruppe " + std::to_string(i) + " von:"));
+            erwartet.push_back("Text " + std::to_string(i));
+            EXPECT_TRUE(s.h.log().meldung_eintragen(text)) << "the caller still learns of the failure";
+        }
+        EXPECT_EQ(journalboxen(), 1) << "one box for the outage, not one per alarm";
+        // One line per alarm on standard error: each names the alarm that waits.
+        ASSERT_EQ(stderr_.size(), 3u);
+        EXPECT_NE(stderr_[2].find("wird nachgetragen"), std::string::npos);
+        EXPECT_NE(stderr_[2].find("Alarm aus Gruppe 3 von:"), std::string::npos);
+        s.uhr.advance(15000);
+        EXPECT_EQ(s.datei("mameldung.log"), "") << "still failing: nothing half written";
+        EXPECT_EQ(stderr_.size(), 3u) << "retries are quiet";
+        EXPECT_EQ(s.h.log().wartende_eintraege(), 3u);
+
+        s.fs.muster.clear();
+        if (durch_timer) {
+            s.uhr.advance(5000);
+        } else {
+            erwartet.push_back(s.h.log().zeile("vier"));
+            EXPECT_FALSE(s.h.log().meldung_eintragen("vier"));
+        }
+        EXPECT_EQ(zeilen_zerlegen(s.datei("mameldung.log")), erwartet);
+        EXPECT_EQ(s.h.log().wartende_eintraege(), 0u);
+        EXPECT_FALSE(s.uhr.finden("Journal.nachtragen")->aktiv());
+        EXPECT_NE(s.datei("Hestrel.log").find(utf8_zu_cp1252("Journal wieder beschreibbar: 3 Einträge nachgetragen")),
+                  std::string::npos);
+
+        // A later outage is told again.
+        s.fs.muster = "mameldung.log";
+        s.h.log().meldung_eintragen("fünf");
+        EXPECT_EQ(journalboxen(), 2);
+    }
+}
+
+TEST(Logbuch, WartendeEintraegeSindBegrenztUndDerVerlustStehtImJournal)
+{
+    Logs l;
+    std::vector<std::string> stderr_;
+    l.log.setFehlerausgabe([&](const std::string& t) { stderr_.push_back(t); });
+    l.fs.muster = "mameldung.log";
+    const std::string gross(12u << 20, 'x');
+    for (int i = 0; i < 3; ++i) {
+        l.log.meldung_eintragen("Alarm " + std::to_string(i) + " von:\r" + gross);
+    }
+    EXPECT_EQ(l.log.wartende_eintraege(), 2u);
+    ASSERT_EQ(stderr_.size(), 3u);
+    EXPECT_NE(stderr_[2].find("verloren"), std::string::npos);
+    EXPECT_FALSE(l.log.nachtragen());
+
+    l.fs.muster.clear();
+    EXPECT_TRUE(l.log.nachtragen());
+    const std::string eintrag = "\r" + gross + "\r\n";
+    EXPECT_EQ(datei_lesen(l.dir / "mameldung.log"),
+              "07.03.2026 09:05:59 Alarm 0 von:" + eintrag + "07.03.2026 09:05:59 Alarm 1 von:" + eintrag +
+                  utf8_zu_cp1252("07.03.2026 09:05:59 1 Journaleinträge verloren: das Journal war nicht beschreibbar") +
+                  "\r\n");
 }
 
 TEST(VirtuelleUhr, TimerFeuernInZeitfolgeUndIntervallWechselZaehltNeu)

@@ -273,7 +273,7 @@ TEST_F(Stoerungen, JournalEintragBrichtMittendrinAb)
     EXPECT_TRUE(b.im_ereignislog("Alarm nicht ins Journal geschrieben: "));
     EXPECT_EQ(b.datei("mameldung.log"), b.gespeichert[2]) << "no piece of the entry stays";
 
-    // The next entry starts a line of its own.
+    // The entry kept meanwhile is written whole, before the next one, each on lines of its own.
     std::filesystem::remove(g1 + "MESSAGE.XQV");
     uhr.advance(5000);
     datei_schreiben(g1 + "MDAT0.XQV", "Wasser");
@@ -281,7 +281,9 @@ TEST_F(Stoerungen, JournalEintragBrichtMittendrinAb)
     uhr.advance(5000);
     const std::string journal = b.datei("mameldung.log");
     EXPECT_EQ(journal.substr(0, groesse), b.gespeichert[2]);
-    EXPECT_EQ(journal.substr(groesse, 30), "08.12.2026 08:00:15 Alarm aus ");
+    const std::string brand = "08.12.2026 08:00:05 Alarm aus Gruppe 1 von:\rBrand\r\n";
+    EXPECT_EQ(journal.substr(groesse, brand.size()), brand);
+    EXPECT_EQ(journal.substr(groesse + brand.size(), 30), "08.12.2026 08:00:15 Alarm aus ");
     b.nichts_verloren();
 }
 

@@ -92,6 +92,29 @@ Fehler FehlerDateisystem::lesen(const std::string& pfad, std::string& inhalt, st
     return m_echt.lesen(pfad, inhalt, max_bytes);
 }
 
+Fehler FehlerDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                                   std::size_t max_bytes)
+{
+    if (scheitert(pfad, false)) {
+        inhalt.clear();
+        return fehler;
+    }
+    return m_echt.lesen_ab(pfad, ab, inhalt, max_bytes);
+}
+
+std::uint64_t gelesene_bytes()
+{
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    std::uint64_t wert = 0;
+    while (io >> name >> wert) {
+        if (name == "rchar:") {
+            return wert;
+        }
+    }
+    return 0;
+}
+
 Fehler FehlerDateisystem::ersetzen(const std::string& pfad, const std::string& inhalt)
 {
     if (scheitert(pfad, true)) {

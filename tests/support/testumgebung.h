@@ -35,6 +35,8 @@ std::string datei_lesen(const std::string& pfad);
 void datei_schreiben(const std::string& pfad, const std::string& bytes);
 bool existiert(const std::string& pfad);
 std::vector<std::string> zeilen(const std::string& bytes);  // split at CR LF
+// Bytes this process has read from files so far (the kernel's count).
+std::uint64_t gelesene_bytes();
 
 // Message boxes that only record what they were asked to show.
 class FakeMeldungsdienst : public Meldungsdienst {
@@ -53,7 +55,9 @@ public:
         fragen.push_back({titel, text});
         offene_antwort = std::move(antwort);
     }
+    void nach_vorn(const std::string& text) override { nach_vorn_geholt.push_back(text); }
     std::vector<Box> hinweise;
+    std::vector<std::string> nach_vorn_geholt;
     std::vector<Box> fragen;
     std::function<void(bool)> offene_antwort;
 };
@@ -117,6 +121,8 @@ public:
     bool existiert(const std::string& pfad) override;
     Fehler lesen(const std::string& pfad, std::string& inhalt,
                  std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
+    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                    std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
     Fehler leeren(const std::string& pfad) override;
