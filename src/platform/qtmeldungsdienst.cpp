@@ -1,6 +1,9 @@
 #include "platform/qtmeldungsdienst.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/fensterbau.h"
 
 namespace hestrel {
 
@@ -14,6 +17,13 @@ void QtMeldungsdienst::hinweis(const std::string& titel, const std::string& text
     auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(titel), t, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    // A notice comes up on its own: it must not take the keyboard, nor may a
+    // stray Return or space dismiss it unread.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        nur_mit_maus(ok);
+    }
+    oben_halten(box);
     QObject::connect(box, &QObject::destroyed, [this, t] { m_offen.remove(t); });
     box->show();
 }
@@ -25,6 +35,8 @@ void QtMeldungsdienst::frage(const std::string& titel, const std::string& text,
                                 QString::fromStdString(text), QMessageBox::Ok | QMessageBox::Cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    // An open question stays above the message list when an alarm brings the list forward.
+    oben_halten(box);
     QObject::connect(box, &QMessageBox::finished, [box, antwort](int) {
         const bool ok = box->clickedButton() == box->button(QMessageBox::Ok);
         if (antwort) {
