@@ -155,6 +155,7 @@ void AlarmanzeigeFenster::aktualisieren()
         m_erzeugungen = m_modell.erzeugungen();
         setWindowState(Qt::WindowNoState);
         resize(twips(5500), twips(3060));
+        m_normalgroesse = size();
         mittig_setzen();
     }
     setWindowTitle(QString::fromStdString(m_modell.caption()));
@@ -192,6 +193,10 @@ void AlarmanzeigeFenster::aktualisieren()
         }
     } else if (zustand & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         setWindowState(Qt::WindowNoState);
+        // Its own normal size, not what the desktop leaves it with.
+        if (!m_modell.vollbild_platziert() && m_normalgroesse.isValid()) {
+            resize(m_normalgroesse);
+        }
         einpassen();
     }
     if (!isVisible()) {
@@ -228,12 +233,10 @@ void AlarmanzeigeFenster::vorholen()
     });
 }
 
-bool AlarmanzeigeFenster::event(QEvent* event)
+void AlarmanzeigeFenster::hideEvent(QHideEvent* event)
 {
-    if (event->type() == QEvent::WindowDeactivate) {
-        m_selbst_aktiviert = false;
-    }
-    return QWidget::event(event);
+    m_selbst_aktiviert = false;
+    QWidget::hideEvent(event);
 }
 
 void AlarmanzeigeFenster::mousePressEvent(QMouseEvent* event)
@@ -277,8 +280,12 @@ void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
         einpassen();
     }
     // Only the normal window's width counts for the font: a maximised or
-    // minimised one would set the text in 64 pt and grow a column off the screen.
-    if (event->spontaneous() && windowState() == Qt::WindowNoState) {
+    // minimised one would set the text in 64 pt and grow a column off the
+    // screen. A window as wide as the free screen is taken as maximised, for
+    // the desktop may report the size before the state.
+    if (event->spontaneous() && windowState() == Qt::WindowNoState && !m_modell.vollbild_platziert() &&
+        frameGeometry().width() < frei().width()) {
+        m_normalgroesse = QSize(width(), m_normalgroesse.isValid() ? m_normalgroesse.height() : height());
         const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
         const int twips_pro_pixel = s ? std::max(1, qRound(1440.0 / s->logicalDotsPerInchX())) : 15;
         m_modell.aussenbreite_setzen(frameGeometry().width() * twips_pro_pixel);

@@ -21,7 +21,7 @@ public:
     void aktualisieren();
 
 protected:
-    bool event(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -42,6 +42,8 @@ private:
     // The person clicked into the window since it was last shown or left:
     // only then does a key close it.
     bool m_selbst_aktiviert = false;
+    // The size of the normal window, put back when it leaves the maximised or minimised state.
+    QSize m_normalgroesse;
 };
 
 }  // namespace hestrel
