@@ -258,7 +258,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
         << datei_lesen(protokoll);
     Prozess wm({"openbox"}, {"DISPLAY=" + x.name()}, protokoll);
     ASSERT_TRUE(warten_bis([&] { return x.aus("xprop -root _NET_SUPPORTING_WM_CHECK").find('#') != std::string::npos; },
-                           10s))
+                           20s))
         << datei_lesen(protokoll);
 
     // The other program, with the keyboard.
