@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 #include <sstream>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -181,14 +183,23 @@ private:
     std::string m_name;
 };
 
-int freie_anzeige()
+// The display number Xvfb chose and reported on `fd` once it accepts connections, or -1.
+int gemeldete_anzeige(int fd, std::chrono::milliseconds grenze)
 {
-    for (int n = 140; n < 200; ++n) {
-        if (!existiert("/tmp/.X" + std::to_string(n) + "-lock") && !existiert("/tmp/.X11-unix/X" + std::to_string(n))) {
-            return n;
+    std::string text;
+    const auto ende = Uhrzeit::now() + grenze;
+    while (Uhrzeit::now() < ende && text.find('\n') == std::string::npos) {
+        pollfd p {fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) > 0) {
+            char puffer[32];
+            const ssize_t n = ::read(fd, puffer, sizeof puffer);
+            if (n <= 0) {
+                break;
+            }
+            text.append(puffer, static_cast<std::size_t>(n));
         }
     }
-    return -1;
+    return text.find('\n') == std::string::npos ? -1 : std::atoi(text.c_str());
 }
 
 std::string zeilen_cr_lf(const std::vector<std::string>& z)
@@ -249,13 +260,17 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     }
     TempVerzeichnis basis;
     const std::string protokoll = basis / "ausgabe.txt";
-    const int nummer = freie_anzeige();
-    ASSERT_GT(nummer, 0);
+    // Xvfb picks a free display itself and says which once it is ready.
+    int rohr[2];
+    ASSERT_EQ(::pipe(rohr), 0);
+    Prozess xvfb({"Xvfb", "-displayfd", std::to_string(rohr[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                 {}, protokoll);
+    ::close(rohr[1]);
+    const int nummer = gemeldete_anzeige(rohr[0], 20s);
+    ::close(rohr[0]);
+    ASSERT_GE(nummer, 0) << datei_lesen(protokoll);
     const Anzeige x(nummer);
 
-    Prozess xvfb({"Xvfb", x.name(), "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, protokoll);
-    ASSERT_TRUE(warten_bis([&] { return existiert("/tmp/.X11-unix/X" + std::to_string(nummer)); }, 10s))
-        << datei_lesen(protokoll);
     Prozess wm({"openbox"}, {"DISPLAY=" + x.name()}, protokoll);
     ASSERT_TRUE(warten_bis([&] { return x.aus("xprop -root _NET_SUPPORTING_WM_CHECK").find('#') != std::string::npos; },
                            20s))
