@@ -87,6 +87,10 @@ int main(int argc, char** argv)
     ml.relais_farbe(6, k_rot);
 
     ok = speichern(liste, ziel + QStringLiteral("/meldeliste.png")) && ok;
+    // On a 1024 x 768 screen (a title bar of 20 pixels and no panel): the window scrolls.
+    liste.einpassen(QRect(0, 0, 1024, 768));
+    ok = speichern(liste, ziel + QStringLiteral("/meldeliste-1024x768.png")) && ok;
+    liste.einpassen(QRect(0, 0, 1920, 1080));
 
     ml.gruppe_status_Click(6);
     ml.gruppenbezeichnung().neu_bez = "Lager Halle 2";

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/programm.h"
+#include "platform/uebersetzung.h"
 
 int main(int argc, char* argv[])
 {
@@ -20,6 +21,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Hestrel"));
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!hestrel::qt_deutsch_laden(app)) {
+        std::fputs("hestrel: Qt's German texts (qtbase_de) not found; standard dialogs speak English\n", stderr);
+    }
 
     hestrel::Programm programm;
     programm.starten();

@@ -10,8 +10,12 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include "console/journalmodell.h"
 #include "console/meldeliste.h"
@@ -19,9 +23,6 @@
 
 namespace hestrel {
 namespace {
-
-
-
 
 QLabel* beschriftung(QWidget* eltern, const char* name, const char* text, int l, int o, int b, int h)
 {
@@ -46,6 +47,8 @@ QString hintergrund(int farbe)
 constexpr int k_rel_links[5] = {360, 2520, 4680, 6840, 9000};
 constexpr int k_status_links[5] = {960, 3120, 5280, 7440, 9600};
 constexpr int k_melde_links[5] = {16005, 16440, 16920, 17400, 17880};
+constexpr int k_breite = 18600;
+constexpr int k_hoehe = 9675;
 
 }  // namespace
 
@@ -53,12 +56,28 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     : QWidget(parent), m_liste(liste)
 {
     setObjectName(QStringLiteral("Meldeliste"));
-    setFixedSize(twips(18600), twips(9675));
+    setWindowRole(objectName());
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     QFont arial_black(QStringLiteral("Arial Black"));
     arial_black.setPointSizeF(9.75);
     setFont(arial_black);
     m_farbe.fill(-2);
+
+    // The controls keep their places in twips on a surface of the designed
+    // size; on a screen too small for it the window scrolls over it.
+    auto* rahmen_layout = new QVBoxLayout(this);
+    rahmen_layout->setContentsMargins(0, 0, 0, 0);
+    m_flaeche = new QScrollArea(this);
+    m_flaeche->setObjectName(QStringLiteral("Flaeche"));
+    m_flaeche->setFrameShape(QFrame::NoFrame);
+    m_flaeche->setFocusPolicy(Qt::NoFocus);
+    m_flaeche->setWidgetResizable(false);
+    m_inhalt = new QWidget;
+    m_inhalt->setObjectName(QStringLiteral("Inhalt"));
+    m_inhalt->setFixedSize(twips(k_breite), twips(k_hoehe));
+    m_flaeche->setWidget(m_inhalt);
+    rahmen_layout->addWidget(m_flaeche);
+    QWidget* const flaeche = m_inhalt;
 
     // The frames first, so that every control lies above them.
     const struct {
@@ -67,36 +86,38 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     } rahmen[] = {{"Shape2", 120, 3000, 11115, 6495}, {"Shape1", 11400, 3000, 6975, 6495},
                   {"Shape3", 11400, 600, 6975, 1815}};
     for (const auto& r : rahmen) {
-        auto* f = control<QFrame>(this, QLatin1String(r.name), r.l, r.o, r.b, r.h);
+        auto* f = control<QFrame>(flaeche, QLatin1String(r.name), r.l, r.o, r.b, r.h);
         f->setFrameShape(QFrame::Box);
         f->setFrameShadow(QFrame::Plain);
     }
 
-    auto* image1 = control<QLabel>(this, QStringLiteral("Image1"), 120, 120, 975, 975);
+    auto* image1 = control<QLabel>(flaeche, QStringLiteral("Image1"), 120, 120, 975, 975);
     image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
     image1->setScaledContents(true);
 
-    m_bset = control<QLabel>(this, QStringLiteral("BSet"), 1440, 240, 5535, 375);
+    m_bset = control<QLabel>(flaeche, QStringLiteral("BSet"), 1440, 240, 5535, 375);
     m_bset->setFont(arial(14.25, true, true));
-    m_lbl_version = control<QLabel>(this, QStringLiteral("lbl_Version"), 240, 1200, 1815, 255);
+    m_lbl_version = control<QLabel>(flaeche, QStringLiteral("lbl_Version"), 240, 1200, 1815, 255);
     m_lbl_version->setFont(arial(8.25));
 
-    auto* speichern = control<QPushButton>(this, QStringLiteral("speicher_alarmdaten"), 120, 1920, 2655, 495);
+    auto* speichern = control<QPushButton>(flaeche, QStringLiteral("speicher_alarmdaten"), 120, 1920, 2655, 495);
     speichern->setText(QStringLiteral("Einstellungen speichern"));
     speichern->setFont(arial(9.75, true));
+    nur_mit_maus(speichern);
     connect(speichern, &QPushButton::clicked, this, [this] { m_liste.speicher_alarmdaten_Click(); });
 
-    auto* loeschen = control<QPushButton>(this, QStringLiteral("loesche_mameldung"), 9240, 1920, 2055, 495);
+    auto* loeschen = control<QPushButton>(flaeche, QStringLiteral("loesche_mameldung"), 9240, 1920, 2055, 495);
     loeschen->setText(QStringLiteral("Liste löschen"));
     loeschen->setFont(arial(9.75, true));
+    nur_mit_maus(loeschen);
     connect(loeschen, &QPushButton::clicked, this, [this] { m_liste.loesche_mameldung_Click(); });
 
-    beschriftung(this, "Label1", "Meldungen", 11400, 120, 1455, 375);
+    beschriftung(flaeche, "Label1", "Meldungen", 11400, 120, 1455, 375);
     m_journal = new Journalmodell(m_liste.maske(), this);
     // A one-column table drawn as a plain list: a list view lays out every
     // row again whenever rows are appended, which a journal of 100,000 rows
     // feels at every refresh; the table's rows all have the same height.
-    m_listmeldungen = control<QTableView>(this, QStringLiteral("Listmeldungen"), 11520, 720, 6735, 1530);
+    m_listmeldungen = control<QTableView>(flaeche, QStringLiteral("Listmeldungen"), 11520, 720, 6735, 1530);
     m_listmeldungen->setFont(arial(8.25));
     m_listmeldungen->setShowGrid(false);
     m_listmeldungen->setWordWrap(false);
@@ -119,45 +140,49 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     m_listmeldungen->verticalHeader()->setDefaultSectionSize(groesse.height());
     m_listmeldungen->setModel(m_journal);
 
-    beschriftung(this, "Label2", "Status der Gruppen", 240, 2640, 2895, 375);
+    beschriftung(flaeche, "Label2", "Status der Gruppen", 240, 2640, 2895, 375);
     for (int i = 0; i < 50; ++i) {
         const int k = i / 10;
         const int r = i % 10;
-        auto* knopf = control<QPushButton>(this, QStringLiteral("Rel_stat_%1").arg(i), k_rel_links[k],
+        auto* knopf = control<QPushButton>(flaeche, QStringLiteral("Rel_stat_%1").arg(i), k_rel_links[k],
                                            3360 + 600 * r, 495, 375);
         knopf->setText(QString::number(i + 1));
         knopf->setFont(arial(9.75, true));
+        nur_mit_maus(knopf);
         connect(knopf, &QPushButton::clicked, this, [this, i] { m_liste.Rel_stat_Click(i); });
         m_rel_stat[static_cast<std::size_t>(i)] = knopf;
 
-        auto* status = control<QLabel>(this, QStringLiteral("gruppe_status_%1").arg(i), k_status_links[k],
+        auto* status = control<QLabel>(flaeche, QStringLiteral("gruppe_status_%1").arg(i), k_status_links[k],
                                        3360 + 600 * r, 1395, 375);
         status->setFont(arial(12, true));
         status->installEventFilter(this);
         m_gruppe_status[static_cast<std::size_t>(i)] = status;
     }
 
-    beschriftung(this, "Label6", "Gruppenalarm", 11520, 2640, 2895, 375);
-    beschriftung(this, "Label3", "Alarmtext", 11520, 3600, 2535, 375);
+    beschriftung(flaeche, "Label6", "Gruppenalarm", 11520, 2640, 2895, 375);
+    beschriftung(flaeche, "Label3", "Alarmtext", 11520, 3600, 2535, 375);
     for (int n = 0; n < 4; ++n) {
-        auto* text = control<QLineEdit>(this, QStringLiteral("SNText%1").arg(n + 1), 11520, 4080 + 480 * n, 3615, 390);
+        auto* text = control<QLineEdit>(flaeche, QStringLiteral("SNText%1").arg(n + 1), 11520, 4080 + 480 * n, 3615, 390);
         text->setFont(arial(12, true));
         connect(text, &QLineEdit::textEdited, this,
                 [this, n](const QString& t) { m_liste.SNText_geaendert(n + 1, t.toStdString()); });
         m_sntext[static_cast<std::size_t>(n)] = text;
     }
 
-    auto* senden = control<QPushButton>(this, QStringLiteral("sammelnachrit"), 11640, 6840, 3375, 855);
+    auto* senden = control<QPushButton>(flaeche, QStringLiteral("sammelnachrit"), 11640, 6840, 3375, 855);
     senden->setText(QStringLiteral("Alarm auslösen"));
     senden->setFont(arial(14.25, true));
     senden->setStyleSheet(hintergrund(255));
+    // No keystroke may send an alarm: a space typed for another program, or
+    // one after the message list came forward, must not press this button.
+    nur_mit_maus(senden);
     connect(senden, &QPushButton::clicked, this, [this] { m_liste.sammelnachrit_Click(); });
 
-    m_melde_alle = control<QCheckBox>(this, QStringLiteral("melde_alle"), 11640, 8760, 255, 270);
+    m_melde_alle = control<QCheckBox>(flaeche, QStringLiteral("melde_alle"), 11640, 8760, 255, 270);
     connect(m_melde_alle, &QCheckBox::clicked, this, [this](bool an) { m_liste.melde_alle_Click(an); });
-    beschriftung(this, "Label5", "an alle eingetragenen Gruppen", 12000, 8760, 3615, 375);
+    beschriftung(flaeche, "Label5", "an alle eingetragenen Gruppen", 12000, 8760, 3615, 375);
 
-    auto* label4 = beschriftung(this, "Label4", "Meldegruppen", 15960, 3360, 1815, 375);
+    auto* label4 = beschriftung(flaeche, "Label4", "Meldegruppen", 15960, 3360, 1815, 375);
     label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     const struct {
         const char* text;
@@ -165,26 +190,73 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     } nummern[] = {{"01", 15600, 4080}, {"05", 15600, 6000}, {"10", 15600, 8400}, {"01", 15960, 3720},
                    {"41", 17880, 3720}};
     for (int n = 0; n < 5; ++n) {
-        auto* label = control<QLabel>(this, QStringLiteral("lb_mgruppe_%1").arg(n), nummern[n].l, nummern[n].o, 375, 255);
+        auto* label = control<QLabel>(flaeche, QStringLiteral("lb_mgruppe_%1").arg(n), nummern[n].l, nummern[n].o, 375, 255);
         label->setText(QLatin1String(nummern[n].text));
     }
     for (int i = 0; i < 50; ++i) {
-        auto* box = control<QCheckBox>(this, QStringLiteral("Melde_gruppen_%1").arg(i), k_melde_links[i / 10],
+        auto* box = control<QCheckBox>(flaeche, QStringLiteral("Melde_gruppen_%1").arg(i), k_melde_links[i / 10],
                                        4080 + 480 * (i % 10), 255, 270);
         connect(box, &QCheckBox::clicked, this, [this, i](bool) { m_liste.Melde_gruppen_Click(i); });
         m_melde_gruppen[static_cast<std::size_t>(i)] = box;
     }
 
     // The device inputs; never shown.
-    m_ein1 = new QCheckBox(QStringLiteral("Eingang 1"), this);
+    m_ein1 = new QCheckBox(QStringLiteral("Eingang 1"), flaeche);
     m_ein1->setObjectName(QStringLiteral("ein1"));
     m_ein1->hide();
-    m_ein2 = new QCheckBox(QStringLiteral("Eingang 2"), this);
+    m_ein2 = new QCheckBox(QStringLiteral("Eingang 2"), flaeche);
     m_ein2->setObjectName(QStringLiteral("ein2"));
     m_ein2->hide();
 
     m_liste.geaendert = [this] { aktualisieren(); };
+    const QScreen* schirm = QGuiApplication::primaryScreen();
+    einpassen(schirm ? schirm->availableGeometry() : QRect(0, 0, 1920, 1080));
     aktualisieren();
+}
+
+void MeldelisteFenster::einpassen(const QRect& frei)
+{
+    const QSize entwurf(twips(k_breite), twips(k_hoehe));
+    // Before the window is shown its frame is not known; a title bar and a thin border are assumed.
+    const QRect aussen = frameGeometry();
+    const QSize rahmen = isVisible() ? aussen.size() - size() : QSize(8, 32);
+    const QSize platz = frei.size() - rahmen;
+    if (platz.width() >= entwurf.width() && platz.height() >= entwurf.height()) {
+        m_flaeche->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_flaeche->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFixedSize(entwurf);
+    } else {
+        m_flaeche->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_flaeche->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // As large as the screen allows, never larger than the surface and its scroll bars.
+        const int balken = m_flaeche->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const QSize groesste = entwurf + QSize(balken, balken);
+        setMinimumSize(QSize(200, 150));
+        setMaximumSize(groesste);
+        resize(groesste.boundedTo(platz.expandedTo(QSize(200, 150))));
+    }
+    // The whole window on the screen, its title bar included.
+    const QRect r = frameGeometry();
+    const QSize aussen_groesse = size() + rahmen;
+    const int x = std::max(frei.left(), std::min(r.left(), frei.right() + 1 - aussen_groesse.width()));
+    const int y = std::max(frei.top(), std::min(r.top(), frei.bottom() + 1 - aussen_groesse.height()));
+    if (x != r.left() || y != r.top()) {
+        move(x, y);
+    }
+}
+
+void MeldelisteFenster::gruppenname_zeigen(std::size_t i, const QString& name, const QString& hinweis)
+{
+    QLabel* status = m_gruppe_status[i];
+    if (status->text() != name) {
+        status->setText(name);
+    }
+    // A name cut at the field's edge is shown in full as its tooltip.
+    const bool abgeschnitten = status->fontMetrics().horizontalAdvance(name) > status->contentsRect().width();
+    const QString tipp = abgeschnitten ? name + QLatin1Char('\n') + hinweis : hinweis;
+    if (status->toolTip() != tipp) {
+        status->setToolTip(tipp);
+    }
 }
 
 MeldelisteFenster::~MeldelisteFenster()
@@ -198,7 +270,16 @@ void MeldelisteFenster::aktualisieren()
     setWindowTitle(q(m.caption));
     m_bset->setText(q(m.bset));
     m_lbl_version->setText(q(m.lbl_version));
+    // The newest entry comes into sight, unless the person scrolled up to read.
+    QScrollBar* rollen = m_listmeldungen->verticalScrollBar();
+    const bool unten = rollen->value() >= rollen->maximum();
+    const int stand = rollen->value();
     m_journal->abgleichen();
+    if (unten) {
+        m_listmeldungen->scrollToBottom();
+    } else if (rollen->value() != stand) {
+        rollen->setValue(stand);
+    }
     for (std::size_t n = 0; n < 4; ++n) {
         const QString t = q(m.sntext[n]);
         if (m_sntext[n]->text() != t) {
@@ -212,10 +293,8 @@ void MeldelisteFenster::aktualisieren()
             m_farbe[i] = m.rel_stat_farbe[i];
             knopf->setStyleSheet(hintergrund(m_farbe[i]));
         }
-        QLabel* status = m_gruppe_status[i];
-        status->setText(q(m.gruppe_status[i]));
-        status->setEnabled(m.gruppe_status_aktiv[i]);
-        status->setToolTip(q(m.gruppe_status_tooltip[i]));
+        gruppenname_zeigen(i, q(m.gruppe_status[i]), q(m.gruppe_status_tooltip[i]));
+        m_gruppe_status[i]->setEnabled(m.gruppe_status_aktiv[i]);
         QCheckBox* box = m_melde_gruppen[i];
         const int wert = m.melde_gruppen[i];
         const Qt::CheckState zustand = wert == 1   ? Qt::Checked
@@ -235,6 +314,12 @@ void MeldelisteFenster::aktualisieren()
     m_ein2->setChecked(m.ein2);
 
     if (m.sichtbar && (!isVisible() || m.gezeigt != m_gezeigt)) {
+        if (!isVisible()) {
+            const QScreen* schirm = screen() ? screen() : QGuiApplication::primaryScreen();
+            if (schirm) {
+                einpassen(schirm->availableGeometry());
+            }
+        }
         nach_vorne(this);
     } else if (!m.sichtbar && isVisible() && !m_schliesst) {
         hide();

@@ -9,6 +9,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QTableView;
 
 namespace hestrel {
@@ -25,13 +26,20 @@ public:
 
     // Brings every control in line with the state and shows or hides the window.
     void aktualisieren();
+    // Fits the window to the free area of a screen: the designed size where it
+    // fits, otherwise as large as the area, the controls reached by scrolling.
+    void einpassen(const QRect& frei);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* objekt, QEvent* event) override;
 
 private:
+    void gruppenname_zeigen(std::size_t i, const QString& name, const QString& hinweis);
+
     Meldeliste& m_liste;
+    QScrollArea* m_flaeche = nullptr;
+    QWidget* m_inhalt = nullptr;
     Journalmodell* m_journal = nullptr;
     QLabel* m_bset = nullptr;
     QLabel* m_lbl_version = nullptr;

@@ -27,7 +27,18 @@ T* control(QWidget* eltern, const QString& name, int l, int o, int b, int h)
     return w;
 }
 
-// Shows the window and brings it to the front; offscreen there is no front.
+// Shows the window and brings it to the front without taking the keyboard
+// from the program the person is typing in; the windows kept above (below)
+// are raised after it. Offscreen there is no front.
 void nach_vorne(QWidget* fenster);
+
+// Marks a window that stays above the windows nach_vorne brings forward:
+// the sender's confirmation and open message boxes.
+void oben_halten(QWidget* fenster);
+
+// A button no keystroke can press: it never takes the keyboard focus and is
+// never a default button, so a space or Return meant for another program or
+// left over from a click does nothing.
+void nur_mit_maus(QWidget* knopf);
 
 }  // namespace hestrel

@@ -1,5 +1,10 @@
 #include "platform/qtmeldungsdienst.h"
 
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/fensterbau.h"
+
 namespace hestrel {
 
 void QtMeldungsdienst::merken(const QString& text, QMessageBox* box)
@@ -23,6 +28,13 @@ void QtMeldungsdienst::hinweis(const std::string& titel, const std::string& text
     auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(titel), t, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    // A notice comes up on its own: it must not take the keyboard, nor may a
+    // stray Return or space dismiss it unread.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        nur_mit_maus(ok);
+    }
+    oben_halten(box);
     merken(t, box);
     box->show();
 }
@@ -35,6 +47,13 @@ void QtMeldungsdienst::frage(const std::string& titel, const std::string& text,
                                 QMessageBox::Ok | QMessageBox::Cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    // An open question stays above the message list when an alarm brings the list forward.
+    oben_halten(box);
+    // A stray Return or space may only ever cancel: OK takes a deliberate click.
+    box->setDefaultButton(QMessageBox::Cancel);
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        nur_mit_maus(ok);
+    }
     QObject::connect(box, &QMessageBox::finished, [box, antwort](int) {
         const bool ok = box->clickedButton() == box->button(QMessageBox::Ok);
         if (antwort) {

@@ -7,6 +7,7 @@ list(APPEND HESTREL_UI_SOURCES
   platform/qtseriellerport.cpp
   platform/twips.cpp
   platform/fensterbau.cpp
+  platform/uebersetzung.cpp
   platform/ressourcen.cpp
   platform/qttonausgabe.cpp
   platform/qtprozessstarter.cpp

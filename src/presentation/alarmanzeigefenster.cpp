@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -10,8 +11,10 @@
 #include <QtMath>
 
 #include "core/einstellungen.h"
+#include "platform/fensterbau.h"
 #include "platform/twips.h"
 #include "presentation/alarmanzeige.h"
+#include "presentation/alarmtext.h"
 
 namespace hestrel {
 namespace {
@@ -20,14 +23,6 @@ QColor farbe(int windowsfarbe)
 {
     // Windows colour values are 0x00BBGGRR.
     return QColor(windowsfarbe & 0xFF, (windowsfarbe >> 8) & 0xFF, (windowsfarbe >> 16) & 0xFF);
-}
-
-QFont arial(double punkte, bool fett)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSizeF(punkte);
-    f.setBold(fett);
-    return f;
 }
 
 constexpr int k_rand_px = 8;
@@ -45,6 +40,9 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_modell(modell)
 {
     setObjectName(QStringLiteral("Alarmanzeige"));
+    setWindowRole(objectName());
+    // An alarm comes forward without taking the keyboard from the program the person types in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setAutoFillBackground(true);
     resize(twips(5500), twips(3060));
@@ -69,15 +67,14 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
         }
     }
     m_command1->setPalette(knopf);
+    // "schließen" is pressed by a deliberate click; see keyPressEvent for the keyboard.
+    nur_mit_maus(m_command1);
     connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
 
-    m_label1 = new QLabel(this);
+    m_label1 = new Alarmtext(this);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->move(twips(1560), twips(1080));
     m_label1->setAutoFillBackground(true);
-    m_label1->setWordWrap(true);
-    m_label1->setTextFormat(Qt::PlainText);
-    m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
@@ -114,6 +111,43 @@ void AlarmanzeigeFenster::mittig_setzen()
     move(s.x() + (s.width() - frameGeometry().width()) / 2, s.y() + (s.height() - frameGeometry().height()) / 2);
 }
 
+QRect AlarmanzeigeFenster::frei() const
+{
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1920, 1080);
+}
+
+void AlarmanzeigeFenster::einpassen()
+{
+    // The label takes the room right of and below its place; the text is laid
+    // out only when its text, font or width changed.
+    const int breite = std::max(1, width() - m_label1->x() - k_rand_px);
+    const int texthoehe = std::max(m_label1->hoehe_fuer(breite), m_label1->fontMetrics().height());
+    if (m_label1->size() != QSize(breite, texthoehe)) {
+        m_label1->setFixedSize(breite, texthoehe);
+    }
+    if (m_modell.vollbild_platziert() ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+        return;
+    }
+    // The normal window: its designed size, grown as far as the text needs, and on the screen.
+    const QRect f = frei();
+    const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
+    const int noetig = std::max(twips(3060), m_label1->y() + texthoehe + k_rand_px);
+    const int hoehe = std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
+    if (hoehe != height()) {
+        resize(width(), hoehe);
+    }
+    if (isVisible()) {
+        const QRect r = frameGeometry();
+        const int x = std::max(f.left(), std::min(r.left(), f.right() + 1 - r.width()));
+        const int y = std::max(f.top(), std::min(r.top(), f.bottom() + 1 - r.height()));
+        if (x != r.left() || y != r.top()) {
+            move(x, y);
+        }
+    }
+}
+
 void AlarmanzeigeFenster::aktualisieren()
 {
     if (m_modell.erzeugungen() != m_erzeugungen) {
@@ -121,17 +155,22 @@ void AlarmanzeigeFenster::aktualisieren()
         m_erzeugungen = m_modell.erzeugungen();
         setWindowState(Qt::WindowNoState);
         resize(twips(5500), twips(3060));
+        m_normalgroesse = size();
         mittig_setzen();
     }
     setWindowTitle(QString::fromStdString(m_modell.caption()));
 
-    QPalette p = palette();
-    p.setColor(QPalette::Window, farbe(m_modell.hintergrundfarbe()));
-    p.setColor(QPalette::WindowText, Qt::black);
-    setPalette(p);
-    m_label1->setPalette(p);
+    // The blink: colours only. Nothing here lays the text out again.
+    const QColor hinten = farbe(m_modell.hintergrundfarbe());
+    if (palette().color(QPalette::Window) != hinten || m_label1->palette().color(QPalette::Window) != hinten) {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, hinten);
+        p.setColor(QPalette::WindowText, Qt::black);
+        setPalette(p);
+        m_label1->setPalette(p);
+    }
 
-    QFont f = arial(std::max(1.0, m_modell.schriftgroesse()), false);
+    const QFont f = arial(std::max(1.0, m_modell.schriftgroesse()), false);
     if (m_label1->font() != f) {
         m_label1->setFont(f);
     }
@@ -139,14 +178,7 @@ void AlarmanzeigeFenster::aktualisieren()
     if (m_label1->text() != text) {
         m_label1->setText(text);
     }
-    // The label takes the room right of and below its place; the window grows to show all lines.
-    const int breite = std::max(1, width() - m_label1->x() - k_rand_px);
-    m_label1->setFixedWidth(breite);
-    m_label1->setFixedHeight(std::max(m_label1->heightForWidth(breite), m_label1->fontMetrics().height()));
-    const int noetig = m_label1->y() + m_label1->height() + k_rand_px;
-    if (!m_modell.vollbild_platziert() && noetig > height()) {
-        resize(width(), std::min(noetig, schirm().height()));
-    }
+    einpassen();
 
     if (!m_modell.existiert() || !m_modell.sichtbar()) {
         if (isVisible()) {
@@ -159,8 +191,13 @@ void AlarmanzeigeFenster::aktualisieren()
         if (!(zustand & Qt::WindowMaximized) || (zustand & Qt::WindowMinimized)) {
             setWindowState((zustand & ~Qt::WindowMinimized) | Qt::WindowMaximized);
         }
-    } else if (zustand & (Qt::WindowMaximized | Qt::WindowMinimized)) {
+    } else if (zustand & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         setWindowState(Qt::WindowNoState);
+        // Its own normal size, not what the desktop leaves it with.
+        if (!m_modell.vollbild_platziert() && m_normalgroesse.isValid()) {
+            resize(m_normalgroesse);
+        }
+        einpassen();
     }
     if (!isVisible()) {
         show();
@@ -178,13 +215,15 @@ void AlarmanzeigeFenster::vorholen()
         setWindowState(windowState() & ~Qt::WindowMinimized);
         setGeometry(QRect(s.topLeft(), QSize(m_modell.breite_px(), m_modell.hoehe_px())));
     }
+    // A new alarm must be seen before a key may close it.
+    m_selbst_aktiviert = false;
     aktualisieren();
     show();
     if (!heben_moeglich()) {
         return;
     }
+    // Raised, never activated: the keyboard stays with the program the person types in.
     raise();
-    activateWindow();
     // The reception shows the message list right after; where the desktop
     // ignores the stay-on-top hint, the alarm window must still end up above it.
     QTimer::singleShot(0, this, [this] {
@@ -192,6 +231,39 @@ void AlarmanzeigeFenster::vorholen()
             raise();
         }
     });
+}
+
+void AlarmanzeigeFenster::hideEvent(QHideEvent* event)
+{
+    m_selbst_aktiviert = false;
+    QWidget::hideEvent(event);
+}
+
+void AlarmanzeigeFenster::mousePressEvent(QMouseEvent* event)
+{
+    m_selbst_aktiviert = true;
+    QWidget::mousePressEvent(event);
+}
+
+void AlarmanzeigeFenster::keyPressEvent(QKeyEvent* event)
+{
+    // The keyboard way to "schließen": only in a window the person clicked
+    // into themselves, never in one that came forward on its own.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (m_selbst_aktiviert && isActiveWindow() && isVisible()) {
+            event->accept();
+            m_modell.Command1_Click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void AlarmanzeigeFenster::closeEvent(QCloseEvent* event)
@@ -204,7 +276,16 @@ void AlarmanzeigeFenster::closeEvent(QCloseEvent* event)
 void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (event->spontaneous()) {
+    if (event->size().width() != event->oldSize().width()) {
+        einpassen();
+    }
+    // Only the normal window's width counts for the font: a maximised or
+    // minimised one would set the text in 64 pt and grow a column off the
+    // screen. A window as wide as the free screen is taken as maximised, for
+    // the desktop may report the size before the state.
+    if (event->spontaneous() && windowState() == Qt::WindowNoState && !m_modell.vollbild_platziert() &&
+        frameGeometry().width() < frei().width()) {
+        m_normalgroesse = QSize(width(), m_normalgroesse.isValid() ? m_normalgroesse.height() : height());
         const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
         const int twips_pro_pixel = s ? std::max(1, qRound(1440.0 / s->logicalDotsPerInchX())) : 15;
         m_modell.aussenbreite_setzen(frameGeometry().width() * twips_pro_pixel);

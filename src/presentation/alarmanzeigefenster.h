@@ -8,6 +8,7 @@ class QPushButton;
 namespace hestrel {
 
 class Alarmanzeige;
+class Alarmtext;
 
 // The alarm window on screen: topmost, red and white blinking, the alarm
 // text, "schließen" and the alarm picture; a view over Alarmanzeige.
@@ -20,19 +21,29 @@ public:
     void aktualisieren();
 
 protected:
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void vorholen();
     void mittig_setzen();
+    void einpassen();
     QRect schirm() const;
+    QRect frei() const;
 
     Alarmanzeige& m_modell;
-    QLabel* m_label1 = nullptr;
+    Alarmtext* m_label1 = nullptr;
     QPushButton* m_command1 = nullptr;
     QLabel* m_image1 = nullptr;
     int m_erzeugungen = 0;
+    // The person clicked into the window since it was last shown or left:
+    // only then does a key close it.
+    bool m_selbst_aktiviert = false;
+    // The size of the normal window, put back when it leaves the maximised or minimised state.
+    QSize m_normalgroesse;
 };
 
 }  // namespace hestrel

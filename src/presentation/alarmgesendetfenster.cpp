@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "platform/fensterbau.h"
 #include "platform/twips.h"
 #include "presentation/alarmgesendet.h"
 
@@ -16,6 +17,11 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     : QWidget(parent, Qt::Window), m_modell(modell)
 {
     setObjectName(QStringLiteral("alarmgesendet"));
+    setWindowRole(objectName());
+    // Shown on a key of the alarm box too, while the person may type elsewhere;
+    // it stays above the message list that a received alarm brings forward.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    oben_halten(this);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setFixedSize(twips(4440), twips(1845));
 
@@ -31,6 +37,7 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     m_command1 = new QPushButton(QStringLiteral("OK !"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     twips_setzen(m_command1, 1440, 1080, 1455, 495);
+    nur_mit_maus(m_command1);
     connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
 
     m_image1 = new QLabel(this);
@@ -70,9 +77,8 @@ void AlarmgesendetFenster::aktualisieren()
 void AlarmgesendetFenster::vorholen()
 {
     aktualisieren();
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        raise();
-        activateWindow();
+    if (isVisible()) {
+        nach_vorne(this);
     }
 }
 

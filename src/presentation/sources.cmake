@@ -6,6 +6,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
 list(APPEND HESTREL_UI_SOURCES
   presentation/alarmanzeigefenster.cpp
   presentation/alarmgesendetfenster.cpp
+  presentation/alarmtext.cpp
 )
 
 # The helper that shows an alarm to a user's session, installed beside the program.

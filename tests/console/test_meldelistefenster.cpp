@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -8,7 +10,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "console/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
@@ -247,4 +252,122 @@ TEST(Meldelistenfenster, JournalZeilenUndSchliessen)
     f.ml.zeigen();
     EXPECT_TRUE(f.fenster.isVisible());
     EXPECT_EQ(modell->rowCount(), 2);
+}
+
+// A key as the window system delivers it: to the focused widget, or to the active window.
+static void taste(int key)
+{
+    QWidget* ziel = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    ASSERT_NE(ziel, nullptr);
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(ziel, &druck);
+    QKeyEvent los(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(ziel, &los);
+}
+
+TEST(Meldelistenfenster, KeineTasteLoestEinenAlarmAusNachdemDieListeNachVorneKam)
+{
+    Fenster f {1};
+    f.h.maske().pfade[0] = f.h.einstellungen().gruppenpfad[0];
+    f.ml.Melde_gruppen_Click(0);
+    auto* senden = f.c<QPushButton>(QStringLiteral("sammelnachrit"));
+    // The person raised an alarm with a click a while ago.
+    klicken(senden);
+    const std::string signal = f.h.einstellungen().gruppenpfad[0] + "MESSAGE.XQV";
+    ASSERT_TRUE(existiert(signal));
+    std::filesystem::remove(signal);
+    for (const char* name : {"sammelnachrit", "speicher_alarmdaten", "loesche_mameldung", "Rel_stat_0"}) {
+        auto* knopf = f.c<QPushButton>(QLatin1String(name));
+        EXPECT_EQ(knopf->focusPolicy(), Qt::NoFocus) << name;
+        EXPECT_FALSE(knopf->isDefault() || knopf->autoDefault()) << name;
+    }
+    // An alarm brings the list forward; the desktop hands it the keyboard anyway.
+    f.ml.zeigen();
+    QApplication::setActiveWindow(&f.fenster);
+    QApplication::processEvents();
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        taste(key);
+    }
+    EXPECT_FALSE(existiert(signal)) << "a key sent an alarm";
+    EXPECT_NE(QApplication::focusWidget(), senden);
+}
+
+TEST(Meldelistenfenster, PasstAufDenSchirmUndJedesFeldIstErreichbar)
+{
+    Fenster f;
+    auto* flaeche = f.c<QScrollArea>(QStringLiteral("Flaeche"));
+    const struct {
+        QRect frei;
+        bool rollt;
+    } schirme[] = {{QRect(0, 0, 1920, 1040), false}, {QRect(0, 0, 1280, 984), false},
+                   {QRect(0, 0, 1024, 768), true}, {QRect(0, 28, 1024, 740), true}, {QRect(0, 0, 800, 600), true}};
+    for (const auto& s : schirme) {
+        f.fenster.move(400, 300);
+        f.fenster.einpassen(s.frei);
+        QApplication::processEvents();
+        const QRect aussen = f.fenster.frameGeometry();
+        EXPECT_TRUE(s.frei.contains(aussen)) << s.frei.width() << "x" << s.frei.height();
+        if (!s.rollt) {
+            // The twips layout, unchanged and without scroll bars.
+            EXPECT_EQ(f.fenster.size(), QSize(twips(18600), twips(9675)));
+            EXPECT_FALSE(flaeche->horizontalScrollBar()->isVisible());
+            continue;
+        }
+        // Every control can be scrolled into the window.
+        for (const char* name : {"Melde_gruppen_49", "Melde_gruppen_40", "melde_alle", "sammelnachrit", "Rel_stat_9",
+                                 "Listmeldungen", "SNText4", "lb_mgruppe_4", "speicher_alarmdaten"}) {
+            auto* w = f.c<QWidget>(QLatin1String(name));
+            flaeche->ensureWidgetVisible(w, 0, 0);
+            const QRect im_fenster(w->mapTo(&f.fenster, QPoint(0, 0)), w->size());
+            EXPECT_TRUE(flaeche->viewport()->geometry().contains(im_fenster)) << name << " " << s.frei.width();
+        }
+    }
+}
+
+TEST(Meldelistenfenster, AbgeschnitteneGruppennamenStehenGanzImTooltip)
+{
+    Fenster f {3};
+    const struct {
+        const char* name;
+        bool abgeschnitten;
+    } namen[] = {{"Lager", false}, {"Lager Halle 2 Nord-Ost", true}, {"Empfang und Pforte", true}};
+    for (const auto& n : namen) {
+        f.ml.gruppe_benennen(2, n.name);
+        const QString tipp = f.status(2)->toolTip();
+        EXPECT_TRUE(tipp.contains(QStringLiteral("zum änder doppelt klicken"))) << n.name;
+        EXPECT_EQ(tipp.startsWith(QString::fromUtf8(n.name)), n.abgeschnitten) << n.name;
+    }
+}
+
+TEST(Meldelistenfenster, JournalZeigtDenNeuestenEintragAusserDerNutzerLiestWeiterOben)
+{
+    Fenster f;
+    auto* liste = f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"));
+    QScrollBar* rollen = liste->verticalScrollBar();
+    auto letzte_sichtbar = [&] {
+        const QModelIndex letzte = liste->model()->index(liste->model()->rowCount() - 1, 0);
+        return liste->viewport()->rect().contains(liste->visualRect(letzte));
+    };
+    for (int n = 0; n < 30; ++n) {
+        f.h.log().meldung_eintragen("Alarm aus Gruppe 2 von:\rText " + std::to_string(n));
+    }
+    f.uhr.advance(5000);
+    QApplication::processEvents();
+    EXPECT_TRUE(letzte_sichtbar());
+
+    // Scrolled up to read: the list stays where the person is.
+    rollen->setValue(3);
+    f.h.log().meldung_eintragen("Alarm aus Gruppe 3 von:\rNeu");
+    f.uhr.advance(5000);
+    QApplication::processEvents();
+    EXPECT_EQ(rollen->value(), 3);
+    EXPECT_FALSE(letzte_sichtbar());
+
+    // Back at the bottom, it follows again.
+    rollen->setValue(rollen->maximum());
+    f.h.log().meldung_eintragen("Alarm aus Gruppe 4 von:\rNeuer");
+    f.uhr.advance(5000);
+    QApplication::processEvents();
+    EXPECT_TRUE(letzte_sichtbar());
 }

@@ -2,13 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
 #include "exchange/platz.h"
+#include "platform/qtmeldungsdienst.h"
 #include "presentation/alarmanzeigefenster.h"
 #include "presentation/alarmgesendetfenster.h"
+#include "presentation/alarmtext.h"
 
 namespace hestrel::test {
 namespace {
@@ -98,6 +104,157 @@ TEST_F(FensterTest, BestaetigungOkErstNachDerWarte)
     EXPECT_FALSE(ok->isEnabled());
     f.close();
     EXPECT_FALSE(p.bestaetigung.existiert());
+}
+
+// A key as the window system delivers it: to the focused widget, or to the active window.
+void taste(int key)
+{
+    QWidget* ziel = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    if (!ziel) {
+        return;
+    }
+    QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    QApplication::sendEvent(ziel, &druck);
+    QKeyEvent los(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    QApplication::sendEvent(ziel, &los);
+}
+
+// As a desktop that hands a window the keyboard.
+void aktivieren(QWidget& w)
+{
+    QApplication::setActiveWindow(&w);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), &w);
+}
+
+TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
+{
+    AlarmanzeigeFenster f(p.anzeige);
+    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("Command1"));
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        p.anzeige.Alarm("Hilfe", "", "");
+        // Even where the desktop hands the new window the keyboard, no key closes it.
+        aktivieren(f);
+        taste(key);
+        EXPECT_TRUE(f.isVisible()) << key;
+        EXPECT_NE(QApplication::focusWidget(), knopf) << key;
+        EXPECT_FALSE(knopf->isDefault() || knopf->autoDefault()) << key;
+
+        // Once the person clicked into it, the key is theirs.
+        QMouseEvent druck(QEvent::MouseButtonPress, QPointF(5, 5), f.mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f, &druck);
+        aktivieren(f);
+        taste(key);
+        EXPECT_FALSE(f.isVisible()) << key;
+    }
+    // A new alarm must be clicked again before a key closes it.
+    p.anzeige.Alarm("wieder", "", "");
+    aktivieren(f);
+    taste(Qt::Key_Escape);
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZurueck)
+{
+    AlarmanzeigeFenster f(p.anzeige);
+    auto* label = f.findChild<QLabel*>(QStringLiteral("Label1"));
+    const QRect frei = f.screen()->availableGeometry();
+    for (const Qt::WindowState zustand : {Qt::WindowMaximized, Qt::WindowMinimized, Qt::WindowFullScreen}) {
+        p.anzeige.Alarm("Überfall\r\nKasse 2", "", "");
+        uhr.advance(1000);
+        QApplication::processEvents();
+        const QSize normal = f.size();
+        // The person maximises (or minimises) it; the next red phase puts it back.
+        f.setWindowState(zustand);
+        QApplication::processEvents();
+        uhr.advance(1000);
+        QApplication::processEvents();
+        EXPECT_EQ(f.windowState(), Qt::WindowNoState) << zustand;
+        EXPECT_EQ(f.size(), normal) << zustand;
+        EXPECT_NEAR(label->font().pointSizeF(), 12.22, 0.01) << zustand;
+        EXPECT_TRUE(frei.contains(f.frameGeometry())) << zustand;
+        // And keeps that shape for the next alarm.
+        p.anzeige.Alarm("noch eins", "", "");
+        uhr.advance(1000);
+        QApplication::processEvents();
+        EXPECT_EQ(f.size(), normal) << zustand;
+    }
+}
+
+TEST_F(FensterTest, BlinkenFaerbtNurUmUndLegtDenTextNichtNeuAus)
+{
+    AlarmanzeigeFenster f(p.anzeige);
+    std::string text;
+    for (int i = 0; i < 21845; ++i) {
+        text += "a\r\n";
+    }
+    p.anzeige.Alarm(text, "", "");
+    // The first red phase sets the font for the window's width: one layout, as designed.
+    uhr.advance(1000);
+    QApplication::processEvents();
+    auto* label = f.findChild<Alarmtext*>(QStringLiteral("Label1"));
+    ASSERT_TRUE(label);
+    // The window grows as far as the screen lets it, and no further.
+    EXPECT_LE(f.frameGeometry().height(), f.screen()->availableGeometry().height());
+    f.grab();
+    const int aufbauten = label->aufbauten();
+    const QRect lage = label->geometry();
+
+    class Zaehler : public QObject {
+    public:
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            neu_ausgelegt += e->type() == QEvent::LayoutRequest || e->type() == QEvent::Resize ||
+                             e->type() == QEvent::FontChange || e->type() == QEvent::Move;
+            return false;
+        }
+        int neu_ausgelegt = 0;
+    } zaehler;
+    label->installEventFilter(&zaehler);
+    f.installEventFilter(&zaehler);
+    for (int i = 0; i < 20; ++i) {
+        uhr.advance(500);
+        QApplication::processEvents();
+        f.grab();
+    }
+    EXPECT_EQ(zaehler.neu_ausgelegt, 0);
+    EXPECT_EQ(label->aufbauten(), aufbauten);
+    EXPECT_EQ(label->geometry(), lage);
+    EXPECT_EQ(hintergrund(label), QColor(Qt::red));
+
+    // A new text is laid out once.
+    p.anzeige.Alarm("kurz", "", "");
+    f.grab();
+    EXPECT_EQ(label->aufbauten(), aufbauten + 1);
+}
+
+TEST(Dialoge, QtsEigeneTexteSindDeutsch)
+{
+    QtMeldungsdienst boxen;
+    boxen.frage("Titel", "Liste löschen ?", [](bool) {});
+    QMessageBox* frage = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) {
+            frage = b;
+        }
+    }
+    ASSERT_TRUE(frage);
+    EXPECT_EQ(frage->button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    frage->button(QMessageBox::Cancel)->click();
+
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const struct {
+        const char* name;
+        const char* text;
+    } beschriftungen[] = {{"lookInLabel", "Suchen in:"}, {"fileNameLabel", "Datei&name:"},
+                          {"fileTypeLabel", "Dateien des Typs:"}};
+    for (const auto& b : beschriftungen) {
+        auto* label = dialog.findChild<QLabel*>(QLatin1String(b.name));
+        ASSERT_TRUE(label) << b.name;
+        EXPECT_EQ(label->text(), QString::fromUtf8(b.text)) << b.name;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,367 @@
+// The real program on a real X server with a window manager (Xvfb and
+// openbox, started here): while a person types into another program, an
+// alarm arrives. The keys must stay with that program, the alarm window must
+// stay on the screen, no key may send an alarm, and a real click closes it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <sstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+#include "support/testumgebung.h"
+
+extern char** environ;
+
+namespace hestrel::test {
+namespace {
+
+using Uhrzeit = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+template <typename Bedingung>
+bool warten_bis(Bedingung b, std::chrono::milliseconds grenze)
+{
+    const auto ende = Uhrzeit::now() + grenze;
+    while (Uhrzeit::now() < ende) {
+        if (b()) {
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return b();
+}
+
+// A child process with the test's environment plus `dazu`; ended with SIGTERM, then SIGKILL.
+class Prozess {
+public:
+    Prozess(std::vector<std::string> argv, const std::vector<std::string>& dazu, const std::string& ausgabe)
+    {
+        std::vector<std::string> env = dazu;
+        for (char** e = environ; *e; ++e) {
+            const std::string eintrag = *e;
+            const std::string name = eintrag.substr(0, eintrag.find('='));
+            const bool ersetzt = std::any_of(dazu.begin(), dazu.end(),
+                                             [&](const std::string& d) { return d.rfind(name + "=", 0) == 0; });
+            if (!ersetzt && name != "WAYLAND_DISPLAY") {
+                env.push_back(eintrag);
+            }
+        }
+        std::vector<char*> envp;
+        for (auto& e : env) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        std::vector<char*> args;
+        for (auto& a : argv) {
+            args.push_back(a.data());
+        }
+        args.push_back(nullptr);
+        posix_spawn_file_actions_t aktionen;
+        posix_spawn_file_actions_init(&aktionen);
+        posix_spawn_file_actions_addopen(&aktionen, 1, ausgabe.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&aktionen, 1, 2);
+        m_ok = posix_spawnp(&m_pid, args[0], &aktionen, nullptr, args.data(), envp.data()) == 0;
+        posix_spawn_file_actions_destroy(&aktionen);
+    }
+    ~Prozess()
+    {
+        if (!m_ok) {
+            return;
+        }
+        ::kill(m_pid, SIGTERM);
+        int status = 0;
+        if (!warten_bis([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, 5s)) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, &status, 0);
+        }
+    }
+    Prozess(const Prozess&) = delete;
+    Prozess& operator=(const Prozess&) = delete;
+    bool laeuft() { return m_ok && ::waitpid(m_pid, nullptr, WNOHANG) == 0; }
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = 0;
+    bool m_ok = false;
+};
+
+bool vorhanden(const std::string& programm)
+{
+    return std::system(("command -v " + programm + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Runs a shell command on the test's display and returns what it printed.
+class Anzeige {
+public:
+    explicit Anzeige(int nummer) : m_name(":" + std::to_string(nummer)) {}
+    const std::string& name() const { return m_name; }
+
+    std::string aus(const std::string& befehl) const
+    {
+        std::string text;
+        if (FILE* p = ::popen(("DISPLAY=" + m_name + " " + befehl + " 2>/dev/null").c_str(), "r")) {
+            char puffer[4096];
+            std::size_t n = 0;
+            while ((n = std::fread(puffer, 1, sizeof puffer, p)) > 0) {
+                text.append(puffer, n);
+            }
+            ::pclose(p);
+        }
+        return text;
+    }
+    unsigned long zahl(const std::string& befehl) const { return std::strtoul(aus(befehl).c_str(), nullptr, 0); }
+
+    // The visible windows of a process, as X window ids.
+    std::vector<unsigned long> fenster(pid_t pid) const
+    {
+        std::vector<unsigned long> ids;
+        std::istringstream zeilen(aus("xdotool search --onlyvisible --pid " + std::to_string(pid)));
+        for (std::string z; std::getline(zeilen, z);) {
+            if (!z.empty()) {
+                ids.push_back(std::strtoul(z.c_str(), nullptr, 10));
+            }
+        }
+        return ids;
+    }
+    std::string rolle(unsigned long id) const { return aus("xprop -id " + std::to_string(id) + " WM_WINDOW_ROLE"); }
+    // The visible window of the process whose role is `rolle`, or 0.
+    unsigned long mit_rolle(pid_t pid, const std::string& r) const
+    {
+        for (unsigned long id : fenster(pid)) {
+            if (rolle(id).find("\"" + r + "\"") != std::string::npos) {
+                return id;
+            }
+        }
+        return 0;
+    }
+    // The client area: x, y, width, height in screen pixels.
+    std::array<int, 4> lage(unsigned long id) const
+    {
+        std::array<int, 4> l {};
+        std::istringstream zeilen(aus("xwininfo -id " + std::to_string(id)));
+        const std::pair<const char*, int*> felder[] = {{"Absolute upper-left X:", &l[0]},
+                                                       {"Absolute upper-left Y:", &l[1]},
+                                                       {"Width:", &l[2]},
+                                                       {"Height:", &l[3]}};
+        for (std::string z; std::getline(zeilen, z);) {
+            for (const auto& [name, wert] : felder) {
+                if (const auto p = z.find(name); p != std::string::npos) {
+                    *wert = std::atoi(z.c_str() + p + std::strlen(name));
+                }
+            }
+        }
+        return l;
+    }
+    void klicken(unsigned long id, int x, int y) const
+    {
+        const auto l = lage(id);
+        aus("xdotool mousemove --sync " + std::to_string(l[0] + x) + " " + std::to_string(l[1] + y) + " click 1");
+    }
+    // Window ids from the bottom of the stack to the top.
+    std::vector<unsigned long> stapel() const
+    {
+        std::vector<unsigned long> ids;
+        std::string t = aus("xprop -root _NET_CLIENT_LIST_STACKING");
+        const auto raute = t.find('#');
+        std::istringstream werte(raute == std::string::npos ? std::string() : t.substr(raute + 1));
+        for (std::string w; std::getline(werte, w, ',');) {
+            ids.push_back(std::strtoul(w.c_str(), nullptr, 16));
+        }
+        return ids;
+    }
+
+private:
+    std::string m_name;
+};
+
+// The display number Xvfb chose and reported on `fd` once it accepts connections, or -1.
+int gemeldete_anzeige(int fd, std::chrono::milliseconds grenze)
+{
+    std::string text;
+    const auto ende = Uhrzeit::now() + grenze;
+    while (Uhrzeit::now() < ende && text.find('\n') == std::string::npos) {
+        pollfd p {fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) > 0) {
+            char puffer[32];
+            const ssize_t n = ::read(fd, puffer, sizeof puffer);
+            if (n <= 0) {
+                break;
+            }
+            text.append(puffer, static_cast<std::size_t>(n));
+        }
+    }
+    return text.find('\n') == std::string::npos ? -1 : std::atoi(text.c_str());
+}
+
+std::string zeilen_cr_lf(const std::vector<std::string>& z)
+{
+    std::string bytes;
+    for (const auto& zeile : z) {
+        bytes += zeile + "\r\n";
+    }
+    return bytes;
+}
+
+// Settings: group 1 receives, group 2 is a target; no alarm device, event log on.
+std::string einstellungen(const std::string& gruppe1, const std::string& gruppe2)
+{
+    std::vector<std::string> z(68);
+    z[0] = "x";
+    z[2] = "1";
+    z[3] = "0";
+    z[7] = "0";
+    z[8] = "1";
+    z[9] = " 120";
+    z[10] = "1";
+    z[11] = gruppe1;
+    z[12] = gruppe2;
+    z[25] = "keine";
+    z[66] = " 0 ";
+    z[67] = " 0 ";
+    return zeilen_cr_lf(z);
+}
+
+// The message list's data: a text, and group 2 ticked as a target.
+std::string alarmdaten()
+{
+    std::vector<std::string> z(104, " 0 ");
+    z[0] = "Falscher Alarm";
+    z[1] = z[2] = z[3] = "";
+    z[5] = " 1 ";
+    for (int i = 0; i < 10; ++i) {
+        z[static_cast<std::size_t>(14 + i)] = "Gruppe " + std::to_string(i + 1);
+    }
+    for (int i = 0; i < 40; ++i) {
+        z[static_cast<std::size_t>(64 + i)] = "Gruppe " + std::to_string(i + 11);
+    }
+    return zeilen_cr_lf(z);
+}
+
+std::size_t stelle(const std::vector<unsigned long>& stapel, unsigned long id)
+{
+    return static_cast<std::size_t>(std::find(stapel.begin(), stapel.end(), id) - stapel.begin());
+}
+
+TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrauchtEinenKlick)
+{
+    for (const char* p : {"Xvfb", "openbox", "xdotool", "xprop"}) {
+        if (!vorhanden(p)) {
+            GTEST_SKIP() << "skipped: " << p << " is not installed (scripts/install-deps installs it)";
+        }
+    }
+    TempVerzeichnis basis;
+    const std::string protokoll = basis / "ausgabe.txt";
+    // Xvfb picks a free display itself and says which once it is ready.
+    int rohr[2];
+    ASSERT_EQ(::pipe(rohr), 0);
+    Prozess xvfb({"Xvfb", "-displayfd", std::to_string(rohr[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                 {}, protokoll);
+    ::close(rohr[1]);
+    const int nummer = gemeldete_anzeige(rohr[0], 20s);
+    ::close(rohr[0]);
+    ASSERT_GE(nummer, 0) << datei_lesen(protokoll);
+    const Anzeige x(nummer);
+
+    Prozess wm({"openbox"}, {"DISPLAY=" + x.name()}, protokoll);
+    ASSERT_TRUE(warten_bis([&] { return x.aus("xprop -root _NET_SUPPORTING_WM_CHECK").find('#') != std::string::npos; },
+                           20s))
+        << datei_lesen(protokoll);
+
+    // The other program, with the keyboard.
+    const std::string getippt = basis / "getippt.txt";
+    Prozess anderes({HESTREL_FOKUSFENSTER, getippt}, {"DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb"}, protokoll);
+    unsigned long fokus = 0;
+    ASSERT_TRUE(warten_bis(
+        [&] {
+            const auto ids = x.fenster(anderes.pid());
+            if (ids.empty()) {
+                return false;
+            }
+            x.aus("xdotool windowactivate --sync " + std::to_string(ids.front()));
+            fokus = x.zahl("xdotool getactivewindow");
+            return fokus == ids.front();
+        },
+        10s));
+
+    const std::string daten = basis / "daten";
+    const std::string gruppe1 = basis.unterverzeichnis("gruppe1");
+    const std::string gruppe2 = basis.unterverzeichnis("gruppe2");
+    std::filesystem::create_directories(daten);
+    datei_schreiben(daten + "/Hestrel.DAT", einstellungen(gruppe1, gruppe2));
+    datei_schreiben(daten + "/Alarmdaten.DAT", alarmdaten());
+    Prozess hestrel({HESTREL_PROGRAMM}, {"APPDATA=" + daten, "DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb"},
+                    protokoll);
+    unsigned long liste = 0;
+    ASSERT_TRUE(warten_bis([&] { return (liste = x.mit_rolle(hestrel.pid(), "Meldeliste")) != 0; }, 20s))
+        << datei_lesen(protokoll);
+    EXPECT_EQ(x.zahl("xdotool getactivewindow"), fokus) << "the message list took the keyboard at start";
+
+    // On a 1024 x 768 screen the whole message list is on the screen.
+    const auto l = x.lage(liste);
+    EXPECT_GE(l[0], 0);
+    EXPECT_GE(l[1], 0);
+    EXPECT_LE(l[0] + l[2], 1024);
+    EXPECT_LE(l[1] + l[3], 768);
+
+    // An open question of the message list ("Liste löschen"), asked by a click.
+    x.klicken(liste, (9240 + 2055 / 2) / 15, (1920 + 495 / 2) / 15);
+    unsigned long frage = 0;
+    ASSERT_TRUE(warten_bis(
+        [&] {
+            for (unsigned long id : x.fenster(hestrel.pid())) {
+                if (id != liste && x.rolle(id).find("\"") == std::string::npos) {
+                    frage = id;
+                }
+            }
+            return frage != 0;
+        },
+        5s))
+        << x.aus("xdotool search --onlyvisible --name .") << datei_lesen(daten + "/Hestrel.log") << datei_lesen(protokoll);
+
+    // Back to typing in the other program while an alarm arrives.
+    x.aus("xdotool windowactivate --sync " + std::to_string(fokus));
+    ASSERT_EQ(x.zahl("xdotool getactivewindow"), fokus);
+    datei_schreiben(gruppe1 + "MDAT0.XQV", "Hilfe Kasse 2\r\n");
+    datei_schreiben(gruppe1 + "MESSAGE.XQV", "0");
+    unsigned long alarm = 0;
+    int tasten = 0;
+    auto ende = Uhrzeit::now() + 12s;
+    // Keys every 100 ms until 1.5 s after the alarm window appeared.
+    while (Uhrzeit::now() < ende) {
+        x.aus(tasten++ % 2 ? "xdotool key Return" : "xdotool key space");
+        if (alarm == 0 && (alarm = x.mit_rolle(hestrel.pid(), "Alarmanzeige")) != 0) {
+            ende = Uhrzeit::now() + 1500ms;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_NE(alarm, 0u) << "no alarm window within 12 s\n" << datei_lesen(protokoll);
+    EXPECT_EQ(x.mit_rolle(hestrel.pid(), "Alarmanzeige"), alarm) << "a key closed the alarm window";
+    EXPECT_EQ(x.zahl("xdotool getactivewindow"), fokus) << "Hestrel took the keyboard";
+    EXPECT_GT(datei_lesen(getippt).size(), 0u) << "the keys did not reach the other program";
+    EXPECT_FALSE(existiert(gruppe2 + "MESSAGE.XQV")) << "a key sent an alarm";
+    EXPECT_EQ(datei_lesen(daten + "/Hestrel.log").find("Alarm gesetzt"), std::string::npos);
+
+    // The alarm window above everything; the open question above the message list.
+    const auto s = x.stapel();
+    EXPECT_GT(stelle(s, alarm), stelle(s, liste));
+    EXPECT_GT(stelle(s, alarm), stelle(s, fokus));
+    EXPECT_LT(stelle(s, frage), s.size());
+    EXPECT_GT(stelle(s, frage), stelle(s, liste)) << "the message list buried the open question";
+
+    // A real click on "schließen" closes it.
+    x.klicken(alarm, (1440 + 2415 / 2) / 15, (240 + 615 / 2) / 15);
+    EXPECT_TRUE(warten_bis([&] { return x.mit_rolle(hestrel.pid(), "Alarmanzeige") == 0; }, 3s));
+    EXPECT_TRUE(hestrel.laeuft());
+}
+
+}  // namespace
+}  // namespace hestrel::test

@@ -1,0 +1,9 @@
+# On a real X server with a window manager: the windows meet a keyboard that
+# belongs to another program, and a real mouse.
+add_executable(fokusfenster xserver/fokusfenster.cpp)
+target_link_libraries(fokusfenster PRIVATE Qt6::Widgets)
+
+hestrel_test(test_xserver xserver/test_xserver.cpp)
+target_compile_definitions(test_xserver PRIVATE HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>"
+                                                HESTREL_FOKUSFENSTER="$<TARGET_FILE:fokusfenster>")
+add_dependencies(test_xserver hestrel hestrel-msg fokusfenster)
