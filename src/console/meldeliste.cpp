@@ -167,6 +167,15 @@ void Meldeliste::relais_farbe(int index, int farbe)
     melden();
 }
 
+void Meldeliste::gruppe_erreichbar(int index, bool erreichbar, const std::string& grund)
+{
+    if (!gueltig(index)) {
+        return;
+    }
+    m_maske.gruppe_stoerung[idx(index)] = erreichbar ? "" : "Gruppe " + std::to_string(index + 1) + " " + grund;
+    melden();
+}
+
 void Meldeliste::eingaenge(bool ein1, bool ein2)
 {
     laden();

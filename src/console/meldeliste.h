@@ -29,6 +29,7 @@ public:
     void zeigen() override;
     void bildschirm_anpassen() override;
     void relais_farbe(int index, int farbe) override;
+    void gruppe_erreichbar(int index, bool erreichbar, const std::string& grund) override;
     void eingaenge(bool ein1, bool ein2) override;
     bool melde_alle() override;
     int melde_gruppe(int index) override;

@@ -293,6 +293,12 @@ void MeldelisteFenster::aktualisieren()
             m_farbe[i] = m.rel_stat_farbe[i];
             knopf->setStyleSheet(hintergrund(m_farbe[i]));
         }
+        // An unreachable group directory: a mark on the group's button, the reason in its tooltip.
+        const QString stoerung = q(m.gruppe_stoerung[i]);
+        if (knopf->toolTip() != stoerung) {
+            knopf->setToolTip(stoerung);
+            knopf->setText(stoerung.isEmpty() ? QString() : QStringLiteral("!"));
+        }
         gruppenname_zeigen(i, q(m.gruppe_status[i]), q(m.gruppe_status_tooltip[i]));
         m_gruppe_status[i]->setEnabled(m.gruppe_status_aktiv[i]);
         QCheckBox* box = m_melde_gruppen[i];
@@ -307,7 +313,7 @@ void MeldelisteFenster::aktualisieren()
             box->setCheckState(zustand);
         }
         box->setEnabled(m.melde_gruppen_aktiv[i]);
-        box->setToolTip(q(m.melde_gruppen_tooltip[i]));
+        box->setToolTip(stoerung.isEmpty() ? q(m.melde_gruppen_tooltip[i]) : stoerung);
     }
     m_melde_alle->setChecked(m.melde_alle == 1);
     m_ein1->setChecked(m.ein1);

@@ -34,6 +34,8 @@ struct Meldelistenmaske {
     std::array<int, k_gruppen> melde_gruppen {};        // 0 clear, 1 ticked, 2 greyed
     std::array<bool, k_gruppen> melde_gruppen_aktiv {};
     std::array<std::string, k_gruppen> melde_gruppen_tooltip;
+    // Why a group's directory is unreachable and since when; empty while it answers.
+    std::array<std::string, k_gruppen> gruppe_stoerung;
     int melde_alle = 0;
 
     std::array<int, k_gruppen> rel_stat_farbe {};       // k_gruen, k_rot, k_schaltflaeche

@@ -33,8 +33,14 @@ Hestrel::Hestrel(Dienste dienste)
       m_timer2(m_d.scheduler.timer("Timer2", 15)),
       m_entprell(m_d.scheduler.timer("entprell", 2000)),
       m_timer_eingang(m_d.scheduler.timer("timer_eingang", 500)),
-      m_timerser(m_d.scheduler.timer("Timerser", 1000))
+      m_timerser(m_d.scheduler.timer("Timerser", 1000)),
+      m_pfadfrist(m_d.scheduler.timer("Pfadpruefung", k_pfadfrist_ms))
 {
+    m_pfadfrist->tick = [this] {
+        if (m_pfadpruefung) {
+            speichern_fortsetzen(m_pfadpruefung);
+        }
+    };
     m_log.setEcho([this](const std::string& text) {
         m_maske.meldungtxt = text;
         melden();
@@ -103,14 +109,47 @@ void Hestrel::datei_pruefen(const std::string& verzeichnis, const std::string& n
     dateivorhanden = m_wavab.datei_existiert(pfad_verbinden(verzeichnis, name));
 }
 
-Fehler Hestrel::exportdatei(const std::string& schluessel, const std::string& text)
+std::optional<Fehler> Hestrel::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
+                                           std::function<void(const Fehler&)> spaeter)
 {
     // Without an import directory there is nothing to export to.
     if (m_e.importverzeichnis.empty()) {
-        return {};
+        return Fehler {};
     }
-    const std::string pfad = m_e.importverzeichnis + "MDAT" + schluessel + ".XQV";
-    return m_d.fs.ersetzen(pfad, zeilen_kodieren({text}));
+    auto fehler = std::make_shared<Fehler>();
+    auto sofort = std::make_shared<bool>(true);
+    auto ergebnis = std::make_shared<std::optional<Fehler>>();
+    const std::string verzeichnis = m_e.importverzeichnis;
+    freigaben().auftrag(
+        verzeichnis,
+        [fehler, verzeichnis, dateien](Dateisystem& fs) {
+            for (const auto& [schluessel, text] : dateien) {
+                const std::string pfad = verzeichnis + "MDAT" + schluessel + ".XQV";
+                if (Fehler f = fs.ersetzen(pfad, zeilen_kodieren({text})); f && !*fehler) {
+                    *fehler = f;
+                }
+            }
+        },
+        [fehler, sofort, ergebnis, spaeter, verzeichnis, lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
+            const Fehler f = ausgefuehrt ? *fehler : Fehler {57, "Das Verzeichnis antwortet nicht: " + verzeichnis};
+            if (*sofort) {
+                *ergebnis = f;
+            } else if (lebt.lock() && spaeter) {
+                spaeter(f);
+            }
+        },
+        k_pfadfrist_ms);
+    *sofort = false;
+    return *ergebnis;
+}
+
+void Hestrel::exportfehler_melden(const Fehler& f)
+{
+    if (f) {
+        const std::string text = "Exportdatei nicht geschrieben: " + f.meldungstext();
+        m_log.logeintrag(text);
+        m_d.boxen.hinweis(k_programmtitel, text);
+    }
 }
 
 void Hestrel::ladefehler(const Fehler& f, bool& dateiende)
@@ -268,8 +307,16 @@ void Hestrel::einstellungen_laden()
     }
 
     m_maske.meldungtxt.clear();
-    if (Fehler f = exportdatei(m_e.idnummer, m_e.tastentext1)) {
-        return ladefehler(f, dateiende);
+    // An import directory that answers late reports its failure when it does.
+    const auto exportfehler = exportieren({{m_e.idnummer, m_e.tastentext1}}, [this](const Fehler& f) {
+        if (f) {
+            bool ende = false;
+            ladefehler(f, ende);
+            melden();
+        }
+    });
+    if (exportfehler && *exportfehler) {
+        return ladefehler(*exportfehler, dateiende);
     }
 
     if (dateiende) {
@@ -343,10 +390,18 @@ void Hestrel::signal_gewaehlt(const std::string& name)
 
 void Hestrel::Speichern_Click()
 {
+    // A save already waiting for its group directories takes no second click.
+    if (m_pfadpruefung) {
+        return;
+    }
     m_maske.meldungtxt.clear();
     m_maske.label2.clear();
     m_e.pfadeok = true;
 
+    // Each group directory is looked at through the share service: a share
+    // that hangs holds up the save, never the window.
+    auto p = std::make_shared<Pfadpruefung>();
+    m_pfadpruefung = p;
     for (int i = 0; i < k_gruppen; ++i) {
         auto& box = m_maske.pfade[static_cast<std::size_t>(i)];
         if (box.empty()) {
@@ -355,8 +410,40 @@ void Hestrel::Speichern_Click()
         if (box.back() != k_trenner) {
             box += k_trenner;
         }
-        m_e.gruppenpfad[static_cast<std::size_t>(i)] = box;
-        if (!m_wavab.datei_existiert(box)) {
+        p->pfade[static_cast<std::size_t>(i)] = box;
+        ++p->offen;
+        freigaben().auftrag(
+            box, [p, i, box](Dateisystem& fs) { p->da[static_cast<std::size_t>(i)] = fs.existiert(box); },
+            [this, p, lebt = std::weak_ptr<bool>(m_lebt)](bool) {
+                if (lebt.lock() && --p->offen == 0 && !p->einreihen) {
+                    speichern_fortsetzen(p);
+                }
+            },
+            k_pfadfrist_ms);
+    }
+    p->einreihen = false;
+    if (p->offen == 0) {
+        speichern_fortsetzen(p);
+    } else {
+        m_pfadfrist->start();
+    }
+}
+
+void Hestrel::speichern_fortsetzen(const std::shared_ptr<Pfadpruefung>& p)
+{
+    if (m_pfadpruefung != p) {
+        return;
+    }
+    m_pfadpruefung.reset();
+    m_pfadfrist->stop();
+    for (int i = 0; i < k_gruppen; ++i) {
+        const std::string& pfad = p->pfade[static_cast<std::size_t>(i)];
+        if (pfad.empty()) {
+            continue;
+        }
+        m_e.gruppenpfad[static_cast<std::size_t>(i)] = pfad;
+        // A directory that did not answer in time is as good as missing here.
+        if (!p->da[static_cast<std::size_t>(i)]) {
             m_maske.meldungtxt = "Achtung, bitte Pfad " + vorzeichenform(i) + " prüfen !!";
             m_e.pfadeok = false;
             setup();
@@ -405,13 +492,12 @@ void Hestrel::Speichern_Click()
     m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
     m_log.logeintrag(einstellungsdatei_pfad());
 
-    Fehler exportfehler = exportdatei(m_e.idnummer + "-1", m_e.tastentext1);
-    if (Fehler f = exportdatei(m_e.idnummer, m_e.tastentext1); f && !exportfehler) {
-        exportfehler = f;
-    }
-    if (Fehler f = exportdatei(m_e.idnummer + "-2", m_e.tastentext2); f && !exportfehler) {
-        exportfehler = f;
-    }
+    const Fehler exportfehler =
+        exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
+                     {m_e.idnummer, m_e.tastentext1},
+                     {m_e.idnummer + "-2", m_e.tastentext2}},
+                    [this](const Fehler& f) { exportfehler_melden(f); })
+            .value_or(Fehler {});
 
     std::vector<std::string> zeilen;
     zeilen.reserve(k_einstellungszeilen);
@@ -454,11 +540,7 @@ void Hestrel::Speichern_Click()
         melden();
         return;
     }
-    if (exportfehler) {
-        const std::string text = "Exportdatei nicht geschrieben: " + exportfehler.meldungstext();
-        m_log.logeintrag(text);
-        m_d.boxen.hinweis(k_programmtitel, text);
-    }
+    exportfehler_melden(exportfehler);
 
     m_maske.sichtbar = false;
     m_log.logeintrag("Setup ausgeführt");

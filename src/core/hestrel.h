@@ -2,6 +2,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+#include <array>
 #include <string>
 
 #include "core/dateisystem.h"
@@ -116,7 +120,20 @@ public:
 private:
     void werte_einfuellen();
     void ladefehler(const Fehler& f, bool& dateiende);
-    Fehler exportdatei(const std::string& schluessel, const std::string& text);
+    // Writes "MDAT" + key + ".XQV" files into the import directory through the
+    // share service. The first error comes back at once where the service
+    // answered at once; otherwise later, through spaeter.
+    std::optional<Fehler> exportieren(std::vector<std::pair<std::string, std::string>> dateien,
+                                      std::function<void(const Fehler&)> spaeter);
+    void exportfehler_melden(const Fehler& f);
+    // A save waiting for the answers about its group directories.
+    struct Pfadpruefung {
+        std::array<std::string, k_gruppen> pfade;
+        std::array<bool, k_gruppen> da {};
+        int offen = 0;
+        bool einreihen = true;
+    };
+    void speichern_fortsetzen(const std::shared_ptr<Pfadpruefung>& p);
     void melden();
 
     Dienste m_d;
@@ -130,6 +147,11 @@ private:
     std::unique_ptr<Zeitgeber> m_entprell;
     std::unique_ptr<Zeitgeber> m_timer_eingang;
     std::unique_ptr<Zeitgeber> m_timerser;
+    // How long a save waits for its group directories and the import directory.
+    static constexpr int k_pfadfrist_ms = 3000;
+    std::unique_ptr<Zeitgeber> m_pfadfrist;
+    std::shared_ptr<Pfadpruefung> m_pfadpruefung;
+    std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
     bool m_beendet = false;
 };
 

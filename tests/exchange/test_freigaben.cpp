@@ -348,3 +348,30 @@ TEST(FaedenFreigabedienst, EinHaengendesVerzeichnisHaeltNurSichSelbstAuf)
 
 }  // namespace
 }  // namespace hestrel::test
+
+namespace hestrel::test {
+namespace {
+
+TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
+{
+    hand.gehalten.insert(g2);
+    Hestrel& h = empfaenger.h;
+    h.maske().text5 = "0";
+    h.Speichern_Click();
+    h.Speichern_Click();
+    EXPECT_TRUE(h.maske().meldungtxt.empty()) << "the save waits for the directories' answers";
+    uhr.advance(2999);
+    EXPECT_TRUE(h.maske().meldungtxt.empty());
+    uhr.advance(1);
+    // Unanswered counts as not found: the person is pointed at that path.
+    EXPECT_NE(h.maske().meldungtxt.find("bitte Pfad"), std::string::npos);
+    EXPECT_FALSE(h.einstellungen().pfadeok);
+    EXPECT_EQ(hand.wartend(g2), 1u) << "a second click asks nothing new";
+    hand.freigeben(g2);
+    h.Speichern_Click();
+    EXPECT_TRUE(h.einstellungen().pfadeok);
+    EXPECT_TRUE(existiert(empfaenger.daten + "/Hestrel.DAT"));
+}
+
+}  // namespace
+}  // namespace hestrel::test
