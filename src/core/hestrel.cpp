@@ -429,7 +429,7 @@ void Hestrel::Speichern_Click()
     }
 }
 
-void Hestrel::speichern_fortsetzen(const std::shared_ptr<Pfadpruefung>& p)
+void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
 {
     if (m_pfadpruefung != p) {
         return;

@@ -133,7 +133,7 @@ private:
         int offen = 0;
         bool einreihen = true;
     };
-    void speichern_fortsetzen(const std::shared_ptr<Pfadpruefung>& p);
+    void speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p);
     void melden();
 
     Dienste m_d;

@@ -188,15 +188,16 @@ void Alarmversand::erledigt(const std::shared_ptr<Sendung>& s)
 void Alarmversand::frist_abgelaufen()
 {
     m_frist->stop();
-    if (!m_sendung) {
+    const std::shared_ptr<Sendung> s = m_sendung;
+    if (!s) {
         return;
     }
     // The groups that answered get their signal files now; a late group gets
     // its own as soon as its data file is written, or not at all.
-    if (!m_sendung->weiter) {
-        weitersenden(m_sendung);
+    if (!s->weiter) {
+        weitersenden(s);
     } else {
-        bericht(m_sendung);
+        bericht(s);
     }
 }
 
