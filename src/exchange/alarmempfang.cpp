@@ -308,7 +308,12 @@ void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
     const Ergebnis e = praesentieren(b, m_verzeichnisse[index].pfad, gruppe);
     if (e == Ergebnis::nicht_bereit) {
         m_empfang_aktiv = false;
-        m_h.Timer1().setInterval(m_intervall_vorher);
+        // A read that failed, or did not come back in time, is tried again
+        // half a second on: its sender removes the alarm 15 s after sending.
+        const bool lesefehler = !b.gelesen || b.schluesselfehler || b.datenfehler;
+        if (!lesefehler) {
+            m_h.Timer1().setInterval(m_intervall_vorher);
+        }
     } else if (index != k_import) {
         m_gruppe_gemeldet[index] = true;
         m_gemeldet_als[index] = m_befunde[index]->signal.info;

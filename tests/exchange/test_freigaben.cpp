@@ -12,48 +12,10 @@
 
 #include "core/freigabedienst.h"
 #include "exchange/platz.h"
+#include "support/haltefreigaben.h"
 
 namespace hestrel::test {
 namespace {
-
-// Answers at once, except for held directories, whose work waits until released.
-class Handfreigaben : public Freigabedienst {
-public:
-    explicit Handfreigaben(Dateisystem& fs) : m_fs(fs) {}
-    void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int) override
-    {
-        auto& reihe = m_reihen[verzeichnis];
-        reihe.push_back({std::move(arbeit), std::move(fertig)});
-        if (!gehalten.count(verzeichnis)) {
-            abarbeiten(verzeichnis);
-        }
-    }
-    void freigeben(const std::string& verzeichnis)
-    {
-        gehalten.erase(verzeichnis);
-        abarbeiten(verzeichnis);
-    }
-    std::size_t wartend(const std::string& verzeichnis) { return m_reihen[verzeichnis].size(); }
-    std::set<std::string> gehalten;
-
-private:
-    void abarbeiten(const std::string& verzeichnis)
-    {
-        auto& reihe = m_reihen[verzeichnis];
-        while (!reihe.empty() && !gehalten.count(verzeichnis)) {
-            auto [arbeit, fertig] = std::move(reihe.front());
-            reihe.pop_front();
-            if (arbeit) {
-                arbeit(m_fs);
-            }
-            if (fertig) {
-                fertig(true);
-            }
-        }
-    }
-    Dateisystem& m_fs;
-    std::map<std::string, std::deque<std::pair<Arbeit, Fertig>>> m_reihen;
-};
 
 // The real file system, whose looks and reads of chosen paths fail a given number of times.
 class Launendateisystem : public EchtesDateisystem {
@@ -111,14 +73,14 @@ protected:
     std::string g1, g2, g3;
     VirtualScheduler uhr;
     Launendateisystem launen;
-    Handfreigaben hand {launen};
+    Haltefreigaben hand {launen};
     Platz sender {uhr, basis / "s"};
     Platz empfaenger {uhr, basis / "e", &hand};
 };
 
 TEST_F(Freigaben, EineHaengendeGruppeHaeltDieAnderenNichtAuf)
 {
-    hand.gehalten.insert(g1);
+    hand.halten(g1);
     alarm_legen(g3, "Gruppe drei");
     // The first tick waits its answer time for the hung group, then decides without it.
     uhr.advance(5000);
@@ -155,14 +117,14 @@ TEST_F(Freigaben, EineLangsameGruppeZeigtIhrenAlarmMitDerNaechstenAntwort)
     // Every look and read of group 1 answers only after the tick gave up waiting.
     alarm_legen(g1, "langsam");
     for (int tick = 0; tick < 6 && empfaenger.journaleintraege() == 0; ++tick) {
-        hand.gehalten.insert(g1);
+        hand.halten(g1);
         uhr.advance(empfaenger.h.Timer1().interval());
         uhr.advance(Alarmempfang::k_antwortfrist_ms);
         hand.freigeben(g1);
     }
     EXPECT_EQ(empfaenger.journaleintraege(), 1);
     for (int tick = 0; tick < 6; ++tick) {
-        hand.gehalten.insert(g1);
+        hand.halten(g1);
         uhr.advance(empfaenger.h.Timer1().interval());
         hand.freigeben(g1);
     }
@@ -210,13 +172,13 @@ TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
 {
     sender.liste.gruppen[0] = 1;
     sender.liste.gruppen[2] = 1;
-    Handfreigaben senderhand {sender.fs};
+    Haltefreigaben senderhand {sender.fs};
     Platz s2 {uhr, basis / "s2", &senderhand};
     s2.starten();
     s2.gruppe(0, g1);
     s2.gruppe(2, g3);
     s2.liste.gruppen = sender.liste.gruppen;
-    senderhand.gehalten.insert(g1);
+    senderhand.halten(g1);
     s2.h.sammelmeldung();
     EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV")) << "the send waits a moment for every target";
     uhr.advance(Alarmversand::k_sendefrist_ms);
@@ -235,7 +197,7 @@ TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
     std::filesystem::remove(g1 + "MESSAGE.XQV");
     std::filesystem::remove(g3 + "MESSAGE.XQV");
     uhr.advance(20000);
-    senderhand.gehalten.insert(g1);
+    senderhand.halten(g1);
     s2.h.sammelmeldung();
     uhr.advance(Alarmversand::k_sendefrist_ms + Alarmversand::k_verfall_ms);
     ASSERT_EQ(s2.boxen.hinweise.size(), 1u);
@@ -354,7 +316,7 @@ namespace {
 
 TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
 {
-    hand.gehalten.insert(g2);
+    hand.halten(g2);
     Hestrel& h = empfaenger.h;
     h.maske().text5 = "0";
     h.Speichern_Click();

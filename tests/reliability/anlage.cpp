@@ -9,6 +9,7 @@
 #include "exchange/alarmversand.h"
 #include "presentation/alarmanzeige.h"
 #include "reliability/protokolldateisystem.h"
+#include "support/haltefreigaben.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -39,6 +40,8 @@ struct Anlage::Platz {
     // The tick in progress looked for signal files.
     bool hat_gepollt = false;
     std::unique_ptr<Protokolldateisystem> fs;
+    std::unique_ptr<Haltefreigaben> freigaben;
+    int lesefehler_in_folge = 0;
     std::unique_ptr<FakeMeldungsdienst> boxen;
     std::unique_ptr<FakePort> port;
     std::unique_ptr<Arbeitsplatz> ap;
@@ -46,7 +49,8 @@ struct Anlage::Platz {
 
 Anlage::Anlage(Anlagenparameter p, std::string wurzel)
     : m_p(p), m_wurzel(std::move(wurzel)), m_zufall(p.seed), m_buch(p.gruppen),
-      m_gruppe_weg(static_cast<std::size_t>(p.gruppen), false)
+      m_gruppe_weg(static_cast<std::size_t>(p.gruppen), false),
+      m_gruppe_haengt(static_cast<std::size_t>(p.gruppen), false)
 {
     std::filesystem::remove_all(m_wurzel);
     for (int g = 0; g < m_p.gruppen; ++g) {
@@ -175,12 +179,31 @@ void Anlage::starten(Platz& p)
             }
         });
     };
+    b.lesestoerung = [this, &p](const std::string& pfad) {
+        if (gruppe_von(pfad) != m_p.flackergruppe || name_von(pfad) != k_daten) {
+            return false;
+        }
+        if (p.lesefehler_in_folge < 2 && std::uniform_int_distribution<int>(0, 3)(m_zufall) == 0) {
+            ++p.lesefehler_in_folge;
+            ++m_buch.zaehler["lesefehler"];
+            return true;
+        }
+        p.lesefehler_in_folge = 0;
+        return false;
+    };
     p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
+    p.freigaben = std::make_unique<Haltefreigaben>(*p.fs, [this] { return m_uhr.now_ms(); });
+    for (int g = 0; g < m_p.gruppen; ++g) {
+        if (m_gruppe_haengt[static_cast<std::size_t>(g)]) {
+            p.freigaben->halten(gruppenpfad(g));
+        }
+    }
     p.boxen = std::make_unique<FakeMeldungsdienst>();
     p.port = std::make_unique<FakePort>();
     p.lauf = m_buch.lauf_beginnt(p.nummer, p.gruppen, m_uhr.now_ms());
     p.zuletzt_gelesen = -1;
-    p.ap = std::make_unique<Arbeitsplatz>(Dienste {*p.fs, m_uhr, m_uhr, *p.boxen, *p.port});
+    p.ap = std::make_unique<Arbeitsplatz>(
+        Dienste {*p.fs, m_uhr, m_uhr, *p.boxen, *p.port, nullptr, nullptr, p.freigaben.get()});
     p.ap->starten(p.daten);
 
     Hestrel& h = p.ap->hestrel();
@@ -215,6 +238,7 @@ void Anlage::anhalten(Platz& p)
 {
     m_buch.lauf_endet(p.lauf, m_uhr.now_ms());
     p.ap.reset();
+    p.freigaben.reset();
     p.fs.reset();
     p.boxen.reset();
     p.port.reset();
@@ -282,7 +306,7 @@ void Anlage::ausfall()
     if (!mit_signal.empty() && std::uniform_int_distribution<int>(0, 1)(m_zufall) == 0) {
         g = mit_signal[std::uniform_int_distribution<std::size_t>(0, mit_signal.size() - 1)(m_zufall)];
     }
-    if (m_gruppe_weg[static_cast<std::size_t>(g)]) {
+    if (m_gruppe_weg[static_cast<std::size_t>(g)] || m_gruppe_haengt[static_cast<std::size_t>(g)]) {
         return;
     }
     // The share is gone: its directory cannot be reached under its name.
@@ -300,6 +324,35 @@ void Anlage::ausfall()
     });
 }
 
+void Anlage::haenger()
+{
+    planen(m_uhr.now_ms() + pause(m_p.haengerabstand_s), [this] { haenger(); });
+    const int g = std::uniform_int_distribution<int>(0, m_p.gruppen - 1)(m_zufall);
+    if (m_gruppe_weg[static_cast<std::size_t>(g)] || m_gruppe_haengt[static_cast<std::size_t>(g)]) {
+        return;
+    }
+    // The share's server stops answering: every call into it waits, on every workstation.
+    const std::string pfad = gruppenpfad(g);
+    m_gruppe_haengt[static_cast<std::size_t>(g)] = true;
+    for (auto& p : m_plaetze) {
+        if (p->freigaben) {
+            p->freigaben->halten(pfad);
+        }
+    }
+    m_buch.verzeichnis_weg(g, m_uhr.now_ms());
+    ++m_buch.zaehler["haenger"];
+    const std::int64_t dauer = std::uniform_int_distribution<std::int64_t>(120000, 600000)(m_zufall);
+    planen(m_uhr.now_ms() + dauer, [this, g, pfad] {
+        m_gruppe_haengt[static_cast<std::size_t>(g)] = false;
+        m_buch.verzeichnis_wieder(g, m_uhr.now_ms());
+        for (auto& p : m_plaetze) {
+            if (p->freigaben) {
+                p->freigaben->freigeben(pfad);
+            }
+        }
+    });
+}
+
 bool Anlage::laufen(std::string& bericht)
 {
     const auto ende = static_cast<std::int64_t>(m_p.stunden * 3600 * 1000);
@@ -312,6 +365,7 @@ bool Anlage::laufen(std::string& bericht)
         planen(pause(m_p.alarmabstand_s), [this] { alarm(); });
         planen(pause(m_p.neustartabstand_s), [this] { neustart(); });
         planen(pause(m_p.ausfallabstand_s), [this] { ausfall(); });
+        planen(pause(m_p.haengerabstand_s), [this] { haenger(); });
         while (!m_ereignisse.empty() && m_ereignisse.top().zeit <= ende) {
             Ereignis e = m_ereignisse.top();
             m_ereignisse.pop();

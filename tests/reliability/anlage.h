@@ -22,6 +22,10 @@ struct Anlagenparameter {
     double alarmabstand_s = 45;
     double neustartabstand_s = 20 * 60;
     double ausfallabstand_s = 90 * 60;
+    // A share whose server stops answering for minutes, every few hours.
+    double haengerabstand_s = 3 * 3600;
+    // The group whose share fails reads at random (a quarter of them, never more than two in a row).
+    int flackergruppe = 7;
 };
 
 // A simulated site: workstations as whole engines in one process, on one
@@ -57,6 +61,7 @@ private:
     void alarm();
     void neustart();
     void ausfall();
+    void haenger();
     int gruppe_von(const std::string& pfad) const;
     std::string gruppenpfad(int g) const;
 
@@ -68,6 +73,7 @@ private:
     Anlagenbuch m_buch;
     std::vector<std::unique_ptr<Platz>> m_plaetze;
     std::vector<bool> m_gruppe_weg;
+    std::vector<bool> m_gruppe_haengt;
     std::priority_queue<Ereignis, std::vector<Ereignis>, std::greater<>> m_ereignisse;
     std::uint64_t m_folge = 0;
     long m_alarmnummer = 0;

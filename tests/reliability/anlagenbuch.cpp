@@ -292,6 +292,8 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "Läufe (Starts von Plätzen):                " << m_laeufe.size() << "\n"
       << "Neustarts:                                 " << zaehler["neustarts"] << "\n"
       << "Ausfälle einer Freigabe:                   " << zaehler["ausfaelle"] << "\n"
+      << "Hängende Freigaben (alle Zugriffe warten): " << zaehler["haenger"] << "\n"
+      << "Gescheiterte Lesevorgänge (flackernde Freigabe): " << zaehler["lesefehler"] << "\n"
       << "Absturz:                                   " << (zaehler["absturz"] ? "ja" : "nein") << "\n";
     o << beispiele.str();
     bericht = o.str();

@@ -1,9 +1,15 @@
 #include "reliability/protokolldateisystem.h"
 
+#include <cerrno>
+
 namespace hestrel::test {
 
 Fehler Protokolldateisystem::lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes)
 {
+    if (m_b.lesestoerung && m_b.lesestoerung(pfad)) {
+        inhalt.clear();
+        return Fehler::aus_errno(EIO, pfad);
+    }
     Fehler f = m_echt.lesen(pfad, inhalt, max_bytes);
     if (!f && m_b.gelesen) {
         m_b.gelesen(pfad);

@@ -20,6 +20,8 @@ public:
         std::function<void(const std::string& pfad)> gefragt;
         // An entry went into a log; pfad names the log.
         std::function<void(const std::string& pfad, const std::string& inhalt)> angehaengt;
+        // Asked before each read: true makes it fail, as a flaky share does.
+        std::function<bool(const std::string& pfad)> lesestoerung;
     };
 
     explicit Protokolldateisystem(Beobachter b) : m_b(std::move(b)) {}
