@@ -7,3 +7,5 @@ hestrel_widgettest(test_presentation_fenster
   presentation/test_fenster.cpp
   presentation/test_dienste.cpp
 )
+target_compile_definitions(test_presentation_fenster PRIVATE HESTREL_MELDEPROGRAMM="$<TARGET_FILE:hestrel-msg>")
+add_dependencies(test_presentation_fenster hestrel-msg)
