@@ -8,6 +8,8 @@ namespace hestrel {
 class QtProzessstarter : public Prozessstarter {
 public:
     Fehler starten(const std::string& programm, const std::vector<std::string>& argumente) override;
+    Fehler starten_mit_eingabe(const std::string& programm, const std::vector<std::string>& argumente,
+                               const std::string& eingabe) override;
     std::string programmverzeichnis() const override;
     std::string umgebung(const std::string& name) const override;
     std::string anmeldename() const override;

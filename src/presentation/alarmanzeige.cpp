@@ -3,6 +3,7 @@
 #include "core/einstellungen.h"
 #include "core/hestrel.h"
 #include "core/version.h"
+#include "presentation/msg/meldetext.h"
 #include "presentation/prozessstarter.h"
 
 namespace hestrel {
@@ -69,7 +70,10 @@ Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
         return {53, "Datei nicht gefunden"};
     }
     const std::string programm = m_prozesse->programmverzeichnis() + k_trenner + k_meldeprogramm;
-    return m_prozesse->starten(programm, {benutzer, anztext});
+    // The text goes through standard input: on the command line a NUL byte would
+    // end it, a long one would keep the helper from starting, and every local
+    // user could read it.
+    return m_prozesse->starten_mit_eingabe(programm, {benutzer}, fuer_meldeprogramm(anztext));
 }
 
 void Alarmanzeige::Alarm(const std::string& anztext, const std::string& /*port*/,

@@ -80,10 +80,17 @@ public:
     struct Start {
         std::string programm;
         std::vector<std::string> argumente;
+        std::string eingabe;
     };
     Fehler starten(const std::string& programm, const std::vector<std::string>& argumente) override
     {
-        starts.push_back({programm, argumente});
+        starts.push_back({programm, argumente, {}});
+        return fehler;
+    }
+    Fehler starten_mit_eingabe(const std::string& programm, const std::vector<std::string>& argumente,
+                               const std::string& eingabe) override
+    {
+        starts.push_back({programm, argumente, eingabe});
         return fehler;
     }
     std::string programmverzeichnis() const override { return verzeichnis; }

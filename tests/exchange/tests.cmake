@@ -9,3 +9,11 @@ hestrel_test(test_exchange_prozess
 )
 target_compile_definitions(test_exchange_prozess PRIVATE HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>")
 add_dependencies(test_exchange_prozess hestrel hestrel-msg)
+
+# The real program against planted files and a failing share (stoerfs).
+hestrel_test(test_exchange_stoerungen
+  exchange/test_stoerungen_prozess.cpp
+)
+target_link_libraries(test_exchange_stoerungen PRIVATE hestrel_stoerlaufwerk)
+target_compile_definitions(test_exchange_stoerungen PRIVATE HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>")
+add_dependencies(test_exchange_stoerungen hestrel)

@@ -113,22 +113,50 @@ TEST_F(AlarmanzeigeTest, HideErzeugtDasFensterVerborgen)
     EXPECT_TRUE(a.hintergrund().aktiv());
 }
 
-TEST_F(AlarmanzeigeTest, GesperrterRechnerStartetDasMeldeprogrammMitArgumentliste)
+TEST_F(AlarmanzeigeTest, GesperrterRechnerGibtDemMeldeprogrammDenTextAufDerEingabe)
 {
+    const std::string euro = "\xE2\x82\xAC";
+    const std::string auslassung = "\xE2\x80\xA6";
+    std::string euros;
+    for (int i = 0; i < 21845; ++i) {
+        euros += euro;  // 64 KiB of characters, 192 KiB of UTF-8
+    }
+    std::string euros_gekappt;
+    for (int i = 0; i < 1364; ++i) {
+        euros_gekappt += euro;
+    }
+    struct Fall {
+        std::string text;
+        std::string eingabe;
+    };
+    const std::vector<Fall> faelle = {
+        {"Hilfe", "Hilfe"},
+        {"Hilfe in \"Raum 3\"; rm -rf /\r\nKasse", "Hilfe in \"Raum 3\"; rm -rf /\r\nKasse"},
+        {std::string("\0Hilfe\0Raum 3", 13), " Hilfe Raum 3"},
+        {std::string(4096, 'a'), std::string(4096, 'a')},
+        {std::string(4097, 'a'), std::string(4093, 'a') + auslassung},
+        {euros, euros_gekappt + auslassung},
+    };
     p.h.einstellungen().gesperrtanzeige = true;
     p.prozesse.variablen["UserName"] = "user1";
-    a.Alarm("Hilfe", "", "");
-    ASSERT_EQ(p.prozesse.starts.size(), 1u);
-    EXPECT_EQ(p.prozesse.starts[0].programm, "/opt/hestrel/hestrel-msg");
-    EXPECT_EQ(p.prozesse.starts[0].argumente, (std::vector<std::string>{"user1", "Hilfe"}));
+    for (const auto& f : faelle) {
+        p.prozesse.starts.clear();
+        a.Alarm(f.text, "", "");
+        ASSERT_EQ(p.prozesse.starts.size(), 1u);
+        const auto& start = p.prozesse.starts[0];
+        EXPECT_EQ(start.programm, "/opt/hestrel/hestrel-msg");
+        EXPECT_EQ(start.argumente, (std::vector<std::string>{"user1"})) << "the text is never an argument";
+        EXPECT_EQ(start.eingabe, f.eingabe) << f.text.substr(0, 40);
+        EXPECT_LE(start.eingabe.size(), 4096u);
+        EXPECT_EQ(a.label1(), f.text) << "the window keeps the whole text";
+    }
     EXPECT_NE(anzeigelog().find(" Meldung bei gesperrtem Rechner\r\n"), std::string::npos);
-
-    // Without UserName the session's login name; spaces and quotes pass unchanged as one argument.
-    p.prozesse.variablen.clear();
-    a.Alarm("Hilfe in \"Raum 3\"; rm -rf /", "", "");
-    EXPECT_EQ(p.prozesse.starts[1].argumente,
-              (std::vector<std::string>{"anmeldung", "Hilfe in \"Raum 3\"; rm -rf /"}));
     EXPECT_TRUE(p.boxen.hinweise.empty());
+
+    // Without UserName the session's login name.
+    p.prozesse.variablen.clear();
+    a.Alarm("Hilfe", "", "");
+    EXPECT_EQ(p.prozesse.starts.back().argumente, (std::vector<std::string>{"anmeldung"}));
 }
 
 TEST_F(AlarmanzeigeTest, MeldeprogrammFehltTextWirdTrotzdemGezeigt)

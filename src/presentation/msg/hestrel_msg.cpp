@@ -1,9 +1,13 @@
-// hestrel-msg USER TEXT
+// hestrel-msg USER < TEXT
 //
-// Shows an alarm text to a user's session so that it also reaches a locked
+// Shows the alarm text read from standard input to a user's session so that it also reaches a locked
 // workstation: as a desktop notification when the user is the one running
 // this program and a session bus exists, else on every terminal the user is
 // logged in on. Exit status 0 when the text was delivered somewhere.
+//
+// The text comes on standard input, never as an argument, so that no other
+// local user can read it in the process list. At most 64 KiB of it are read,
+// and it is capped for a notice as the program caps it.
 //
 // No shell is ever involved: the notifier is run with an argument list, and
 // control characters are removed before anything reaches a terminal.
@@ -26,6 +30,24 @@
 namespace {
 
 constexpr const char* k_titel = "Alarm";
+constexpr std::size_t k_max_eingabe = 64 * 1024;
+
+std::string eingabe_lesen()
+{
+    std::string text;
+    char puffer[4096];
+    while (text.size() < k_max_eingabe) {
+        const ssize_t n = ::read(STDIN_FILENO, puffer, sizeof puffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        text.append(puffer, static_cast<std::size_t>(n));
+    }
+    return hestrel::fuer_meldeprogramm(text);
+}
 
 std::string eigener_name()
 {
@@ -125,12 +147,12 @@ int an_terminals(const std::string& benutzer, const std::string& text)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fputs("usage: hestrel-msg USER TEXT\n", stderr);
+    if (argc != 2) {
+        std::fputs("usage: hestrel-msg USER < TEXT\n", stderr);
         return 2;
     }
     std::string benutzer = argv[1];
-    const std::string text = argv[2];
+    const std::string text = eingabe_lesen();
     if (benutzer.empty()) {
         benutzer = eigener_name();
     }

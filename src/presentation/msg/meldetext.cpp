@@ -1,6 +1,30 @@
 #include "presentation/msg/meldetext.h"
 
+#include <string_view>
+
 namespace hestrel {
+
+std::string fuer_meldeprogramm(const std::string& text)
+{
+    static constexpr std::string_view k_auslassung = "\xE2\x80\xA6";  // "…"
+    std::string aus = text;
+    for (char& c : aus) {
+        if (c == '\0') {
+            c = ' ';
+        }
+    }
+    if (aus.size() <= k_meldung_max_bytes) {
+        return aus;
+    }
+    std::size_t ende = k_meldung_max_bytes - k_auslassung.size();
+    // Never cut a UTF-8 sequence: step back over continuation bytes to its lead byte.
+    while (ende > 0 && (static_cast<unsigned char>(aus[ende]) & 0xC0) == 0x80) {
+        --ende;
+    }
+    aus.resize(ende);
+    aus += k_auslassung;
+    return aus;
+}
 
 std::string fuer_terminal(const std::string& text)
 {

@@ -1,0 +1,142 @@
+#pragma once
+
+// The real program as a process of its own, for tests that watch it from
+// outside: its settings, its start and end, and alarms laid as another
+// workstation lays them.
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+#include "support/testumgebung.h"
+
+extern char** environ;
+
+namespace hestrel::test::echt {
+
+using Uhrzeit = std::chrono::steady_clock;
+
+// The 68 lines of a settings file: the groups' directories (with trailing
+// separator, at most ten), no alarm device, event log on.
+inline std::string einstellungen(const std::vector<std::string>& gruppen)
+{
+    std::vector<std::string> z(68);
+    z[0] = "x";
+    z[2] = "1";
+    z[3] = "0";
+    z[7] = "0";
+    z[8] = "1";
+    z[9] = " 120";
+    z[10] = "1";
+    for (std::size_t i = 0; i < gruppen.size() && i < 10; ++i) {
+        z[11 + i] = gruppen[i];
+    }
+    z[25] = "keine";
+    z[66] = "0";
+    z[67] = "0";
+    std::string bytes;
+    for (const auto& zeile : z) {
+        bytes += zeile + "\r\n";
+    }
+    return bytes;
+}
+
+inline bool warten_bis(const std::function<bool()>& b, std::chrono::milliseconds grenze)
+{
+    const auto ende = Uhrzeit::now() + grenze;
+    while (Uhrzeit::now() < ende) {
+        if (b()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return b();
+}
+
+// How often `muster` stands in `text`.
+inline int vorkommen(const std::string& text, const std::string& muster)
+{
+    int n = 0;
+    for (auto p = text.find(muster); p != std::string::npos; p = text.find(muster, p + muster.size())) {
+        ++n;
+    }
+    return n;
+}
+
+// As another workstation sends: the data file complete before the signal file appears.
+inline void alarm_legen(const std::string& gruppe, const std::string& text)
+{
+    datei_schreiben(gruppe + ".MDAT0.XQV.tmp", text);
+    std::filesystem::rename(gruppe + ".MDAT0.XQV.tmp", gruppe + "MDAT0.XQV");
+    datei_schreiben(gruppe + ".MESSAGE.XQV.tmp", "0");
+    std::filesystem::rename(gruppe + ".MESSAGE.XQV.tmp", gruppe + "MESSAGE.XQV");
+}
+
+// The program offscreen with its own data directory; ended when it goes out of scope.
+class Programm {
+public:
+    Programm(const std::string& programm, const std::string& daten, const std::string& ausgabe)
+    {
+        std::vector<std::string> env = {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"};
+        for (char** e = environ; *e; ++e) {
+            const std::string eintrag = *e;
+            const std::string name = eintrag.substr(0, eintrag.find('='));
+            if (name != "APPDATA" && name != "QT_QPA_PLATFORM" && name != "DISPLAY" && name != "WAYLAND_DISPLAY") {
+                env.push_back(eintrag);
+            }
+        }
+        std::vector<char*> envp;
+        for (auto& e : env) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t aktionen;
+        posix_spawn_file_actions_init(&aktionen);
+        posix_spawn_file_actions_addopen(&aktionen, 1, ausgabe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&aktionen, 1, 2);
+        std::string p = programm;
+        char* argv[] = {p.data(), nullptr};
+        m_ok = posix_spawn(&m_pid, programm.c_str(), &aktionen, nullptr, argv, envp.data()) == 0;
+        posix_spawn_file_actions_destroy(&aktionen);
+    }
+    ~Programm() { beenden(std::chrono::seconds(5)); }
+    Programm(const Programm&) = delete;
+    Programm& operator=(const Programm&) = delete;
+
+    bool laeuft() { return m_ok && ::waitpid(m_pid, nullptr, WNOHANG) == 0; }
+
+    // SIGTERM; true when the program ended within `grenze`. Otherwise it is
+    // killed, after `vor_dem_toeten` (e.g. letting a hung file system go, so the kill can land).
+    bool beenden(std::chrono::milliseconds grenze, const std::function<void()>& vor_dem_toeten = {})
+    {
+        if (!m_ok) {
+            return true;
+        }
+        m_ok = false;
+        ::kill(m_pid, SIGTERM);
+        const auto weg = [&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; };
+        if (warten_bis(weg, grenze)) {
+            return true;
+        }
+        if (vor_dem_toeten) {
+            vor_dem_toeten();
+        }
+        ::kill(m_pid, SIGKILL);
+        // Bounded: a process stuck in a file system that never answers is left to it.
+        warten_bis(weg, std::chrono::seconds(10));
+        return false;
+    }
+
+private:
+    pid_t m_pid = 0;
+    bool m_ok = false;
+};
+
+}  // namespace hestrel::test::echt
