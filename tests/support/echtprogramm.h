@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdio>
+#include <cstring>
+
 // The real program as a process of its own, for tests that watch it from
 // outside: its settings, its start and end, and alarms laid as another
 // workstation lays them.
@@ -122,7 +125,15 @@ public:
         m_ok = false;
         ::kill(m_pid, SIGTERM);
         const auto weg = [&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; };
-        if (warten_bis(weg, grenze)) {
+        // The program has ended once its main thread has: a worker thread held
+        // in the kernel by a share that never answers keeps the process alive
+        // until the share lets go, and nothing in user space can cut that short.
+        const auto geendet = [&] { return weg() || hauptfaden_beendet(); };
+        if (warten_bis(geendet, grenze)) {
+            if (!weg() && vor_dem_toeten) {
+                vor_dem_toeten();
+            }
+            warten_bis(weg, std::chrono::seconds(10));
             return true;
         }
         if (vor_dem_toeten) {
@@ -135,6 +146,20 @@ public:
     }
 
 private:
+    bool hauptfaden_beendet() const
+    {
+        const std::string stat = "/proc/" + std::to_string(m_pid) + "/task/" + std::to_string(m_pid) + "/stat";
+        std::FILE* f = std::fopen(stat.c_str(), "r");
+        if (!f) {
+            return true;
+        }
+        char zeile[512] {};
+        const bool gelesen = std::fgets(zeile, sizeof zeile, f) != nullptr;
+        std::fclose(f);
+        const char* klammer = gelesen ? std::strrchr(zeile, ')') : nullptr;
+        return klammer && (klammer[2] == 'Z' || klammer[2] == 'X');
+    }
+
     pid_t m_pid = 0;
     bool m_ok = false;
 };
