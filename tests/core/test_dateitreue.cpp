@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <tuple>
 
 #include "console/alarmdatei.h"
 #include "console/meldeliste.h"
@@ -57,39 +58,27 @@ mode_t modus(const std::string& pfad)
 
 }  // namespace
 
-TEST(Zeichensatz, JederBytewertKommtUnveraendertZurueck)
+TEST(Zeichensatz, JederBytewertKommtZurueckUndNichtDarstellbaresWirdGenannt)
 {
     std::string alle;
     for (int b = 1; b < 256; ++b) {
         alle += static_cast<char>(b);
     }
     EXPECT_EQ(utf8_zu_cp1252(cp1252_zu_utf8(alle)), alle);
-    EXPECT_EQ(nicht_darstellbar(cp1252_zu_utf8(alle)), "");
     // The five bytes the code page leaves undefined read as the C1 controls of their value.
     EXPECT_EQ(cp1252_zu_utf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
-}
 
-TEST(Zeichensatz, NenntWasDieDateiNichtAufnehmenKann)
-{
-    const struct {
-        const char* text;
-        const char* fehlt;
-    } faelle[] = {
-        {"Łódź", "Łź"},                       // ó is in the code page, Ł and ź are not
-        {"/srv/gruppe 1/", ""},
-        {"€ „Küche“ – Straße", ""},
-        {"\u0081", ""},                       // read from a file, written back as it was
-        {"\u0080 \u0085", "\u0080\u0085"},    // other C1 controls have no byte of their own
-        {"☃ und ☃ und Ł", "☃Ł"},              // each character once
-        {"a\xFF" "b", "\uFFFD"},              // broken UTF-8
-        {"日本", "日本"},
+    const std::pair<const char*, const char*> faelle[] = {
+        {"Łódź", "Łź"},  // ó is in the code page, Ł and ź are not
+        {"€ „Küche“ – Straße \u0081", ""},
+        {"\u0080 \u0085", "\u0080\u0085"},  // other C1 controls have no byte of their own
+        {"☃ und ☃ und Ł", "☃Ł"},             // each character once
+        {"a\xFF" "b", "\uFFFD"},             // broken UTF-8
     };
-    for (const auto& f : faelle) {
-        EXPECT_EQ(nicht_darstellbar(f.text), f.fehlt) << f.text;
-        // Whatever is not named here survives the file unchanged.
-        if (std::string(f.fehlt).empty()) {
-            EXPECT_EQ(cp1252_zu_utf8(utf8_zu_cp1252(f.text)), f.text) << f.text;
-        }
+    for (const auto& [text, fehlt] : faelle) {
+        EXPECT_EQ(nicht_darstellbar(text), fehlt) << text;
+        // Whatever is not named survives the file unchanged.
+        EXPECT_EQ(cp1252_zu_utf8(utf8_zu_cp1252(text)) == text, *fehlt == 0) << text;
     }
 }
 
@@ -129,22 +118,19 @@ TEST(Fremdbytes, EinstellungenUndExportKommenByteFuerByteZurueck)
 
 TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
 {
+    const std::string zeichen = "Zeichen, die die Datei nicht aufnehmen kann, in ";
     const struct {
         const char* feld;
         std::string Einstellungsmaske::*box;
         int gruppe;  // index of the path box, -1: a text box
-        const char* meldung;
+        std::string meldung;
     } faelle[] = {
         {"Gruppe 3", nullptr, 2, "Achtung, bitte Pfad  2 prüfen !!"},
         {"Gruppe 12", nullptr, 11, "Achtung, bitte Pfad  11 prüfen !!"},
-        {"Signaldatei", &Einstellungsmaske::text4, -1,
-         "Zeichen, die die Datei nicht aufnehmen kann, in Signaldatei: Łź"},
-        {"Importverzeichnis", &Einstellungsmaske::text3, -1,
-         "Zeichen, die die Datei nicht aufnehmen kann, in Importverzeichnis: Łź"},
-        {"Taste 1", &Einstellungsmaske::text1_1, -1,
-         "Zeichen, die die Datei nicht aufnehmen kann, in Text der Taste 1: Łź"},
-        {"Taste 2", &Einstellungsmaske::text1_2, -1,
-         "Zeichen, die die Datei nicht aufnehmen kann, in Text der Taste 2: Łź"},
+        {"Signaldatei", &Einstellungsmaske::text4, -1, zeichen + "Signaldatei: Łź"},
+        {"Importverzeichnis", &Einstellungsmaske::text3, -1, zeichen + "Importverzeichnis: Łź"},
+        {"Taste 1", &Einstellungsmaske::text1_1, -1, zeichen + "Text der Taste 1: Łź"},
+        {"Taste 2", &Einstellungsmaske::text1_2, -1, zeichen + "Text der Taste 2: Łź"},
     };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.feld);
@@ -165,23 +151,22 @@ TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
         EXPECT_EQ(datei_lesen(s.basis / "import/MDAT0.XQV"), "\xDC" "berfall, Kasse 2\r\n");
         const Einstellungen& jetzt = s.h.einstellungen();
         EXPECT_EQ(jetzt.gruppenpfad, vorher.gruppenpfad);
-        EXPECT_EQ(jetzt.signaldatei, vorher.signaldatei);
-        EXPECT_EQ(jetzt.importverzeichnis, vorher.importverzeichnis);
-        EXPECT_EQ(jetzt.tastentext1, vorher.tastentext1);
-        EXPECT_EQ(jetzt.tastentext2, vorher.tastentext2);
+        EXPECT_EQ(std::tie(jetzt.signaldatei, jetzt.importverzeichnis, jetzt.tastentext1, jetzt.tastentext2),
+                  std::tie(vorher.signaldatei, vorher.importverzeichnis, vorher.tastentext1, vorher.tastentext2));
     }
 }
 
 TEST(Unkodierbar, AlarmdatenWerdenNichtGespeichert)
 {
+    const std::string zeichen = "Alarmdaten nicht gespeichert: Zeichen, die die Datei nicht aufnehmen kann, in ";
     const struct {
         int text;    // 1..4, or 0
         int gruppe;  // 1..50, or 0
-        const char* meldung;
+        std::string meldung;
     } faelle[] = {
-        {2, 0, "Alarmdaten nicht gespeichert: Zeichen, die die Datei nicht aufnehmen kann, in Alarmtext Zeile 2: Łź"},
-        {0, 7, "Alarmdaten nicht gespeichert: Zeichen, die die Datei nicht aufnehmen kann, in Name der Gruppe 7: Łź"},
-        {0, 50, "Alarmdaten nicht gespeichert: Zeichen, die die Datei nicht aufnehmen kann, in Name der Gruppe 50: Łź"},
+        {2, 0, zeichen + "Alarmtext Zeile 2: Łź"},
+        {0, 7, zeichen + "Name der Gruppe 7: Łź"},
+        {0, 50, zeichen + "Name der Gruppe 50: Łź"},
     };
     for (const auto& f : faelle) {
         Station s;
@@ -202,54 +187,43 @@ TEST(Unkodierbar, AlarmdatenWerdenNichtGespeichert)
 
 TEST(Speichern, FolgtVerknuepfungenUndBehaeltDenModus)
 {
-    enum class Art { datei, relativ, absolut, kette, ins_leere };
     const struct {
-        const char* name;
-        Art art;
-        mode_t modus;  // 0: as created
+        const char* art;
+        const char* link;  // where the name in the data directory points; "": it is the file
+        bool ziel_da;
+        mode_t modus;      // 0: as created
     } faelle[] = {
-        {"Datei", Art::datei, 0},
-        {"Datei 0600", Art::datei, 0600},
-        {"Datei 0640", Art::datei, 0640},
-        {"relativer Link", Art::relativ, 0640},
-        {"absoluter Link", Art::absolut, 0600},
-        {"Link auf Link", Art::kette, 0640},
-        {"Link ins Leere", Art::ins_leere, 0},
+        {"Datei", "", true, 0},
+        {"Datei 0600", "", true, 0600},
+        {"Datei 0640", "", true, 0640},
+        {"relativer Link", "ablage/NAME", true, 0640},
+        {"absoluter Link", "ZIEL", true, 0600},
+        {"Link auf Link", "ablage/zwischen", true, 0640},
+        {"Link ins Leere", "ZIEL", false, 0},
     };
-    for (const char* name : {"Hestrel.DAT", "Alarmdaten.DAT"}) {
+    for (const std::string name : {"Hestrel.DAT", "Alarmdaten.DAT"}) {
         for (const auto& f : faelle) {
-            SCOPED_TRACE(std::string(name) + ", " + f.name);
+            SCOPED_TRACE(name + ", " + f.art);
             Gespeichert s;
             const std::string pfad = s.dir / name;
             // The file another tool keeps elsewhere, and the name in the data directory.
-            const std::string ablage = s.dir.unterverzeichnis("ablage");
-            const std::string ziel = ablage + name;
+            const std::string ziel = s.dir.unterverzeichnis("ablage") + name;
+            const std::string link = ersetze(ersetze(f.link, "NAME", name), "ZIEL", ziel);
+            const std::string echt = link.empty() ? pfad : ziel;
             std::filesystem::remove(pfad);
-            if (f.art != Art::ins_leere) {
-                datei_schreiben(f.art == Art::datei ? pfad : ziel, "alt\r\n");
+            std::filesystem::create_symlink(ziel, s.dir / "ablage/zwischen");
+            if (!link.empty()) {
+                std::filesystem::create_symlink(link, pfad);
             }
-            switch (f.art) {
-            case Art::datei:
-                break;
-            case Art::relativ:
-                std::filesystem::create_symlink(std::string("ablage/") + name, pfad);
-                break;
-            case Art::absolut:
-            case Art::ins_leere:
-                std::filesystem::create_symlink(ziel, pfad);
-                break;
-            case Art::kette:
-                std::filesystem::create_symlink(ziel, ablage + "zwischen");
-                std::filesystem::create_symlink("ablage/zwischen", pfad);
-                break;
+            if (f.ziel_da) {
+                datei_schreiben(echt, "alt\r\n");
             }
-            const std::string echt = f.art == Art::datei ? pfad : ziel;
             if (f.modus != 0) {
                 ASSERT_EQ(::chmod(echt.c_str(), f.modus), 0);
             }
-            const mode_t vorher = f.art == Art::ins_leere ? 0 : modus(echt);
+            const mode_t vorher = f.ziel_da ? modus(echt) : 0;
 
-            if (std::string(name) == "Hestrel.DAT") {
+            if (name == "Hestrel.DAT") {
                 s.h.Speichern_Click();
             } else {
                 s.ap.meldeliste().speicher_alarmdaten_Click();
@@ -257,11 +231,10 @@ TEST(Speichern, FolgtVerknuepfungenUndBehaeltDenModus)
 
             EXPECT_TRUE(s.boxen.hinweise.empty()) << s.boxen.hinweise.front().text;
             const std::string erwartet =
-                std::string(name) == "Hestrel.DAT" ? s.bytes : alarmdaten_bytes(s.ap.meldeliste().maske());
+                name == "Hestrel.DAT" ? s.bytes : alarmdaten_bytes(s.ap.meldeliste().maske());
             EXPECT_EQ(datei_lesen(echt), erwartet);
-            EXPECT_EQ(datei_lesen(pfad), erwartet);
-            EXPECT_EQ(std::filesystem::is_symlink(pfad), f.art != Art::datei);
-            if (f.art != Art::ins_leere) {
+            EXPECT_EQ(std::filesystem::is_symlink(pfad), !link.empty());
+            if (f.ziel_da) {
                 EXPECT_EQ(modus(echt), vorher);
             }
             for (const auto& e : std::filesystem::recursive_directory_iterator(s.dir.pfad())) {
