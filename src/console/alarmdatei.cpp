@@ -3,6 +3,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/cp1252.h"
 #include "core/einstellungsdatei.h"
 #include "core/textdatei.h"
 #include "core/zahlen.h"
@@ -35,6 +36,21 @@ std::string alarmdaten_bytes(const Meldelistenmaske& m)
         }
     }
     return zeilen_kodieren(zeilen);
+}
+
+std::string alarmdaten_unkodierbar(const Meldelistenmaske& m)
+{
+    for (std::size_t i = 0; i < m.sntext.size(); ++i) {
+        if (const std::string z = nicht_darstellbar(m.sntext[i]); !z.empty()) {
+            return unkodierbar_meldung("Alarmtext Zeile " + std::to_string(i + 1), z);
+        }
+    }
+    for (std::size_t i = 0; i < m.gruppe_status.size(); ++i) {
+        if (const std::string z = nicht_darstellbar(m.gruppe_status[i]); !z.empty()) {
+            return unkodierbar_meldung("Name der Gruppe " + std::to_string(i + 1), z);
+        }
+    }
+    return {};
 }
 
 void alarmdaten_einlesen(std::string_view bytes, Meldelistenmaske& m,

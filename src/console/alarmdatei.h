@@ -19,6 +19,10 @@ inline constexpr std::size_t k_alarmdaten_max = 1 << 20;
 // lines as " 0 ", texts and names quoted where they would not read back.
 std::string alarmdaten_bytes(const Meldelistenmaske& m);
 
+// The message naming the first text or group name that holds characters the
+// file cannot keep; "" when every one fits.
+std::string alarmdaten_unkodierbar(const Meldelistenmaske& m);
+
 // Takes the file's values into the message list's state. A value that is
 // missing or unreadable leaves its control as it was and is reported.
 void alarmdaten_einlesen(std::string_view bytes, Meldelistenmaske& m,

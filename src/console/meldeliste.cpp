@@ -313,6 +313,13 @@ void Meldeliste::gruppe_status_Click(int index)
 
 void Meldeliste::speicher_alarmdaten_Click()
 {
+    if (const std::string feld = alarmdaten_unkodierbar(m_maske); !feld.empty()) {
+        // Written as '?', the text or name would come back changed: the file stays as it is.
+        const std::string text = "Alarmdaten nicht gespeichert: " + feld;
+        m_log.logeintrag(text);
+        m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
+        return;
+    }
     if (Fehler f = m_hestrel.dienste().fs.ersetzen(alarmdaten_pfad(), alarmdaten_bytes(m_maske))) {
         // The file keeps its old content; the user must know the save failed.
         const std::string text = "Alarmdaten nicht gespeichert: " + f.meldungstext();

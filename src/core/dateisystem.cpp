@@ -56,8 +56,9 @@ std::string temp_name(const std::string& pfad)
 // Written under a new temporary name in the same directory, created
 // exclusively, then renamed over the old file; with sichern the bytes are on
 // the disk before the rename. The rename replaces a link at the name, never
-// its target.
-Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, bool sichern)
+// its target. With a modus the new file gets it before it takes the name.
+Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, bool sichern,
+                           std::optional<mode_t> modus = std::nullopt)
 {
     std::string temp;
     int fd = -1;
@@ -71,7 +72,13 @@ Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, b
     if (fd < 0) {
         return Fehler::aus_errno(EEXIST, pfad);
     }
-    Fehler f = alles_schreiben(fd, inhalt, pfad);
+    Fehler f;
+    if (modus && ::fchmod(fd, *modus) != 0) {
+        f = Fehler::aus_errno(errno, pfad);
+    }
+    if (!f) {
+        f = alles_schreiben(fd, inhalt, pfad);
+    }
     if (!f && sichern && ::fsync(fd) != 0 && errno != EINVAL) {
         f = Fehler::aus_errno(errno, pfad);
     }
@@ -85,6 +92,43 @@ Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, b
         ::unlink(temp.c_str());
     }
     return f;
+}
+
+// The file a name finally stands for: links followed one by one, a relative
+// target taken from the link's directory. A link to nothing gives the name the
+// file is to be created under.
+Fehler verknuepfung_aufloesen(const std::string& pfad, std::string& ziel)
+{
+    ziel = pfad;
+    for (int schritt = 0; schritt < 40; ++schritt) {
+        struct stat st {};
+        if (::lstat(ziel.c_str(), &st) != 0) {
+            return errno == ENOENT ? Fehler {} : Fehler::aus_errno(errno, pfad);
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return {};
+        }
+        std::string inhalt(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(ziel.c_str(), inhalt.data(), inhalt.size());
+        if (n < 0) {
+            return Fehler::aus_errno(errno, pfad);
+        }
+        if (static_cast<std::size_t>(n) >= inhalt.size()) {
+            // The link changed while it was read: look again.
+            continue;
+        }
+        inhalt.resize(static_cast<std::size_t>(n));
+        if (inhalt.empty()) {
+            return Fehler::aus_errno(ENOENT, pfad);
+        }
+        if (inhalt.front() == k_trenner) {
+            ziel = inhalt;
+        } else {
+            const auto schnitt = ziel.find_last_of(k_trenner);
+            ziel = (schnitt == std::string::npos ? std::string() : ziel.substr(0, schnitt + 1)) + inhalt;
+        }
+    }
+    return Fehler::aus_errno(ELOOP, pfad);
 }
 
 // Only a regular file is read or written: a FIFO, device or directory under
@@ -226,7 +270,24 @@ Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, st
 
 Fehler EchtesDateisystem::ersetzen(const std::string& pfad, const std::string& inhalt)
 {
-    return ersetzen_ueber_temp(pfad, inhalt, true);
+    if (m_verknuepfungen == Verknuepfungen::nicht_folgen) {
+        return ersetzen_ueber_temp(pfad, inhalt, true);
+    }
+    // In the data directory a file kept as a link elsewhere stays a link, and
+    // the new content goes where it points, with the mode the old file had.
+    std::string ziel;
+    if (Fehler f = verknuepfung_aufloesen(pfad, ziel)) {
+        return f;
+    }
+    std::optional<mode_t> modus;
+    struct stat st {};
+    if (::stat(ziel.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return Fehler::aus_errno(EISDIR, pfad);
+        }
+        modus = st.st_mode & 07777;
+    }
+    return ersetzen_ueber_temp(ziel, inhalt, true, modus);
 }
 
 Fehler EchtesDateisystem::ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt)

@@ -16,6 +16,11 @@ constexpr const char* k_id_pruefen = "Achtung, bitte ID prüfen !!";
 // "Hestrel.DAT" keeps 68 short lines; a larger file is not one and is not read whole.
 constexpr std::size_t k_einstellungen_max = 1 << 20;
 
+std::string pfadmeldung(int index)
+{
+    return "Achtung, bitte Pfad " + vorzeichenform(index) + " prüfen !!";
+}
+
 std::string versionstext_bilden()
 {
     return "Version " + std::to_string(k_version_major) + "." + std::to_string(k_version_minor) +
@@ -411,6 +416,11 @@ void Hestrel::Speichern_Click()
             box += k_trenner;
         }
         p->pfade[static_cast<std::size_t>(i)] = box;
+        // Written as '?', such a path would point nowhere after the next start.
+        if (!nicht_darstellbar(box).empty()) {
+            p->unkodierbar[static_cast<std::size_t>(i)] = true;
+            continue;
+        }
         ++p->offen;
         freigaben().auftrag(
             box, [p, i, box](Dateisystem& fs) { p->da[static_cast<std::size_t>(i)] = fs.existiert(box); },
@@ -441,12 +451,19 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
         if (pfad.empty()) {
             continue;
         }
-        m_e.gruppenpfad[static_cast<std::size_t>(i)] = pfad;
+        // A path the file cannot keep is refused like a missing directory,
+        // but kept out of the settings in force.
+        const bool unkodierbar = p->unkodierbar[static_cast<std::size_t>(i)];
+        if (!unkodierbar) {
+            m_e.gruppenpfad[static_cast<std::size_t>(i)] = pfad;
+        }
         // A directory that did not answer in time is as good as missing here.
-        if (!p->da[static_cast<std::size_t>(i)]) {
-            m_maske.meldungtxt = "Achtung, bitte Pfad " + vorzeichenform(i) + " prüfen !!";
+        if (unkodierbar || !p->da[static_cast<std::size_t>(i)]) {
             m_e.pfadeok = false;
             setup();
+            // After setup: its log echo would otherwise hide why the save was refused.
+            m_maske.meldungtxt = pfadmeldung(i);
+            melden();
             return;
         }
     }
@@ -466,6 +483,13 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
     m_maske.text5 = std::to_string(std::get<std::int16_t>(id));
     if (std::get<std::int16_t>(id) != 0) {
         m_maske.meldungtxt = k_id_pruefen;
+        melden();
+        return;
+    }
+
+    if (auto meldung = unkodierbare_felder()) {
+        // Nothing is taken over: the file would keep '?' where these stood.
+        m_maske.meldungtxt = *meldung;
         melden();
         return;
     }
@@ -550,6 +574,22 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
         meldeliste->bildschirm_anpassen();
     }
     melden();
+}
+
+std::optional<std::string> Hestrel::unkodierbare_felder() const
+{
+    const std::pair<const char*, const std::string*> felder[] = {
+        {"Signaldatei", &m_maske.text4},
+        {"Importverzeichnis", &m_maske.text3},
+        {"Text der Taste 1", &m_maske.text1_1},
+        {"Text der Taste 2", &m_maske.text1_2},
+    };
+    for (const auto& [name, text] : felder) {
+        if (const std::string zeichen = nicht_darstellbar(*text); !zeichen.empty()) {
+            return unkodierbar_meldung(name, zeichen);
+        }
+    }
+    return std::nullopt;
 }
 
 void Hestrel::sammelmeldung()

@@ -130,10 +130,15 @@ private:
     struct Pfadpruefung {
         std::array<std::string, k_gruppen> pfade;
         std::array<bool, k_gruppen> da {};
+        // The path holds characters "Hestrel.DAT" cannot keep: refused unasked.
+        std::array<bool, k_gruppen> unkodierbar {};
         int offen = 0;
         bool einreihen = true;
     };
     void speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p);
+    // The message for the first text box of the settings window that holds
+    // characters "Hestrel.DAT" or the export files cannot keep; none when all fit.
+    std::optional<std::string> unkodierbare_felder() const;
     void melden();
 
     Dienste m_d;
