@@ -382,4 +382,39 @@ Dateistand EchtesDateisystem::stand(const std::string& pfad)
     return d;
 }
 
+std::optional<std::int64_t> EchtesDateisystem::verzeichnisuhr_ns(const std::string& verzeichnis)
+{
+    // A name no other workstation reads or removes, created exclusively.
+    for (int versuch = 0; versuch < 16; ++versuch) {
+        const std::string probe = temp_name(pfad_verbinden(verzeichnis, "hestrel-uhr"));
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        struct stat st {};
+        const bool ok = ::fstat(fd, &st) == 0;
+        ::close(fd);
+        ::unlink(probe.c_str());
+        if (!ok) {
+            return std::nullopt;
+        }
+        return info_aus(st).geaendert_ns;
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> EchtesDateisystem::eingehaengt(const std::string& verzeichnis)
+{
+    struct stat selbst {};
+    struct stat eltern {};
+    if (::stat(verzeichnis.c_str(), &selbst) != 0 || !S_ISDIR(selbst.st_mode) ||
+        ::stat(pfad_verbinden(verzeichnis, "..").c_str(), &eltern) != 0) {
+        return std::nullopt;
+    }
+    return selbst.st_dev != eltern.st_dev;
+}
+
 }  // namespace hestrel

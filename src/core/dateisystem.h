@@ -66,6 +66,13 @@ public:
     virtual std::optional<Dateiinfo> info(const std::string& pfad) = 0;
     // What lies under the name. Plain file systems answer from existiert and info.
     virtual Dateistand stand(const std::string& pfad);
+    // The time of the directory's own clock (that of the server holding it),
+    // in ns as in Dateiinfo::geaendert_ns: the time stamp of a file created
+    // there this moment and removed again. None where it cannot be told.
+    virtual std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& /*verzeichnis*/) { return std::nullopt; }
+    // True when the directory lies on another device than its parent (a share
+    // mounted there); false when on the same; none where it cannot be told.
+    virtual std::optional<bool> eingehaengt(const std::string& /*verzeichnis*/) { return std::nullopt; }
 };
 
 // The real file system. Nothing is ever opened blocking, and only regular
@@ -89,6 +96,8 @@ public:
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override;
     Dateistand stand(const std::string& pfad) override;
+    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override;
+    std::optional<bool> eingehaengt(const std::string& verzeichnis) override;
 
 private:
     int oeffnen_flags() const;

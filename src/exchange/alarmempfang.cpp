@@ -35,13 +35,18 @@ Alarmempfang::~Alarmempfang()
     *m_lebt = false;
 }
 
-Verzeichnisbefund Alarmempfang::befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen)
+Verzeichnisbefund Alarmempfang::befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen,
+                                               bool einhaengen_pruefen)
 {
     Verzeichnisbefund b;
     b.signal = fs.stand(pfad + k_signaldatei);
-    // A share that cannot be reached holds its signal file still.
+    // A share that cannot be reached holds its signal file still; so does one
+    // whose empty mount point shows in its place.
     if (b.signal.art == Dateistand::Art::fehlt && verzeichnis_pruefen) {
         b.verzeichnis_da = fs.existiert(pfad);
+        if (b.verzeichnis_da && einhaengen_pruefen) {
+            b.eingehaengt = fs.eingehaengt(pfad);
+        }
     }
     return b;
 }
@@ -49,6 +54,7 @@ Verzeichnisbefund Alarmempfang::befund_erheben(Dateisystem& fs, const std::strin
 void Alarmempfang::befund_lesen(Dateisystem& fs, const std::string& pfad, Verzeichnisbefund& b)
 {
     b.gelesen = true;
+    b.eingehaengt = fs.eingehaengt(pfad);
     b.schluesselfehler = fs.lesen(pfad + k_signaldatei, b.schluessel, k_max_schluessel + 1);
     if (b.schluesselfehler || b.schluessel.empty()) {
         return;
@@ -146,11 +152,12 @@ void Alarmempfang::umsehen()
         v.seit_ms = jetzt;
         v.gefragt_in = m_runde;
         const bool verzeichnis_pruefen = i != k_import && m_gruppe_gemeldet[i];
+        const bool einhaengen_pruefen = verzeichnis_pruefen && m_gemeldet_eingehaengt[i];
         auto befund = std::make_shared<Verzeichnisbefund>();
         m_h.freigaben().auftrag(
             v.pfad,
-            [befund, pfad = v.pfad, verzeichnis_pruefen](Dateisystem& fs) {
-                *befund = befund_erheben(fs, pfad, verzeichnis_pruefen);
+            [befund, pfad = v.pfad, verzeichnis_pruefen, einhaengen_pruefen](Dateisystem& fs) {
+                *befund = befund_erheben(fs, pfad, verzeichnis_pruefen, einhaengen_pruefen);
             },
             [this, lebt = std::weak_ptr<bool>(m_lebt), i, befund](bool) {
                 if (lebt.lock()) {
@@ -169,8 +176,13 @@ void Alarmempfang::antwort(std::size_t index, Verzeichnisbefund befund)
 {
     Verzeichnis& v = m_verzeichnisse[index];
     v.unterwegs = false;
+    const bool einhaengepunkt_leer = index != k_import && befund.signal.art == Dateistand::Art::fehlt &&
+                                     befund.eingehaengt == false && m_gruppe_gemeldet[index] &&
+                                     m_gemeldet_eingehaengt[index];
     if (befund.signal.art == Dateistand::Art::fehler) {
         stoerung_setzen(index, befund.signal.fehler.beschreibung);
+    } else if (einhaengepunkt_leer) {
+        stoerung_setzen(index, "die Freigabe ist nicht eingehängt");
     } else {
         stoerung_aufheben(index);
     }
@@ -317,6 +329,7 @@ void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
     } else if (index != k_import) {
         m_gruppe_gemeldet[index] = true;
         m_gemeldet_als[index] = m_befunde[index]->signal.info;
+        m_gemeldet_eingehaengt[index] = b.eingehaengt.value_or(false);
     }
 }
 
@@ -370,8 +383,11 @@ void Alarmempfang::weiter()
         }
         if (!signal) {
             // A share that cannot be reached still holds its signal file: once
-            // it is back, that file is no new alarm.
-            if (!gemeldet || b->verzeichnis_da) {
+            // it is back, that file is no new alarm. An alarm that came from a
+            // mounted share, whose directory now lies on its parent's device,
+            // sees the empty mount point: the share is gone, not the file.
+            const bool einhaengepunkt_leer = gemeldet && m_gemeldet_eingehaengt[i] && b->eingehaengt == false;
+            if (!einhaengepunkt_leer && (!gemeldet || b->verzeichnis_da)) {
                 gemeldet = false;
             }
             continue;

@@ -24,6 +24,9 @@ struct Verzeichnisbefund {
     Dateistand signal;
     // The directory itself answered as there (looked at only where it decides something).
     bool verzeichnis_da = true;
+    // The directory is a share mounted there (another device than its parent);
+    // looked at when an alarm is read, and when one presented from a mounted share is gone.
+    std::optional<bool> eingehaengt;
     // The signal file and the data file were read.
     bool gelesen = false;
     Fehler schluesselfehler;
@@ -75,7 +78,8 @@ public:
 
     // Looks at the signal file in pfad (and, with verzeichnis_pruefen, whether
     // the directory is there when it is missing).
-    static Verzeichnisbefund befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen);
+    static Verzeichnisbefund befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen,
+                                            bool einhaengen_pruefen = false);
     // Reads the signal file the befund found and the data file it names.
     static void befund_lesen(Dateisystem& fs, const std::string& pfad, Verzeichnisbefund& b);
 
@@ -126,8 +130,9 @@ private:
     Alarmanzeige& m_anzeige;
     Tonausgabe* m_ton;
     std::array<bool, k_gruppen + 1> m_gruppe_gemeldet {};
-    // The signal file each presented group alarm came from.
+    // The signal file each presented group alarm came from, and whether it lay on a mounted share.
     std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als {};
+    std::array<bool, k_gruppen + 1> m_gemeldet_eingehaengt {};
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
 

@@ -392,10 +392,13 @@ void Alarmversand::signale_merken()
 void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde)
 {
     m_h.Timer1().stop();
-    // All 50 directories: a signal file another workstation left is removed
-    // too, once it has lain there for the whole wait. One that appeared since
-    // the send, or replaced this workstation's, belongs to a later alarm whose
-    // receivers need their 15 s: its own sender removes it.
+    // All group directories: this workstation's own signal files go, and so
+    // does every one that has lain there longer than the wait, judged by the
+    // share's own clock (desks' clocks differ): a sender that stopped before
+    // its clean-up leaves one behind, and receivers that count a group as
+    // presented while any signal file lies there would miss its next alarm.
+    // A younger one belongs to a later alarm whose receivers need their 15 s:
+    // its own sender removes it.
     for (int i = 0; i < k_gruppen; ++i) {
         const auto g = static_cast<std::size_t>(i);
         const std::string& pfad = m_h.einstellungen().gruppenpfad[g];
@@ -403,20 +406,28 @@ void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1
         if (pfad.empty() || !b || b->signal.art != Dateistand::Art::datei) {
             continue;
         }
+        const Dateiinfo gesehen = b->signal.info;
         const auto gemerkt = m_nach_dem_senden[g];
-        if (!gemerkt || b->signal.info != *gemerkt) {
-            continue;
+        const bool eigen = gemerkt && gesehen == *gemerkt;
+        if (eigen) {
+            // For the rest of this tick the file is gone, as it is once removed.
+            b->signal.art = Dateistand::Art::fehlt;
         }
-        // For the rest of this tick the file is gone, as it is once removed.
-        b->signal.art = Dateistand::Art::fehlt;
         auto fehler = std::make_shared<std::optional<Fehler>>();
         m_h.freigaben().auftrag(
             pfad,
-            [fehler, gemerkt, ziel = pfad + k_signaldatei](Dateisystem& fs) {
+            [fehler, gesehen, eigen, verzeichnis = pfad, ziel = pfad + k_signaldatei](Dateisystem& fs) {
                 // Removed only while it is still the same file.
-                if (fs.info(ziel) == gemerkt) {
-                    *fehler = fs.loeschen(ziel);
+                if (fs.info(ziel) != gesehen) {
+                    return;
                 }
+                if (!eigen) {
+                    const std::optional<std::int64_t> jetzt = fs.verzeichnisuhr_ns(verzeichnis);
+                    if (!jetzt || *jetzt - gesehen.geaendert_ns <= std::int64_t {k_aufraeumwartezeit_ms} * 1000000) {
+                        return;
+                    }
+                }
+                *fehler = fs.loeschen(ziel);
             },
             [this, lebt = std::weak_ptr<bool>(m_lebt), fehler](bool) {
                 if (!lebt.lock() || !fehler->has_value()) {

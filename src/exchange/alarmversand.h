@@ -32,6 +32,8 @@ public:
     // A file step that could not start within this is dropped: it would come
     // after the sender's clean-up.
     static constexpr int k_verfall_ms = 10000;
+    // The wait between a send and its clean-up; a signal file older than this is left over.
+    static constexpr int k_aufraeumwartezeit_ms = 15000;
 
     Alarmversand(Hestrel& hestrel, Alarmgesendet& bestaetigung);
     ~Alarmversand();

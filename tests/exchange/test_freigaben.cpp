@@ -36,8 +36,15 @@ public:
         }
         return EchtesDateisystem::lesen(pfad, inhalt, max_bytes);
     }
+    std::optional<bool> eingehaengt(const std::string& verzeichnis) override
+    {
+        auto it = einhaengung.find(verzeichnis);
+        return it == einhaengung.end() ? EchtesDateisystem::eingehaengt(verzeichnis) : std::optional<bool>(it->second);
+    }
     std::map<std::string, int> standfehler;
     std::map<std::string, int> lesefehler;
+    // Directories that answer as a mounted share (true) or its empty mount point (false).
+    std::map<std::string, bool> einhaengung;
     int fehlernummer = EIO;
 
 private:
@@ -333,6 +340,64 @@ TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
     h.Speichern_Click();
     EXPECT_TRUE(h.einstellungen().pfadeok);
     EXPECT_TRUE(existiert(empfaenger.daten + "/Hestrel.DAT"));
+}
+
+}  // namespace
+}  // namespace hestrel::test
+
+namespace hestrel::test {
+namespace {
+
+TEST_F(Freigaben, AufraeumenNimmtLiegengebliebeneSignaleNachDerUhrDerFreigabe)
+{
+    // Group 2: a sender stopped before its clean-up a minute ago (by the
+    // share's clock). Group 3: another sender's alarm of a moment ago.
+    datei_schreiben(g2 + "MDAT0.XQV", "alt");
+    datei_schreiben(g2 + "MESSAGE.XQV", "0");
+    std::filesystem::last_write_time(g2 + "MESSAGE.XQV",
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::seconds(60));
+    sender.liste.gruppen[0] = 1;
+    sender.h.sammelmeldung();
+    uhr.advance(5000);
+    alarm_legen(g3, "frisch");
+    uhr.advance(10000);
+    EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "its own";
+    EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV")) << "a leftover blinds receivers that keep a flag while any lies there";
+    EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV")) << "a fresh alarm of another sender is its sender's to remove";
+    EXPECT_EQ(zaehlen(sender.ereignislog(), "Message - gel"), 2);
+    // Nothing of the clock's probe stays behind.
+    for (const std::string& g : {g1, g2, g3}) {
+        for (const auto& e : std::filesystem::directory_iterator(g)) {
+            EXPECT_EQ(e.path().filename().string().find("hestrel-uhr"), std::string::npos) << e.path();
+        }
+    }
+}
+
+TEST_F(Freigaben, EinLeererEinhaengepunktIstEineUnerreichbareFreigabe)
+{
+    launen.einhaengung[g1] = true;
+    alarm_legen(g1, "einmal");
+    uhr.advance(5000);
+    ASSERT_EQ(empfaenger.journaleintraege(), 1);
+    // Unmounted: the empty directory shows in the share's place, the file is still on the share.
+    std::filesystem::rename(g1 + "MESSAGE.XQV", basis / "versteckt");
+    launen.einhaengung[g1] = false;
+    uhr.advance(5000);
+    uhr.advance(5000);
+    EXPECT_TRUE(empfaenger.empfang.gruppe_gemeldet(0));
+    EXPECT_TRUE(empfaenger.empfang.unerreichbar(0));
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog(), "nicht eingeh"), 1);
+    // Mounted again with the same file: no second alarm.
+    std::filesystem::rename(basis / "versteckt", g1 + "MESSAGE.XQV");
+    launen.einhaengung[g1] = true;
+    uhr.advance(5000);
+    uhr.advance(5000);
+    EXPECT_EQ(empfaenger.journaleintraege(), 1);
+    EXPECT_FALSE(empfaenger.empfang.unerreichbar(0));
+    // A file removed from the mounted share is forgotten as before.
+    std::filesystem::remove(g1 + "MESSAGE.XQV");
+    uhr.advance(5000);
+    EXPECT_FALSE(empfaenger.empfang.gruppe_gemeldet(0));
 }
 
 }  // namespace
