@@ -191,6 +191,8 @@ void Anlage::starten(Platz& p)
         p.lesefehler_in_folge = 0;
         return false;
     };
+    // Simulated time on the shares, a day from an arbitrary start.
+    b.uhr_ns = [this] { return (std::int64_t {1'700'000'000'000} + m_uhr.now_ms()) * 1'000'000; };
     p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
     p.freigaben = std::make_unique<Haltefreigaben>(*p.fs, [this] { return m_uhr.now_ms(); });
     for (int g = 0; g < m_p.gruppen; ++g) {

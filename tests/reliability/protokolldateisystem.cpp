@@ -1,6 +1,8 @@
 #include "reliability/protokolldateisystem.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace hestrel::test {
 
@@ -17,9 +19,23 @@ Fehler Protokolldateisystem::lesen(const std::string& pfad, std::string& inhalt,
     return f;
 }
 
+void Protokolldateisystem::zeit_setzen(const std::string& pfad) const
+{
+    if (!m_b.uhr_ns) {
+        return;
+    }
+    const std::int64_t ns = m_b.uhr_ns();
+    const struct timespec t {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    const struct timespec zeiten[2] = {t, t};
+    ::utimensat(AT_FDCWD, pfad.c_str(), zeiten, AT_SYMLINK_NOFOLLOW);
+}
+
 Fehler Protokolldateisystem::ersetzen(const std::string& pfad, const std::string& inhalt)
 {
     Fehler f = m_echt.ersetzen(pfad, inhalt);
+    if (!f) {
+        zeit_setzen(pfad);
+    }
     if (!f && m_b.geschrieben) {
         m_b.geschrieben(pfad);
     }
@@ -29,6 +45,9 @@ Fehler Protokolldateisystem::ersetzen(const std::string& pfad, const std::string
 Fehler Protokolldateisystem::ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt)
 {
     Fehler f = m_echt.ersetzen_fluechtig(pfad, inhalt);
+    if (!f) {
+        zeit_setzen(pfad);
+    }
     if (!f && m_b.geschrieben) {
         m_b.geschrieben(pfad);
     }

@@ -22,6 +22,9 @@ public:
         std::function<void(const std::string& pfad, const std::string& inhalt)> angehaengt;
         // Asked before each read: true makes it fail, as a flaky share does.
         std::function<bool(const std::string& pfad)> lesestoerung;
+        // The shares' clock in ns: files written get its time stamp, and the
+        // directories tell it, so that ages on the shares follow simulated time.
+        std::function<std::int64_t()> uhr_ns;
     };
 
     explicit Protokolldateisystem(Beobachter b) : m_b(std::move(b)) {}
@@ -44,6 +47,10 @@ public:
     Fehler leeren(const std::string& pfad) override { return m_echt.leeren(pfad); }
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
+    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override
+    {
+        return m_b.uhr_ns ? std::optional<std::int64_t>(m_b.uhr_ns()) : m_echt.verzeichnisuhr_ns(verzeichnis);
+    }
     Dateistand stand(const std::string& pfad) override
     {
         if (m_b.gefragt) {
@@ -53,6 +60,7 @@ public:
     }
 
 private:
+    void zeit_setzen(const std::string& pfad) const;
     Beobachter m_b;
     EchtesDateisystem m_echt;
 };
