@@ -19,7 +19,9 @@ set_tests_properties(anlage_gemischt_2h PROPERTIES LABELS anlage ENVIRONMENT HES
 
 # What goes wrong where alarms meet, and what the program does about faults.
 hestrel_test(test_zuverlaessigkeit
+  reliability/altplatz.cpp
   reliability/ausfalldateisystem.cpp
+  reliability/test_altplatz.cpp
   reliability/test_signale.cpp
   reliability/test_stoerungen.cpp
 )
