@@ -1,6 +1,7 @@
 #include "reliability/anlagenbuch.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <sstream>
 
@@ -114,13 +115,21 @@ void Anlagenbuch::praesentiert(int lauf, int gruppe, std::int64_t t, bool text_w
     m_praesentationen.push_back({lauf, signal, gruppe, t, text_wie_datei, wie_gesendet, alarm});
 }
 
-void Anlagenbuch::verpasst_warum(std::size_t si, std::size_t li, Empfaenger& e) const
+void Anlagenbuch::verpasst_warum(std::size_t si, std::size_t li, Empfaenger& e)
 {
     const Signal& s = m_signale[si];
+    long alarm = -1;
+    if (s.datentext.rfind("Alarm ", 0) == 0) {
+        alarm = std::strtol(s.datentext.c_str() + 6, nullptr, 10);
+    }
+    auto notieren = [&](long& zaehler, const char* grund) {
+        ++zaehler;
+        m_verpasste.push_back({alarm, m_laeufe[li].station, grund});
+    };
     const std::int64_t s_aus = s.aus < 0 ? INT64_MAX : s.aus;
     for (const Lesefehler& f : m_lesefehler) {
         if (f.lauf == static_cast<int>(li) && f.gruppe == s.gruppe && f.t >= s.an && f.t <= s_aus) {
-            ++e.verpasst_lesefehler;
+            notieren(e.verpasst_lesefehler, "Lesefehler");
             return;
         }
     }
@@ -132,12 +141,16 @@ void Anlagenbuch::verpasst_warum(std::size_t si, std::size_t li, Empfaenger& e) 
             continue;
         }
         if (v.ende == Ende::ersetzt && v.aus == s.an) {
-            (s.an - v.an > k_aufraeumzeit ? e.verpasst_rest : e.verpasst_frisch) += 1;
+            if (s.an - v.an > k_aufraeumzeit) {
+                notieren(e.verpasst_rest, "Vorgänger liegengeblieben");
+            } else {
+                notieren(e.verpasst_frisch, "Vorgänger noch frisch");
+            }
             return;
         }
         break;
     }
-    ++e.verpasst_sonst;
+    notieren(e.verpasst_sonst, "sonst");
 }
 
 std::int64_t Anlagenbuch::gemeinsam(const Signal& s, const Lauf& l, std::int64_t ende) const
@@ -242,6 +255,9 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
             }
             const std::int64_t zusammen = gemeinsam(s, l, ende);
             if (zusammen >= k_pollperiode) {
+                if (s.datentext.rfind("Alarm ", 0) == 0) {
+                    m_faellige.insert({std::strtol(s.datentext.c_str() + 6, nullptr, 10), l.station});
+                }
                 ++art.faellig;
                 if (n >= 1) {
                     ++art.gezeigt;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,13 +100,22 @@ public:
     const std::vector<Signal>& signale() const { return m_signale; }
     const std::vector<Lauf>& laeufe() const { return m_laeufe; }
     const std::vector<Praesentation>& praesentationen() const { return m_praesentationen; }
+    // A due pair an older receiver did not show: the alarm's number, the place, why.
+    struct Verpasst {
+        long alarm;
+        int station;
+        std::string grund;
+    };
+    const std::vector<Verpasst>& verpasste() const { return m_verpasste; }
+    // After auswerten: the due pairs as (alarm number, place).
+    const std::set<std::pair<long, int>>& faellige() const { return m_faellige; }
     // After auswerten: older and Hestrel receivers.
     const Empfaenger& alte() const { return m_alte; }
     const Empfaenger& neue() const { return m_neue; }
 
 private:
     void beenden(int signal, std::int64_t t, Ende grund, int lauf);
-    void verpasst_warum(std::size_t signal, std::size_t lauf, Empfaenger& e) const;
+    void verpasst_warum(std::size_t signal, std::size_t lauf, Empfaenger& e);
     // The longest stretch in which the signal was visible and the run listened.
     std::int64_t gemeinsam(const Signal& s, const Lauf& l, std::int64_t ende) const;
 
@@ -119,6 +129,8 @@ private:
         std::int64_t t;
     };
     std::vector<Lesefehler> m_lesefehler;
+    std::vector<Verpasst> m_verpasste;
+    std::set<std::pair<long, int>> m_faellige;
     Empfaenger m_alte;
     Empfaenger m_neue;
 };
