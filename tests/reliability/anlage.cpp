@@ -1,6 +1,9 @@
 #include "reliability/anlage.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "console/meldeliste.h"
@@ -8,6 +11,7 @@
 #include "core/textdatei.h"
 #include "exchange/alarmversand.h"
 #include "presentation/alarmanzeige.h"
+#include "reliability/altplatz.h"
 #include "reliability/protokolldateisystem.h"
 #include "support/haltefreigaben.h"
 #include "support/testumgebung.h"
@@ -28,10 +32,20 @@ std::string verzeichnis_von(const std::string& pfad)
     return pfad.substr(0, pfad.find_last_of('/') + 1);
 }
 
+std::uint64_t mischen(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
 }  // namespace
 
 struct Anlage::Platz {
     int nummer = 0;
+    // An older workstation: runs as Altplatz instead of a whole engine.
+    bool alt = false;
     std::string daten;
     std::vector<int> gruppen;
     int lauf = -1;
@@ -45,6 +59,8 @@ struct Anlage::Platz {
     std::unique_ptr<FakeMeldungsdienst> boxen;
     std::unique_ptr<FakePort> port;
     std::unique_ptr<Arbeitsplatz> ap;
+    std::unique_ptr<Altplatz> altplatz;
+    bool laeuft() const { return ap || altplatz; }
 };
 
 Anlage::Anlage(Anlagenparameter p, std::string wurzel)
@@ -92,12 +108,25 @@ Anlage::Anlage(Anlagenparameter p, std::string wurzel)
         datei_schreiben(platz->daten + "/Hestrel.DAT", zeilen_kodieren(z));
         m_plaetze.push_back(std::move(platz));
     }
+    // Which places are older ones, drawn apart from the course of events, so
+    // that every share runs the same alarms, restarts and outages.
+    std::vector<int> reihe(static_cast<std::size_t>(m_p.plaetze));
+    for (int n = 0; n < m_p.plaetze; ++n) {
+        reihe[static_cast<std::size_t>(n)] = n;
+    }
+    std::mt19937_64 wahl(mischen(m_p.seed ^ 0xA17ULL));
+    std::shuffle(reihe.begin(), reihe.end(), wahl);
+    const auto alte = static_cast<std::size_t>(std::lround(std::clamp(m_p.alt_anteil, 0.0, 1.0) * m_p.plaetze));
+    for (std::size_t k = 0; k < alte; ++k) {
+        m_plaetze[static_cast<std::size_t>(reihe[k])]->alt = true;
+    }
 }
 
 Anlage::~Anlage()
 {
     for (auto& p : m_plaetze) {
         p->ap.reset();
+        p->altplatz.reset();
     }
     std::error_code fehler;
     std::filesystem::remove_all(m_wurzel, fehler);
@@ -169,30 +198,46 @@ void Anlage::starten(Platz& p)
         const std::string text = inhalt.substr(anfang + 6, inhalt.size() - anfang - 8);
         const std::string datei = datei_lesen(gruppenpfad(p.zuletzt_gelesen) + k_daten);
         const std::string nummer = "Gruppe " + std::to_string(p.zuletzt_gelesen + 1) + " von:";
+        // The texts begin "Alarm n" CR LF: which alarm this was.
+        long alarm = -1;
+        if (text.rfind("Alarm ", 0) == 0) {
+            alarm = std::strtol(text.c_str() + 6, nullptr, 10);
+        }
         m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),
-                            text == datei && inhalt.find(nummer) != std::string::npos);
+                            text == datei && inhalt.find(nummer) != std::string::npos, alarm);
         // Someone closes the alarm window a minute later.
         const int lauf = p.lauf;
         planen(m_uhr.now_ms() + 60000, [&p, lauf] {
-            if (p.lauf == lauf) {
+            if (p.lauf == lauf && p.ap) {
                 p.ap->alarmanzeige().Command1_Click();
             }
         });
     };
-    b.lesestoerung = [this, &p](const std::string& pfad) {
-        if (gruppe_von(pfad) != m_p.flackergruppe || name_von(pfad) != k_daten) {
-            return false;
-        }
-        if (p.lesefehler_in_folge < 2 && std::uniform_int_distribution<int>(0, 3)(m_zufall) == 0) {
-            ++p.lesefehler_in_folge;
-            ++m_buch.zaehler["lesefehler"];
-            return true;
-        }
-        p.lesefehler_in_folge = 0;
-        return false;
-    };
+    b.lesestoerung = [this, &p](const std::string& pfad) { return lesestoerung(p, pfad); };
     // Simulated time on the shares, a day from an arbitrary start.
     b.uhr_ns = [this] { return (std::int64_t {1'700'000'000'000} + m_uhr.now_ms()) * 1'000'000; };
+    p.lauf = m_buch.lauf_beginnt(p.nummer, p.gruppen, m_uhr.now_ms(), p.alt);
+    p.zuletzt_gelesen = -1;
+    if (p.alt) {
+        auto geschrieben = b.geschrieben;
+        p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
+        Altplatz::Umgebung u {*p.fs, m_uhr, p.daten, m_import, {}, geschrieben,
+                              [this](const std::string& verzeichnis) {
+                                  const int g = gruppe_von(verzeichnis + k_signal);
+                                  return g >= 0 && m_gruppe_haengt[static_cast<std::size_t>(g)];
+                              }};
+        for (int g : p.gruppen) {
+            u.gruppenpfad[static_cast<std::size_t>(g)] = gruppenpfad(g);
+        }
+        p.altplatz = std::make_unique<Altplatz>(std::move(u));
+        p.altplatz->gepollt = [this, &p] { m_buch.hoert_ab(p.lauf, m_uhr.now_ms()); };
+        // A workstation held by a hanging share does not listen until its next poll.
+        p.altplatz->angehalten = [this, &p] {
+            m_buch.taub_ab(p.lauf, m_uhr.now_ms());
+            ++m_buch.zaehler["alt_angehalten"];
+        };
+        return;
+    }
     p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
     p.freigaben = std::make_unique<Haltefreigaben>(*p.fs, [this] { return m_uhr.now_ms(); });
     for (int g = 0; g < m_p.gruppen; ++g) {
@@ -202,8 +247,6 @@ void Anlage::starten(Platz& p)
     }
     p.boxen = std::make_unique<FakeMeldungsdienst>();
     p.port = std::make_unique<FakePort>();
-    p.lauf = m_buch.lauf_beginnt(p.nummer, p.gruppen, m_uhr.now_ms());
-    p.zuletzt_gelesen = -1;
     p.ap = std::make_unique<Arbeitsplatz>(
         Dienste {*p.fs, m_uhr, m_uhr, *p.boxen, *p.port, nullptr, nullptr, p.freigaben.get()});
     p.ap->starten(p.daten);
@@ -240,6 +283,7 @@ void Anlage::anhalten(Platz& p)
 {
     m_buch.lauf_endet(p.lauf, m_uhr.now_ms());
     p.ap.reset();
+    p.altplatz.reset();
     p.freigaben.reset();
     p.fs.reset();
     p.boxen.reset();
@@ -252,7 +296,7 @@ void Anlage::alarm()
     planen(m_uhr.now_ms() + pause(m_p.alarmabstand_s), [this] { alarm(); });
     std::vector<Platz*> laufend;
     for (auto& p : m_plaetze) {
-        if (p->ap) {
+        if (p->laeuft()) {
             laufend.push_back(p.get());
         }
     }
@@ -260,38 +304,105 @@ void Anlage::alarm()
         return;
     }
     Platz& p = *laufend[std::uniform_int_distribution<std::size_t>(0, laufend.size() - 1)(m_zufall)];
-    Meldeliste& liste = p.ap->meldeliste();
     const long n = ++m_alarmnummer;
-    liste.SNText_geaendert(1, "Alarm " + std::to_string(n));
-    liste.SNText_geaendert(2, "von Platz " + std::to_string(p.nummer + 1));
-    liste.SNText_geaendert(3, "");
-    liste.SNText_geaendert(4, "um " + std::to_string(m_uhr.now_ms()) + " ms");
-    liste.melde_alle_Click(false);
-    if (std::uniform_int_distribution<int>(0, 19)(m_zufall) == 0) {
-        liste.melde_alle_Click(true);
-    } else {
-        std::vector<int> ziele = p.gruppen;
+    const std::array<std::string, 4> texte {"Alarm " + std::to_string(n), "von Platz " + std::to_string(p.nummer + 1),
+                                            "", "um " + std::to_string(m_uhr.now_ms()) + " ms"};
+    const bool alle = std::uniform_int_distribution<int>(0, 19)(m_zufall) == 0;
+    std::vector<int> ziele;
+    if (!alle) {
+        ziele = p.gruppen;
         std::shuffle(ziele.begin(), ziele.end(), m_zufall);
         const int k = std::uniform_int_distribution<int>(1, std::min<int>(3, static_cast<int>(ziele.size())))(m_zufall);
-        for (int i = 0; i < k; ++i) {
-            liste.Melde_gruppen_Click(ziele[static_cast<std::size_t>(i)]);
-        }
+        ziele.resize(static_cast<std::size_t>(k));
     }
+    // Drawn for every alarm, so the course does not depend on the kind of sender.
+    const bool stoppen = std::uniform_int_distribution<int>(1, m_p.stopp_nach_senden_jeder)(m_zufall) == 1;
     ++m_buch.zaehler["gesendet"];
-    liste.sammelnachrit_Click();
+    if (p.altplatz) {
+        Altplatz& alt = *p.altplatz;
+        const bool wartete = alt.nachricht_gesendet() || alt.import_wartet();
+        alt.sammelmeldung(texte, ziele, alle);
+        if (alt.blockiert()) {
+            ++m_buch.zaehler["alt_blockiert_gesendet"];
+        } else if (!wartete && alt.nachricht_gesendet()) {
+            m_buch.taub_ab(p.lauf, m_uhr.now_ms());
+            ++m_buch.zaehler["signal_gesendet"];
+        } else if (wartete) {
+            ++m_buch.zaehler["nur_texte"];
+        }
+    } else {
+        Meldeliste& liste = p.ap->meldeliste();
+        for (int i = 0; i < 4; ++i) {
+            liste.SNText_geaendert(i + 1, texte[static_cast<std::size_t>(i)]);
+        }
+        liste.melde_alle_Click(false);
+        if (alle) {
+            liste.melde_alle_Click(true);
+        }
+        for (int g : ziele) {
+            liste.Melde_gruppen_Click(g);
+        }
+        liste.sammelnachrit_Click();
+    }
+    if (stoppen) {
+        stoppen_nach_senden(p);
+    }
+}
+
+void Anlage::stoppen_nach_senden(Platz& p)
+{
+    // Stopped within 15 s of its send, before its clean-up: its signal files stay.
+    const std::int64_t nach = std::uniform_int_distribution<std::int64_t>(1000, 14000)(m_zufall);
+    const std::int64_t weg = std::uniform_int_distribution<std::int64_t>(30000, 600000)(m_zufall);
+    const int lauf = p.lauf;
+    planen(m_uhr.now_ms() + nach, [this, &p, lauf, weg] {
+        if (p.lauf != lauf) {
+            return;
+        }
+        ++m_buch.zaehler["gestoppt_nach_senden"];
+        anhalten(p);
+        planen(m_uhr.now_ms() + weg, [this, &p] {
+            if (!p.laeuft()) {
+                starten(p);
+            }
+        });
+    });
+}
+
+bool Anlage::lesestoerung(Platz& p, const std::string& pfad)
+{
+    if (gruppe_von(pfad) != m_p.flackergruppe || name_von(pfad) != k_daten) {
+        return false;
+    }
+    // A quarter of the reads, decided by place and moment rather than by the
+    // course's random numbers, so a mixed site meets the same failures.
+    const std::uint64_t wurf = mischen(m_p.seed ^ mischen(static_cast<std::uint64_t>(p.nummer) * 1000003ULL +
+                                                          static_cast<std::uint64_t>(m_uhr.now_ms())));
+    if (p.lesefehler_in_folge < 2 && wurf % 4 == 0) {
+        ++p.lesefehler_in_folge;
+        ++m_buch.zaehler["lesefehler"];
+        m_buch.lesefehler(p.lauf, gruppe_von(pfad), m_uhr.now_ms());
+        return true;
+    }
+    p.lesefehler_in_folge = 0;
+    return false;
 }
 
 void Anlage::neustart()
 {
     planen(m_uhr.now_ms() + pause(m_p.neustartabstand_s), [this] { neustart(); });
     Platz& p = *m_plaetze[std::uniform_int_distribution<std::size_t>(0, m_plaetze.size() - 1)(m_zufall)];
-    if (!p.ap) {
+    if (!p.laeuft()) {
         return;
     }
     ++m_buch.zaehler["neustarts"];
     anhalten(p);
     const std::int64_t weg = std::uniform_int_distribution<std::int64_t>(30000, 600000)(m_zufall);
-    planen(m_uhr.now_ms() + weg, [this, &p] { starten(p); });
+    planen(m_uhr.now_ms() + weg, [this, &p] {
+        if (!p.laeuft()) {
+            starten(p);
+        }
+    });
 }
 
 void Anlage::ausfall()
@@ -304,9 +415,12 @@ void Anlage::ausfall()
             mit_signal.push_back(i);
         }
     }
+    // As many random numbers whatever lies in the directories, so the course stays the same.
     int g = std::uniform_int_distribution<int>(0, m_p.gruppen - 1)(m_zufall);
-    if (!mit_signal.empty() && std::uniform_int_distribution<int>(0, 1)(m_zufall) == 0) {
-        g = mit_signal[std::uniform_int_distribution<std::size_t>(0, mit_signal.size() - 1)(m_zufall)];
+    const bool mit = std::uniform_int_distribution<int>(0, 1)(m_zufall) == 0;
+    const std::uint64_t wahl = m_zufall();
+    if (!mit_signal.empty() && mit) {
+        g = mit_signal[wahl % mit_signal.size()];
     }
     if (m_gruppe_weg[static_cast<std::size_t>(g)] || m_gruppe_haengt[static_cast<std::size_t>(g)]) {
         return;
@@ -350,6 +464,9 @@ void Anlage::haenger()
         for (auto& p : m_plaetze) {
             if (p->freigaben) {
                 p->freigaben->freigeben(pfad);
+            }
+            if (p->altplatz) {
+                p->altplatz->weiter();
             }
         }
     });

@@ -26,6 +26,10 @@ struct Anlagenparameter {
     double haengerabstand_s = 3 * 3600;
     // The group whose share fails reads at random (a quarter of them, never more than two in a row).
     int flackergruppe = 7;
+    // The share of older workstations (0..1), chosen at random among the places.
+    double alt_anteil = 0;
+    // One sender in so many is stopped within 15 s of its send, before its clean-up.
+    int stopp_nach_senden_jeder = 40;
 };
 
 // A simulated site: workstations as whole engines in one process, on one
@@ -62,6 +66,8 @@ private:
     void neustart();
     void ausfall();
     void haenger();
+    void stoppen_nach_senden(Platz& p);
+    bool lesestoerung(Platz& p, const std::string& pfad);
     int gruppe_von(const std::string& pfad) const;
     std::string gruppenpfad(int g) const;
 

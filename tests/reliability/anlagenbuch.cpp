@@ -1,6 +1,8 @@
 #include "reliability/anlagenbuch.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstdint>
 #include <sstream>
 
 namespace hestrel::test {
@@ -62,10 +64,11 @@ void Anlagenbuch::verzeichnis_wieder(int gruppe, std::int64_t t)
     }
 }
 
-int Anlagenbuch::lauf_beginnt(int station, std::vector<int> gruppen, std::int64_t t)
+int Anlagenbuch::lauf_beginnt(int station, std::vector<int> gruppen, std::int64_t t, bool alt)
 {
     Lauf l;
     l.station = station;
+    l.alt = alt;
     l.gruppen = std::move(gruppen);
     l.start = t;
     m_laeufe.push_back(std::move(l));
@@ -97,14 +100,57 @@ void Anlagenbuch::hoert_ab(int lauf, std::int64_t t)
     }
 }
 
-void Anlagenbuch::praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei)
+void Anlagenbuch::lesefehler(int lauf, int gruppe, std::int64_t t)
+{
+    m_lesefehler.push_back({lauf, gruppe, t});
+}
+
+void Anlagenbuch::praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei, long alarm)
 {
     const int signal = m_aktuell[static_cast<std::size_t>(gruppe)];
     bool wie_gesendet = false;
     if (signal >= 0) {
         wie_gesendet = text_wie_datei;
     }
-    m_praesentationen.push_back({lauf, signal, gruppe, t, text_wie_datei, wie_gesendet});
+    m_praesentationen.push_back({lauf, signal, gruppe, t, text_wie_datei, wie_gesendet, alarm});
+}
+
+void Anlagenbuch::verpasst_warum(std::size_t si, std::size_t li, Empfaenger& e)
+{
+    const Signal& s = m_signale[si];
+    long alarm = -1;
+    if (s.datentext.rfind("Alarm ", 0) == 0) {
+        alarm = std::strtol(s.datentext.c_str() + 6, nullptr, 10);
+    }
+    auto notieren = [&](long& zaehler, const char* grund) {
+        ++zaehler;
+        m_verpasste.push_back({alarm, m_laeufe[li].station, grund});
+    };
+    const std::int64_t s_aus = s.aus < 0 ? INT64_MAX : s.aus;
+    for (const Lesefehler& f : m_lesefehler) {
+        if (f.lauf == static_cast<int>(li) && f.gruppe == s.gruppe && f.t >= s.an && f.t <= s_aus) {
+            notieren(e.verpasst_lesefehler, "Lesefehler");
+            return;
+        }
+    }
+    // The file before it in the group, replaced by it without a gap: an older
+    // receiver's flag for the group stayed set from that one.
+    for (std::size_t vi = si; vi-- > 0;) {
+        const Signal& v = m_signale[vi];
+        if (v.gruppe != s.gruppe) {
+            continue;
+        }
+        if (v.ende == Ende::ersetzt && v.aus == s.an) {
+            if (s.an - v.an > k_aufraeumzeit) {
+                notieren(e.verpasst_rest, "Vorgänger liegengeblieben");
+            } else {
+                notieren(e.verpasst_frisch, "Vorgänger noch frisch");
+            }
+            return;
+        }
+        break;
+    }
+    notieren(e.verpasst_sonst, "sonst");
 }
 
 std::int64_t Anlagenbuch::gemeinsam(const Signal& s, const Lauf& l, std::int64_t ende) const
@@ -196,8 +242,12 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
             }
             const auto it = gezeigt.find({static_cast<int>(si), static_cast<int>(li)});
             const int n = it == gezeigt.end() ? 0 : it->second;
+            Empfaenger& art = l.alt ? m_alte : m_neue;
             if (n > 1) {
-                mehrfach += n - 1;
+                art.mehrfach += n - 1;
+                if (!l.alt) {
+                    mehrfach += n - 1;
+                }
             }
             // A sender does not present its own alarm in the run that sent it.
             if (static_cast<int>(li) == s.schreiberlauf) {
@@ -205,6 +255,17 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
             }
             const std::int64_t zusammen = gemeinsam(s, l, ende);
             if (zusammen >= k_pollperiode) {
+                if (s.datentext.rfind("Alarm ", 0) == 0) {
+                    m_faellige.insert({std::strtol(s.datentext.c_str() + 6, nullptr, 10), l.station});
+                }
+                ++art.faellig;
+                if (n >= 1) {
+                    ++art.gezeigt;
+                } else if (l.alt) {
+                    verpasst_warum(si, li, art);
+                }
+            }
+            if (zusammen >= k_pollperiode && !l.alt) {
                 ++faellig;
                 if (n >= 1) {
                     ++einmal;
@@ -229,9 +290,9 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
                 if (l.station == m_laeufe[static_cast<std::size_t>(s.schreiberlauf)].station) {
                     ++eigene_neu;
                 }
-            } else if (n >= 1) {
+            } else if (n >= 1 && !l.alt) {
                 ++zusaetzlich;
-            } else if (lange && s.ende != Ende::offen) {
+            } else if (lange && s.ende != Ende::offen && !l.alt) {
                 // Listening too short although the file stayed: the run was in its own send wait.
                 Lauf ohne_taub = l;
                 ohne_taub.taub.clear();
@@ -241,7 +302,7 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
             }
             // From the receiver's side: a run that was up for the file's whole life.
             const std::int64_t s_aus = s.aus < 0 ? ende : s.aus;
-            if (l.start <= s.an && (l.ende < 0 || l.ende >= s_aus)) {
+            if (!l.alt && l.start <= s.an && (l.ende < 0 || l.ende >= s_aus)) {
                 ++ganz;
                 if (n >= 1) {
                     ++ganz_gezeigt;
@@ -252,6 +313,9 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
                 } else {
                     ++ganz_verpasst;
                 }
+            }
+            if (l.alt) {
+                continue;
             }
             if (!lange && n == 0 && l.start <= s.an && (l.ende < 0 || l.ende >= s.aus)) {
                 ++kurz_verpasst;
@@ -295,6 +359,20 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "Hängende Freigaben (alle Zugriffe warten): " << zaehler["haenger"] << "\n"
       << "Gescheiterte Lesevorgänge (flackernde Freigabe): " << zaehler["lesefehler"] << "\n"
       << "Absturz:                                   " << (zaehler["absturz"] ? "ja" : "nein") << "\n";
+    auto art = [&o](const char* name, const Empfaenger& e) {
+        o << "  " << name << e.faellig << " fällig, " << e.gezeigt << " gezeigt ("
+          << (e.faellig ? 100.0 * static_cast<double>(e.gezeigt) / static_cast<double>(e.faellig) : 100.0)
+          << " %), " << e.faellig - e.gezeigt << " nicht gezeigt, " << e.mehrfach << " mehrfach\n";
+    };
+    o.precision(4);
+    o << "Fällige Paare nach Art des Empfängers:\n";
+    art("Hestrel:        ", m_neue);
+    art("ältere Plätze:  ", m_alte);
+    o << "  bei älteren nicht gezeigt, weil die Gruppe noch als gemeldet galt: Vorgänger liegengeblieben "
+      << m_alte.verpasst_rest << ", Vorgänger noch frisch " << m_alte.verpasst_frisch << "; Lesefehler "
+      << m_alte.verpasst_lesefehler << "; sonst " << m_alte.verpasst_sonst << "\n";
+    o << "Ältere Plätze von einer hängenden Freigabe angehalten: " << zaehler["alt_angehalten"] << "\n"
+      << "Sender kurz nach dem Senden gestoppt:      " << zaehler["gestoppt_nach_senden"] << "\n";
     o << beispiele.str();
     bericht = o.str();
     return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0;

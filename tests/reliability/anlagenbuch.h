@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ namespace hestrel::test {
 class Anlagenbuch {
 public:
     static constexpr std::int64_t k_pollperiode = 5000;
+    // A sender removes its signal files this long after sending.
+    static constexpr std::int64_t k_aufraeumzeit = 15000;
 
     // Why a signal file ended.
     enum class Ende { offen, vom_sender_geloescht, von_anderem_geloescht, ersetzt };
@@ -39,6 +42,7 @@ public:
     // One run of a workstation, from its start to its end.
     struct Lauf {
         int station = 0;
+        bool alt = false;  // an older workstation
         std::vector<int> gruppen;
         std::int64_t start = 0;
         std::int64_t ende = -1;
@@ -53,6 +57,22 @@ public:
         std::int64_t zeit;
         bool text_wie_datei;
         bool text_wie_gesendet;
+        long alarm;  // the number in the alarm's text; -1: none
+    };
+
+    // Due pairs (signal file, run) and how many were shown, for one kind of receiver.
+    struct Empfaenger {
+        long faellig = 0;
+        long gezeigt = 0;
+        long mehrfach = 0;
+        // Why an older receiver missed one: its flag was held by the file before,
+        // a leftover older than the clean-up period, or one still fresh; a read the
+        // share failed; anything else.
+        long verpasst_rest = 0;
+        long verpasst_frisch = 0;
+        long verpasst_lesefehler = 0;
+        long verpasst_sonst = 0;
+        double anteil() const { return faellig ? static_cast<double>(gezeigt) / static_cast<double>(faellig) : 1.0; }
     };
 
     explicit Anlagenbuch(int gruppen) : m_aktuell(static_cast<std::size_t>(gruppen), -1) {}
@@ -62,12 +82,14 @@ public:
     void verzeichnis_weg(int gruppe, std::int64_t t);
     void verzeichnis_wieder(int gruppe, std::int64_t t);
 
-    int lauf_beginnt(int station, std::vector<int> gruppen, std::int64_t t);
+    int lauf_beginnt(int station, std::vector<int> gruppen, std::int64_t t, bool alt = false);
     void lauf_endet(int lauf, std::int64_t t);
     void taub_ab(int lauf, std::int64_t t);
     void hoert_ab(int lauf, std::int64_t t);
 
-    void praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei);
+    void praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei, long alarm = -1);
+    // A read of a data file in the group failed for that run.
+    void lesefehler(int lauf, int gruppe, std::int64_t t);
 
     // Counters the site keeps while it runs.
     std::map<std::string, long> zaehler;
@@ -78,9 +100,22 @@ public:
     const std::vector<Signal>& signale() const { return m_signale; }
     const std::vector<Lauf>& laeufe() const { return m_laeufe; }
     const std::vector<Praesentation>& praesentationen() const { return m_praesentationen; }
+    // A due pair an older receiver did not show: the alarm's number, the place, why.
+    struct Verpasst {
+        long alarm;
+        int station;
+        std::string grund;
+    };
+    const std::vector<Verpasst>& verpasste() const { return m_verpasste; }
+    // After auswerten: the due pairs as (alarm number, place).
+    const std::set<std::pair<long, int>>& faellige() const { return m_faellige; }
+    // After auswerten: older and Hestrel receivers.
+    const Empfaenger& alte() const { return m_alte; }
+    const Empfaenger& neue() const { return m_neue; }
 
 private:
     void beenden(int signal, std::int64_t t, Ende grund, int lauf);
+    void verpasst_warum(std::size_t signal, std::size_t lauf, Empfaenger& e);
     // The longest stretch in which the signal was visible and the run listened.
     std::int64_t gemeinsam(const Signal& s, const Lauf& l, std::int64_t ende) const;
 
@@ -88,6 +123,16 @@ private:
     std::vector<Lauf> m_laeufe;
     std::vector<Praesentation> m_praesentationen;
     std::vector<int> m_aktuell;  // per group: the signal file lying there, or -1
+    struct Lesefehler {
+        int lauf;
+        int gruppe;
+        std::int64_t t;
+    };
+    std::vector<Lesefehler> m_lesefehler;
+    std::vector<Verpasst> m_verpasste;
+    std::set<std::pair<long, int>> m_faellige;
+    Empfaenger m_alte;
+    Empfaenger m_neue;
 };
 
 }  // namespace hestrel::test
