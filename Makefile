@@ -55,11 +55,11 @@ screenshots: build
 bench: deps
 	bench/bericht.sh build-bench
 
-# The engine's fuzz targets (clang, libFuzzer) in build-fuzz, each run for
-# FUZZ_SECONDS over the inputs kept in tests/fuzz/korpus.
+# The engine's fuzz targets (clang, libFuzzer, warnings as errors) in
+# build-fuzz, each run for FUZZ_SECONDS over the inputs kept in tests/fuzz/korpus.
 FUZZ_SECONDS ?= 60
 fuzz:
-	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DHESTREL_FUZZ=ON
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DHESTREL_FUZZ=ON -DHESTREL_WERROR=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzzziele
 	tests/fuzz/fuzzen build-fuzz $(FUZZ_SECONDS)
 
