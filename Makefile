@@ -1,5 +1,6 @@
 # Hestrel: `make` builds, `make test` builds and runs every test,
-# `make run` installs what is missing, builds and starts the program.
+# `make run` builds and starts the program. Each installs first what a fresh
+# Debian 12 machine lacks (quick when everything is present).
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
@@ -12,18 +13,27 @@ all: build
 deps:
 	scripts/install-deps
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+# Configures the first time and again whenever the build type or CMAKE_FLAGS
+# differ from those of the last configuration, kept in $(BUILD)/konfiguration.
+# A changed configuration starts from a fresh cache, so a flag left out is
+# gone too; objects whose compile line stays the same are not built again.
+KONFIGURATION = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+configure: export HESTREL_KONFIGURATION = $(KONFIGURATION)
+configure: deps
+	@if [ ! -f $(BUILD)/build.ninja ] || [ "$$(cat $(BUILD)/konfiguration 2>/dev/null)" != "$$HESTREL_KONFIGURATION" ]; then \
+	  frisch=; if [ -f $(BUILD)/CMakeCache.txt ]; then frisch=--fresh; fi; \
+	  echo "cmake $$frisch -S . -B $(BUILD) $$HESTREL_KONFIGURATION"; \
+	  cmake $$frisch -S . -B $(BUILD) $(KONFIGURATION) && \
+	  printf '%s' "$$HESTREL_KONFIGURATION" > $(BUILD)/konfiguration; \
+	fi
 
-configure: $(BUILD)/build.ninja
-
-build: $(BUILD)/build.ninja
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-run: deps build
+run: build
 	$(BUILD)/hestrel
 
 # The Debian package, built without tests: build-package/hestrel_*.deb
@@ -45,11 +55,11 @@ screenshots: build
 bench: deps
 	bench/bericht.sh build-bench
 
-# The engine's fuzz targets (clang, libFuzzer) in build-fuzz, each run for
-# FUZZ_SECONDS over the inputs kept in tests/fuzz/korpus.
+# The engine's fuzz targets (clang, libFuzzer, warnings as errors) in
+# build-fuzz, each run for FUZZ_SECONDS over the inputs kept in tests/fuzz/korpus.
 FUZZ_SECONDS ?= 60
 fuzz:
-	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DHESTREL_FUZZ=ON
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DHESTREL_FUZZ=ON -DHESTREL_WERROR=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzzziele
 	tests/fuzz/fuzzen build-fuzz $(FUZZ_SECONDS)
 

@@ -157,7 +157,6 @@ private:
     std::unique_ptr<Zeitgeber> m_pfadfrist;
     std::shared_ptr<Pfadpruefung> m_pfadpruefung;
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
-    bool m_beendet = false;
 };
 
 }  // namespace hestrel

@@ -20,7 +20,8 @@ bool Empfangsdecoder::schritt(std::uint8_t byte)
         if (byte == k_startzeichen) {
             m_empfangsstatus = 1;
             m_empfangszaehler = 0;
-            m_timerser.start();
+            // A new frame gets its own full time-out, not what is left of the previous frame's.
+            timerser_neu();
         }
         return false;
     case 1:

@@ -140,7 +140,7 @@ void Geraet::MSCOM_Ausgabe(bool austext, int agruppe, int aktion)
     }
     std::string bytes;
     if ((aktion == 2 || aktion == 3) && agruppe >= 0 && agruppe < k_gruppen) {
-        bytes = befehl(static_cast<std::uint8_t>(aktion), static_cast<std::uint8_t>(agruppe + 1));
+        bytes = befehl(aktion == 2 ? k_ausgang_ein : k_ausgang_aus, static_cast<std::uint8_t>(agruppe + 1));
     } else if (aktion == 4) {
         bytes = befehl(k_ausgang_aus, k_reset);
     } else {

@@ -2,7 +2,7 @@
 
 namespace hestrel {
 
-Fehler KeinPort::oeffnen()
+Fehler KeinPort::port_oeffnen()
 {
     return {8002, "Ungültige Anschlussnummer"};
 }

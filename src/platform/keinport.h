@@ -9,11 +9,13 @@ class KeinPort : public Seriellerport {
 public:
     void setCommPort(int nummer) override { m_nummer = nummer; }
     int commPort() const override { return m_nummer; }
-    Fehler oeffnen() override;
     void schliessen() override {}
     bool offen() const override { return false; }
     Fehler schreiben(const std::string&) override;
-    Fehler setRts(bool) override { return {}; }
+
+protected:
+    Fehler port_oeffnen() override;
+    Fehler rts_leitung(bool) override { return {}; }
 
 private:
     int m_nummer = 1;

@@ -52,7 +52,7 @@ std::string QtSeriellerport::geraetedatei(int nummer)
     return "/dev/ttyS" + std::to_string(nummer - 1);
 }
 
-Fehler QtSeriellerport::oeffnen()
+Fehler QtSeriellerport::port_oeffnen()
 {
     if (m_port->isOpen()) {
         return {8005, "Anschluss bereits geöffnet"};
@@ -104,11 +104,8 @@ Fehler QtSeriellerport::schreiben(const std::string& bytes)
     return {};
 }
 
-Fehler QtSeriellerport::setRts(bool an)
+Fehler QtSeriellerport::rts_leitung(bool an)
 {
-    if (!m_port->isOpen()) {
-        return {8018, "Anschluss nicht geöffnet"};
-    }
     if (!m_port->setRequestToSend(an)) {
         m_port->clearError();
         return {8015, "RTS-Leitung nicht verfügbar"};

@@ -19,14 +19,16 @@ public:
 
     void setCommPort(int nummer) override { m_nummer = nummer; }
     int commPort() const override { return m_nummer; }
-    Fehler oeffnen() override;
     void schliessen() override;
     bool offen() const override;
     Fehler schreiben(const std::string& bytes) override;
-    Fehler setRts(bool an) override;
 
     // The device file that port `nummer` stands for; empty when there is none.
     static std::string geraetedatei(int nummer);
+
+protected:
+    Fehler port_oeffnen() override;
+    Fehler rts_leitung(bool an) override;
 
 private:
     void lesen();

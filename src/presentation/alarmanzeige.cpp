@@ -9,7 +9,6 @@
 namespace hestrel {
 namespace {
 
-constexpr int k_breite_bei_erzeugung = 5500;
 constexpr double k_schrift_bei_erzeugung = 11.25;
 // The label's font size is the width in twips divided by this.
 constexpr double k_twips_pro_punkt = 450.0;
@@ -37,7 +36,7 @@ void Alarmanzeige::erzeugen()
     m_existiert = true;
     ++m_erzeugungen;
     m_caption = m_h.firmentext;
-    m_aussenbreite_twips = k_breite_bei_erzeugung;
+    m_aussenbreite_twips = k_aussenbreite_twips;
     m_schriftgroesse = k_schrift_bei_erzeugung;
     m_zustand = Fensterzustand::normal;
     m_vollbild_platziert = false;

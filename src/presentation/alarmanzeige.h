@@ -25,6 +25,10 @@ struct Bildschirm {
 class Alarmanzeige {
 public:
     enum class Fensterzustand { normal, maximiert };
+    // The window's outer width, frame included, as it is created; its client
+    // area is designed 5250 x 3060 twips.
+    static constexpr int k_aussenbreite_twips = 5500;
+    static constexpr int k_innenhoehe_twips = 3060;
 
     Alarmanzeige(Hestrel& hestrel, Prozessstarter* prozesse);
     Alarmanzeige(const Alarmanzeige&) = delete;

@@ -45,7 +45,7 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setAutoFillBackground(true);
-    resize(twips(5500), twips(3060));
+    resize(twips(Alarmanzeige::k_aussenbreite_twips), twips(Alarmanzeige::k_innenhoehe_twips));
 
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
@@ -133,7 +133,7 @@ void AlarmanzeigeFenster::einpassen()
     // The normal window: its designed size, grown as far as the text needs, and on the screen.
     const QRect f = frei();
     const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
-    const int noetig = std::max(twips(3060), m_label1->y() + texthoehe + k_rand_px);
+    const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), m_label1->y() + texthoehe + k_rand_px);
     const int hoehe = std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
     if (hoehe != height()) {
         resize(width(), hoehe);
@@ -154,8 +154,9 @@ void AlarmanzeigeFenster::aktualisieren()
         // A new window: designed size, in the middle of the screen.
         m_erzeugungen = m_modell.erzeugungen();
         setWindowState(Qt::WindowNoState);
-        resize(twips(5500), twips(3060));
+        resize(twips(Alarmanzeige::k_aussenbreite_twips), twips(Alarmanzeige::k_innenhoehe_twips));
         m_normalgroesse = size();
+        m_rahmen_offen = true;
         mittig_setzen();
     }
     setWindowTitle(QString::fromStdString(m_modell.caption()));
@@ -202,6 +203,7 @@ void AlarmanzeigeFenster::aktualisieren()
     if (!isVisible()) {
         show();
     }
+    aussenbreite_einhalten();
     if (m_modell.hintergrundfarbe() == k_rot && heben_moeglich()) {
         // Once a second, as the window state is put back, it goes back above all others.
         raise();
@@ -273,6 +275,28 @@ void AlarmanzeigeFenster::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void AlarmanzeigeFenster::aussenbreite_einhalten()
+{
+    if (!m_rahmen_offen || !isVisible() || windowState() != Qt::WindowNoState || m_modell.vollbild_platziert()) {
+        return;
+    }
+    // The desktop tells the frame only once the window is on the screen.
+    const int rahmen = frameGeometry().width() - width();
+    if (rahmen <= 0) {
+        return;
+    }
+    m_rahmen_offen = false;
+    resize(std::max(1, twips(Alarmanzeige::k_aussenbreite_twips) - rahmen), height());
+    m_normalgroesse = size();
+    mittig_setzen();
+}
+
+void AlarmanzeigeFenster::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    aussenbreite_einhalten();
+}
+
 void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
@@ -288,7 +312,11 @@ void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
         m_normalgroesse = QSize(width(), m_normalgroesse.isValid() ? m_normalgroesse.height() : height());
         const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
         const int twips_pro_pixel = s ? std::max(1, qRound(1440.0 / s->logicalDotsPerInchX())) : 15;
-        m_modell.aussenbreite_setzen(frameGeometry().width() * twips_pro_pixel);
+        // The width it was created with stays exactly that many twips, not its pixels' worth.
+        const int aussen = frameGeometry().width();
+        m_modell.aussenbreite_setzen(aussen == twips(Alarmanzeige::k_aussenbreite_twips)
+                                         ? Alarmanzeige::k_aussenbreite_twips
+                                         : aussen * twips_pro_pixel);
     }
 }
 

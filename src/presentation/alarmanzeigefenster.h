@@ -26,10 +26,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void vorholen();
     void mittig_setzen();
+    void aussenbreite_einhalten();
     void einpassen();
     QRect schirm() const;
     QRect frei() const;
@@ -44,6 +46,9 @@ private:
     bool m_selbst_aktiviert = false;
     // The size of the normal window, put back when it leaves the maximised or minimised state.
     QSize m_normalgroesse;
+    // A new window's width still waits for the desktop's frame: the window is
+    // 5500 twips wide with it, so the client area takes what the frame leaves.
+    bool m_rahmen_offen = false;
 };
 
 }  // namespace hestrel

@@ -63,6 +63,8 @@ TEST(Empfangsdecoder, Bytefolgen)
          {{{242, 1, 0, 1, 0}, 1001}, {Bytes(9, 0) + rahmen(1, 0), 0}}, 1, Bytes {1, 0} + Bytes(10, 0)},
         {"zwei Rahmen hintereinander", {{rahmen(0, 1) + rahmen(1, 0, ausg), 0}}, 2, Bytes {1, 0} + ausg},
         {"Muell vor dem Rahmen", {{Bytes {0, 1, 7, 1, 255} + rahmen(0, 1, ausg), 0}}, 1, nutz_ausg},
+        {"Startbyte kurz vor dem Zeitablauf des vorigen Rahmens beginnt die Frist neu",
+         {{rahmen(0, 1), 999}, {{242}, 2}, {Bytes {1, 1, 0} + ausg, 0}}, 2, Bytes {1, 0} + ausg},
         {"abgeschnittener Rahmen und Zeitablauf, dann ein ganzer",
          {{{242, 1, 1}, 1000}, {rahmen(0, 1, ausg), 0}}, 1, nutz_ausg},
     };

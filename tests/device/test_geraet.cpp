@@ -1,5 +1,7 @@
 // The alarm device on a workstation's engine: interface check, commands,
 // and the reaction to status frames, on a virtual clock with a port in memory.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "core/cp1252.h"
@@ -158,11 +160,11 @@ TEST_F(GeraetTest, BefehleJeAktion)
     };
     for (const auto& f : faelle) {
         p.port.geschrieben.clear();
-        p.port.rts = !f.austext;
+        p.port.setRts(!f.austext);
         liste.farben.clear();
         p.h.MSCOM_Ausgabe(f.austext, f.agruppe, f.aktion);
         EXPECT_EQ(p.port.geschrieben, f.bytes) << f.aktion << " " << f.agruppe;
-        EXPECT_EQ(p.port.rts, f.austext) << f.aktion << " " << f.agruppe;
+        EXPECT_EQ(p.port.leitung_rts, f.austext) << f.aktion << " " << f.agruppe;
         EXPECT_EQ(liste.farben, f.farben) << f.aktion << " " << f.agruppe;
     }
 }
@@ -171,10 +173,10 @@ TEST_F(GeraetTest, AusgabeOhneGeraetOderMitGeschlossenemAnschluss)
 {
     // Switched off: the colour only.
     p.h.einstellungen().comdeaktiviert = "1";
-    p.port.rts = true;
+    p.port.setRts(true);
     p.h.MSCOM_Ausgabe(false, 2, 3);
     EXPECT_EQ(p.port.geschrieben, "");
-    EXPECT_TRUE(p.port.rts);
+    EXPECT_TRUE(p.port.leitung_rts);
     EXPECT_EQ(liste.farben.back(), std::make_pair(2, k_gruen));
 
     // Closed: opened on the configured number first.
@@ -192,9 +194,46 @@ TEST_F(GeraetTest, AusgabeOhneGeraetOderMitGeschlossenemAnschluss)
     p.h.MSCOM_Ausgabe(false, 7, 3);
     EXPECT_EQ(liste.farben.back(), std::make_pair(7, k_gruen));
     EXPECT_EQ(p.port.geschrieben, "");
-    EXPECT_TRUE(p.port.rts);
+    EXPECT_TRUE(p.port.rts());
     EXPECT_EQ(logzeilen("Schnittstelle Ausgabe Anschluss bereits geöffnet - 8005"), 1);
     EXPECT_TRUE(p.boxen.hinweise.empty());
+}
+
+TEST_F(GeraetTest, RtsBehaeltSeinenStandUeberJedesNeueOeffnen)
+{
+    // The port's driver raises RTS at every opening and drops it at close;
+    // the interface check re-opens the port every 0.5 s.
+    const struct {
+        const char* was;
+        std::function<void()> tun;
+        bool rts;
+    } faelle[] = {
+        {"nichts gesetzt", [] {}, false},
+        {"Alarm empfangen", [this] { p.h.MSCOM_Ausgabe(true, 4, 2); }, true},
+        {"quittiert", [this] { p.h.MSCOM_Ausgabe(false, 4, 3); }, false},
+        {"Alarm Gruppe 50", [this] { p.h.MSCOM_Ausgabe(true, 49, 2); }, true},
+        {"Reset am Gerät", [this] { p.port.senden(rahmen(1, 0)); }, false},
+        {"Alarm, dann Gerät verloren",
+         [this] {
+             p.h.MSCOM_Ausgabe(true, 0, 2);
+             p.port.schliessen();
+             p.port.verloren(Fehler {8010, "Hardware nicht verfügbar"});
+         },
+         true},
+    };
+    for (const auto& f : faelle) {
+        f.tun();
+        p.h.timer_eingang().start();
+        for (int pruefung = 1; pruefung <= 3; ++pruefung) {
+            uhr.advance(500);
+            ASSERT_TRUE(p.port.offen()) << f.was;
+            EXPECT_EQ(p.port.leitung_rts, f.rts) << f.was << ", Prüfung " << pruefung;
+        }
+        // A reload of the settings opens the port as well.
+        p.port.schliessen();
+        p.port.oeffnen();
+        EXPECT_EQ(p.port.leitung_rts, f.rts) << f.was << ", neu geöffnet";
+    }
 }
 
 TEST_F(GeraetTest, Eingang2SendetDenAlarmUndFaerbtDieAusgaenge)
@@ -218,10 +257,10 @@ TEST_F(GeraetTest, Eingang1SetztZurueck)
 {
     p.anzeige.Alarm("Überfall", "", "");
     ASSERT_TRUE(p.anzeige.sichtbar());
-    p.port.rts = true;
+    p.port.setRts(true);
     p.port.senden(rahmen(1, 0));
     EXPECT_EQ(p.port.geschrieben, k_reset);
-    EXPECT_FALSE(p.port.rts);
+    EXPECT_FALSE(p.port.leitung_rts);
     EXPECT_EQ(logzeilen("Reset Eingang"), 1);
     EXPECT_FALSE(p.anzeige.sichtbar());
     EXPECT_FALSE(gesendet());

@@ -145,6 +145,15 @@ TEST(QtSeriellerport, OeffnetDieLeitungUndReichtJedesByteEinzelnWeiter)
     EXPECT_FALSE(port.schreiben(bytes({242, 1, 10})));
     ASSERT_TRUE(warten([&] { return leitung.empfangen() == bytes({242, 1, 10}); }));
 
+    // A pseudo-terminal has no RTS line: the state is kept all the same, and
+    // the opening that applies it again still succeeds.
+    port.setRts(true);
+    EXPECT_TRUE(port.rts());
+    port.schliessen();
+    ASSERT_FALSE(port.oeffnen());
+    EXPECT_TRUE(port.offen());
+    EXPECT_TRUE(port.rts());
+
     // Unplugged: reported once, closed, and it cannot be opened until it returns.
     leitung.trennen();
     ASSERT_TRUE(warten([&] { return verloren > 0; }));

@@ -19,6 +19,7 @@ struct Byte {
     std::uint8_t wert;
     std::int64_t zeit;
     bool fertig;  // the decoder reported a frame with this byte
+    bool frei;    // the decoder had no frame in progress before this byte
     std::array<std::uint8_t, 13> puffer;
 };
 
@@ -52,7 +53,8 @@ void decoder_pruefen(std::string_view eingabe)
         const std::int64_t pause = static_cast<std::uint8_t>(eingabe[i + 1]) * 5;
         uhr.advance(pause);
         p.uhr.advance(pause);
-        Byte b {wert, uhr.now_ms(), decoder.schritt(wert), decoder.empfangspuffer()};
+        const bool frei = decoder.empfangsstatus() == 0;
+        Byte b {wert, uhr.now_ms(), decoder.schritt(wert), frei, decoder.empfangspuffer()};
         folge.push_back(b);
         p.port.senden(std::string(1, static_cast<char>(wert)));
         pruefen(p.ap.geraet().decoder().empfangsstatus() == decoder.empfangsstatus(),
@@ -87,10 +89,11 @@ void decoder_pruefen(std::string_view eingabe)
                 ++erwartete_alarme;
             }
         }
-        // A frame after a second of silence is never missed.
+        // A frame after a second of silence, or one that starts while no other
+        // is in progress (right after the previous frame), is never missed.
         const bool ruhe = j == 0 || folge[j].zeit - folge[j - 1].zeit >= k_zeitablauf;
-        if (ruhe && rahmen_ab(j)) {
-            pruefen(folge[j + k_rahmen - 1].fertig, "a frame after silence is decoded");
+        if ((ruhe || folge[j].frei) && rahmen_ab(j)) {
+            pruefen(folge[j + k_rahmen - 1].fertig, "a frame after silence or after a frame is decoded");
         }
     }
     pruefen(alarme == erwartete_alarme, "every frame with input 2 active sends one alarm");

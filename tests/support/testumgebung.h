@@ -62,21 +62,27 @@ public:
     std::function<void(bool)> offene_antwort;
 };
 
-// A serial port in memory: records what is written, can refuse to open.
+// A serial port in memory: records what is written, can refuse to open. Its
+// RTS line behaves as a driver's: raised at every opening, dropped at close.
 class FakePort : public Seriellerport {
 public:
     void setCommPort(int nummer) override { nummer_ = nummer; }
     int commPort() const override { return nummer_; }
-    Fehler oeffnen() override
+    Fehler port_oeffnen() override
     {
         ++oeffnungen;
         if (oeffnen_fehler) {
             return oeffnen_fehler;
         }
         offen_ = true;
+        leitung_rts = true;
         return {};
     }
-    void schliessen() override { offen_ = false; }
+    void schliessen() override
+    {
+        offen_ = false;
+        leitung_rts = false;
+    }
     bool offen() const override { return offen_; }
     Fehler schreiben(const std::string& bytes) override
     {
@@ -89,9 +95,9 @@ public:
         geschrieben += bytes;
         return {};
     }
-    Fehler setRts(bool an) override
+    Fehler rts_leitung(bool an) override
     {
-        rts = an;
+        leitung_rts = an;
         return {};
     }
     // Feeds bytes as if the device had sent them.
@@ -106,7 +112,8 @@ public:
 
     int nummer_ = 1;
     bool offen_ = false;
-    bool rts = false;
+    // The RTS line as the device sees it.
+    bool leitung_rts = false;
     int oeffnungen = 0;
     Fehler oeffnen_fehler;
     Fehler schreib_fehler;

@@ -161,6 +161,19 @@ public:
         }
         return l;
     }
+    // The window with the desktop's frame: its outer width in pixels.
+    int aussenbreite(unsigned long id) const
+    {
+        const std::string t = aus("xprop -id " + std::to_string(id) + " _NET_FRAME_EXTENTS");
+        const auto gleich = t.find('=');
+        int links = 0;
+        int rechts = 0;
+        if (gleich == std::string::npos ||
+            std::sscanf(t.c_str() + gleich + 1, " %d , %d", &links, &rechts) != 2) {
+            return 0;
+        }
+        return lage(id)[2] + links + rechts;
+    }
     void klicken(unsigned long id, int x, int y) const
     {
         const auto l = lage(id);
@@ -345,6 +358,9 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     }
     ASSERT_NE(alarm, 0u) << "no alarm window within 12 s\n" << datei_lesen(protokoll);
     EXPECT_EQ(x.mit_rolle(hestrel.pid(), "Alarmanzeige"), alarm) << "a key closed the alarm window";
+    // 5500 twips wide with its frame, not without.
+    EXPECT_TRUE(warten_bis([&] { return x.aussenbreite(alarm) == (5500 + 7) / 15; }, 3s))
+        << "outer width " << x.aussenbreite(alarm) << ", client " << x.lage(alarm)[2];
     EXPECT_EQ(x.zahl("xdotool getactivewindow"), fokus) << "Hestrel took the keyboard";
     EXPECT_GT(datei_lesen(getippt).size(), 0u) << "the keys did not reach the other program";
     EXPECT_FALSE(existiert(gruppe2 + "MESSAGE.XQV")) << "a key sent an alarm";
