@@ -251,8 +251,52 @@ void Alarmempfang::auswerten()
     if (m_versand.nachricht_gesendet()) {
         m_versand.T3(m_befunde);
     }
+    liegengebliebene_entfernen();
     m_schritt = Schritt::import;
     weiter();
+}
+
+void Alarmempfang::liegengebliebene_entfernen()
+{
+    // Workstations that keep a group marked as presented while any signal file
+    // lies there miss the next alarm in that group for as long as a stopped
+    // sender's file stays. The time is measured on this desk's own clock, by
+    // watching the same file, so desks' differing clocks do not matter.
+    const std::int64_t jetzt = m_h.dienste().scheduler.jetzt_ms();
+    for (std::size_t i = 0; i < k_gruppen; ++i) {
+        const std::optional<Verzeichnisbefund>& b = m_befunde[i];
+        if (!b) {
+            continue;
+        }
+        if (b->signal.art != Dateistand::Art::datei) {
+            m_gesehen_als[i].reset();
+            continue;
+        }
+        if (m_gesehen_als[i] != b->signal.info) {
+            m_gesehen_als[i] = b->signal.info;
+            m_gesehen_seit[i] = jetzt;
+            continue;
+        }
+        if (jetzt - m_gesehen_seit[i] < k_liegengeblieben_ms) {
+            continue;
+        }
+        m_gesehen_als[i].reset();
+        auto geloescht = std::make_shared<bool>(false);
+        m_h.freigaben().auftrag(
+            m_verzeichnisse[i].pfad,
+            [geloescht, gesehen = b->signal.info, ziel = m_verzeichnisse[i].pfad + k_signaldatei](Dateisystem& fs) {
+                // Removed only while it is still the same file.
+                if (fs.info(ziel) == gesehen && !fs.loeschen(ziel)) {
+                    *geloescht = true;
+                }
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), geloescht, i](bool) {
+                if (lebt.lock() && *geloescht) {
+                    m_h.log().logeintrag("Liegengebliebene Message gelöscht: Gruppe " + std::to_string(i + 1));
+                }
+            },
+            Alarmversand::k_verfall_ms);
+    }
 }
 
 bool Alarmempfang::lesen_anstossen(std::size_t index)

@@ -58,6 +58,9 @@ public:
     static constexpr int k_antwortfrist_ms = 300;
     // A directory that has not answered for this long counts as unreachable.
     static constexpr int k_unerreichbar_ms = 3000;
+    // A signal file seen unchanged for this long was left by a sender that
+    // stopped before its clean-up (15 s after its send): it is removed.
+    static constexpr int k_liegengeblieben_ms = 60000;
 
     Alarmempfang(Hestrel& hestrel, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton);
     ~Alarmempfang();
@@ -133,6 +136,10 @@ private:
     // The signal file each presented group alarm came from, and whether it lay on a mounted share.
     std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als {};
     std::array<bool, k_gruppen + 1> m_gemeldet_eingehaengt {};
+    // The signal file last seen in each group, and since when (this desk's own steady clock).
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_gesehen_als {};
+    std::array<std::int64_t, k_gruppen> m_gesehen_seit {};
+    void liegengebliebene_entfernen();
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
 

@@ -402,3 +402,30 @@ TEST_F(Freigaben, EinLeererEinhaengepunktIstEineUnerreichbareFreigabe)
 
 }  // namespace
 }  // namespace hestrel::test
+
+namespace hestrel::test {
+namespace {
+
+TEST_F(Freigaben, EinLiegengebliebenesSignalNimmtNachEinerMinuteDerNaechsteEmpfaengerWeg)
+{
+    // A sender that stopped before its clean-up: older receivers would keep
+    // the group marked while the file lies there and miss its next alarm.
+    alarm_legen(g2, "liegt");
+    uhr.advance(5000);
+    ASSERT_EQ(empfaenger.journaleintraege(), 1);
+    uhr.advance(50000);
+    EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV")) << "watched for less than a minute";
+    // Replaced by a later alarm: its minute starts anew.
+    alarm_legen(g2, "neu");
+    uhr.advance(55000);
+    EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
+    uhr.advance(10000);
+    EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV"));
+    EXPECT_TRUE(existiert(g2 + "MDAT0.XQV")) << "only the signal file goes";
+    // Whichever of the two workstations polling the group got there first.
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog() + sender.ereignislog(), "Liegengebliebene Message gel"), 1);
+    EXPECT_EQ(empfaenger.journaleintraege(), 2);
+}
+
+}  // namespace
+}  // namespace hestrel::test
