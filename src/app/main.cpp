@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/programm.h"
+#include "core/freigabedienst.h"
 #include "platform/uebersetzung.h"
 
 int main(int argc, char* argv[])
@@ -25,7 +26,17 @@ int main(int argc, char* argv[])
         std::fputs("hestrel: Qt's German texts (qtbase_de) not found; standard dialogs speak English\n", stderr);
     }
 
-    hestrel::Programm programm;
-    programm.starten();
-    return QApplication::exec();
+    int code = 0;
+    {
+        hestrel::Programm programm;
+        programm.starten();
+        code = QApplication::exec();
+    }
+    // A share that never answers holds a worker thread in the kernel; nothing
+    // may wait for it on the way out (no clean-up handler, no leak check).
+    if (hestrel::FaedenFreigabedienst::haengt_noch()) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

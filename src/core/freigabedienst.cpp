@@ -1,5 +1,6 @@
 #include "core/freigabedienst.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -8,6 +9,16 @@
 #include "core/scheduler.h"
 
 namespace hestrel {
+namespace {
+
+std::atomic<int> g_in_arbeit {0};
+
+}  // namespace
+
+bool FaedenFreigabedienst::haengt_noch()
+{
+    return g_in_arbeit.load() > 0;
+}
 
 void SofortigerFreigabedienst::auftrag(const std::string&, Arbeit arbeit, Fertig fertig, int)
 {
@@ -74,7 +85,9 @@ struct FaedenFreigabedienst::Reihe {
             const auto gewartet = std::chrono::steady_clock::now() - e.eingereiht;
             const bool verfallen = e.verfall_ms >= 0 && gewartet > std::chrono::milliseconds(e.verfall_ms);
             if (!verfallen && e.arbeit) {
+                ++g_in_arbeit;
                 e.arbeit(*gemeinsam->fs);
+                --g_in_arbeit;
             }
             gemeinsam->zurueck(std::move(e.fertig), !verfallen);
         }

@@ -52,6 +52,8 @@ public:
     FaedenFreigabedienst& operator=(const FaedenFreigabedienst&) = delete;
 
     void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms = -1) override;
+    // True while some worker of any such service is inside a call into a share.
+    static bool haengt_noch();
 
     struct Reihe;
     struct Gemeinsam;
