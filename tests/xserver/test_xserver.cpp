@@ -266,6 +266,9 @@ std::size_t stelle(const std::vector<unsigned long>& stapel, unsigned long id)
 
 TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrauchtEinenKlick)
 {
+#ifdef HESTREL_SANITIZER_BAU
+    GTEST_SKIP() << "skipped in the sanitizer build: focus and stacking are checked in the plain build";
+#endif
     for (const char* p : {"Xvfb", "openbox", "xdotool", "xprop"}) {
         if (!vorhanden(p)) {
             GTEST_SKIP() << "skipped: " << p << " is not installed (scripts/install-deps installs it)";
@@ -295,13 +298,16 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     unsigned long fokus = 0;
     ASSERT_TRUE(warten_bis(
         [&] {
-            const auto ids = x.fenster(anderes.pid());
-            if (ids.empty()) {
-                return false;
+            // Qt may own more than one window (a hidden leader among them): the
+            // one the window manager can activate is the program's own.
+            for (const unsigned long id : x.fenster(anderes.pid())) {
+                x.aus("timeout 2 xdotool windowactivate --sync " + std::to_string(id));
+                fokus = x.zahl("xdotool getactivewindow");
+                if (fokus == id) {
+                    return true;
+                }
             }
-            x.aus("xdotool windowactivate --sync " + std::to_string(ids.front()));
-            fokus = x.zahl("xdotool getactivewindow");
-            return fokus == ids.front();
+            return false;
         },
         10s));
 
