@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/kindprozess.h"
 #include "support/testumgebung.h"
 
 extern char** environ;
@@ -87,27 +88,8 @@ class Programm {
 public:
     Programm(const std::string& programm, const std::string& daten, const std::string& ausgabe)
     {
-        std::vector<std::string> env = {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"};
-        for (char** e = environ; *e; ++e) {
-            const std::string eintrag = *e;
-            const std::string name = eintrag.substr(0, eintrag.find('='));
-            if (name != "APPDATA" && name != "QT_QPA_PLATFORM" && name != "DISPLAY" && name != "WAYLAND_DISPLAY") {
-                env.push_back(eintrag);
-            }
-        }
-        std::vector<char*> envp;
-        for (auto& e : env) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t aktionen;
-        posix_spawn_file_actions_init(&aktionen);
-        posix_spawn_file_actions_addopen(&aktionen, 1, ausgabe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&aktionen, 1, 2);
-        std::string p = programm;
-        char* argv[] = {p.data(), nullptr};
-        m_ok = posix_spawn(&m_pid, programm.c_str(), &aktionen, nullptr, argv, envp.data()) == 0;
-        posix_spawn_file_actions_destroy(&aktionen);
+        m_ok = kind_starten(m_pid, {programm}, {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"},
+                            {"DISPLAY", "WAYLAND_DISPLAY"}, ausgabe, false);
     }
     ~Programm() { beenden(std::chrono::seconds(5)); }
     Programm(const Programm&) = delete;

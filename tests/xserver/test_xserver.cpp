@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <thread>
 
+#include "support/kindprozess.h"
 #include "support/testumgebung.h"
 
 extern char** environ;
@@ -45,32 +46,7 @@ class Prozess {
 public:
     Prozess(std::vector<std::string> argv, const std::vector<std::string>& dazu, const std::string& ausgabe)
     {
-        std::vector<std::string> env = dazu;
-        for (char** e = environ; *e; ++e) {
-            const std::string eintrag = *e;
-            const std::string name = eintrag.substr(0, eintrag.find('='));
-            const bool ersetzt = std::any_of(dazu.begin(), dazu.end(),
-                                             [&](const std::string& d) { return d.rfind(name + "=", 0) == 0; });
-            if (!ersetzt && name != "WAYLAND_DISPLAY") {
-                env.push_back(eintrag);
-            }
-        }
-        std::vector<char*> envp;
-        for (auto& e : env) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-        std::vector<char*> args;
-        for (auto& a : argv) {
-            args.push_back(a.data());
-        }
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t aktionen;
-        posix_spawn_file_actions_init(&aktionen);
-        posix_spawn_file_actions_addopen(&aktionen, 1, ausgabe.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&aktionen, 1, 2);
-        m_ok = posix_spawnp(&m_pid, args[0], &aktionen, nullptr, args.data(), envp.data()) == 0;
-        posix_spawn_file_actions_destroy(&aktionen);
+        m_ok = kind_starten(m_pid, std::move(argv), dazu, {"WAYLAND_DISPLAY"}, ausgabe, true);
     }
     ~Prozess()
     {
