@@ -20,7 +20,7 @@
 
 #include "auswertung.h"
 #include "console/meldeliste.h"
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
 #include "device/empfangsdecoder.h"
 #include "device/geraet.h"
 #include "exchange/alarmempfang.h"
@@ -63,9 +63,9 @@ Werkbank& werkbank()
 void ruhig()
 {
     Arbeitsplatz& ap = werkbank().arbeitsplatz();
-    ap.hestrel().Timer1().stop();
-    ap.hestrel().timer_eingang().stop();
-    ap.meldeliste().Timer1().stop();
+    ap.alarmempfang().abfragetakt().stop();
+    ap.geraet().statusabfrage().stop();
+    ap.meldeliste().journaltakt().stop();
 }
 
 void datei(const std::string& pfad, const std::string& bytes, bool anhaengen = false)
@@ -86,7 +86,7 @@ void alarm_legen(const std::string& gruppe, int nummer)
 
 std::vector<std::string> abfragepfade()
 {
-    const Einstellungen& e = werkbank().arbeitsplatz().hestrel().einstellungen();
+    const Einstellungen& e = werkbank().arbeitsplatz().einstellungen().einstellungen();
     std::vector<std::string> pfade{e.importverzeichnis + "MESSAGE.XQV"};
     for (int i = 0; i < k_gruppen; ++i) {
         pfade.push_back(e.gruppenpfad[static_cast<std::size_t>(i)] + "MESSAGE.XQV");
@@ -105,7 +105,7 @@ void BM_Abfragetakt(benchmark::State& s)
     }
     Alarmempfang& empfang = werkbank().arbeitsplatz().alarmempfang();
     for (auto _ : s) {
-        empfang.Timer1_Timer();
+        empfang.abfragen();
     }
 }
 BENCHMARK(BM_Abfragetakt)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
@@ -266,7 +266,7 @@ void BM_Taste2_bis_Signale(benchmark::State& s)
         s.SetIterationTime(ms / 1000);
         g_lauf->taste2_ms.push_back(ms);
         // The follow-up step of 15 s later: the signal files go again.
-        w.arbeitsplatz().alarmempfang().Timer1_Timer();
+        w.arbeitsplatz().alarmempfang().abfragen();
         Werkbank::ereignisse();
         ruhig();
     }
@@ -277,7 +277,7 @@ void BM_Signal_bis_Journal(benchmark::State& s)
 {
     ruhig();
     Werkbank& w = werkbank();
-    Einstellungen& e = w.arbeitsplatz().hestrel().einstellungen();
+    Einstellungen& e = w.arbeitsplatz().einstellungen().einstellungen();
     e.vollbildanzeige = true;
     Alarmempfang& empfang = w.arbeitsplatz().alarmempfang();
     int k = 0;
@@ -288,7 +288,7 @@ void BM_Signal_bis_Journal(benchmark::State& s)
         e.signaldatei = mit_wav ? g_lauf->wav : "";
         alarm_legen(gruppe, k);
         w.fs().zuruecksetzen();
-        empfang.Timer1_Timer();
+        empfang.abfragen();
         if (w.fs().journaleintraege != 1) {
             s.SkipWithError("the alarm did not reach the journal");
             break;
@@ -304,7 +304,7 @@ void BM_Signal_bis_Journal(benchmark::State& s)
         }
         // The sender removes its signal file; the next tick forgets the alarm.
         std::filesystem::remove(gruppe + "MESSAGE.XQV");
-        empfang.Timer1_Timer();
+        empfang.abfragen();
         Werkbank::ereignisse();
         w.leitung().lesen();
         ++k;

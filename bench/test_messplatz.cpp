@@ -9,7 +9,7 @@
 
 #include "auswertung.h"
 #include "console/meldeliste.h"
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
 #include "core/textdatei.h"
 #include "core/virtualscheduler.h"
 #include "device/empfangsdecoder.h"
@@ -43,7 +43,7 @@ TEST(Standort, ArbeitsplaetzeStartenMitFuenfzigGruppenUndIhrerGeraeteeinstellung
         test::FakePort port;
         Arbeitsplatz ap(Dienste{fs, uhr, uhr, boxen, port});
         ap.starten(daten);
-        const Einstellungen& e = ap.hestrel().einstellungen();
+        const Einstellungen& e = ap.einstellungen().einstellungen();
         for (int n = 1; n <= 50; ++n) {
             EXPECT_EQ(e.gruppenpfad[static_cast<std::size_t>(n - 1)], standort.gruppe(n)) << fall.name << n;
             EXPECT_EQ(ap.meldeliste().melde_gruppe(n - 1) == 1,
@@ -54,7 +54,7 @@ TEST(Standort, ArbeitsplaetzeStartenMitFuenfzigGruppenUndIhrerGeraeteeinstellung
         EXPECT_EQ(e.importverzeichnis, standort.basis() + "/import_" + fall.name + "/");
         EXPECT_EQ(e.comdeaktiviert, fall.art.geraet ? "0" : "1");
         EXPECT_EQ(e.portnummer, "3");
-        EXPECT_EQ(ap.hestrel().maske().art_hardware, fall.art.geraet ? "Kestu_10" : "keine");
+        EXPECT_EQ(ap.einstellungen().maske().art_hardware, fall.art.geraet ? "Kestu_10" : "keine");
         EXPECT_TRUE(boxen.hinweise.empty()) << boxen.hinweise.front().text;
         // Rows as the message list counts them.
         EXPECT_GE(static_cast<int>(ap.meldeliste().maske().listmeldungen.size()), fall.art.journalzeilen);

@@ -5,16 +5,16 @@
 #include <QApplication>
 
 #include "console/meldeliste.h"
-#include "console/meldelistefenster.h"
-#include "core/arbeitsplatz.h"
-#include "core/hestrelfenster.h"
+#include "console/ui/meldelistefenster.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "einstellungen/ui/einstellungsfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
 #include "platform/qttonausgabe.h"
-#include "presentation/alarmanzeigefenster.h"
-#include "presentation/alarmgesendetfenster.h"
+#include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmgesendetfenster.h"
 #include "standort.h"
 
 namespace hestrel::bench {
@@ -31,7 +31,7 @@ Werkbank::Werkbank(const std::string& datenverzeichnis)
 
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
         Dienste{m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get()});
-    m_einstellungsfenster = std::make_unique<HestrelFenster>(m_arbeitsplatz->hestrel());
+    m_einstellungsfenster = std::make_unique<Einstellungsfenster>(m_arbeitsplatz->einstellungen());
     m_alarmfenster = std::make_unique<AlarmanzeigeFenster>(m_arbeitsplatz->alarmanzeige());
     m_bestaetigungsfenster = std::make_unique<AlarmgesendetFenster>(m_arbeitsplatz->alarmgesendet());
     m_meldelistefenster = std::make_unique<MeldelisteFenster>(m_arbeitsplatz->meldeliste());

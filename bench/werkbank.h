@@ -10,7 +10,7 @@ namespace hestrel {
 class AlarmanzeigeFenster;
 class AlarmgesendetFenster;
 class Arbeitsplatz;
-class HestrelFenster;
+class Einstellungsfenster;
 class MeldelisteFenster;
 class QtMeldungsdienst;
 class QtProzessstarter;
@@ -54,7 +54,7 @@ class Werkbank {
     std::unique_ptr<QtTonausgabe> m_ton;
     std::unique_ptr<QtProzessstarter> m_prozesse;
     std::unique_ptr<Arbeitsplatz> m_arbeitsplatz;
-    std::unique_ptr<HestrelFenster> m_einstellungsfenster;
+    std::unique_ptr<Einstellungsfenster> m_einstellungsfenster;
     std::unique_ptr<AlarmanzeigeFenster> m_alarmfenster;
     std::unique_ptr<AlarmgesendetFenster> m_bestaetigungsfenster;
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;

@@ -8,20 +8,20 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "console/gruppenbezeichnungfenster.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
-#include "console/meldelistefenster.h"
-#include "core/hestrelfenster.h"
+#include "console/ui/meldelistefenster.h"
+#include "einstellungen/ui/einstellungsfenster.h"
 #include "core/station.h"
 #include "presentation/alarmanzeige.h"
-#include "presentation/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigefenster.h"
 #include "presentation/alarmgesendet.h"
-#include "presentation/alarmgesendetfenster.h"
+#include "presentation/ui/alarmgesendetfenster.h"
 #include "platform/ressourcen.h"
 #include "tray/mainfo.h"
-#include "tray/mainfofenster.h"
+#include "tray/ui/mainfofenster.h"
 #include "tray/mnbar.h"
-#include "tray/qttraysymbol.h"
+#include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     QtTraysymbol symbol(s.ap.mnbar());
     s.ap.mnbar().symbol_setzen(&symbol);
     s.ap.mnbar().prozess_beenden = [] {};
-    HestrelFenster einstellungen(s.h);
+    Einstellungsfenster einstellungen(s.h);
     Meldeliste& ml = s.ap.meldeliste();
     MeldelisteFenster liste(ml);
     GruppenbezeichnungFenster dialog(ml.gruppenbezeichnung());
@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     s.h.maske().text5 = "0";
     s.h.maske().chk_vollbild = 0;
     s.h.maske().logfile = 1;
-    s.h.art_hardware_geaendert("Kestu_10");
+    s.h.geraeteart_gewaehlt("Kestu_10");
     s.h.maske().auswahl_port = "3";
     s.h.signal_gewaehlt("/usr/share/sounds/alarm.wav");
     bool ok = speichern(einstellungen, ziel + QStringLiteral("/einstellungen.png"));
@@ -98,7 +98,7 @@ int main(int argc, char** argv)
     ok = speichern(dialog, ziel + QStringLiteral("/gruppenbezeichnung.png")) && ok;
     ml.gruppenbezeichnung().abbruch_Click();
 
-    s.ap.mnbar().pinfo_Click();
+    s.ap.mnbar().info_zeigen();
     ok = speichern(info, ziel + QStringLiteral("/info.png")) && ok;
 
     symbol.menue()->popup(QPoint(200, 200));

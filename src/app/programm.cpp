@@ -6,25 +6,25 @@
 #include <QApplication>
 #include <QSessionManager>
 
-#include "console/gruppenbezeichnungfenster.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
-#include "console/meldelistefenster.h"
-#include "core/arbeitsplatz.h"
+#include "console/ui/meldelistefenster.h"
+#include "arbeitsplatz/arbeitsplatz.h"
 #include "core/datenverzeichnis.h"
 #include "core/freigabedienst.h"
-#include "core/hestrelfenster.h"
+#include "einstellungen/ui/einstellungsfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
 #include "platform/qttonausgabe.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
 #include "platform/ressourcen.h"
-#include "presentation/alarmanzeigefenster.h"
-#include "presentation/alarmgesendetfenster.h"
-#include "tray/mainfofenster.h"
+#include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmgesendetfenster.h"
+#include "tray/ui/mainfofenster.h"
 #include "tray/mnbar.h"
-#include "tray/qttraysymbol.h"
-#include "tray/signalwaechter.h"
+#include "tray/ui/qttraysymbol.h"
+#include "tray/ui/signalwaechter.h"
 
 namespace hestrel {
 
@@ -43,9 +43,9 @@ Programm::Programm()
     ressourcen_laden();
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
         Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get()});
-    Hestrel& h = m_arbeitsplatz->hestrel();
-    m_ton->setStoerung([&h](const std::string& text) { h.log().logeintrag(text); });
-    m_einstellungsfenster = std::make_unique<HestrelFenster>(h);
+    Logbuch& log = m_arbeitsplatz->log();
+    m_ton->setStoerung([&log](const std::string& text) { log.logeintrag(text); });
+    m_einstellungsfenster = std::make_unique<Einstellungsfenster>(m_arbeitsplatz->einstellungen());
     m_alarmfenster = std::make_unique<AlarmanzeigeFenster>(m_arbeitsplatz->alarmanzeige());
     m_bestaetigungsfenster = std::make_unique<AlarmgesendetFenster>(m_arbeitsplatz->alarmgesendet());
     m_meldelistefenster = std::make_unique<MeldelisteFenster>(m_arbeitsplatz->meldeliste());
@@ -82,7 +82,7 @@ void Programm::beenden()
     if (m_beendet) {
         return;
     }
-    m_arbeitsplatz->mnbar().pbeend_Click();
+    m_arbeitsplatz->mnbar().beenden();
 }
 
 }  // namespace hestrel

@@ -14,7 +14,7 @@ class MainfoFenster;
 class MeldelisteFenster;
 class QtTraysymbol;
 class Signalwaechter;
-class HestrelFenster;
+class Einstellungsfenster;
 class QtMeldungsdienst;
 class QtProzessstarter;
 class QtTonausgabe;
@@ -47,7 +47,7 @@ private:
     std::unique_ptr<QtTonausgabe> m_ton;
     std::unique_ptr<QtProzessstarter> m_prozesse;
     std::unique_ptr<Arbeitsplatz> m_arbeitsplatz;
-    std::unique_ptr<HestrelFenster> m_einstellungsfenster;
+    std::unique_ptr<Einstellungsfenster> m_einstellungsfenster;
     std::unique_ptr<AlarmanzeigeFenster> m_alarmfenster;
     std::unique_ptr<AlarmgesendetFenster> m_bestaetigungsfenster;
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;

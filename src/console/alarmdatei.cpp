@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/cp1252.h"
-#include "core/einstellungsdatei.h"
+#include "einstellungen/einstellungsdatei.h"
 #include "core/textdatei.h"
 #include "core/zahlen.h"
 

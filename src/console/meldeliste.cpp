@@ -1,7 +1,7 @@
 #include "console/meldeliste.h"
 
 #include "console/alarmdatei.h"
-#include "core/hestrel.h"
+#include "einstellungen/einstellungsverwaltung.h"
 #include "core/version.h"
 
 namespace hestrel {
@@ -12,23 +12,28 @@ std::size_t idx(int index) { return static_cast<std::size_t>(index); }
 
 }  // namespace
 
-Meldeliste::Meldeliste(Hestrel& hestrel)
-    : m_hestrel(hestrel),
+Meldeliste::Meldeliste(const Einstellungen& einstellungen, const std::string& datenverzeichnis, Dateisystem& fs,
+                       const Uhr& uhr, Scheduler& scheduler, Meldungsdienst& boxen, Meldelistenfolgen& folgen)
+    : m_e(einstellungen),
+      m_datenverzeichnis(datenverzeichnis),
+      m_fs(fs),
+      m_boxen(boxen),
+      m_folgen(folgen),
+      m_wavab(fs),
       m_maske(Meldelistenmaske::neu()),
-      m_log(hestrel.dienste().fs, hestrel.dienste().uhr, hestrel.datenverzeichnis,
-            hestrel.einstellungen().logfileaktive),
+      m_log(fs, uhr, datenverzeichnis, einstellungen.logfileaktive),
       m_bezeichnung(*this),
-      m_timer1(hestrel.dienste().scheduler.timer("Meldeliste.Timer1", 5000))
+      m_journaltakt(scheduler.timer("Journalabgleich", 5000))
 {
     // The list's own log writes the event log; its echo field is never shown.
     m_log.setEcho([this](const std::string& text) { m_maske.meldungtxt = text; });
-    m_timer1->tick = [this] { liste_laden(); };
+    m_journaltakt->tick = [this] { liste_laden(); };
 }
 
 Meldeliste::~Meldeliste()
 {
     *m_lebt = false;
-    m_timer1->stop();
+    m_journaltakt->stop();
 }
 
 void Meldeliste::melden()
@@ -40,7 +45,7 @@ void Meldeliste::melden()
 
 std::string Meldeliste::alarmdaten_pfad() const
 {
-    return pfad_verbinden(m_hestrel.datenverzeichnis, "Alarmdaten.DAT");
+    return pfad_verbinden(m_datenverzeichnis, "Alarmdaten.DAT");
 }
 
 void Meldeliste::laden()
@@ -50,14 +55,14 @@ void Meldeliste::laden()
     }
     zuruecksetzen();
     m_maske.geladen = true;
-    m_timer1->start();
+    m_journaltakt->start();
 
-    m_maske.caption = m_hestrel.firmentext;
-    m_maske.bset = m_hestrel.produkttitel;
-    m_maske.lbl_version = m_hestrel.versionstext;
+    m_maske.caption = k_firmentext;
+    m_maske.bset = k_produkttitel;
+    m_maske.lbl_version = versionstext();
 
-    if (Fehler f = m_journal.neu_laden(m_hestrel.dienste().fs, m_log.journal_pfad(), m_maske.listmeldungen)) {
-        m_hestrel.dienste().boxen.hinweis(k_programmtitel, f.meldungstext());
+    if (Fehler f = m_journal.neu_laden(m_fs, m_log.journal_pfad(), m_maske.listmeldungen)) {
+        m_boxen.hinweis(k_programmtitel, f.meldungstext());
         if (f.nummer != Fehler::dateiende().nummer) {
             m_log.logeintrag("Meldeliste" + f.beschreibung + " - " + std::to_string(f.nummer));
         }
@@ -71,7 +76,7 @@ void Meldeliste::laden()
 
 void Meldeliste::Form_Unload()
 {
-    m_timer1->stop();
+    m_journaltakt->stop();
     zuruecksetzen();
     melden();
 }
@@ -104,7 +109,7 @@ void Meldeliste::liste_laden()
     }
     Fehler fehler;
     const auto aenderung =
-        m_journal.aktualisieren(m_hestrel.dienste().fs, m_log.journal_pfad(), m_maske.listmeldungen, fehler);
+        m_journal.aktualisieren(m_fs, m_log.journal_pfad(), m_maske.listmeldungen, fehler);
     if (aenderung == Journalliste::Aenderung::keine) {
         return;
     }
@@ -117,14 +122,13 @@ void Meldeliste::liste_laden()
 
 void Meldeliste::alarmdaten_laden()
 {
-    Wavab& wavab = m_hestrel.wavab();
-    wavab.verzeichnisdatei_pruefen(m_hestrel.datenverzeichnis, "Alarmdaten.DAT");
-    if (!wavab.datei_gefunden) {
+    m_wavab.verzeichnisdatei_pruefen(m_datenverzeichnis, "Alarmdaten.DAT");
+    if (!m_wavab.datei_gefunden) {
         return;
     }
     auto melden_ = [this](const Fehler& f) { m_log.logeintrag("lade Alarmdaten: " + f.beschreibung); };
     std::string bytes;
-    if (Fehler f = m_hestrel.dienste().fs.lesen(alarmdaten_pfad(), bytes, k_alarmdaten_max + 1)) {
+    if (Fehler f = m_fs.lesen(alarmdaten_pfad(), bytes, k_alarmdaten_max + 1)) {
         melden_(f);
         return;
     }
@@ -145,7 +149,7 @@ void Meldeliste::bildschirm_anpassen()
 
 void Meldeliste::anpassen()
 {
-    const auto& pfade = m_hestrel.einstellungen().gruppenpfad;
+    const auto& pfade = m_e.gruppenpfad;
     for (std::size_t i = 0; i < k_gruppen; ++i) {
         m_maske.melde_gruppen_tooltip[i] = "Gruppe " + std::to_string(i + 1);
         m_maske.gruppe_status_tooltip[i] = "zum änder doppelt klicken";
@@ -221,15 +225,15 @@ void Meldeliste::loesche_mameldung_Click()
 {
     constexpr const char* k_frage = "Liste löschen ?";
     if (m_frage_offen) {
-        m_hestrel.dienste().boxen.nach_vorn(k_frage);
+        m_boxen.nach_vorn(k_frage);
         return;
     }
     // OK removes what the journal held when the question was asked; entries
     // written while the question is open stay.
-    const std::optional<Dateiinfo> gefragt = m_hestrel.dienste().fs.info(m_log.journal_pfad());
+    const std::optional<Dateiinfo> gefragt = m_fs.info(m_log.journal_pfad());
     m_frage_offen = true;
     std::weak_ptr<bool> lebt = m_lebt;
-    m_hestrel.dienste().boxen.frage(k_programmtitel, k_frage, [this, lebt, gefragt](bool ok) {
+    m_boxen.frage(k_programmtitel, k_frage, [this, lebt, gefragt](bool ok) {
         if (lebt.expired()) {
             return;
         }
@@ -240,7 +244,7 @@ void Meldeliste::loesche_mameldung_Click()
         if (Fehler f = journal_kuerzen(*gefragt)) {
             const std::string text = "Liste nicht gelöscht: " + f.meldungstext();
             m_log.logeintrag(text);
-            m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
+            m_boxen.hinweis(k_programmtitel, text);
         }
         liste_laden();
     });
@@ -248,7 +252,7 @@ void Meldeliste::loesche_mameldung_Click()
 
 Fehler Meldeliste::journal_kuerzen(const Dateiinfo& gefragt)
 {
-    Dateisystem& fs = m_hestrel.dienste().fs;
+    Dateisystem& fs = m_fs;
     const std::string pfad = m_log.journal_pfad();
     const std::optional<Dateiinfo> jetzt = fs.info(pfad);
     if (!jetzt) {
@@ -291,7 +295,7 @@ void Meldeliste::Melde_gruppen_Click(int index)
 
 void Meldeliste::sammelnachrit_Click()
 {
-    m_hestrel.sammelmeldung();
+    m_folgen.alarm_ausloesen();
 }
 
 void Meldeliste::Rel_stat_Click(int index)
@@ -299,7 +303,7 @@ void Meldeliste::Rel_stat_Click(int index)
     if (!gueltig(index) || !m_maske.rel_stat_aktiv[idx(index)]) {
         return;
     }
-    m_hestrel.MSCOM_Ausgabe(false, index, 3);
+    m_folgen.ausgang_ausschalten(index);
 }
 
 void Meldeliste::gruppe_status_Click(int index)
@@ -317,14 +321,14 @@ void Meldeliste::speicher_alarmdaten_Click()
         // Written as '?', the text or name would come back changed: the file stays as it is.
         const std::string text = "Alarmdaten nicht gespeichert: " + feld;
         m_log.logeintrag(text);
-        m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
+        m_boxen.hinweis(k_programmtitel, text);
         return;
     }
-    if (Fehler f = m_hestrel.dienste().fs.ersetzen(alarmdaten_pfad(), alarmdaten_bytes(m_maske))) {
+    if (Fehler f = m_fs.ersetzen(alarmdaten_pfad(), alarmdaten_bytes(m_maske))) {
         // The file keeps its old content; the user must know the save failed.
         const std::string text = "Alarmdaten nicht gespeichert: " + f.meldungstext();
         m_log.logeintrag(text);
-        m_hestrel.dienste().boxen.hinweis(k_programmtitel, text);
+        m_boxen.hinweis(k_programmtitel, text);
     }
 }
 

@@ -8,20 +8,41 @@
 #include "console/gruppenbezeichnung.h"
 #include "console/journalliste.h"
 #include "console/meldelistenmaske.h"
+#include "core/dateisystem.h"
 #include "core/logbuch.h"
-#include "core/meldelistenzugang.h"
+#include "core/meldungsdienst.h"
 #include "core/scheduler.h"
+#include "core/uhr.h"
+#include "core/wavab.h"
+#include "device/geraet.h"
+#include "einstellungen/einstellungen.h"
+#include "einstellungen/einstellungsverwaltung.h"
+#include "exchange/alarmempfang.h"
+#include "exchange/alarmversand.h"
 
 namespace hestrel {
 
-class Hestrel;
+// What the message list's buttons set going elsewhere.
+class Meldelistenfolgen {
+public:
+    virtual ~Meldelistenfolgen() = default;
+    // "Alarm auslösen".
+    virtual void alarm_ausloesen() = 0;
+    // A relay button: the alarm box's output of that group goes off.
+    virtual void ausgang_ausschalten(int gruppe) = 0;
+};
 
 // The message list: the group console's state and handlers. The window is a
 // view over it. It is loaded on first use (shown, or hidden when another part
 // reaches one of its controls) and unloaded when the user closes it.
-class Meldeliste : public Meldelistenzugang {
+//
+// It answers what the other parts need of it: the send's targets and texts,
+// the reception's showing and group states, the device's relay buttons, and
+// the settings' group controls.
+class Meldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanzeige, public Gruppensteuerung {
 public:
-    explicit Meldeliste(Hestrel& hestrel);
+    Meldeliste(const Einstellungen& einstellungen, const std::string& datenverzeichnis, Dateisystem& fs,
+               const Uhr& uhr, Scheduler& scheduler, Meldungsdienst& boxen, Meldelistenfolgen& folgen);
     ~Meldeliste() override;
     Meldeliste(const Meldeliste&) = delete;
     Meldeliste& operator=(const Meldeliste&) = delete;
@@ -50,7 +71,7 @@ public:
     void speicher_alarmdaten_Click();
     void SNText_geaendert(int nummer, const std::string& text);
 
-    // Refreshes Listmeldungen from "mameldung.log" (the tick of Timer1).
+    // Refreshes the list's rows from "mameldung.log" (the journal tick).
     void liste_laden();
 
     // The caption of gruppe_status(index), and setting it (naming dialog).
@@ -59,7 +80,8 @@ public:
 
     const Meldelistenmaske& maske() const { return m_maske; }
     Gruppenbezeichnung& gruppenbezeichnung() { return m_bezeichnung; }
-    Zeitgeber& Timer1() { return *m_timer1; }
+    // Re-reads the journal every 5 s while the list is loaded.
+    Zeitgeber& journaltakt() { return *m_journaltakt; }
     std::string alarmdaten_pfad() const;
 
     // Called whenever the window's state changed (the view refreshes).
@@ -72,12 +94,17 @@ private:
     void zuruecksetzen();
     void melden();
 
-    Hestrel& m_hestrel;
+    const Einstellungen& m_e;
+    const std::string& m_datenverzeichnis;
+    Dateisystem& m_fs;
+    Meldungsdienst& m_boxen;
+    Meldelistenfolgen& m_folgen;
+    Wavab m_wavab;
     Meldelistenmaske m_maske;
     Journalliste m_journal;
     Logbuch m_log;
     Gruppenbezeichnung m_bezeichnung;
-    std::unique_ptr<Zeitgeber> m_timer1;
+    std::unique_ptr<Zeitgeber> m_journaltakt;
     // "Liste löschen ?" is open: a second click brings it forward.
     bool m_frage_offen = false;
     // Answers to a question still open must not reach a list that is gone.

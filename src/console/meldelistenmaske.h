@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/einstellungen.h"
+#include "einstellungen/einstellungen.h"
 
 namespace hestrel {
 

@@ -6,7 +6,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   console/meldelistenmaske.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
-  console/gruppenbezeichnungfenster.cpp
-  console/journalmodell.cpp
-  console/meldelistefenster.cpp
+  console/ui/gruppenbezeichnungfenster.cpp
+  console/ui/journalmodell.cpp
+  console/ui/meldelistefenster.cpp
 )

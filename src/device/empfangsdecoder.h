@@ -8,7 +8,7 @@
 namespace hestrel {
 
 // Assembles the device's status frames byte by byte: 242, type 1, then twelve
-// payload bytes. A byte 242 inside the payload is data. Timerser is the
+// payload bytes. A byte 242 inside the payload is data. The frame time-out is the
 // inter-byte time-out; its tick drops the frame in progress.
 class Empfangsdecoder {
 public:
@@ -20,7 +20,7 @@ public:
 
     // One received byte; true when it completed a status frame.
     bool schritt(std::uint8_t byte);
-    // Tick of Timerser.
+    // The frame time-out ran out.
     void zeitablauf();
     // Forgets a frame in progress (the port was closed under it).
     void zuruecksetzen() { m_empfangsstatus = 0; }

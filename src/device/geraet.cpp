@@ -2,7 +2,7 @@
 
 #include <variant>
 
-#include "core/hestrel.h"
+#include "einstellungen/einstellungsverwaltung.h"
 #include "core/version.h"
 #include "core/zahlen.h"
 
@@ -11,8 +11,8 @@ namespace {
 
 constexpr std::uint8_t k_start = Empfangsdecoder::k_startzeichen;
 constexpr std::uint8_t k_statusabfrage = 1;
-constexpr std::uint8_t k_ausgang_ein = 2;
-constexpr std::uint8_t k_ausgang_aus = 3;
+constexpr std::uint8_t k_befehl_ein = 2;
+constexpr std::uint8_t k_befehl_aus = 3;
 constexpr std::uint8_t k_alle_ausgaenge = 10;
 constexpr std::uint8_t k_reset = 11;
 
@@ -28,15 +28,21 @@ Fehler nicht_offen()
 
 }  // namespace
 
-Geraet::Geraet(Hestrel& hestrel)
-    : m_h(hestrel), m_port(hestrel.dienste().port), m_decoder(hestrel.Timerser())
+Geraet::Geraet(Einstellungsverwaltung& einstellungen, Logbuch& log, Meldungsdienst& boxen, Seriellerport& port,
+               Scheduler& scheduler, const Uhr& uhr, Geraetefolgen& folgen)
+    : m_einstellungen(einstellungen),
+      m_log(log),
+      m_boxen(boxen),
+      m_port(port),
+      m_uhr(uhr),
+      m_folgen(folgen),
+      m_entprellung(scheduler.timer("Tastenentprellung", 2000)),
+      m_statusabfrage(scheduler.timer("Statusabfrage", 500)),
+      m_zeichenfrist(scheduler.timer("Zeichenfrist", 1000)),
+      m_decoder(*m_zeichenfrist)
 {
-    m_h.porttest_seam = [this](int nummer) { return PortTest(nummer); };
-    m_h.mscom_ausgabe_seam = [this](bool austext, int agruppe, int aktion) {
-        MSCOM_Ausgabe(austext, agruppe, aktion);
-    };
-    m_h.timer_eingang().tick = [this] { schnittstelle_pruefen(); };
-    m_h.Timerser().tick = [this] { Timerser_Timer(); };
+    m_statusabfrage->tick = [this] { schnittstelle_pruefen(); };
+    m_zeichenfrist->tick = [this] { zeichenpause(); };
     m_port.empfangen = [this](std::uint8_t byte) { empfangen(byte); };
     m_port.verloren = [this](const Fehler& f) { verloren(f); };
 }
@@ -45,27 +51,21 @@ Geraet::~Geraet()
 {
     m_port.empfangen = nullptr;
     m_port.verloren = nullptr;
-    m_h.timer_eingang().tick = nullptr;
-    m_h.Timerser().tick = nullptr;
-    m_h.porttest_seam = nullptr;
-    m_h.mscom_ausgabe_seam = nullptr;
 }
 
 int Geraet::portnummer() const
 {
     // An empty or non-numeric setting gives 0, which no port takes.
-    auto n = ganzzahl16(zahlenwert(m_h.einstellungen().portnummer));
+    auto n = ganzzahl16(zahlenwert(m_einstellungen.einstellungen().portnummer));
     return std::holds_alternative<std::int16_t>(n) ? std::get<std::int16_t>(n) : 0;
 }
 
 void Geraet::aktualisieren()
 {
-    if (m_h.maske_geaendert) {
-        m_h.maske_geaendert();
-    }
+    m_einstellungen.melden();
 }
 
-bool Geraet::PortTest(int nummer)
+bool Geraet::port_pruefen(int nummer)
 {
     if (m_port.offen()) {
         m_port.schliessen();
@@ -86,11 +86,11 @@ bool Geraet::PortTest(int nummer)
 
 void Geraet::schnittstelle_pruefen()
 {
-    if (m_h.einstellungen().comdeaktiviert == "1") {
+    if (m_einstellungen.einstellungen().comdeaktiviert == "1") {
         return;
     }
     Fehler fehler;
-    if (PortTest(portnummer())) {
+    if (port_pruefen(portnummer())) {
         fehler = m_port.oeffnen();
     } else {
         fehler = m_oeffnungsfehler;
@@ -113,8 +113,8 @@ void Geraet::schnittstelle_pruefen()
 
 void Geraet::nicht_aktiv(const Fehler& f)
 {
-    m_h.dienste().boxen.hinweis(k_programmtitel, "Schnittstelle nicht aktive!");
-    m_h.log().logeintrag("Schnittstelle prüfen " + f.beschreibung + " - " + std::to_string(f.nummer));
+    m_boxen.hinweis(k_programmtitel, "Schnittstelle nicht aktive!");
+    m_log.logeintrag("Schnittstelle prüfen " + f.beschreibung + " - " + std::to_string(f.nummer));
 }
 
 void Geraet::verloren(const Fehler& f)
@@ -122,27 +122,27 @@ void Geraet::verloren(const Fehler& f)
     m_decoder.zuruecksetzen();
     nicht_aktiv(f);
     // The interface check opens the port again once the device is back.
-    if (m_h.einstellungen().comdeaktiviert != "1") {
-        m_h.timer_eingang().start();
+    if (m_einstellungen.einstellungen().comdeaktiviert != "1") {
+        statusabfrage().start();
     }
 }
 
-void Geraet::MSCOM_Ausgabe(bool austext, int agruppe, int aktion)
+void Geraet::statusausgabe(bool austext, int gruppe, int aktion)
 {
-    if (aktion == 2 && m_h.meldeliste) {
-        m_h.meldeliste->relais_farbe(agruppe, k_rot);
+    if (aktion == k_ausgang_an && m_relais) {
+        m_relais->relais_farbe(gruppe, k_rot);
     }
-    if (aktion == 3 && m_h.meldeliste) {
-        m_h.meldeliste->relais_farbe(agruppe, k_gruen);
+    if (aktion == k_ausgang_aus && m_relais) {
+        m_relais->relais_farbe(gruppe, k_gruen);
     }
-    if (m_h.einstellungen().comdeaktiviert == "1") {
+    if (m_einstellungen.einstellungen().comdeaktiviert == "1") {
         return;
     }
     std::string bytes;
-    if ((aktion == 2 || aktion == 3) && agruppe >= 0 && agruppe < k_gruppen) {
-        bytes = befehl(aktion == 2 ? k_ausgang_ein : k_ausgang_aus, static_cast<std::uint8_t>(agruppe + 1));
-    } else if (aktion == 4) {
-        bytes = befehl(k_ausgang_aus, k_reset);
+    if ((aktion == k_ausgang_an || aktion == k_ausgang_aus) && gruppe >= 0 && gruppe < k_gruppen) {
+        bytes = befehl(aktion == k_ausgang_an ? k_befehl_ein : k_befehl_aus, static_cast<std::uint8_t>(gruppe + 1));
+    } else if (aktion == k_zuruecksetzen) {
+        bytes = befehl(k_befehl_aus, k_reset);
     } else {
         return;
     }
@@ -156,7 +156,7 @@ void Geraet::MSCOM_Ausgabe(bool austext, int agruppe, int aktion)
     }
     if (fehler) {
         // The colour stands; the device is told again by the next command.
-        m_h.log().logeintrag("Schnittstelle Ausgabe " + fehler.beschreibung + " - " +
+        m_log.logeintrag("Schnittstelle Ausgabe " + fehler.beschreibung + " - " +
                              std::to_string(fehler.nummer));
         return;
     }
@@ -166,7 +166,7 @@ void Geraet::MSCOM_Ausgabe(bool austext, int agruppe, int aktion)
 
 void Geraet::empfangen(std::uint8_t byte)
 {
-    std::string& spur = m_h.maske().ser_empfang;
+    std::string& spur = m_einstellungen.maske().ser_empfang;
     spur += " " + std::to_string(byte) + "h";
     if (spur.size() > k_spurlaenge) {
         spur.erase(0, spur.size() - k_spurlaenge);
@@ -176,10 +176,10 @@ void Geraet::empfangen(std::uint8_t byte)
     }
 }
 
-void Geraet::Timerser_Timer()
+void Geraet::zeichenpause()
 {
     m_decoder.zeitablauf();
-    m_h.maske().texttimeser = langzeit(m_h.dienste().uhr.jetzt());
+    m_einstellungen.maske().texttimeser = langzeit(m_uhr.jetzt());
     aktualisieren();
 }
 
@@ -188,45 +188,43 @@ void Geraet::eingang_auswerten()
     if (!m_decoder.telegramm_fertig() || m_decoder.telegrammtyp() == 0) {
         return;
     }
-    m_h.timer_eingang().stop();
+    statusabfrage().stop();
     if (m_decoder.telegrammtyp() == Empfangsdecoder::k_status) {
         // Copied: the calls below may receive and decode further bytes.
         const auto puffer = m_decoder.empfangspuffer();
         const bool ein1 = puffer[1] == 1;
         const bool ein2 = puffer[2] == 1;
-        std::string& text = m_h.maske().meldungtxt;
+        std::string& text = m_einstellungen.maske().meldungtxt;
         text.clear();
         if (ein1) {
             text = "Eingang 1 aktive";
-            MSCOM_Ausgabe(false, 1, 4);
-            m_h.log().logeintrag("Reset Eingang");
-            if (m_h.alarmanzeige_verbergen) {
-                m_h.alarmanzeige_verbergen();
-            }
+            statusausgabe(false, 1, k_zuruecksetzen);
+            m_log.logeintrag("Reset Eingang");
+            m_folgen.alarmanzeige_verbergen();
         }
         if (ein2) {
             text = "Eingang 2 aktive";
-            m_h.sammelmeldung();
+            m_folgen.alarm_ausloesen();
         }
         if (ein1 && ein2) {
             text = "Eingang 1 und 2 aktive";
             for (int n = 1; n <= 10; ++n) {
-                if (Fehler f = m_port.schreiben(befehl(k_ausgang_aus, static_cast<std::uint8_t>(n)))) {
-                    m_h.log().logeintrag("Schnittstelle Ausgabe " + f.beschreibung + " - " +
+                if (Fehler f = m_port.schreiben(befehl(k_befehl_aus, static_cast<std::uint8_t>(n)))) {
+                    m_log.logeintrag("Schnittstelle Ausgabe " + f.beschreibung + " - " +
                                          std::to_string(f.nummer));
                     break;
                 }
             }
         }
-        if (m_h.meldeliste) {
-            m_h.meldeliste->eingaenge(ein1 && ein2, ein1 && ein2);
+        if (m_relais) {
+            m_relais->eingaenge(ein1 && ein2, ein1 && ein2);
             for (int i = 0; i < 10; ++i) {
                 const bool an = puffer[static_cast<std::size_t>(3 + i)] == 1;
-                m_h.meldeliste->relais_farbe(i, an ? k_rot : k_gruen);
+                m_relais->relais_farbe(i, an ? k_rot : k_gruen);
             }
         }
     }
-    m_h.timer_eingang().start();
+    statusabfrage().start();
     aktualisieren();
 }
 

@@ -1,10 +1,10 @@
 #include "exchange/alarmempfang.h"
 
 #include "core/cp1252.h"
-#include "core/hestrel.h"
+#include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmversand.h"
 #include "exchange/austauschdateien.h"
-#include "exchange/tonausgabe.h"
+#include "core/tonausgabe.h"
 #include "presentation/alarmanzeige.h"
 
 namespace hestrel {
@@ -23,11 +23,29 @@ bool ist_datei(const std::optional<Verzeichnisbefund>& b)
 
 }  // namespace
 
-Alarmempfang::Alarmempfang(Hestrel& hestrel, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton)
-    : m_h(hestrel), m_versand(versand), m_anzeige(anzeige), m_ton(ton),
-      m_frist(hestrel.dienste().scheduler.timer("Antwortfrist", k_antwortfrist_ms))
+Alarmempfang::Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben,
+                           Scheduler& scheduler, const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige,
+                           Tonausgabe* ton, Geraeteausgang& ausgang)
+    : m_e(einstellungen),
+      m_log(log),
+      m_fs(fs),
+      m_freigaben(freigaben),
+      m_scheduler(scheduler),
+      m_uhr(uhr),
+      m_versand(versand),
+      m_anzeige(anzeige),
+      m_ton(ton),
+      m_ausgang(ausgang),
+      m_abfragetakt(scheduler.timer("Abfragetakt", 5000)),
+      m_piepser(scheduler.timer("Piepser", 15)),
+      m_frist(scheduler.timer("Antwortfrist", k_antwortfrist_ms))
 {
+    m_abfragetakt->tick = [this] { abfragen(); };
+    m_piepser->tick = [this] { piepen(); };
     m_frist->tick = [this] { auswerten(); };
+    m_versand.abfragetakt_verbinden(*m_abfragetakt);
+    // The poll runs from the start.
+    m_abfragetakt->start();
 }
 
 Alarmempfang::~Alarmempfang()
@@ -84,11 +102,11 @@ void Alarmempfang::stoerung_setzen(std::size_t index, const std::string& grund)
         return;
     }
     v.unerreichbar = true;
-    const Zeitstempel z = m_h.dienste().uhr.jetzt();
+    const Zeitstempel z = m_uhr.jetzt();
     v.stoerung = "nicht erreichbar seit " + kurzdatum(z) + " " + langzeit(z) + ": " + grund;
-    m_h.log().logeintrag(verzeichnisname(index) + " " + v.stoerung);
-    if (index != k_import && m_h.meldeliste) {
-        m_h.meldeliste->gruppe_erreichbar(static_cast<int>(index), false, v.stoerung);
+    m_log.logeintrag(verzeichnisname(index) + " " + v.stoerung);
+    if (index != k_import && m_liste) {
+        m_liste->gruppe_erreichbar(static_cast<int>(index), false, v.stoerung);
     }
 }
 
@@ -100,18 +118,18 @@ void Alarmempfang::stoerung_aufheben(std::size_t index)
     }
     v.unerreichbar = false;
     v.stoerung.clear();
-    m_h.log().logeintrag(verzeichnisname(index) + " wieder erreichbar");
-    if (index != k_import && m_h.meldeliste) {
-        m_h.meldeliste->gruppe_erreichbar(static_cast<int>(index), true, "");
+    m_log.logeintrag(verzeichnisname(index) + " wieder erreichbar");
+    if (index != k_import && m_liste) {
+        m_liste->gruppe_erreichbar(static_cast<int>(index), true, "");
     }
 }
 
-void Alarmempfang::Timer1_Timer()
+void Alarmempfang::abfragen()
 {
     // A tick still waiting is decided now, with what came.
     abschliessen();
     if (m_versand.import_frei()) {
-        m_versand.T1();
+        m_versand.import_uebergeben();
         return;
     }
     umsehen();
@@ -128,8 +146,8 @@ void Alarmempfang::abschliessen()
 
 void Alarmempfang::umsehen()
 {
-    const Einstellungen& e = m_h.einstellungen();
-    const std::int64_t jetzt = m_h.dienste().scheduler.jetzt_ms();
+    const Einstellungen& e = m_e;
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
     ++m_runde;
     m_phase = Phase::fragen;
     m_fragt = true;
@@ -154,7 +172,7 @@ void Alarmempfang::umsehen()
         const bool verzeichnis_pruefen = i != k_import && m_gruppe_gemeldet[i];
         const bool einhaengen_pruefen = verzeichnis_pruefen && m_gemeldet_eingehaengt[i];
         auto befund = std::make_shared<Verzeichnisbefund>();
-        m_h.freigaben().auftrag(
+        m_freigaben.auftrag(
             v.pfad,
             [befund, pfad = v.pfad, verzeichnis_pruefen, einhaengen_pruefen](Dateisystem& fs) {
                 *befund = befund_erheben(fs, pfad, verzeichnis_pruefen, einhaengen_pruefen);
@@ -222,7 +240,7 @@ void Alarmempfang::frist_abgelaufen()
 
 void Alarmempfang::loeschen_lassen(const std::string& pfad, const std::string& datei)
 {
-    m_h.freigaben().auftrag(pfad, [ziel = pfad + datei](Dateisystem& fs) { fs.loeschen(ziel); }, nullptr);
+    m_freigaben.auftrag(pfad, [ziel = pfad + datei](Dateisystem& fs) { fs.loeschen(ziel); }, nullptr);
 }
 
 void Alarmempfang::auswerten()
@@ -243,13 +261,13 @@ void Alarmempfang::auswerten()
     }
     m_phase = Phase::ruhe;
 
-    if (m_versand.import_wartet() && m_versand.T2(m_importsignal)) {
+    if (m_versand.import_wartet() && m_versand.import_abwarten(m_importsignal)) {
         return;
     }
     // The clean-up tick polls as well: the sender has not looked for 15 s,
     // and alarms raised meanwhile are removed by their senders 15 s after theirs.
     if (m_versand.nachricht_gesendet()) {
-        m_versand.T3(m_befunde);
+        m_versand.aufraeumen(m_befunde);
     }
     liegengebliebene_entfernen();
     m_schritt = Schritt::import;
@@ -262,7 +280,7 @@ void Alarmempfang::liegengebliebene_entfernen()
     // lies there miss the next alarm in that group for as long as a stopped
     // sender's file stays. The time is measured on this desk's own clock, by
     // watching the same file, so desks' differing clocks do not matter.
-    const std::int64_t jetzt = m_h.dienste().scheduler.jetzt_ms();
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
     for (std::size_t i = 0; i < k_gruppen; ++i) {
         const std::optional<Verzeichnisbefund>& b = m_befunde[i];
         if (!b) {
@@ -282,7 +300,7 @@ void Alarmempfang::liegengebliebene_entfernen()
         }
         m_gesehen_als[i].reset();
         auto geloescht = std::make_shared<bool>(false);
-        m_h.freigaben().auftrag(
+        m_freigaben.auftrag(
             m_verzeichnisse[i].pfad,
             [geloescht, gesehen = b->signal.info, ziel = m_verzeichnisse[i].pfad + k_signaldatei](Dateisystem& fs) {
                 // Removed only while it is still the same file.
@@ -292,7 +310,7 @@ void Alarmempfang::liegengebliebene_entfernen()
             },
             [this, lebt = std::weak_ptr<bool>(m_lebt), geloescht, i](bool) {
                 if (lebt.lock() && *geloescht) {
-                    m_h.log().logeintrag("Liegengebliebene Message gelöscht: Gruppe " + std::to_string(i + 1));
+                    m_log.logeintrag("Liegengebliebene Message gelöscht: Gruppe " + std::to_string(i + 1));
                 }
             },
             Alarmversand::k_verfall_ms);
@@ -302,7 +320,7 @@ void Alarmempfang::liegengebliebene_entfernen()
 bool Alarmempfang::lesen_anstossen(std::size_t index)
 {
     // A signal file that is not ready leaves the cycle as if it had not been seen.
-    Zeitgeber& timer = m_h.Timer1();
+    Zeitgeber& timer = *m_abfragetakt;
     m_intervall_vorher = timer.interval();
     timer.setInterval(500);
     m_empfang_aktiv = true;
@@ -328,7 +346,7 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
     m_sofort_gelesen.reset();
     m_phase = Phase::lesen;
     v.liest = true;
-    m_h.freigaben().auftrag(
+    m_freigaben.auftrag(
         v.pfad, [befund, pfad = v.pfad](Dateisystem& fs) { befund_lesen(fs, pfad, *befund); },
         [this, lebt = std::weak_ptr<bool>(m_lebt), befund, index, lesung](bool) {
             if (!lebt.lock()) {
@@ -368,7 +386,7 @@ void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
         // half a second on: its sender removes the alarm 15 s after sending.
         const bool lesefehler = !b.gelesen || b.schluesselfehler || b.datenfehler;
         if (!lesefehler) {
-            m_h.Timer1().setInterval(m_intervall_vorher);
+            m_abfragetakt->setInterval(m_intervall_vorher);
         }
     } else if (index != k_import) {
         m_gruppe_gemeldet[index] = true;
@@ -379,15 +397,16 @@ void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
 
 void Alarmempfang::weiter()
 {
-    Zeitgeber& timer = m_h.Timer1();
+    Zeitgeber& timer = *m_abfragetakt;
     if (m_schritt == Schritt::import) {
-        m_schritt = Schritt::r3;
-        // R1, R2: the import directory has no once-only flag.
+        m_schritt = Schritt::import_ende;
+        // An alarm in the import directory is read each time: it has no once-only flag.
         if (!m_empfang_aktiv && m_importsignal.value_or(false) && lesen_anstossen(k_import)) {
             return;
         }
     }
-    if (m_schritt == Schritt::r3) {
+    if (m_schritt == Schritt::import_ende) {
+        // The import directory's alarm is gone: the poll goes back to its pace.
         if (m_empfang_aktiv && m_importsignal.has_value() && !*m_importsignal) {
             m_empfang_aktiv = false;
             timer.setInterval(5000);
@@ -396,7 +415,7 @@ void Alarmempfang::weiter()
         m_naechste = 0;
         m_uebergangen = false;
     }
-    // R4
+    // The group directories in order: each new signal file is presented once.
     while (m_schritt == Schritt::gruppen && m_naechste < k_gruppen) {
         const std::size_t i = m_naechste++;
         const std::optional<Verzeichnisbefund>& b = m_befunde[i];
@@ -408,7 +427,7 @@ void Alarmempfang::weiter()
         if (b->signal.art == Dateistand::Art::anderes) {
             if (!v.keine_datei_gemeldet) {
                 v.keine_datei_gemeldet = true;
-                m_h.log().logeintrag("Signaldatei übergangen, " + b->signal.fehler.beschreibung);
+                m_log.logeintrag("Signaldatei übergangen, " + b->signal.fehler.beschreibung);
             }
         } else {
             v.keine_datei_gemeldet = false;
@@ -458,14 +477,14 @@ void Alarmempfang::weiter()
 
 Alarmempfang::Ergebnis Alarmempfang::alarm_empfangen(const std::string& pfad, int gruppe)
 {
-    Verzeichnisbefund b = befund_erheben(m_h.dienste().fs, pfad, false);
-    befund_lesen(m_h.dienste().fs, pfad, b);
+    Verzeichnisbefund b = befund_erheben(m_fs, pfad, false);
+    befund_lesen(m_fs, pfad, b);
     return praesentieren(b, pfad, gruppe);
 }
 
 Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, const std::string& pfad, int gruppe)
 {
-    const Einstellungen& e = m_h.einstellungen();
+    const Einstellungen& e = m_e;
     m_empfang_aktiv = true;
 
     // Another program may still be writing the signal file: an empty or
@@ -485,42 +504,42 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
     }
     if (b.daten.art == Dateistand::Art::anderes) {
         // A link, FIFO or directory under the data file's name is never followed nor shown.
-        m_h.log().logeintrag("Alarmdatei übergangen, " + b.daten.fehler.beschreibung);
+        m_log.logeintrag("Alarmdatei übergangen, " + b.daten.fehler.beschreibung);
         return Ergebnis::abgebrochen;
     }
     if (b.datenfehler) {
         // A read that failed once is tried again at the next polls while the signal file stays.
-        m_h.log().logeintrag("Alarmdatei nicht gelesen: " + b.datenfehler.meldungstext());
+        m_log.logeintrag("Alarmdatei nicht gelesen: " + b.datenfehler.meldungstext());
         return Ergebnis::nicht_bereit;
     }
     const std::string text = cp1252_zu_utf8(b.datentext);
 
     m_anzeige.Alarm(text, e.portnummer, e.comdeaktiviert);
     if (e.comdeaktiviert == "0") {
-        m_h.MSCOM_Ausgabe(true, gruppe, 2);
+        m_ausgang.alarm_an_geraet(gruppe);
     }
-    if (m_h.meldeliste) {
-        m_h.meldeliste->zeigen();
+    if (m_liste) {
+        m_liste->zeigen();
     }
     ton_ausgeben();
-    if (Fehler f = m_h.log().meldung_eintragen("Alarm aus Gruppe " + std::to_string(gruppe + 1) + " von:" +
+    if (Fehler f = m_log.meldung_eintragen("Alarm aus Gruppe " + std::to_string(gruppe + 1) + " von:" +
                                                "\r" + text)) {
-        m_h.log().logeintrag("Alarm nicht ins Journal geschrieben: " + f.meldungstext());
+        m_log.logeintrag("Alarm nicht ins Journal geschrieben: " + f.meldungstext());
     }
-    if (e.comdeaktiviert == "1" && m_h.meldeliste) {
-        m_h.meldeliste->relais_farbe(gruppe, k_rot);
+    if (e.comdeaktiviert == "1" && m_liste) {
+        m_liste->relais_farbe(gruppe, k_rot);
     }
     return Ergebnis::praesentiert;
 }
 
 void Alarmempfang::ton_ausgeben()
 {
-    const std::string wav = m_h.einstellungen().signaldatei;
+    const std::string wav = m_e.signaldatei;
     if (wav.empty() || wav == "kein") {
         piepen_starten();
         return;
     }
-    m_h.log().logeintrag(wav);
+    m_log.logeintrag(wav);
     // A missing or unplayable file must not leave the alarm silent. The sound
     // output reads the file itself, away from the window thread.
     if (!m_ton) {
@@ -528,7 +547,7 @@ void Alarmempfang::ton_ausgeben()
         return;
     }
     m_ton->abspielen(wav, [this, wav] {
-        m_h.log().logeintrag("Signaldatei nicht abspielbar: " + wav);
+        m_log.logeintrag("Signaldatei nicht abspielbar: " + wav);
         piepen_starten();
     });
 }
@@ -538,12 +557,12 @@ void Alarmempfang::piepen_starten()
     // Each alarm adds its own three ticks: one arriving while another's beeps
     // are still being asked for does not cut those short.
     m_piep_zaehler += k_piepticks;
-    if (!m_h.Timer2().aktiv()) {
-        m_h.Timer2().start();
+    if (!m_piepser->aktiv()) {
+        m_piepser->start();
     }
 }
 
-void Alarmempfang::Timer2_Timer()
+void Alarmempfang::piepen()
 {
     for (int n = 0; n < k_piepe_pro_tick; ++n) {
         if (m_ton) {
@@ -552,7 +571,7 @@ void Alarmempfang::Timer2_Timer()
     }
     --m_piep_zaehler;
     if (m_piep_zaehler <= 0) {
-        m_h.Timer2().stop();
+        m_piepser->stop();
     }
 }
 

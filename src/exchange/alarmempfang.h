@@ -7,15 +7,36 @@
 #include <string>
 
 #include "core/dateisystem.h"
-#include "core/einstellungen.h"
+#include "core/freigabedienst.h"
+#include "core/logbuch.h"
 #include "core/scheduler.h"
+#include "core/uhr.h"
+#include "einstellungen/einstellungen.h"
 
 namespace hestrel {
 
 class Alarmanzeige;
 class Alarmversand;
-class Hestrel;
 class Tonausgabe;
+
+// What a received alarm shows in the message list.
+class Empfangsanzeige {
+public:
+    virtual ~Empfangsanzeige() = default;
+    // Shows the message list, not modal, loading it first when needed.
+    virtual void zeigen() = 0;
+    // Background colour of the relay button of group index: k_rot, k_gruen.
+    virtual void relais_farbe(int index, int farbe) = 0;
+    // A group directory stopped answering (grund says since when and why) or answers again.
+    virtual void gruppe_erreichbar(int index, bool erreichbar, const std::string& grund) = 0;
+};
+
+// The alarm box's output of the group an alarm came from.
+class Geraeteausgang {
+public:
+    virtual ~Geraeteausgang() = default;
+    virtual void alarm_an_geraet(int gruppe) = 0;
+};
 
 // What one look into a directory found: the signal file, and for a signal
 // file not yet presented its key and the data file it names. Taken on the
@@ -36,9 +57,10 @@ struct Verzeichnisbefund {
     std::string datentext;
 };
 
-// The poll cycle of Timer1: the sender's follow-up steps, then the search of
+// The poll cycle (every 5 s): the sender's follow-up steps, then the search of
 // the import directory and the 50 group directories for signal files, and the
-// presentation of each new alarm once, with its sound (Timer2's beeps).
+// presentation of each new alarm once, with its sound or beeps. It owns the
+// poll tick, the beeps' tick and the wait for the directories' answers.
 //
 // Each tick first asks every directory for a Verzeichnisbefund through the
 // share service, then decides on the answers in group order. A directory that
@@ -62,13 +84,23 @@ public:
     // stopped before its clean-up (15 s after its send): it is removed.
     static constexpr int k_liegengeblieben_ms = 60000;
 
-    Alarmempfang(Hestrel& hestrel, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton);
+    Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben, Scheduler& scheduler,
+                 const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton,
+                 Geraeteausgang& ausgang);
     ~Alarmempfang();
     Alarmempfang(const Alarmempfang&) = delete;
     Alarmempfang& operator=(const Alarmempfang&) = delete;
 
-    void Timer1_Timer();
-    void Timer2_Timer();
+    // One poll tick.
+    void abfragen();
+    // One tick of the beeps: three beeps.
+    void piepen();
+    // The poll tick: every 5 s, faster while the import directory is handed
+    // over or an alarm is read; paused while the settings window sets up.
+    Zeitgeber& abfragetakt() { return *m_abfragetakt; }
+    Zeitgeber& piepser() { return *m_piepser; }
+    // The message list; none: nothing shows there.
+    void anzeige_setzen(Empfangsanzeige* liste) { m_liste = liste; }
     // Presents the alarm whose signal file lies in pfad, for group index
     // gruppe, looking at the files right now on this thread.
     Ergebnis alarm_empfangen(const std::string& pfad, int gruppe);
@@ -105,9 +137,10 @@ private:
     static constexpr std::size_t k_import = k_gruppen;
 
     // The steps of one tick: ask every directory, decide on the answers
-    // (T2, T3, R1 to R4), and read the one alarm to be presented.
+    // (the send's follow-up steps, the import directory, the groups), and
+    // read the one alarm to be presented.
     enum class Phase { ruhe, fragen, lesen };
-    enum class Schritt { import, r3, gruppen, fertig };
+    enum class Schritt { import, import_ende, gruppen, fertig };
     void umsehen();
     void antwort(std::size_t index, Verzeichnisbefund befund);
     void auswerten_wenn_bereit();
@@ -128,10 +161,19 @@ private:
     void ton_ausgeben();
     void piepen_starten();
 
-    Hestrel& m_h;
+    const Einstellungen& m_e;
+    Logbuch& m_log;
+    Dateisystem& m_fs;
+    Freigabedienst& m_freigaben;
+    Scheduler& m_scheduler;
+    const Uhr& m_uhr;
     Alarmversand& m_versand;
     Alarmanzeige& m_anzeige;
     Tonausgabe* m_ton;
+    Geraeteausgang& m_ausgang;
+    Empfangsanzeige* m_liste = nullptr;
+    std::unique_ptr<Zeitgeber> m_abfragetakt;
+    std::unique_ptr<Zeitgeber> m_piepser;
     std::array<bool, k_gruppen + 1> m_gruppe_gemeldet {};
     // The signal file each presented group alarm came from, and whether it lay on a mounted share.
     std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als {};

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/cp1252.h"
-#include "core/hestrel.h"
+#include "einstellungen/einstellungsverwaltung.h"
 #include "core/textdatei.h"
 #include "core/version.h"
 #include "exchange/alarmempfang.h"
@@ -43,9 +43,14 @@ struct Alarmversand::Sendung {
     bool berichtet = false;
 };
 
-Alarmversand::Alarmversand(Hestrel& hestrel, Alarmgesendet& bestaetigung)
-    : m_h(hestrel), m_bestaetigung(bestaetigung),
-      m_frist(hestrel.dienste().scheduler.timer("Sendefrist", k_sendefrist_ms))
+Alarmversand::Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
+                           Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung)
+    : m_einstellungen(einstellungen),
+      m_log(log),
+      m_freigaben(freigaben),
+      m_boxen(boxen),
+      m_bestaetigung(bestaetigung),
+      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms))
 {
     m_frist->tick = [this] { frist_abgelaufen(); };
 }
@@ -54,22 +59,22 @@ Alarmversand::~Alarmversand() = default;
 
 bool Alarmversand::ziel(int index, bool alle) const
 {
-    if (m_h.maske().pfade[static_cast<std::size_t>(index)].empty()) {
+    if (m_einstellungen.maske().pfade[static_cast<std::size_t>(index)].empty()) {
         return false;
     }
     // Only a ticked box counts; a greyed one (2) does not.
-    return alle || (m_h.meldeliste && m_h.meldeliste->melde_gruppe(index) == 1);
+    return alle || (m_ziele && m_ziele->melde_gruppe(index) == 1);
 }
 
 std::string Alarmversand::importsignal() const
 {
-    return m_h.einstellungen().importverzeichnis + k_signaldatei;
+    return m_einstellungen.einstellungen().importverzeichnis + k_signaldatei;
 }
 
 void Alarmversand::schreibfehler(const std::string& ziel, const Fehler& f)
 {
     const std::string text = ziel + ": " + f.meldungstext();
-    m_h.log().logeintrag("Alarm nicht geschrieben, " + text);
+    m_log.logeintrag("Alarm nicht geschrieben, " + text);
     m_fehler.push_back(text);
 }
 
@@ -83,34 +88,34 @@ void Alarmversand::schreibfehler_zeigen()
         text += "\n" + zeile;
     }
     m_fehler.clear();
-    m_h.dienste().boxen.hinweis(k_programmtitel, text);
+    m_boxen.hinweis(k_programmtitel, text);
 }
 
-void Alarmversand::sammelmeldung()
+void Alarmversand::alarm_ausloesen()
 {
     m_fehler.clear();
 
-    // S1
-    const bool alle = m_h.meldeliste && m_h.meldeliste->melde_alle();
+    // The targets: every ticked group with a directory, or all of them.
+    const bool alle = m_ziele && m_ziele->melde_alle();
     auto s = std::make_shared<Sendung>();
     s->pfade.resize(k_gruppen);
     for (int i = 0; i < k_gruppen; ++i) {
         if (ziel(i, alle)) {
             s->ziele.push_back(i);
-            s->pfade[static_cast<std::size_t>(i)] = m_h.maske().pfade[static_cast<std::size_t>(i)];
+            s->pfade[static_cast<std::size_t>(i)] = m_einstellungen.maske().pfade[static_cast<std::size_t>(i)];
         }
     }
     // Nothing to send to is no alarm raised: the sender must not be told it
     // was. An alarm waiting in the import directory is still handed over there.
-    if (s->ziele.empty() && m_h.einstellungen().importverzeichnis.empty()) {
+    if (s->ziele.empty() && m_einstellungen.einstellungen().importverzeichnis.empty()) {
         keine_zielgruppe();
         return;
     }
 
-    // S2: every data file is complete before its group's signal file appears.
+    // The data files first: each is complete before its group's signal file appears.
     std::array<std::string, 4> texte;
-    if (m_h.meldeliste) {
-        texte = m_h.meldeliste->sammeltexte();
+    if (m_ziele) {
+        texte = m_ziele->sammeltexte();
     }
     const std::string daten = zeilen_kodieren({texte.begin(), texte.end()});
     s->laufend = m_nachricht_gesendet || m_import_wartet || (m_sendung && !m_sendung->weiter);
@@ -118,7 +123,7 @@ void Alarmversand::sammelmeldung()
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
         ++s->offen;
-        m_h.freigaben().auftrag(
+        m_freigaben.auftrag(
             s->pfade[g],
             [s, g, daten](Dateisystem& fs) {
                 s->datenfehler[g] = fs.ersetzen_fluechtig(s->pfade[g] + k_sendedatei, daten);
@@ -140,11 +145,11 @@ void Alarmversand::sammelmeldung()
     }
 
     // S4a: whether another alarm waits in the import directory.
-    if (!s->laufend && !m_h.einstellungen().importverzeichnis.empty()) {
+    if (!s->laufend && !m_einstellungen.einstellungen().importverzeichnis.empty()) {
         ++s->offen;
         auto da = std::make_shared<bool>(false);
-        m_h.freigaben().auftrag(
-            m_h.einstellungen().importverzeichnis,
+        m_freigaben.auftrag(
+            m_einstellungen.einstellungen().importverzeichnis,
             [da, pfad = importsignal()](Dateisystem& fs) {
                 const Dateistand st = fs.stand(pfad);
                 *da = st.art == Dateistand::Art::datei || st.art == Dateistand::Art::anderes;
@@ -169,8 +174,8 @@ void Alarmversand::sammelmeldung()
 
 void Alarmversand::keine_zielgruppe()
 {
-    m_h.log().logeintrag("Alarm nicht ausgelöst: keine Zielgruppe angehakt");
-    m_h.dienste().boxen.hinweis(k_programmtitel, "Der Alarm wurde nicht ausgelöst: es ist keine Zielgruppe angehakt.");
+    m_log.logeintrag("Alarm nicht ausgelöst: keine Zielgruppe angehakt");
+    m_boxen.hinweis(k_programmtitel, "Der Alarm wurde nicht ausgelöst: es ist keine Zielgruppe angehakt.");
 }
 
 void Alarmversand::erledigt(const std::shared_ptr<Sendung>& s)
@@ -209,15 +214,14 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
     s->weiter = true;
     m_frist->stop();
 
-    // S3
-    m_h.log().logeintrag("Alarm gesetzt");
+    m_log.logeintrag("Alarm gesetzt");
 
-    // S4: a send in progress keeps its signal files; the texts are renewed.
+    // A send in progress keeps its signal files; the texts are renewed.
     if (s->laufend) {
         erledigt(s);
         return;
     }
-    // S4a
+    // An alarm waiting in the import directory: this one is handed over there once it is gone.
     if (s->import_da.value_or(false)) {
         m_import_wartet = true;
         m_import_zaehler = k_importwartezeit;
@@ -230,15 +234,15 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
         return;
     }
 
-    // S5
-    m_h.Timer1().stop();
+    // The signal files, the poll paused meanwhile; then the confirmation,
+    // and the clean-up at the poll tick 15 s from now.
+    m_abfragetakt->stop();
     signale_schreiben(s);
 
-    // S6
     m_bestaetigung.einschalten();
-    m_h.Timer1().setInterval(15000);
+    m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
-    m_h.Timer1().start();
+    m_abfragetakt->start();
     signale_merken();
     erledigt(s);
     if (!s->berichtet) {
@@ -250,14 +254,14 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
 void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
 {
     // A group whose data file failed gets no signal, which would show an old text.
-    const std::string signal = utf8_zu_cp1252(m_h.einstellungen().idnummer);
+    const std::string signal = utf8_zu_cp1252(m_einstellungen.einstellungen().idnummer);
     s->einreihen = true;
     s->signale_gesendet = true;
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
         ++s->offen;
         auto fehler = std::make_shared<Fehler>();
-        m_h.freigaben().auftrag(
+        m_freigaben.auftrag(
             s->pfade[g],
             [s, g, signal, fehler](Dateisystem& fs) {
                 if (s->daten_ok[g]) {
@@ -300,20 +304,20 @@ void Alarmversand::bericht(const std::shared_ptr<Sendung>& s)
     schreibfehler_zeigen();
 }
 
-void Alarmversand::T1()
+void Alarmversand::import_uebergeben()
 {
     m_import_wartet = false;
     m_import_frei = false;
-    m_h.Timer1().stop();
+    m_abfragetakt->stop();
     // Without an import directory (changed meanwhile) the signal has nowhere to go.
-    if (!m_h.einstellungen().importverzeichnis.empty()) {
-        const std::string signal = utf8_zu_cp1252(m_h.einstellungen().idnummer);
+    if (!m_einstellungen.einstellungen().importverzeichnis.empty()) {
+        const std::string signal = utf8_zu_cp1252(m_einstellungen.einstellungen().idnummer);
         auto fehler = std::make_shared<Fehler>();
-        m_im_t1 = true;
-        m_h.freigaben().auftrag(
-            m_h.einstellungen().importverzeichnis,
+        m_in_uebergabe = true;
+        m_freigaben.auftrag(
+            m_einstellungen.einstellungen().importverzeichnis,
             [fehler, signal, pfad = importsignal()](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(pfad, signal); },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, pfad = m_h.einstellungen().importverzeichnis](
+            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, pfad = m_einstellungen.einstellungen().importverzeichnis](
                 bool ausgefuehrt) {
                 if (!lebt.lock()) {
                     return;
@@ -323,45 +327,45 @@ void Alarmversand::T1()
                 } else if (*fehler) {
                     schreibfehler("Importverzeichnis", *fehler);
                 }
-                if (!m_im_t1) {
+                if (!m_in_uebergabe) {
                     schreibfehler_zeigen();
                 }
             },
             k_verfall_ms);
-        m_im_t1 = false;
+        m_in_uebergabe = false;
     }
     m_bestaetigung.einschalten();
-    m_h.Timer1().setInterval(15000);
+    m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
-    m_h.Timer1().start();
+    m_abfragetakt->start();
     signale_merken();
     schreibfehler_zeigen();
 }
 
-bool Alarmversand::T2(std::optional<bool>& importsignal)
+bool Alarmversand::import_abwarten(std::optional<bool>& importsignal)
 {
     --m_import_zaehler;
     // An import directory that did not answer still holds what it held.
     if (!importsignal.value_or(true)) {
         m_import_frei = true;
         m_import_wartet = false;
-        m_h.Timer1().setInterval(2000);
+        m_abfragetakt->setInterval(2000);
         m_import_zaehler = 0;
         return true;
     }
     if (m_import_zaehler <= 0) {
         auto fehler = std::make_shared<Fehler>();
-        m_h.freigaben().auftrag(
-            m_h.einstellungen().importverzeichnis,
+        m_freigaben.auftrag(
+            m_einstellungen.einstellungen().importverzeichnis,
             [fehler, pfad = this->importsignal()](Dateisystem& fs) { *fehler = fs.loeschen(pfad); },
             [this, lebt = std::weak_ptr<bool>(m_lebt), fehler](bool) {
                 if (lebt.lock() && *fehler) {
-                    m_h.log().logeintrag("Message nicht gelöscht: " + fehler->meldungstext());
+                    m_log.logeintrag("Message nicht gelöscht: " + fehler->meldungstext());
                 }
             });
         m_import_frei = true;
         m_import_wartet = false;
-        m_h.Timer1().setInterval(2000);
+        m_abfragetakt->setInterval(2000);
         // For the rest of this tick the file is gone, as it is once removed.
         importsignal = false;
     }
@@ -373,13 +377,13 @@ void Alarmversand::signale_merken()
     const std::uint64_t runde = ++m_merkrunde;
     for (int i = 0; i < k_gruppen; ++i) {
         const auto g = static_cast<std::size_t>(i);
-        const std::string& pfad = m_h.einstellungen().gruppenpfad[g];
+        const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
         m_nach_dem_senden[g].reset();
         if (pfad.empty()) {
             continue;
         }
         auto info = std::make_shared<std::optional<Dateiinfo>>();
-        m_h.freigaben().auftrag(
+        m_freigaben.auftrag(
             pfad, [info, ziel = pfad + k_signaldatei](Dateisystem& fs) { *info = fs.info(ziel); },
             [this, lebt = std::weak_ptr<bool>(m_lebt), info, g, runde](bool) {
                 if (lebt.lock() && runde == m_merkrunde) {
@@ -389,9 +393,9 @@ void Alarmversand::signale_merken()
     }
 }
 
-void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde)
+void Alarmversand::aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde)
 {
-    m_h.Timer1().stop();
+    m_abfragetakt->stop();
     // All group directories: this workstation's own signal files go, and so
     // does every one that has lain there longer than the wait, judged by the
     // share's own clock (desks' clocks differ): a sender that stopped before
@@ -401,7 +405,7 @@ void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1
     // its own sender removes it.
     for (int i = 0; i < k_gruppen; ++i) {
         const auto g = static_cast<std::size_t>(i);
-        const std::string& pfad = m_h.einstellungen().gruppenpfad[g];
+        const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
         std::optional<Verzeichnisbefund>& b = befunde[g];
         if (pfad.empty() || !b || b->signal.art != Dateistand::Art::datei) {
             continue;
@@ -414,7 +418,7 @@ void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1
             b->signal.art = Dateistand::Art::fehlt;
         }
         auto fehler = std::make_shared<std::optional<Fehler>>();
-        m_h.freigaben().auftrag(
+        m_freigaben.auftrag(
             pfad,
             [fehler, gesehen, eigen, verzeichnis = pfad, ziel = pfad + k_signaldatei](Dateisystem& fs) {
                 // Removed only while it is still the same file.
@@ -434,17 +438,17 @@ void Alarmversand::T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1
                     return;
                 }
                 if (**fehler) {
-                    m_h.log().logeintrag("Message nicht gelöscht: " + (**fehler).meldungstext());
+                    m_log.logeintrag("Message nicht gelöscht: " + (**fehler).meldungstext());
                     return;
                 }
-                m_h.log().logeintrag("Message - gelöscht");
+                m_log.logeintrag("Message - gelöscht");
                 m_bestaetigung.command1_freigeben();
             },
             k_verfall_ms);
     }
-    m_h.Timer1().setInterval(5000);
+    m_abfragetakt->setInterval(5000);
     m_nachricht_gesendet = false;
-    m_h.Timer1().start();
+    m_abfragetakt->start();
 }
 
 }  // namespace hestrel

@@ -7,19 +7,35 @@
 #include <vector>
 
 #include "core/dateisystem.h"
-#include "core/einstellungen.h"
 #include "core/fehler.h"
+#include "core/freigabedienst.h"
+#include "core/logbuch.h"
+#include "core/meldungsdienst.h"
 #include "core/scheduler.h"
+#include "einstellungen/einstellungen.h"
 
 namespace hestrel {
 
 class Alarmgesendet;
-class Hestrel;
+class Einstellungsverwaltung;
 struct Verzeichnisbefund;
 
+// What the send needs of the message list: the ticked target groups and the texts.
+class Zielauswahl {
+public:
+    virtual ~Zielauswahl() = default;
+    // The box "alle Gruppen" is ticked.
+    virtual bool melde_alle() = 0;
+    // The group box of index: 0 clear, 1 ticked, 2 greyed.
+    virtual int melde_gruppe(int index) = 0;
+    // The four text lines of the alarm.
+    virtual std::array<std::string, 4> sammeltexte() = 0;
+};
+
 // Sending an alarm into the target groups' directories and the follow-up
-// steps of the poll tick: the hand-over through the import directory (T1, T2)
-// and the removal of the signal files 15 seconds after sending (T3).
+// steps of the poll tick: the hand-over through the import directory
+// (import_uebergeben, import_abwarten) and the removal of the signal files
+// 15 seconds after sending (aufraeumen).
 //
 // Every file step runs through the share service, each group in its own
 // queue: the data file, then the signal file. A group whose directory does
@@ -35,22 +51,30 @@ public:
     // The wait between a send and its clean-up; a signal file older than this is left over.
     static constexpr int k_aufraeumwartezeit_ms = 15000;
 
-    Alarmversand(Hestrel& hestrel, Alarmgesendet& bestaetigung);
+    Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
+                 Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung);
     ~Alarmversand();
     Alarmversand(const Alarmversand&) = delete;
     Alarmversand& operator=(const Alarmversand&) = delete;
 
-    // Data files into every target group, then the signal files (S1 to S6).
-    void sammelmeldung();
+    // Data files into every target group, then the signal files.
+    void alarm_ausloesen();
 
     // The follow-up steps, each run by the poll tick when its flag is set.
-    void T1();
+    // The import directory is free: this workstation's signal goes there.
+    void import_uebergeben();
+    // Waits, tick by tick, for the alarm in the import directory to be taken.
     // importsignal: whether the import directory holds a signal file; unknown
     // when it did not answer; false once removed here. True when the tick ends here.
-    bool T2(std::optional<bool>& importsignal);
-    // befunde: what this tick found in the group directories; a signal file
-    // removed here counts as gone for the rest of the tick.
-    void T3(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde);
+    bool import_abwarten(std::optional<bool>& importsignal);
+    // The clean-up 15 s after a send. befunde: what this tick found in the
+    // group directories; a signal file removed here counts as gone for the rest of the tick.
+    void aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde);
+
+    // The poll tick whose pace the send and its follow-up steps set (owned by the reception).
+    void abfragetakt_verbinden(Zeitgeber& takt) { m_abfragetakt = &takt; }
+    // The message list's targets and texts; none: no group is ticked, no text.
+    void zielauswahl_setzen(Zielauswahl* ziele) { m_ziele = ziele; }
 
     bool nachricht_gesendet() const { return m_nachricht_gesendet; }
     bool import_wartet() const { return m_import_wartet; }
@@ -73,8 +97,13 @@ private:
     // Notes which signal file lies in each group directory right after a send.
     void signale_merken();
 
-    Hestrel& m_h;
+    Einstellungsverwaltung& m_einstellungen;
+    Logbuch& m_log;
+    Freigabedienst& m_freigaben;
+    Meldungsdienst& m_boxen;
     Alarmgesendet& m_bestaetigung;
+    Zeitgeber* m_abfragetakt = nullptr;
+    Zielauswahl* m_ziele = nullptr;
     bool m_nachricht_gesendet = false;
     bool m_import_wartet = false;
     bool m_import_frei = false;
@@ -84,7 +113,7 @@ private:
     // The signal files that lay in the group directories right after the send.
     std::array<std::optional<Dateiinfo>, k_gruppen> m_nach_dem_senden {};
     std::uint64_t m_merkrunde = 0;
-    bool m_im_t1 = false;
+    bool m_in_uebergabe = false;
     // The send whose answers are awaited.
     std::shared_ptr<Sendung> m_sendung;
     std::unique_ptr<Zeitgeber> m_frist;

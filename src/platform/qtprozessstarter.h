@@ -1,6 +1,6 @@
 #pragma once
 
-#include "presentation/prozessstarter.h"
+#include "core/prozessstarter.h"
 
 namespace hestrel {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/tonausgabe.h"
+#include "core/tonausgabe.h"
 
 class QAudioSink;
 

@@ -1,10 +1,9 @@
 #include "presentation/alarmanzeige.h"
 
-#include "core/einstellungen.h"
-#include "core/hestrel.h"
+#include "einstellungen/einstellungen.h"
 #include "core/version.h"
 #include "presentation/msg/meldetext.h"
-#include "presentation/prozessstarter.h"
+#include "core/prozessstarter.h"
 
 namespace hestrel {
 namespace {
@@ -15,8 +14,13 @@ constexpr double k_twips_pro_punkt = 450.0;
 
 }  // namespace
 
-Alarmanzeige::Alarmanzeige(Hestrel& hestrel, Prozessstarter* prozesse)
-    : m_h(hestrel), m_prozesse(prozesse), m_hintergrund(hestrel.dienste().scheduler.timer("hintergrund", 500))
+Alarmanzeige::Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen,
+                           Scheduler& scheduler, Prozessstarter* prozesse)
+    : m_e(einstellungen),
+      m_log(log),
+      m_boxen(boxen),
+      m_prozesse(prozesse),
+      m_hintergrund(scheduler.timer("hintergrund", 500))
 {
     m_hintergrund->tick = [this] { hintergrund_Timer(); };
 }
@@ -35,7 +39,7 @@ void Alarmanzeige::erzeugen()
     }
     m_existiert = true;
     ++m_erzeugungen;
-    m_caption = m_h.firmentext;
+    m_caption = k_firmentext;
     m_aussenbreite_twips = k_aussenbreite_twips;
     m_schriftgroesse = k_schrift_bei_erzeugung;
     m_zustand = Fensterzustand::normal;
@@ -48,9 +52,9 @@ void Alarmanzeige::erzeugen()
 void Alarmanzeige::fehler_melden(const Fehler& f)
 {
     const std::string text = f.meldungstext();
-    m_h.dienste().boxen.hinweis(k_programmtitel, text);
+    m_boxen.hinweis(k_programmtitel, text);
     // When this entry fails as well, the box has told the user already.
-    m_h.log().anzeigelog_eintragen(text);
+    m_log.anzeigelog_eintragen(text);
 }
 
 Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
@@ -62,7 +66,7 @@ Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
             benutzer = m_prozesse->anmeldename();
         }
     }
-    if (Fehler f = m_h.log().anzeigelog_eintragen("Meldung bei gesperrtem Rechner")) {
+    if (Fehler f = m_log.anzeigelog_eintragen("Meldung bei gesperrtem Rechner")) {
         fehler_melden(f);
     }
     if (!m_prozesse) {
@@ -79,10 +83,10 @@ void Alarmanzeige::Alarm(const std::string& anztext, const std::string& /*port*/
                          const std::string& /*statuscom*/)
 {
     erzeugen();
-    const Einstellungen& e = m_h.einstellungen();
+    const Einstellungen& e = m_e;
     // A failing step is reported but never keeps the alarm from being shown.
     if (e.vollbildanzeige) {
-        if (Fehler f = m_h.log().anzeigelog_eintragen("Vollbild - gesetzt")) {
+        if (Fehler f = m_log.anzeigelog_eintragen("Vollbild - gesetzt")) {
             fehler_melden(f);
         }
         const Bildschirm b = bildschirm ? bildschirm() : Bildschirm{};
@@ -139,7 +143,7 @@ void Alarmanzeige::hintergrund_Timer()
         return;
     }
     m_farbe = k_rot;
-    if (m_h.einstellungen().vollbildanzeige) {
+    if (m_e.vollbildanzeige) {
         m_zustand = Fensterzustand::maximiert;
     } else {
         m_zustand = Fensterzustand::normal;

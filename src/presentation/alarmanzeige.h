@@ -5,11 +5,13 @@
 #include <string>
 
 #include "core/fehler.h"
+#include "core/logbuch.h"
+#include "core/meldungsdienst.h"
 #include "core/scheduler.h"
+#include "einstellungen/einstellungen.h"
 
 namespace hestrel {
 
-class Hestrel;
 class Prozessstarter;
 
 // The screen the alarm window is shown on.
@@ -30,7 +32,8 @@ public:
     static constexpr int k_aussenbreite_twips = 5500;
     static constexpr int k_innenhoehe_twips = 3060;
 
-    Alarmanzeige(Hestrel& hestrel, Prozessstarter* prozesse);
+    Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen, Scheduler& scheduler,
+                 Prozessstarter* prozesse);
     Alarmanzeige(const Alarmanzeige&) = delete;
     Alarmanzeige& operator=(const Alarmanzeige&) = delete;
 
@@ -76,7 +79,9 @@ private:
     void fehler_melden(const Fehler& f);
     Fehler gesperrt_melden(const std::string& anztext);
 
-    Hestrel& m_h;
+    const Einstellungen& m_e;
+    Logbuch& m_log;
+    Meldungsdienst& m_boxen;
     Prozessstarter* m_prozesse;
     std::unique_ptr<Zeitgeber> m_hintergrund;
     bool m_existiert = false;

@@ -1,9 +1,11 @@
 #include "presentation/alarmgesendet.h"
 
+#include "core/version.h"
+
 namespace hestrel {
 
-Alarmgesendet::Alarmgesendet(Scheduler& scheduler, const std::string& firmentext)
-    : m_firmentext(firmentext), m_timerwarte(scheduler.timer("Timerwarte", 15000))
+Alarmgesendet::Alarmgesendet(Scheduler& scheduler)
+    : m_timerwarte(scheduler.timer("Timerwarte", 15000))
 {
     m_timerwarte->tick = [this] { Timerwarte_Timer(); };
 }
@@ -21,7 +23,7 @@ void Alarmgesendet::erzeugen()
         return;
     }
     m_existiert = true;
-    m_caption = m_firmentext;
+    m_caption = k_firmentext;
     m_command1_enabled = true;
     m_timerwarte->stop();
 }

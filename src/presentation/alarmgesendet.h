@@ -13,7 +13,7 @@ namespace hestrel {
 // the sender's clean-up removed a signal file or Timerwarte ran out.
 class Alarmgesendet {
 public:
-    Alarmgesendet(Scheduler& scheduler, const std::string& firmentext);
+    Alarmgesendet(Scheduler& scheduler);
     Alarmgesendet(const Alarmgesendet&) = delete;
     Alarmgesendet& operator=(const Alarmgesendet&) = delete;
 
@@ -42,7 +42,6 @@ private:
     void erzeugen();
     void melden();
 
-    const std::string& m_firmentext;
     std::unique_ptr<Zeitgeber> m_timerwarte;
     bool m_existiert = false;
     bool m_sichtbar = false;

@@ -4,9 +4,9 @@ list(APPEND HESTREL_ENGINE_SOURCES
   presentation/msg/meldetext.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
-  presentation/alarmanzeigefenster.cpp
-  presentation/alarmgesendetfenster.cpp
-  presentation/alarmtext.cpp
+  presentation/ui/alarmanzeigefenster.cpp
+  presentation/ui/alarmgesendetfenster.cpp
+  presentation/ui/alarmtext.cpp
 )
 
 # The helper that shows an alarm to a user's session, installed beside the program.

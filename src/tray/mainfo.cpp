@@ -1,6 +1,6 @@
 #include "tray/mainfo.h"
 
-#include "core/hestrel.h"
+#include "core/version.h"
 
 namespace hestrel {
 
@@ -15,7 +15,7 @@ void Mainfo::zeigen()
 {
     if (!geladen) {
         geladen = true;
-        lbl_version = m_hestrel.versionstext;
+        lbl_version = versionstext();
     }
     sichtbar = true;
     ++gezeigt;

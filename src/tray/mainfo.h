@@ -6,13 +6,10 @@
 
 namespace hestrel {
 
-class Hestrel;
-
 // The info window: product, maker and version. Created on the first "Info",
 // hidden by "Schliessen", destroyed by its close box.
 class Mainfo {
 public:
-    explicit Mainfo(Hestrel& hestrel) : m_hestrel(hestrel) {}
 
     // Makes the window visible, creating it when needed.
     void zeigen();
@@ -32,8 +29,6 @@ public:
 
 private:
     void melden();
-
-    Hestrel& m_hestrel;
 };
 
 }  // namespace hestrel

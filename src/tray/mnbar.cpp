@@ -1,6 +1,6 @@
 #include "tray/mnbar.h"
 
-#include "core/hestrel.h"
+#include "core/version.h"
 #include "tray/mainfo.h"
 #include "tray/traysymbol.h"
 
@@ -8,39 +8,37 @@ namespace hestrel {
 
 void Mnbar::laden()
 {
-    caption = m_hestrel.firmentext;
+    caption = k_firmentext;
     // The icon is added once; a failure leaves the program running without it.
     if (m_symbol != nullptr && !symbol_da) {
         symbol_da = m_symbol->hinzufuegen("Kestu");
     }
 }
 
-void Mnbar::menue_Click(int punkt)
+void Mnbar::menuepunkt_gewaehlt(int punkt)
 {
     switch (punkt) {
-    case 0: pinfo_Click(); break;
-    case 1: mliste_Click(); break;
-    case 2: peinstell_Click(); break;
-    case 3: pbeend_Click(); break;
+    case 0: info_zeigen(); break;
+    case 1: meldeliste_zeigen(); break;
+    case 2: einstellungen_zeigen(); break;
+    case 3: beenden(); break;
     default: break;
     }
 }
 
-void Mnbar::pinfo_Click()
+void Mnbar::info_zeigen()
 {
     m_info.zeigen();
 }
 
-void Mnbar::mliste_Click()
+void Mnbar::meldeliste_zeigen()
 {
-    if (m_hestrel.meldeliste != nullptr) {
-        m_hestrel.meldeliste->zeigen();
-    }
+    m_befehle.meldeliste_zeigen();
 }
 
-void Mnbar::peinstell_Click()
+void Mnbar::einstellungen_zeigen()
 {
-    m_hestrel.einstellungen_zeigen();
+    m_befehle.einstellungen_zeigen();
 }
 
 void Mnbar::symbol_entfernen()
@@ -51,19 +49,18 @@ void Mnbar::symbol_entfernen()
     symbol_da = false;
 }
 
-void Mnbar::pbeend_Click()
+void Mnbar::beenden()
 {
-    // The central engine's shut-down calls this again; the first run finishes the work.
+    // Closing the settings window ends the program through here as well; the
+    // first run finishes the work.
     if (m_beendet) {
         return;
     }
     m_beendet = true;
     symbol_entfernen();
-    Seriellerport& port = m_hestrel.dienste().port;
-    if (port.offen()) {
-        port.schliessen();
+    if (m_port.offen()) {
+        m_port.schliessen();
     }
-    m_hestrel.Form_Unload();
     if (prozess_beenden) {
         prozess_beenden();
     }

@@ -4,11 +4,20 @@
 #include <functional>
 #include <string>
 
+#include "core/seriellerport.h"
+
 namespace hestrel {
 
-class Hestrel;
 class Mainfo;
 class Traysymbol;
+
+// What the tray menu's items open elsewhere.
+class Traybefehle {
+public:
+    virtual ~Traybefehle() = default;
+    virtual void meldeliste_zeigen() = 0;
+    virtual void einstellungen_zeigen() = 0;
+};
 
 // One item of the tray menu: its control name and its text.
 struct Menuepunkt {
@@ -28,7 +37,7 @@ inline constexpr std::array<Menuepunkt, 4> k_traymenue {{
 // menu and carries the program's exit command.
 class Mnbar {
 public:
-    Mnbar(Hestrel& hestrel, Mainfo& info) : m_hestrel(hestrel), m_info(info) {}
+    Mnbar(Traybefehle& befehle, Seriellerport& port, Mainfo& info) : m_befehle(befehle), m_port(port), m_info(info) {}
 
     // The icon service; without one the program runs without an icon.
     void symbol_setzen(Traysymbol* symbol) { m_symbol = symbol; }
@@ -37,13 +46,13 @@ public:
     void laden();
 
     // The menu items, by index into k_traymenue.
-    void menue_Click(int punkt);
-    void pinfo_Click();
-    void mliste_Click();
-    void peinstell_Click();
-    // The exit command: icon removed, port closed, central engine unloaded,
-    // process ended. Safe to enter again while it runs.
-    void pbeend_Click();
+    void menuepunkt_gewaehlt(int punkt);
+    void info_zeigen();
+    void meldeliste_zeigen();
+    void einstellungen_zeigen();
+    // The exit command: icon removed, port closed, process ended. Safe to
+    // enter again while it runs.
+    void beenden();
 
     std::string caption;
     bool symbol_da = false;
@@ -55,7 +64,8 @@ public:
 private:
     void symbol_entfernen();
 
-    Hestrel& m_hestrel;
+    Traybefehle& m_befehle;
+    Seriellerport& m_port;
     Mainfo& m_info;
     Traysymbol* m_symbol = nullptr;
     bool m_beendet = false;

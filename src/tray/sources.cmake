@@ -3,7 +3,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   tray/mnbar.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
-  tray/mainfofenster.cpp
-  tray/qttraysymbol.cpp
-  tray/signalwaechter.cpp
+  tray/ui/mainfofenster.cpp
+  tray/ui/qttraysymbol.cpp
+  tray/ui/signalwaechter.cpp
 )

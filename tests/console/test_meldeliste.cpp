@@ -55,7 +55,7 @@ TEST(Meldeliste, NachDemStartOhneDateien)
         EXPECT_EQ(l.m.melde_gruppen_tooltip[i], "Gruppe " + std::to_string(i + 1));
         EXPECT_EQ(l.m.gruppe_status_tooltip[i], "zum änder doppelt klicken");
     }
-    Zeitgeber* timer = l.uhr.finden("Meldeliste.Timer1");
+    Zeitgeber* timer = l.uhr.finden("Journalabgleich");
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->aktiv());
     EXPECT_EQ(timer->interval(), 5000);
@@ -173,7 +173,7 @@ TEST(Meldeliste, BildschirmAnpassenNachSpeichernMitGruppe12)
     l.h.maske().pfade[0] = l.dir.unterverzeichnis("g1");
     l.h.maske().pfade[11] = l.dir.unterverzeichnis("g12");
     l.h.maske().text5 = "0";
-    l.h.Speichern_Click();
+    l.h.speichern();
     ASSERT_FALSE(l.h.maske().sichtbar) << l.h.maske().meldungtxt;
     EXPECT_TRUE(l.m.rel_stat_aktiv[11]);
     EXPECT_EQ(l.m.rel_stat_farbe[11], k_gruen);
@@ -337,13 +337,13 @@ TEST(Meldeliste, SchliessenEntlaedtUndVerwirftUngespeichertes)
     l.ml.Form_Unload();
     EXPECT_FALSE(l.m.geladen);
     EXPECT_FALSE(l.m.sichtbar);
-    EXPECT_FALSE(l.ml.Timer1().aktiv());
+    EXPECT_FALSE(l.ml.journaltakt().aktiv());
 
     // Another part reaches a control: loaded again, hidden, from the file.
     EXPECT_EQ(l.ml.sammeltexte()[0], "Feueralarm im Lager");
     EXPECT_TRUE(l.m.geladen);
     EXPECT_FALSE(l.m.sichtbar);
-    EXPECT_TRUE(l.ml.Timer1().aktiv());
+    EXPECT_TRUE(l.ml.journaltakt().aktiv());
     EXPECT_EQ(l.m.gruppe_status[0], "Gruppe 1");
     l.ml.zeigen();
     EXPECT_TRUE(l.m.sichtbar);
@@ -365,8 +365,8 @@ TEST(Meldeliste, KnoepfeRufenDieZentrale)
     Liste l;
     std::vector<std::tuple<bool, int, int>> ausgaben;
     int gesendet = 0;
-    l.h.mscom_ausgabe_seam = [&](bool t, int g, int a) { ausgaben.emplace_back(t, g, a); };
-    l.h.sammelmeldung_seam = [&] { ++gesendet; };
+    l.ap.bei_statusausgabe = [&](bool t, int g, int a) { ausgaben.emplace_back(t, g, a); };
+    l.ap.beim_ausloesen = [&] { ++gesendet; };
     l.starten();
     l.konfigurieren({4});
     l.ml.Rel_stat_Click(3);

@@ -15,9 +15,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "console/gruppenbezeichnungfenster.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
-#include "console/meldelistefenster.h"
+#include "console/ui/meldelistefenster.h"
 #include "core/station.h"
 #include "platform/twips.h"
 

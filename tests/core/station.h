@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -12,8 +13,8 @@ struct Station {
     FakeMeldungsdienst boxen;
     FakePort port;
     FehlerDateisystem fs;
-    Arbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
-    Hestrel& h = ap.hestrel();
+    Testarbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
+    Einstellungsverwaltung& h = ap.einstellungen();
 
     void starten() { ap.starten(dir.pfad()); }
     std::string datei(const std::string& name) const { return datei_lesen(dir / name); }

@@ -2,7 +2,9 @@
 
 #include <fstream>
 
+#include "core/version.h"
 #include "core/cp1252.h"
+#include "core/version.h"
 #include "station.h"
 
 using namespace hestrel;
@@ -34,7 +36,7 @@ void maske_fuellen(Station& s, const std::string& basis)
     m.logfile = 1;
     m.chk_vollbild = 1;
     m.chk_gesperrt = 0;
-    s.h.art_hardware_geaendert("Kestu_10");
+    s.h.geraeteart_gewaehlt("Kestu_10");
 }
 
 std::string ersetze(std::string text, const std::string& alt, const std::string& neu)
@@ -78,11 +80,11 @@ TEST_F(Einstellungsdatei, OhneDateiOeffnetDasFensterMitDenVorgaben)
     EXPECT_EQ(s.h.maske().auswahl_port, "1");
     EXPECT_EQ(s.h.einstellungen().alarmempf, "0");
     EXPECT_EQ(s.h.maske().tastenver, "120");
-    EXPECT_EQ(s.h.entprell().interval(), 2000);
+    EXPECT_EQ(s.ap.geraet().entprellung().interval(), 2000);
     EXPECT_TRUE(s.boxen.hinweise.empty());
-    EXPECT_TRUE(s.h.Timer1().aktiv()) << "polling runs from the start in every case";
+    EXPECT_TRUE(s.ap.alarmempfang().abfragetakt().aktiv()) << "polling runs from the start in every case";
     EXPECT_EQ(s.h.maske().caption, "BORL XQV GmbH");
-    EXPECT_EQ(s.h.versionstext, "Version 4.3.0 - TS");
+    EXPECT_EQ(versionstext(), "Version 4.3.0 - TS");
     EXPECT_EQ(s.h.maske().pfade_tooltip[0], "Pfad für Gruppe 1");
     EXPECT_EQ(s.h.maske().pfade_tooltip[49], "Pfad für Gruppe 50");
     EXPECT_TRUE(s.h.maske().pfade_sichtbar[9]);
@@ -95,7 +97,7 @@ TEST_F(Einstellungsdatei, GespeicherteDateiEntsprichtDemMusterBytegenau)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.Speichern_Click();
+    s.h.speichern();
     ASSERT_EQ(s.h.maske().meldungtxt.find("Achtung"), std::string::npos) << s.h.maske().meldungtxt;
     EXPECT_FALSE(s.h.maske().sichtbar);
 
@@ -117,7 +119,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     maske_fuellen(a, basis.pfad());
     a.h.maske().pfade[20] = "";
     a.h.maske().text1_2 = "";
-    a.h.Speichern_Click();
+    a.h.speichern();
     const std::string gespeichert = a.datei("Hestrel.DAT");
 
     Station b;
@@ -136,7 +138,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     EXPECT_EQ(e.comdeaktiviert, "0");
     EXPECT_EQ(e.entprellzeit, 250);
     EXPECT_EQ(b.h.maske().tastenver, "250");
-    EXPECT_EQ(b.h.entprell().interval(), 250);
+    EXPECT_EQ(b.ap.geraet().entprellung().interval(), 250);
     EXPECT_EQ(e.logfileaktive, "1");
     EXPECT_EQ(e.gruppenpfad[0], basis.pfad() + "/gruppe1/");
     EXPECT_EQ(e.gruppenpfad[2], basis.pfad() + "/gruppe3/");
@@ -147,13 +149,13 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     EXPECT_TRUE(b.h.maske().port_sichtbar);
     EXPECT_TRUE(e.vollbildanzeige);
     EXPECT_FALSE(e.gesperrtanzeige);
-    EXPECT_TRUE(b.h.timer_eingang().aktiv());
+    EXPECT_TRUE(b.ap.geraet().statusabfrage().aktiv());
     EXPECT_EQ(b.port.nummer_, 3);
     EXPECT_TRUE(b.port.offen());
 
     // Saving again unchanged, the window opened from the tray, writes the same bytes.
     b.h.einstellungen_zeigen();
-    b.h.Speichern_Click();
+    b.h.speichern();
     EXPECT_EQ(b.datei("Hestrel.DAT"), gespeichert);
 }
 
@@ -164,7 +166,7 @@ TEST_F(Einstellungsdatei, KommaUndAnfuehrungszeichenUeberlebenEineRunde)
     maske_fuellen(a, basis.pfad());
     a.h.maske().text1_1 = "Hilfe, \"sofort\"";
     a.h.maske().text4 = " /a,b.wav";
-    a.h.Speichern_Click();
+    a.h.speichern();
 
     Station b;
     datei_schreiben(b.dir / "Hestrel.DAT", a.datei("Hestrel.DAT"));
@@ -193,7 +195,7 @@ TEST_F(Einstellungsdatei, GekuerzteDateiMeldetSichUndOeffnetDasFenster)
     EXPECT_EQ(s.h.maske().pfade[11], "");
     EXPECT_EQ(s.h.einstellungen().gruppenpfad[49], "");
     EXPECT_EQ(s.port.oeffnungen, 0) << "the load stops before the port";
-    EXPECT_TRUE(s.h.Timer1().aktiv());
+    EXPECT_TRUE(s.ap.alarmempfang().abfragetakt().aktiv());
 }
 
 TEST_F(Einstellungsdatei, UeberlanderWertMeldetEinenLadefehlerOhneDenRestZuVerlieren)
@@ -216,11 +218,11 @@ TEST_F(Einstellungsdatei, PfadpruefungNenntDenIndexMitZweiBlanks)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.maske().pfade[2] = basis.pfad() + "/fehlt";
-    s.h.Speichern_Click();
+    s.h.speichern();
     EXPECT_EQ(s.h.maske().meldungtxt, "Achtung, bitte Pfad  2 prüfen !!");
     EXPECT_FALSE(existiert(s.dir / "Hestrel.DAT"));
     EXPECT_TRUE(s.h.maske().sichtbar);
-    EXPECT_FALSE(s.h.Timer1().aktiv()) << "the refilled settings window stops polling";
+    EXPECT_FALSE(s.ap.alarmempfang().abfragetakt().aktiv()) << "the refilled settings window stops polling";
     EXPECT_EQ(s.h.maske().pfade[2], basis.pfad() + "/fehlt/") << "the box keeps the appended separator";
     EXPECT_EQ(s.h.einstellungen().gruppenpfad[0], basis.pfad() + "/gruppe1/");
 }
@@ -236,7 +238,7 @@ TEST_F(Einstellungsdatei, IdWirdGeprueftUndNormalisiert)
         s.starten();
         maske_fuellen(s, basis.pfad());
         s.h.maske().text5 = f.text;
-        s.h.Speichern_Click();
+        s.h.speichern();
         EXPECT_EQ(existiert(s.dir / "Hestrel.DAT"), f.angenommen) << f.text;
         if (f.angenommen) {
             EXPECT_EQ(s.h.einstellungen().idnummer, "0") << f.text;
@@ -252,7 +254,7 @@ TEST_F(Einstellungsdatei, GespeicherteFalscheIdOeffnetDasFensterUndLaedtWeiter)
     Station a;
     a.starten();
     maske_fuellen(a, basis.pfad());
-    a.h.Speichern_Click();
+    a.h.speichern();
     auto z = zeilen(a.datei("Hestrel.DAT"));
     z[3] = "5";
     const std::string bytes = crlf(z);
@@ -263,7 +265,7 @@ TEST_F(Einstellungsdatei, GespeicherteFalscheIdOeffnetDasFensterUndLaedtWeiter)
     EXPECT_TRUE(b.h.maske().sichtbar);
     EXPECT_TRUE(b.port.offen()) << "the port is still opened";
     EXPECT_TRUE(existiert(basis / "import/MDAT5.XQV"));
-    b.h.Speichern_Click();
+    b.h.speichern();
     EXPECT_EQ(b.h.maske().label2, "");
 }
 
@@ -272,12 +274,12 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     Station a;
     a.starten();
     maske_fuellen(a, basis.pfad());
-    a.h.art_hardware_geaendert("keine");
+    a.h.geraeteart_gewaehlt("keine");
     EXPECT_FALSE(a.h.maske().port_sichtbar);
     a.h.maske().checkCom = 0;
-    a.h.Speichern_Click();
+    a.h.speichern();
     EXPECT_EQ(zeilen(a.datei("Hestrel.DAT"))[8], "1") << "no hardware writes the device as deactivated";
-    EXPECT_FALSE(a.h.timer_eingang().aktiv());
+    EXPECT_FALSE(a.ap.geraet().statusabfrage().aktiv());
 
     Station b;
     datei_schreiben(b.dir / "Hestrel.DAT", a.datei("Hestrel.DAT"));
@@ -294,10 +296,10 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     c.starten();
     EXPECT_EQ(c.h.maske().checkCom, 0);
     EXPECT_TRUE(c.port.offen());
-    EXPECT_FALSE(c.h.timer_eingang().aktiv());
+    EXPECT_FALSE(c.ap.geraet().statusabfrage().aktiv());
     c.h.einstellungen_zeigen();
-    c.h.Speichern_Click();
-    EXPECT_TRUE(c.h.timer_eingang().aktiv()) << "a save starts the check for every kind but none";
+    c.h.speichern();
+    EXPECT_TRUE(c.ap.geraet().statusabfrage().aktiv()) << "a save starts the check for every kind but none";
 }
 
 TEST_F(Einstellungsdatei, PortDerNichtAufgehtIstEinLadefehler)
@@ -305,14 +307,14 @@ TEST_F(Einstellungsdatei, PortDerNichtAufgehtIstEinLadefehler)
     Station a;
     a.starten();
     maske_fuellen(a, basis.pfad());
-    a.h.Speichern_Click();
+    a.h.speichern();
     Station b;
     b.port.oeffnen_fehler = {8002, "Ungültige Anschlussnummer"};
     datei_schreiben(b.dir / "Hestrel.DAT", a.datei("Hestrel.DAT"));
     b.starten();
     EXPECT_EQ(b.hinweistexte(), std::vector<std::string>{"Ungültige Anschlussnummer - 8002  "});
     EXPECT_TRUE(b.h.maske().sichtbar);
-    EXPECT_TRUE(b.h.Timer1().aktiv());
+    EXPECT_TRUE(b.ap.alarmempfang().abfragetakt().aktiv());
 }
 
 TEST_F(Einstellungsdatei, ExportdateiHaengtDenNamenOhneTrennerAn)
@@ -321,7 +323,7 @@ TEST_F(Einstellungsdatei, ExportdateiHaengtDenNamenOhneTrennerAn)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.maske().text3 = basis.pfad() + "/import";
-    s.h.Speichern_Click();
+    s.h.speichern();
     EXPECT_TRUE(existiert(basis / "importMDAT0.XQV"));
     EXPECT_TRUE(existiert(basis / "importMDAT0-1.XQV"));
     EXPECT_TRUE(existiert(basis / "importMDAT0-2.XQV"));
@@ -333,7 +335,7 @@ TEST_F(Einstellungsdatei, OhneImportverzeichnisEntstehtKeineExportdatei)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.maske().text3 = "";
-    s.h.Speichern_Click();
+    s.h.speichern();
     EXPECT_TRUE(existiert(s.dir / "Hestrel.DAT"));
     for (const auto& e : std::filesystem::directory_iterator(s.dir.pfad())) {
         EXPECT_EQ(e.path().filename().string().find("MDAT"), std::string::npos);
@@ -346,20 +348,20 @@ TEST_F(Einstellungsdatei, SchreibfehlerLaesstDieAlteDateiStehenUndSagtEs)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.Speichern_Click();
+    s.h.speichern();
     const std::string vorher = s.datei("Hestrel.DAT");
 
-    s.h.setup();
+    s.h.einrichten();
     s.h.maske().pfade[0] = "";
     s.h.maske().text1_1 = "neu";
     s.fs.muster = "Hestrel.DAT";
-    s.h.Speichern_Click();
+    s.h.speichern();
     s.fs.muster.clear();
     EXPECT_EQ(s.datei("Hestrel.DAT"), vorher);
     ASSERT_FALSE(s.boxen.hinweise.empty());
     EXPECT_NE(s.boxen.hinweise.back().text.find("Einstellungen nicht gespeichert"), std::string::npos);
     EXPECT_TRUE(s.h.maske().sichtbar) << "the window stays open";
-    EXPECT_TRUE(s.h.Timer1().aktiv()) << "polling goes on with the settings in force";
+    EXPECT_TRUE(s.ap.alarmempfang().abfragetakt().aktiv()) << "polling goes on with the settings in force";
     // Leftover temporary files would pile up on the share.
     for (const auto& e : std::filesystem::directory_iterator(s.dir.pfad())) {
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
@@ -371,11 +373,11 @@ TEST_F(Einstellungsdatei, GeleerteKaestenAlterUndNeuerGruppenVerhaltenSichVersch
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.Speichern_Click();
-    s.h.setup();
+    s.h.speichern();
+    s.h.einrichten();
     s.h.maske().pfade[0] = "";
     s.h.maske().pfade[11] = "";
-    s.h.Speichern_Click();
+    s.h.speichern();
     const auto z = zeilen(s.datei("Hestrel.DAT"));
     EXPECT_EQ(z[11], basis.pfad() + "/gruppe1/") << "group 1 comes from the array";
     EXPECT_EQ(z[27], "") << "group 12 comes from the box";
@@ -386,9 +388,9 @@ TEST_F(Einstellungsdatei, ZusammenfassungHaeltDieElfWerte)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.art_hardware_geaendert("keine");
+    s.h.geraeteart_gewaehlt("keine");
     s.h.maske().checkCom = 0;
-    s.h.Speichern_Click();
+    s.h.speichern();
     EXPECT_EQ(s.h.einstellungen().ausdruck,
               "[" + basis.pfad() + "/import/][3][0][/usr/share/sounds/alarm ü.wav][][Überfall, Kasse 2][1][0][ 250][1][Taste 2]");
 }
@@ -398,7 +400,7 @@ TEST_F(Einstellungsdatei, SpeichernSchreibtZweiEintraegeInsEreignislog)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.Speichern_Click();
+    s.h.speichern();
     const auto z = zeilen(s.datei("Hestrel.log"));
     ASSERT_EQ(z.size(), 2u);
     EXPECT_EQ(z[0], "08.12.2026 08:00:00 " + s.dir.pfad() + "/Hestrel.DAT");
@@ -410,7 +412,7 @@ TEST_F(Einstellungsdatei, SeitenwahlZeigtGenauZehnKaesten)
     Station s;
     s.starten();
     s.h.maske().pfade[0] = "bleibt";
-    s.h.gruppenfeld_Click(3);
+    s.h.pfadseite_zeigen(3);
     for (int i = 0; i < 50; ++i) {
         EXPECT_EQ(s.h.maske().pfade_sichtbar[static_cast<std::size_t>(i)], i >= 30 && i < 40) << i;
     }

@@ -8,7 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "core/hestrelfenster.h"
+#include "einstellungen/ui/einstellungsfenster.h"
 #include "station.h"
 
 using namespace hestrel;
@@ -26,7 +26,7 @@ T* finde(QWidget& w, const char* name)
 
 struct Fenster {
     Station s;
-    HestrelFenster fenster {s.h};
+    Einstellungsfenster fenster {s.h};
     Fenster() { s.starten(); }
 };
 
@@ -129,7 +129,7 @@ TEST(Einstellungsfenster, SchliessfeldBeendetDasProgramm)
 {
     Fenster f;
     int beendet = 0;
-    f.s.h.pbeend_Click = [&] { ++beendet; };
+    f.s.ap.mnbar().prozess_beenden = [&] { ++beendet; };
     f.s.port.oeffnen();
     f.fenster.close();
     EXPECT_EQ(beendet, 1);

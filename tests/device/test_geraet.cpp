@@ -45,7 +45,7 @@ protected:
     void SetUp() override
     {
         p.starten();
-        p.h.meldeliste = &liste;
+        p.ap.meldeliste_verwenden(&liste);
         liste.gruppen[0] = 1;
         p.gruppe(0, g1);
         Einstellungen& e = p.h.einstellungen();
@@ -77,7 +77,7 @@ protected:
 
 TEST_F(GeraetTest, SchnittstellenpruefungOeffntNeuUndFragtDenStatusAb)
 {
-    p.h.timer_eingang().start();
+    p.ap.geraet().statusabfrage().start();
     p.port.geschrieben.clear();
     uhr.advance(499);
     EXPECT_EQ(p.port.geschrieben, "");
@@ -106,7 +106,7 @@ TEST_F(GeraetTest, UnbenutzbarerAnschlussMeldetJedePruefungUndErholtSich)
 {
     p.port.schliessen();
     p.port.oeffnen_fehler = {8002, "Ungültige Anschlussnummer"};
-    p.h.timer_eingang().start();
+    p.ap.geraet().statusabfrage().start();
     uhr.advance(1500);
     EXPECT_EQ(p.boxen.hinweise.size(), 3u);
     EXPECT_EQ(p.boxen.hinweise.back().text, "Schnittstelle nicht aktive!");
@@ -122,7 +122,7 @@ TEST_F(GeraetTest, UnbenutzbarerAnschlussMeldetJedePruefungUndErholtSich)
 
 TEST_F(GeraetTest, MisslungeneAbfrageUndVerlorenesGeraetWerdenGemeldet)
 {
-    p.h.timer_eingang().start();
+    p.ap.geraet().statusabfrage().start();
     p.port.schreib_fehler = {8015, "Schreiben fehlgeschlagen"};
     uhr.advance(500);
     EXPECT_EQ(p.boxen.hinweise.size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(GeraetTest, MisslungeneAbfrageUndVerlorenesGeraetWerdenGemeldet)
 
     // Unplugged while open, with the checks not running (hardware kind "Kestu_1").
     uhr.advance(500);
-    p.h.timer_eingang().stop();
+    p.ap.geraet().statusabfrage().stop();
     p.port.schliessen();
     p.port.verloren(Fehler {8010, "Hardware nicht verfügbar"});
     EXPECT_EQ(p.boxen.hinweise.size(), 2u);
@@ -162,7 +162,7 @@ TEST_F(GeraetTest, BefehleJeAktion)
         p.port.geschrieben.clear();
         p.port.setRts(!f.austext);
         liste.farben.clear();
-        p.h.MSCOM_Ausgabe(f.austext, f.agruppe, f.aktion);
+        p.ap.geraet().statusausgabe(f.austext, f.agruppe, f.aktion);
         EXPECT_EQ(p.port.geschrieben, f.bytes) << f.aktion << " " << f.agruppe;
         EXPECT_EQ(p.port.leitung_rts, f.austext) << f.aktion << " " << f.agruppe;
         EXPECT_EQ(liste.farben, f.farben) << f.aktion << " " << f.agruppe;
@@ -174,7 +174,7 @@ TEST_F(GeraetTest, AusgabeOhneGeraetOderMitGeschlossenemAnschluss)
     // Switched off: the colour only.
     p.h.einstellungen().comdeaktiviert = "1";
     p.port.setRts(true);
-    p.h.MSCOM_Ausgabe(false, 2, 3);
+    p.ap.geraet().statusausgabe(false, 2, 3);
     EXPECT_EQ(p.port.geschrieben, "");
     EXPECT_TRUE(p.port.leitung_rts);
     EXPECT_EQ(liste.farben.back(), std::make_pair(2, k_gruen));
@@ -183,7 +183,7 @@ TEST_F(GeraetTest, AusgabeOhneGeraetOderMitGeschlossenemAnschluss)
     p.h.einstellungen().comdeaktiviert = "0";
     p.port.schliessen();
     p.port.setCommPort(9);
-    p.h.MSCOM_Ausgabe(true, 6, 2);
+    p.ap.geraet().statusausgabe(true, 6, 2);
     EXPECT_EQ(p.port.commPort(), 3);
     EXPECT_EQ(p.port.geschrieben, bytes({242, 2, 7}));
 
@@ -191,7 +191,7 @@ TEST_F(GeraetTest, AusgabeOhneGeraetOderMitGeschlossenemAnschluss)
     p.port.schliessen();
     p.port.geschrieben.clear();
     p.port.oeffnen_fehler = {8005, "Anschluss bereits geöffnet"};
-    p.h.MSCOM_Ausgabe(false, 7, 3);
+    p.ap.geraet().statusausgabe(false, 7, 3);
     EXPECT_EQ(liste.farben.back(), std::make_pair(7, k_gruen));
     EXPECT_EQ(p.port.geschrieben, "");
     EXPECT_TRUE(p.port.rts());
@@ -209,13 +209,13 @@ TEST_F(GeraetTest, RtsBehaeltSeinenStandUeberJedesNeueOeffnen)
         bool rts;
     } faelle[] = {
         {"nichts gesetzt", [] {}, false},
-        {"Alarm empfangen", [this] { p.h.MSCOM_Ausgabe(true, 4, 2); }, true},
-        {"quittiert", [this] { p.h.MSCOM_Ausgabe(false, 4, 3); }, false},
-        {"Alarm Gruppe 50", [this] { p.h.MSCOM_Ausgabe(true, 49, 2); }, true},
+        {"Alarm empfangen", [this] { p.ap.geraet().statusausgabe(true, 4, 2); }, true},
+        {"quittiert", [this] { p.ap.geraet().statusausgabe(false, 4, 3); }, false},
+        {"Alarm Gruppe 50", [this] { p.ap.geraet().statusausgabe(true, 49, 2); }, true},
         {"Reset am Gerät", [this] { p.port.senden(rahmen(1, 0)); }, false},
         {"Alarm, dann Gerät verloren",
          [this] {
-             p.h.MSCOM_Ausgabe(true, 0, 2);
+             p.ap.geraet().statusausgabe(true, 0, 2);
              p.port.schliessen();
              p.port.verloren(Fehler {8010, "Hardware nicht verfügbar"});
          },
@@ -223,7 +223,7 @@ TEST_F(GeraetTest, RtsBehaeltSeinenStandUeberJedesNeueOeffnen)
     };
     for (const auto& f : faelle) {
         f.tun();
-        p.h.timer_eingang().start();
+        p.ap.geraet().statusabfrage().start();
         for (int pruefung = 1; pruefung <= 3; ++pruefung) {
             uhr.advance(500);
             ASSERT_TRUE(p.port.offen()) << f.was;
@@ -298,11 +298,11 @@ TEST_F(GeraetTest, RahmenOhneEingangLeertDenStatustext)
 TEST_F(GeraetTest, JederRahmenStartetDiePruefungNeu)
 {
     // Hardware kind "Kestu_1": no checks until the first frame arrives.
-    ASSERT_FALSE(p.h.timer_eingang().aktiv());
+    ASSERT_FALSE(p.ap.geraet().statusabfrage().aktiv());
     uhr.advance(2000);
     EXPECT_EQ(p.port.geschrieben, "");
     p.port.senden(rahmen(0, 0));
-    EXPECT_TRUE(p.h.timer_eingang().aktiv());
+    EXPECT_TRUE(p.ap.geraet().statusabfrage().aktiv());
     uhr.advance(400);
     p.port.senden(rahmen(0, 0));
     uhr.advance(499);
@@ -315,7 +315,7 @@ TEST_F(GeraetTest, PruefungVerwirftEinenAngefangenenRahmen)
 {
     // Without this the reply to the next request would complete the old frame
     // and its input 2 byte would land among the outputs.
-    p.h.timer_eingang().start();
+    p.ap.geraet().statusabfrage().start();
     p.port.senden(bytes({242, 1, 0}));
     uhr.advance(500);
     p.port.senden(rahmen(0, 1));

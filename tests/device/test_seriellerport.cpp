@@ -9,7 +9,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "core/cp1252.h"
 #include "exchange/fakes.h"
 #include "platform/qtscheduler.h"
@@ -197,7 +198,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(leitung.bereit());
-        h.meldeliste = &liste;
+        ap.meldeliste_verwenden(&liste);
         ap.starten(daten);
         Einstellungen& e = h.einstellungen();
         e.logfileaktive = "1";
@@ -208,7 +209,7 @@ protected:
         h.maske().pfade[0] = g1;
         liste.gruppen[0] = 1;
         h.maske().sichtbar = false;
-        h.timer_eingang().start();
+        ap.geraet().statusabfrage().start();
     }
     std::string ereignislog() const { return cp1252_zu_utf8(datei_lesen(daten + "/Hestrel.log")); }
     bool box_gezeigt() const
@@ -232,8 +233,8 @@ protected:
     FakeMeldungsdienst boxen;
     QtSeriellerport port;
     FakeMeldeliste liste {ereignisse};
-    Arbeitsplatz ap {Dienste {fs, scheduler, uhr, boxen, port}};
-    Hestrel& h = ap.hestrel();
+    Testarbeitsplatz ap {Dienste {fs, scheduler, uhr, boxen, port}};
+    Einstellungsverwaltung& h = ap.einstellungen();
 };
 
 TEST_F(GeraetAmPty, AbfrageResetAlarmUndVerschwindendesGeraet)

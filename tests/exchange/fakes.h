@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/meldelistenzugang.h"
-#include "exchange/tonausgabe.h"
-#include "presentation/prozessstarter.h"
+#include "device/geraet.h"
+#include "einstellungen/einstellungsverwaltung.h"
+#include "exchange/alarmempfang.h"
+#include "exchange/alarmversand.h"
+#include "core/tonausgabe.h"
+#include "core/prozessstarter.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -17,7 +20,7 @@ namespace hestrel::test {
 // What happened, in order, across all fakes of one workstation.
 using Ereignisse = std::vector<std::string>;
 
-class FakeMeldeliste : public Meldelistenzugang {
+class FakeMeldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanzeige, public Gruppensteuerung {
 public:
     explicit FakeMeldeliste(Ereignisse& e) : m_e(e) {}
     void zeigen() override
@@ -32,6 +35,7 @@ public:
         m_e.push_back("relais " + std::to_string(index));
     }
     void eingaenge(bool, bool) override {}
+    void gruppe_erreichbar(int, bool, const std::string&) override {}
     bool melde_alle() override { return alle; }
     int melde_gruppe(int index) override { return gruppen[static_cast<std::size_t>(index)]; }
     std::array<std::string, 4> sammeltexte() override { return texte; }

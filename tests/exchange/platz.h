@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
 #include "exchange/fakes.h"
@@ -23,7 +24,7 @@ struct Platz {
     // Starts without a settings file, then sets what the tests need.
     void starten()
     {
-        h.meldeliste = &liste;
+        ap.meldeliste_verwenden(&liste);
         ap.starten(daten);
         Einstellungen& e = h.einstellungen();
         e.logfileaktive = "1";
@@ -58,8 +59,8 @@ struct Platz {
     FakeTon ton {ereignisse};
     FakeProzesse prozesse;
     FakeMeldeliste liste {ereignisse};
-    Arbeitsplatz ap;
-    Hestrel& h = ap.hestrel();
+    Testarbeitsplatz ap;
+    Einstellungsverwaltung& h = ap.einstellungen();
     Alarmanzeige& anzeige = ap.alarmanzeige();
     Alarmgesendet& bestaetigung = ap.alarmgesendet();
     Alarmversand& versand = ap.alarmversand();

@@ -48,7 +48,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     a.liste.gruppen[0] = 1;
     a.liste.gruppen[2] = 1;
     uhr.advance(1000);
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
 
     // The files other workstations read, byte for byte.
     const std::string daten = "\xDC"
@@ -62,7 +62,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     EXPECT_NE(a.ereignislog().find("Alarm gesetzt\r\n"), std::string::npos);
     EXPECT_TRUE(a.bestaetigung.sichtbar());
     EXPECT_FALSE(a.bestaetigung.command1_enabled());
-    EXPECT_EQ(a.h.Timer1().interval(), 15000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 15000);
 
     // The receiver's first tick presents both groups: group 2 between them has no signal.
     uhr.advance(3999);
@@ -79,14 +79,14 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     EXPECT_NE(journal.find(" Alarm aus Gruppe 3 von:\r"), std::string::npos);
     EXPECT_EQ(b.liste.farben, (std::vector<std::pair<int, int>>{{0, k_rot}, {2, k_rot}}));
     // Group 4 after the last alarm has no signal file, which ends reception for this tick.
-    EXPECT_EQ(b.h.Timer1().interval(), 5000);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
     // The sender does not present its own alarm: it does not poll while it waits.
     EXPECT_EQ(a.journaleintraege(), 0);
 
     // Presented once, however often the receiver looks while the files stay.
     uhr.advance(10000);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_EQ(b.h.Timer1().interval(), 5000);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
     EXPECT_TRUE(b.empfang.gruppe_gemeldet(0));
 
     // 15 s after the send the sender removes the signal files, not the data files.
@@ -99,7 +99,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     EXPECT_EQ(zaehlen(a.ereignislog(), "Message - gelöscht"), 0) << "the log is in Windows-1252";
     EXPECT_EQ(zaehlen(a.ereignislog(), "Message - gel\xF6scht\r\n"), 2);
     EXPECT_TRUE(a.bestaetigung.command1_enabled());
-    EXPECT_EQ(a.h.Timer1().interval(), 5000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 5000);
     EXPECT_FALSE(a.versand.nachricht_gesendet());
 
     // Once the signal is gone the receiver forgets it: the next one is a new alarm.
@@ -114,7 +114,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
 TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
 {
     a.liste.gruppen[0] = 1;
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     a.bestaetigung.Timerwarte_Timer();
     a.bestaetigung.Command1_Click();
     ASSERT_FALSE(a.bestaetigung.sichtbar());
@@ -122,7 +122,7 @@ TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
 
     uhr.advance(5000);
     a.liste.texte = {"Zweiter", "", "", ""};
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "Zweiter\r\n\r\n\r\n\r\n");
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_FALSE(a.bestaetigung.sichtbar());
@@ -150,14 +150,14 @@ TEST_F(Austausch, NachbargruppenAufeinanderfolgendenTicks)
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 1);
     EXPECT_EQ(b.anzeige.label1(), "eins");
-    EXPECT_EQ(b.h.Timer1().interval(), 500);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500);
     uhr.advance(500);
     EXPECT_EQ(b.journaleintraege(), 2);
     EXPECT_EQ(b.anzeige.label1(), "zwei");
     uhr.advance(500);
     EXPECT_EQ(b.journaleintraege(), 3);
     EXPECT_EQ(b.anzeige.label1(), "drei");
-    EXPECT_EQ(b.h.Timer1().interval(), 5000);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 3);
 }
@@ -169,12 +169,12 @@ TEST_F(Austausch, AbstandDerTicksNachEinemAlarm)
     alarm_legen(g2, "fuenfzig");
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 1);
-    EXPECT_EQ(b.h.Timer1().interval(), 500);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500);
     EXPECT_TRUE(b.empfang.empfang_aktiv());
     // The next tick finds the empty import directory setting: R3 frees reception.
     uhr.advance(500);
     EXPECT_FALSE(b.empfang.empfang_aktiv());
-    EXPECT_EQ(b.h.Timer1().interval(), 5000);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
 }
 
 TEST_F(Austausch, SignaldateiBeimStartWirdBeimErstenTickGezeigt)
@@ -224,13 +224,13 @@ TEST_F(Austausch, SchluesselOhneDatendateiLoeschtDasSignal)
         SCOPED_TRACE(f.schluessel);
         datei_schreiben(g1 + "MESSAGE.XQV", f.schluessel);
         const std::string vorher = b.anzeige.label1();
-        uhr.advance(b.h.Timer1().interval());
-        uhr.advance(b.h.Timer1().interval());
+        uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
+        uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         if (f.gezeigt) {
             ++gezeigt;
             EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
             std::filesystem::remove(g1 + "MESSAGE.XQV");
-            uhr.advance(b.h.Timer1().interval());
+            uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         } else {
             EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
             EXPECT_EQ(b.anzeige.label1(), vorher);
@@ -255,8 +255,8 @@ TEST_F(Austausch, LeereOderUnlesbareSignaldateiIstNochNichtBereit)
     EXPECT_EQ(b.anzeige.label1(), "zwei") << "a signal file not ready must not hold back its neighbour";
 
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
-    uhr.advance(b.h.Timer1().interval());
-    uhr.advance(b.h.Timer1().interval());
+    uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
+    uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
     EXPECT_EQ(b.anzeige.label1(), "eins");
     EXPECT_EQ(b.journaleintraege(), 2);
 
@@ -264,11 +264,11 @@ TEST_F(Austausch, LeereOderUnlesbareSignaldateiIstNochNichtBereit)
     alarm_legen(g3, "drei");
     b.fs.lesen_muster = g3 + "MESSAGE.XQV";
     for (int i = 0; i < 3; ++i) {
-        uhr.advance(b.h.Timer1().interval());
+        uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
     }
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
     EXPECT_FALSE(b.empfang.gruppe_gemeldet(2));
-    EXPECT_EQ(b.h.Timer1().interval(), 500) << "a read that failed is tried again half a second on";
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500) << "a read that failed is tried again half a second on";
     b.fs.lesen_muster.clear();
     uhr.advance(5000);
     EXPECT_EQ(b.anzeige.label1(), "drei");
@@ -289,7 +289,7 @@ TEST_F(Austausch, GruppenpfadIstEineDateiSendenGehtWeiter)
     a.gruppe(0, datei + "/");
     a.gruppe(1, g2);
     a.liste.alle = true;
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
 
     EXPECT_EQ(datei_lesen(g2 + "MDAT0.XQV").substr(0, 1), "\xDC");
     EXPECT_EQ(datei_lesen(g2 + "MESSAGE.XQV"), "0");
@@ -316,7 +316,7 @@ TEST_F(Austausch, OhneDatendateiKeinSignal)
     a.fs.schreiben_muster = g1 + "MDAT0.XQV";
     a.liste.gruppen[0] = 1;
     a.liste.gruppen[2] = 1;
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
 }
@@ -326,14 +326,14 @@ TEST_F(Austausch, LoeschfehlerBeimAufraeumenWirdProtokolliert)
     a.liste.gruppen[0] = 1;
     a.liste.gruppen[2] = 1;
     a.fs.loeschen_muster = g1 + "MESSAGE.XQV";
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     uhr.advance(15000);
     EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV"));
     const std::string log = a.ereignislog();
     EXPECT_EQ(zaehlen(log, "Message - gel\xF6scht"), 1);
     EXPECT_NE(log.find("Message nicht gel\xF6scht: Zugriff verweigert"), std::string::npos);
-    EXPECT_EQ(a.h.Timer1().interval(), 5000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 5000);
 }
 
 TEST_F(Austausch, ZielauswahlUndGrauerHaken)
@@ -344,7 +344,7 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
     a.liste.gruppen[0] = 2;  // greyed
     a.liste.gruppen[1] = 1;
     a.liste.gruppen[3] = 1;  // no directory
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     EXPECT_FALSE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
     EXPECT_FALSE(existiert(g3 + "MDAT0.XQV"));
@@ -353,7 +353,7 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
 
     a.liste.alle = true;
     a.liste.gruppen = {};
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
@@ -362,11 +362,11 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
 TEST_F(Austausch, OhneZielgruppeKeinAlarmUndKeineBestaetigung)
 {
     // Without a ticked group nothing is sent: the sender is told so, never "ausgelöst".
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm gesetzt"), 0);
     EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm nicht ausgel\xF6st: keine Zielgruppe angehakt"), 1);
     EXPECT_FALSE(a.bestaetigung.sichtbar());
-    EXPECT_EQ(a.h.Timer1().interval(), 5000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 5000);
     EXPECT_TRUE(dateien(g1).empty());
     ASSERT_EQ(a.boxen.hinweise.size(), 1u);
     EXPECT_NE(a.boxen.hinweise[0].text.find("keine Zielgruppe angehakt"), std::string::npos);
@@ -380,7 +380,7 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
     datei_schreiben(import + "MDAT0.XQV", "Import");
     datei_schreiben(import + "MESSAGE.XQV", "0");
     a.liste.gruppen[0] = 1;
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
 
     EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "the groups get no signal file for this send";
@@ -390,12 +390,12 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
 
     // A second send during the wait only renews the data files.
     a.liste.texte = {"neu", "", "", ""};
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     EXPECT_EQ(a.versand.import_zaehler(), 16);
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "neu\r\n\r\n\r\n\r\n");
 
     for (int tick = 1; tick <= 15; ++tick) {
-        uhr.advance(a.h.Timer1().interval());
+        uhr.advance(a.ap.alarmempfang().abfragetakt().interval());
         EXPECT_EQ(a.versand.import_zaehler(), 16 - tick);
         EXPECT_TRUE(existiert(import + "MESSAGE.XQV"));
     }
@@ -404,10 +404,10 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
     EXPECT_NE(a.journal().find("Alarm aus Gruppe 2 von:\rImport"), std::string::npos);
     EXPECT_EQ(b.journaleintraege(), 0) << "no import directory, no signal file looked for";
 
-    uhr.advance(a.h.Timer1().interval());
+    uhr.advance(a.ap.alarmempfang().abfragetakt().interval());
     EXPECT_FALSE(existiert(import + "MESSAGE.XQV"));
     EXPECT_TRUE(a.versand.import_frei());
-    EXPECT_EQ(a.h.Timer1().interval(), 2000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 2000);
 
     uhr.advance(2000);
     EXPECT_EQ(datei_lesen(import + "MESSAGE.XQV"), "0");
@@ -415,24 +415,24 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
     EXPECT_TRUE(a.versand.nachricht_gesendet());
     EXPECT_TRUE(a.bestaetigung.sichtbar());
     EXPECT_FALSE(a.bestaetigung.command1_enabled());
-    EXPECT_EQ(a.h.Timer1().interval(), 15000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 15000);
 
     uhr.advance(15000);
     EXPECT_FALSE(a.versand.nachricht_gesendet());
-    EXPECT_EQ(a.h.Timer1().interval(), 5000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 5000);
 }
 
 TEST_F(Austausch, ImportsignalVerschwindetVorDemEnde)
 {
     a.h.einstellungen().importverzeichnis = import;
     datei_schreiben(import + "MESSAGE.XQV", "0");
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     ASSERT_TRUE(a.versand.import_wartet());
     std::filesystem::remove(import + "MESSAGE.XQV");
     uhr.advance(5000);
     EXPECT_TRUE(a.versand.import_frei());
     EXPECT_EQ(a.versand.import_zaehler(), 0);
-    EXPECT_EQ(a.h.Timer1().interval(), 2000);
+    EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 2000);
     uhr.advance(2000);
     EXPECT_EQ(datei_lesen(import + "MESSAGE.XQV"), "0");
 }
@@ -442,7 +442,7 @@ TEST_F(Austausch, LeeresImportverzeichnisSuchtNichtsNebenDemProgramm)
     alarm_legen(g1, "eins");
     a.liste.gruppen[0] = 1;
     uhr.advance(5000);
-    a.h.sammelmeldung();
+    a.ap.ausloesen();
     uhr.advance(20000);
     for (Platz* p : {&a, &b}) {
         for (const auto& pfad : p->fs.geprueft) {
@@ -455,7 +455,7 @@ TEST_F(Austausch, ReihenfolgeDesEmpfangs)
 {
     b.h.einstellungen().comdeaktiviert = "0";
     std::vector<std::string> ausgaben;
-    b.h.mscom_ausgabe_seam = [&](bool austext, int agruppe, int aktion) {
+    b.ap.bei_statusausgabe = [&](bool austext, int agruppe, int aktion) {
         b.ereignisse.push_back("mscom");
         ausgaben.push_back(std::to_string(austext) + " " + std::to_string(agruppe) + " " + std::to_string(aktion));
     };
@@ -507,7 +507,7 @@ TEST_F(Austausch, TonOderNeunPiepe)
         uhr.advance(1000);
         EXPECT_EQ(b.ton.gespielt.size(), f.wavs);
         EXPECT_EQ(b.ton.piepe, (std::vector<std::pair<int, int>>(f.piepe, {2000, 300})));
-        EXPECT_FALSE(b.h.Timer2().aktiv());
+        EXPECT_FALSE(b.ap.alarmempfang().piepser().aktiv());
         const std::string neu = b.ereignislog().substr(vorher.size());
         EXPECT_EQ(zaehlen(neu, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"), f.unspielbar ? 1 : 0);
     }
@@ -542,14 +542,14 @@ TEST_F(Austausch, JederVonDreiAlarmenPiepeNeunmal)
             for (const std::string& g : {g1, g3, g5}) {
                 alarm_legen(g, "x");
             }
-            uhr.advance(b.h.Timer1().interval());
+            uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
             for (const std::string& g : {g1, g3, g5}) {
                 std::filesystem::remove(g + "MESSAGE.XQV");
             }
-            uhr.advance(b.h.Timer1().interval());
+            uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         } else {
             // Called directly, without the poll cycle finding the same file.
-            b.h.Timer1().stop();
+            b.ap.alarmempfang().abfragetakt().stop();
             alarm_legen(g1, "x");
             for (int n = 0; n < 3; ++n) {
                 b.empfang.alarm_empfangen(g1, 0);
@@ -560,12 +560,12 @@ TEST_F(Austausch, JederVonDreiAlarmenPiepeNeunmal)
                 uhr.advance(5);
             }
             std::filesystem::remove(g1 + "MESSAGE.XQV");
-            b.h.Timer1().start();
+            b.ap.alarmempfang().abfragetakt().start();
         }
         uhr.advance(1000);
         EXPECT_EQ(b.journaleintraege() - journal, 3);
         EXPECT_EQ(b.ton.piepe.size(), 27u);
-        EXPECT_FALSE(b.h.Timer2().aktiv());
+        EXPECT_FALSE(b.ap.alarmempfang().piepser().aktiv());
         EXPECT_EQ(zaehlen(b.ereignislog().substr(vorher.size()), "Signaldatei nicht abspielbar"),
                   f.wav_spaet_unspielbar ? 3 : 0);
     }
@@ -573,14 +573,14 @@ TEST_F(Austausch, JederVonDreiAlarmenPiepeNeunmal)
 
 TEST_F(Austausch, OhneMeldelisteWirdTrotzdemEmpfangenUndGesendet)
 {
-    b.h.meldeliste = nullptr;
+    b.ap.meldeliste_verwenden(static_cast<FakeMeldeliste*>(nullptr));
     alarm_legen(g1, "ohne Liste");
     uhr.advance(5000);
     EXPECT_EQ(b.anzeige.label1(), "ohne Liste");
     EXPECT_EQ(b.journaleintraege(), 1);
-    EXPECT_TRUE(b.h.Timer2().aktiv());
+    EXPECT_TRUE(b.ap.alarmempfang().piepser().aktiv());
 
-    b.h.sammelmeldung();
+    b.ap.ausloesen();
     EXPECT_FALSE(b.bestaetigung.sichtbar()) << "no targets without a message list: nothing raised";
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "ohne Liste") << "no targets without a message list";
 }
@@ -594,18 +594,18 @@ TEST_F(Austausch, ImportsignalAlsGruppe2OhneEinmalMerker)
     EXPECT_NE(b.journal().find("Alarm aus Gruppe 2 von:\rvon aussen"), std::string::npos);
     EXPECT_EQ(b.liste.farben, (std::vector<std::pair<int, int>>{{1, k_rot}}));
     // Still there on the next tick whose reception is free: shown again.
-    uhr.advance(b.h.Timer1().interval());
-    uhr.advance(b.h.Timer1().interval());
+    uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
+    uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
     EXPECT_GE(b.journaleintraege(), 2);
 }
 
 TEST_F(Austausch, SetupModusHaeltDenZyklusAn)
 {
     alarm_legen(g1, "eins");
-    b.h.Timer1().stop();
+    b.ap.alarmempfang().abfragetakt().stop();
     uhr.advance(20000);
     EXPECT_EQ(b.journaleintraege(), 0);
-    b.h.Timer1().start();
+    b.ap.alarmempfang().abfragetakt().start();
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 1);
 }

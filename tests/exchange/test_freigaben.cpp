@@ -125,14 +125,14 @@ TEST_F(Freigaben, EineLangsameGruppeZeigtIhrenAlarmMitDerNaechstenAntwort)
     alarm_legen(g1, "langsam");
     for (int tick = 0; tick < 6 && empfaenger.journaleintraege() == 0; ++tick) {
         hand.halten(g1);
-        uhr.advance(empfaenger.h.Timer1().interval());
+        uhr.advance(empfaenger.ap.alarmempfang().abfragetakt().interval());
         uhr.advance(Alarmempfang::k_antwortfrist_ms);
         hand.freigeben(g1);
     }
     EXPECT_EQ(empfaenger.journaleintraege(), 1);
     for (int tick = 0; tick < 6; ++tick) {
         hand.halten(g1);
-        uhr.advance(empfaenger.h.Timer1().interval());
+        uhr.advance(empfaenger.ap.alarmempfang().abfragetakt().interval());
         hand.freigeben(g1);
     }
     EXPECT_EQ(empfaenger.journaleintraege(), 1) << "late answers never show an alarm twice";
@@ -159,7 +159,7 @@ TEST_F(Freigaben, EinFehlerIstKeinFehlen)
         launen.lesefehler[g1 + "MDAT0.XQV"] = f.lesefehler;
         alarm_legen(g1, f.name);
         for (int tick = 0; tick <= f.lesefehler; ++tick) {
-            uhr.advance(empfaenger.h.Timer1().interval());
+            uhr.advance(empfaenger.ap.alarmempfang().abfragetakt().interval());
         }
         // Shown once the data file could be read, while its signal file stayed.
         EXPECT_EQ(empfaenger.journaleintraege(), ++erwartet);
@@ -186,7 +186,7 @@ TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
     s2.gruppe(2, g3);
     s2.liste.gruppen = sender.liste.gruppen;
     senderhand.halten(g1);
-    s2.h.sammelmeldung();
+    s2.ap.ausloesen();
     EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV")) << "the send waits a moment for every target";
     uhr.advance(Alarmversand::k_sendefrist_ms);
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
@@ -205,7 +205,7 @@ TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
     std::filesystem::remove(g3 + "MESSAGE.XQV");
     uhr.advance(20000);
     senderhand.halten(g1);
-    s2.h.sammelmeldung();
+    s2.ap.ausloesen();
     uhr.advance(Alarmversand::k_sendefrist_ms + Alarmversand::k_verfall_ms);
     ASSERT_EQ(s2.boxen.hinweise.size(), 1u);
     EXPECT_NE(s2.boxen.hinweise[0].text.find("Gruppe 1: Das Verzeichnis antwortet nicht"), std::string::npos);
@@ -324,10 +324,10 @@ namespace {
 TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
 {
     hand.halten(g2);
-    Hestrel& h = empfaenger.h;
+    Einstellungsverwaltung& h = empfaenger.h;
     h.maske().text5 = "0";
-    h.Speichern_Click();
-    h.Speichern_Click();
+    h.speichern();
+    h.speichern();
     EXPECT_TRUE(h.maske().meldungtxt.empty()) << "the save waits for the directories' answers";
     uhr.advance(2999);
     EXPECT_TRUE(h.maske().meldungtxt.empty());
@@ -337,7 +337,7 @@ TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
     EXPECT_FALSE(h.einstellungen().pfadeok);
     EXPECT_EQ(hand.wartend(g2), 1u) << "a second click asks nothing new";
     hand.freigeben(g2);
-    h.Speichern_Click();
+    h.speichern();
     EXPECT_TRUE(h.einstellungen().pfadeok);
     EXPECT_TRUE(existiert(empfaenger.daten + "/Hestrel.DAT"));
 }
@@ -357,7 +357,7 @@ TEST_F(Freigaben, AufraeumenNimmtLiegengebliebeneSignaleNachDerUhrDerFreigabe)
     std::filesystem::last_write_time(g2 + "MESSAGE.XQV",
                                      std::filesystem::file_time_type::clock::now() - std::chrono::seconds(60));
     sender.liste.gruppen[0] = 1;
-    sender.h.sammelmeldung();
+    sender.ap.ausloesen();
     uhr.advance(5000);
     alarm_legen(g3, "frisch");
     uhr.advance(10000);

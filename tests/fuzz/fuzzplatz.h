@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "core/textdatei.h"
 #include "core/virtualscheduler.h"
 #include "fuzz/speicherdateisystem.h"
@@ -16,7 +17,7 @@ namespace hestrel::test {
 struct Fuzzplatz {
     Fuzzplatz() { fs.verzeichnis("/daten/"); }
     void starten() { ap.starten("/daten"); }
-    Hestrel& h() { return ap.hestrel(); }
+    Einstellungsverwaltung& h() { return ap.einstellungen(); }
     std::string datei(const std::string& name) const
     {
         const auto it = fs.dateien.find("/daten/" + name);
@@ -27,7 +28,7 @@ struct Fuzzplatz {
     VirtualScheduler uhr;
     FakeMeldungsdienst boxen;
     FakePort port;
-    Arbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
+    Testarbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
 };
 
 // The 68 lines of a settings file for group 1 in gruppe1, the event log on.

@@ -40,10 +40,9 @@ void decoder_pruefen(std::string_view eingabe)
     p.fs.dateien["/daten/Hestrel.DAT"] = einstellungen_bytes("/anlage/g1/", "", "keine", "1");
     p.starten();
     int alarme = 0;
-    auto senden = p.h().sammelmeldung_seam;
-    p.h().sammelmeldung_seam = [&] {
+    p.ap.beim_ausloesen = [&] {
         ++alarme;
-        senden();
+        p.ap.senden();
     };
 
     // Each pair of input bytes: the byte, then the pause before it in 5 ms steps.

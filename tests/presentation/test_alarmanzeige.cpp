@@ -91,7 +91,7 @@ TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
     EXPECT_EQ(a.label1(), "drei");
 
     // The device's reset key hides it through the engine's seam.
-    p.h.alarmanzeige_verbergen();
+    p.ap.alarmanzeige().Hide();
     EXPECT_FALSE(a.sichtbar());
 
     // Closed through the title bar: destroyed with its timer, created anew by the next alarm.
@@ -107,7 +107,7 @@ TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
 
 TEST_F(AlarmanzeigeTest, HideErzeugtDasFensterVerborgen)
 {
-    p.h.alarmanzeige_verbergen();
+    p.ap.alarmanzeige().Hide();
     EXPECT_TRUE(a.existiert());
     EXPECT_FALSE(a.sichtbar());
     EXPECT_TRUE(a.hintergrund().aktiv());

@@ -12,9 +12,9 @@
 
 #include "exchange/platz.h"
 #include "platform/qtmeldungsdienst.h"
-#include "presentation/alarmanzeigefenster.h"
-#include "presentation/alarmgesendetfenster.h"
-#include "presentation/alarmtext.h"
+#include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmgesendetfenster.h"
+#include "presentation/ui/alarmtext.h"
 
 namespace hestrel::test {
 namespace {

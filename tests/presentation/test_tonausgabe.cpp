@@ -13,7 +13,8 @@
 #include <numbers>
 #include <sys/stat.h>
 
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/platz.h"
 #include "platform/qtscheduler.h"
@@ -384,12 +385,12 @@ protected:
         if (!s_grund.isEmpty()) {
             GTEST_SKIP() << "skipped: no sound server for the test: " << s_grund.toStdString();
         }
-        h.meldeliste = &liste;
+        ap.meldeliste_verwenden(&liste);
         ap.starten(dir.unterverzeichnis("daten"));
         h.einstellungen().logfileaktive = "1";
         h.einstellungen().comdeaktiviert = "1";
         // The alarms are handed in directly, not found by polling.
-        h.Timer1().stop();
+        ap.alarmempfang().abfragetakt().stop();
         gruppe = dir.unterverzeichnis("gruppe1");
         alarm_legen(gruppe, "Tonprobe");
     }
@@ -437,8 +438,8 @@ protected:
     QtTonausgabe ton;
     FakeProzesse prozesse;
     FakeMeldeliste liste {ereignisse};
-    Arbeitsplatz ap {Dienste {fs, scheduler, uhr, boxen, port, &ton, &prozesse}};
-    Hestrel& h = ap.hestrel();
+    Testarbeitsplatz ap {Dienste {fs, scheduler, uhr, boxen, port, &ton, &prozesse}};
+    Einstellungsverwaltung& h = ap.einstellungen();
 };
 
 TEST_F(Alarmton, DreiAlarmeHintereinanderKlingenJederGanz)
@@ -463,7 +464,7 @@ TEST_F(Alarmton, DreiAlarmeHintereinanderKlingenJederGanz)
     for (const Fall& f : faelle) {
         SCOPED_TRACE(f.name);
         h.einstellungen().signaldatei = f.signaldatei;
-        const std::string vorher = datei_lesen(h.datenverzeichnis + "/Hestrel.log");
+        const std::string vorher = datei_lesen(h.datenverzeichnis() + "/Hestrel.log");
         const std::vector<qint16> aufnahme = alarme(3, 20000);
         const std::vector<Ton> piepe = toene(aufnahme, 2000);
         const std::vector<Ton> wavs = toene(aufnahme, 440);
@@ -480,7 +481,7 @@ TEST_F(Alarmton, DreiAlarmeHintereinanderKlingenJederGanz)
                   << " at 440 Hz; lengths (ms) " << dauern << "\n";
         EXPECT_EQ(piepe.size(), f.piepe);
         EXPECT_EQ(wavs.size(), f.wavs);
-        const std::string log = datei_lesen(h.datenverzeichnis + "/Hestrel.log").substr(vorher.size());
+        const std::string log = datei_lesen(h.datenverzeichnis() + "/Hestrel.log").substr(vorher.size());
         EXPECT_EQ(zaehlen(log, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"), f.protokolliert) << log;
     }
 }

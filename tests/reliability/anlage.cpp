@@ -7,7 +7,8 @@
 #include <filesystem>
 
 #include "console/meldeliste.h"
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "core/textdatei.h"
 #include "exchange/alarmversand.h"
 #include "presentation/alarmanzeige.h"
@@ -58,7 +59,7 @@ struct Anlage::Platz {
     int lesefehler_in_folge = 0;
     std::unique_ptr<FakeMeldungsdienst> boxen;
     std::unique_ptr<FakePort> port;
-    std::unique_ptr<Arbeitsplatz> ap;
+    std::unique_ptr<Testarbeitsplatz> ap;
     std::unique_ptr<Altplatz> altplatz;
     bool laeuft() const { return ap || altplatz; }
 };
@@ -247,14 +248,13 @@ void Anlage::starten(Platz& p)
     }
     p.boxen = std::make_unique<FakeMeldungsdienst>();
     p.port = std::make_unique<FakePort>();
-    p.ap = std::make_unique<Arbeitsplatz>(
+    p.ap = std::make_unique<Testarbeitsplatz>(
         Dienste {*p.fs, m_uhr, m_uhr, *p.boxen, *p.port, nullptr, nullptr, p.freigaben.get()});
     p.ap->starten(p.daten);
 
-    Hestrel& h = p.ap->hestrel();
     Alarmversand& versand = p.ap->alarmversand();
-    auto tick = h.Timer1().tick;
-    h.Timer1().tick = [this, &p, tick] {
+    auto tick = p.ap->alarmempfang().abfragetakt().tick;
+    p.ap->alarmempfang().abfragetakt().tick = [this, &p, tick] {
         p.hat_gepollt = false;
         tick();
         const bool hoert = p.hat_gepollt;
@@ -262,11 +262,11 @@ void Anlage::starten(Platz& p)
             m_buch.hoert_ab(p.lauf, m_uhr.now_ms());
         }
     };
-    auto senden = h.sammelmeldung_seam;
-    h.sammelmeldung_seam = [this, &p, &versand, senden] {
+    Testarbeitsplatz& ap = *p.ap;
+    ap.beim_ausloesen = [this, &p, &versand, &ap] {
         const bool wartete = versand.nachricht_gesendet() || versand.import_wartet();
         const auto boxen = p.boxen->hinweise.size();
-        senden();
+        ap.senden();
         if (!wartete && versand.nachricht_gesendet()) {
             m_buch.taub_ab(p.lauf, m_uhr.now_ms());
             ++m_buch.zaehler["signal_gesendet"];

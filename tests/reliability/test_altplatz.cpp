@@ -41,7 +41,7 @@ protected:
         a.liste.gruppen.fill(0);
         a.liste.gruppen[static_cast<std::size_t>(gruppe)] = 1;
         a.liste.texte = {text, "", "", ""};
-        a.h.sammelmeldung();
+        a.ap.ausloesen();
     }
     static void alt_sendet(Altplatz& p, const std::string& text, int gruppe)
     {

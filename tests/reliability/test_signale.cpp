@@ -35,7 +35,7 @@ protected:
             p.liste.gruppen[static_cast<std::size_t>(g)] = 1;
         }
         p.liste.texte = {text, "", "", ""};
-        p.h.sammelmeldung();
+        p.ap.ausloesen();
     }
     static std::string eintrag(int gruppe, const std::string& text)
     {
@@ -195,7 +195,7 @@ TEST_F(Signale, ZwanzigBenachbarteGruppenInnerhalbVon15Sekunden)
                   std::string::npos)
             << i;
     }
-    EXPECT_EQ(b.h.Timer1().interval(), 5000);
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
 }
 
 }  // namespace

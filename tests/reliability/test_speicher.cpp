@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "exchange/platz.h"
-#include "presentation/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigefenster.h"
 
 namespace hestrel::test {
 namespace {

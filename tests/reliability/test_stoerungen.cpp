@@ -9,7 +9,8 @@
 #include <sys/resource.h>
 
 #include "console/meldeliste.h"
-#include "core/arbeitsplatz.h"
+#include "arbeitsplatz/arbeitsplatz.h"
+#include "support/testarbeitsplatz.h"
 #include "core/textdatei.h"
 #include "exchange/alarmversand.h"
 #include "presentation/alarmanzeige.h"
@@ -126,7 +127,7 @@ struct Stoerplatz {
     Ausfalldateisystem fs;
     FakeMeldungsdienst boxen;
     FakePort port;
-    Arbeitsplatz ap;
+    Testarbeitsplatz ap;
     std::array<std::string, 3> gespeichert;
 };
 
@@ -212,13 +213,13 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenSignalUndDatendateiBeimEmpfaenger
 
 TEST_F(Stoerungen, HalbGeschriebeneEinstellungenUndGruppendaten)
 {
-    Hestrel& h = a.ap.hestrel();
+    Einstellungsverwaltung& h = a.ap.einstellungen();
     {
         // The disk takes 100 bytes of each file, then refuses.
         Dateigrenze grenze(100);
         h.einstellungen_zeigen();
         h.maske().text3 = basis / "import/";
-        h.Speichern_Click();
+        h.speichern();
         a.ap.meldeliste().speicher_alarmdaten_Click();
     }
     ASSERT_EQ(a.boxen.hinweise.size(), 2u);
@@ -316,7 +317,7 @@ TEST(StoerungBeimStart, FehlendesJournalDasSichNichtAnlegenLaesst)
     // Said, and the settings are in force all the same: the workstation polls.
     ASSERT_FALSE(p.boxen.hinweise.empty());
     EXPECT_NE(p.boxen.hinweise[0].text.find("Zugriff verweigert - 70"), std::string::npos);
-    EXPECT_EQ(p.ap.hestrel().einstellungen().gruppenpfad[0], g1);
+    EXPECT_EQ(p.ap.einstellungen().einstellungen().gruppenpfad[0], g1);
     datei_schreiben(g1 + "MDAT0.XQV", "Brand");
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
     uhr.advance(5000);

@@ -67,7 +67,7 @@ TEST(Tray, OhneInfobereichLaeuftDasProgrammWeiter)
     p.starten();
     EXPECT_FALSE(p.ap.mnbar().symbol_da);
     EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
-    p.ap.mnbar().menue_Click(0);
+    p.ap.mnbar().menuepunkt_gewaehlt(0);
     EXPECT_TRUE(p.ap.mainfo().sichtbar);
 }
 
@@ -77,16 +77,16 @@ TEST(Tray, MenuepunkteOeffnenIhreFenster)
     p.starten();
     Mnbar& bar = p.ap.mnbar();
     p.ap.meldeliste().Form_Unload();
-    bar.menue_Click(1);
+    bar.menuepunkt_gewaehlt(1);
     EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
 
     p.h.maske().sichtbar = false;
-    bar.menue_Click(2);
+    bar.menuepunkt_gewaehlt(2);
     EXPECT_TRUE(p.h.maske().sichtbar);
 
     Mainfo& info = p.ap.mainfo();
-    bar.menue_Click(0);
-    bar.menue_Click(0);
+    bar.menuepunkt_gewaehlt(0);
+    bar.menuepunkt_gewaehlt(0);
     EXPECT_TRUE(info.sichtbar);
     EXPECT_EQ(info.lbl_version, "Version 4.3.0 - TS");
     info.Command1_Click();
@@ -94,7 +94,7 @@ TEST(Tray, MenuepunkteOeffnenIhreFenster)
     EXPECT_TRUE(info.geladen);
     info.Form_Unload();
     EXPECT_FALSE(info.geladen);
-    bar.pinfo_Click();
+    bar.info_zeigen();
     EXPECT_TRUE(info.sichtbar);
     EXPECT_EQ(info.lbl_version, "Version 4.3.0 - TS");
     EXPECT_EQ(p.prozessende, 0);
@@ -106,15 +106,15 @@ TEST(Tray, ProgrammBeendenEntferntSymbolUndSchliesstDenPort)
     p.starten();
     ASSERT_FALSE(p.port.oeffnen());
     const auto boxen = p.boxen.hinweise.size();
-    p.ap.mnbar().menue_Click(3);
+    p.ap.mnbar().menuepunkt_gewaehlt(3);
     EXPECT_FALSE(p.symbol.da);
     EXPECT_FALSE(p.port.offen());
     EXPECT_EQ(p.prozessende, 1);
     EXPECT_EQ(p.boxen.hinweise.size(), boxen) << "leaves without a question";
 
     // Entered again (the central engine's shut-down runs it too): nothing more.
-    p.ap.mnbar().pbeend_Click();
-    p.h.Form_Unload();
+    p.ap.mnbar().beenden();
+    p.ap.beenden();
     EXPECT_EQ(p.prozessende, 1);
     EXPECT_EQ(p.boxen.hinweise.size(), boxen);
 }
@@ -124,7 +124,7 @@ TEST(Tray, SchliessfeldDerEinstellungenBeendetWieDasMenue)
     Platz p;
     p.starten();
     p.port.oeffnen();
-    p.h.Form_Unload();
+    p.ap.beenden();
     EXPECT_FALSE(p.symbol.da);
     EXPECT_EQ(p.symbol.entfernt, 1);
     EXPECT_FALSE(p.port.offen());

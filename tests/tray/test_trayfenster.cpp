@@ -9,9 +9,9 @@
 #include "core/station.h"
 #include "platform/twips.h"
 #include "tray/mainfo.h"
-#include "tray/mainfofenster.h"
+#include "tray/ui/mainfofenster.h"
 #include "tray/mnbar.h"
-#include "tray/qttraysymbol.h"
+#include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
@@ -60,7 +60,7 @@ TEST(Trayfenster, InfoFenster)
 
     p.info.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     EXPECT_FALSE(p.info.isVisible());
-    p.ap.mnbar().pinfo_Click();
+    p.ap.mnbar().info_zeigen();
     EXPECT_TRUE(p.info.isVisible());
     p.info.close();
     EXPECT_FALSE(p.info.isVisible());

@@ -1,4 +1,4 @@
-#include "console/journalmodell.h"
+#include "console/ui/journalmodell.h"
 
 #include "console/meldelistenmaske.h"
 

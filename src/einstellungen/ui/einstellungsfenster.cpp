@@ -1,4 +1,4 @@
-#include "core/hestrelfenster.h"
+#include "einstellungen/ui/einstellungsfenster.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,7 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "core/hestrel.h"
+#include "einstellungen/einstellungsverwaltung.h"
 #include "platform/fensterbau.h"
 
 namespace hestrel {
@@ -32,7 +32,7 @@ void text_setzen(QLineEdit* e, const std::string& text)
 
 }  // namespace
 
-HestrelFenster::HestrelFenster(Hestrel& engine, QWidget* parent)
+Einstellungsfenster::Einstellungsfenster(Einstellungsverwaltung& engine, QWidget* parent)
     : QWidget(parent), m_engine(engine)
 {
     setObjectName(QStringLiteral("Hestrel"));
@@ -59,7 +59,7 @@ HestrelFenster::HestrelFenster(Hestrel& engine, QWidget* parent)
         auto* b = control<QPushButton>(this, "gruppenfeld", 240 + k * 1440, 1980, 1335, 375);
         b->setObjectName(QStringLiteral("gruppenfeld_%1").arg(k));
         b->setText(QLatin1String(seiten[k]));
-        connect(b, &QPushButton::clicked, this, [this, k] { m_engine.gruppenfeld_Click(k); });
+        connect(b, &QPushButton::clicked, this, [this, k] { m_engine.pfadseite_zeigen(k); });
         m_gruppenfeld[static_cast<std::size_t>(k)] = b;
     }
     for (int i = 0; i < 50; ++i) {
@@ -78,7 +78,7 @@ HestrelFenster::HestrelFenster(Hestrel& engine, QWidget* parent)
     twips_setzen(m_art_hardware, 240, 360, 2000, 375);
     m_art_hardware->addItems({QStringLiteral("keine"), QStringLiteral("Kestu_1"), QStringLiteral("Kestu_10")});
     connect(m_art_hardware, &QComboBox::activated, this, [this](int) {
-        m_engine.art_hardware_geaendert(m_art_hardware->currentText().toStdString());
+        m_engine.geraeteart_gewaehlt(m_art_hardware->currentText().toStdString());
     });
     m_label_port = new QLabel(QStringLiteral("Port:"), m_frame1);
     m_label_port->setObjectName(QStringLiteral("Label_Port"));
@@ -114,7 +114,7 @@ HestrelFenster::HestrelFenster(Hestrel& engine, QWidget* parent)
     m_label4->setText(QStringLiteral("Aktuelles akustisches Signal :"));
     m_command2 = control<QPushButton>(this, "Command2", 7800, 5400, 1800, 400);
     m_command2->setText(QStringLiteral("Signal suchen"));
-    connect(m_command2, &QPushButton::clicked, this, &HestrelFenster::signal_suchen);
+    connect(m_command2, &QPushButton::clicked, this, &Einstellungsfenster::signal_suchen);
     m_text4 = control<QLineEdit>(this, "Text4", 7800, 5940, 6900, 375);
     connect(m_text4, &QLineEdit::textEdited, this,
             [this](const QString& t) { m_engine.maske().text4 = t.toStdString(); });
@@ -130,13 +130,13 @@ HestrelFenster::HestrelFenster(Hestrel& engine, QWidget* parent)
     m_speichern = control<QPushButton>(this, "Speichern", 11400, 8400, 3300, 615);
     m_speichern->setText(QStringLiteral("Setup beenden"));
     m_speichern->setFont(arial(9.75, true));
-    connect(m_speichern, &QPushButton::clicked, this, [this] { m_engine.Speichern_Click(); });
+    connect(m_speichern, &QPushButton::clicked, this, [this] { m_engine.speichern(); });
 
-    m_engine.maske_geaendert = [this] { aktualisieren(); };
+    m_engine.geaendert = [this] { aktualisieren(); };
     aktualisieren();
 }
 
-void HestrelFenster::aktualisieren()
+void Einstellungsfenster::aktualisieren()
 {
     const Einstellungsmaske& m = m_engine.maske();
     setWindowTitle(q(m.caption));
@@ -183,7 +183,7 @@ void HestrelFenster::aktualisieren()
     }
 }
 
-void HestrelFenster::signal_suchen()
+void Einstellungsfenster::signal_suchen()
 {
     if (m_dialog == nullptr) {
         m_dialog = new QFileDialog(this, QStringLiteral("Borl XQV GmbH"));
@@ -203,11 +203,11 @@ void HestrelFenster::signal_suchen()
     m_dialog->open();
 }
 
-void HestrelFenster::closeEvent(QCloseEvent* event)
+void Einstellungsfenster::closeEvent(QCloseEvent* event)
 {
     // Closing the settings window ends the program.
     event->ignore();
-    m_engine.Form_Unload();
+    m_engine.fenster_geschlossen();
 }
 
 }  // namespace hestrel

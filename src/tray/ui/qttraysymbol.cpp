@@ -1,4 +1,4 @@
-#include "tray/qttraysymbol.h"
+#include "tray/ui/qttraysymbol.h"
 
 #include <cstdio>
 
@@ -19,7 +19,7 @@ QtTraysymbol::QtTraysymbol(Mnbar& mnbar, QObject* parent) : QObject(parent), m_m
         QAction* a = m_menue->addAction(QString::fromUtf8(p.text));
         a->setObjectName(QLatin1String(p.name));
         // Queued: the exit command must not destroy the menu while it still delivers the click.
-        connect(a, &QAction::triggered, this, [this, i] { m_mnbar.menue_Click(i); }, Qt::QueuedConnection);
+        connect(a, &QAction::triggered, this, [this, i] { m_mnbar.menuepunkt_gewaehlt(i); }, Qt::QueuedConnection);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "console/meldelistefenster.h"
+#include "console/ui/meldelistefenster.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,7 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "console/journalmodell.h"
+#include "console/ui/journalmodell.h"
 #include "console/meldeliste.h"
 #include "platform/fensterbau.h"
 

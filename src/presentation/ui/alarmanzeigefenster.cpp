@@ -1,4 +1,4 @@
-#include "presentation/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigefenster.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -10,11 +10,11 @@
 #include <QTimer>
 #include <QtMath>
 
-#include "core/einstellungen.h"
+#include "einstellungen/einstellungen.h"
 #include "platform/fensterbau.h"
 #include "platform/twips.h"
 #include "presentation/alarmanzeige.h"
-#include "presentation/alarmtext.h"
+#include "presentation/ui/alarmtext.h"
 
 namespace hestrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "presentation/alarmgesendetfenster.h"
+#include "presentation/ui/alarmgesendetfenster.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

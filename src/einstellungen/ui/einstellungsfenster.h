@@ -15,13 +15,13 @@ class QFileDialog;
 
 namespace hestrel {
 
-class Hestrel;
+class Einstellungsverwaltung;
 
-// The settings window: a view over the central engine's settings state.
-class HestrelFenster : public QWidget {
+// The settings window: a view over the settings' state.
+class Einstellungsfenster : public QWidget {
     Q_OBJECT
 public:
-    explicit HestrelFenster(Hestrel& engine, QWidget* parent = nullptr);
+    explicit Einstellungsfenster(Einstellungsverwaltung& engine, QWidget* parent = nullptr);
 
     // Brings every control in line with the engine's state and shows or hides the window.
     void aktualisieren();
@@ -35,7 +35,7 @@ protected:
 private:
     void signal_suchen();
 
-    Hestrel& m_engine;
+    Einstellungsverwaltung& m_engine;
     QLabel* m_set = nullptr;
     QLabel* m_label7 = nullptr;
     QLabel* m_image1 = nullptr;

@@ -1,9 +1,9 @@
-#include "core/hestrel.h"
+#include "einstellungen/einstellungsverwaltung.h"
 
 #include <variant>
 
 #include "core/cp1252.h"
-#include "core/einstellungsdatei.h"
+#include "einstellungen/einstellungsdatei.h"
 #include "core/textdatei.h"
 #include "core/version.h"
 #include "core/zahlen.h"
@@ -21,100 +21,76 @@ std::string pfadmeldung(int index)
     return "Achtung, bitte Pfad " + vorzeichenform(index) + " prüfen !!";
 }
 
-std::string versionstext_bilden()
-{
-    return "Version " + std::to_string(k_version_major) + "." + std::to_string(k_version_minor) +
-           "." + std::to_string(k_version_revision) + " - TS";
-}
-
 }  // namespace
 
-Hestrel::Hestrel(Dienste dienste)
-    : m_d(dienste),
-      m_sofort(m_d.fs),
-      m_log(m_d.fs, m_d.uhr, datenverzeichnis, m_e.logfileaktive),
-      m_wavab(m_d.fs),
-      m_timer1(m_d.scheduler.timer("Timer1", 5000)),
-      m_timer2(m_d.scheduler.timer("Timer2", 15)),
-      m_entprell(m_d.scheduler.timer("entprell", 2000)),
-      m_timer_eingang(m_d.scheduler.timer("timer_eingang", 500)),
-      m_timerser(m_d.scheduler.timer("Timerser", 1000)),
-      m_pfadfrist(m_d.scheduler.timer("Pfadpruefung", k_pfadfrist_ms))
+Einstellungsverwaltung::Einstellungsverwaltung(Einstellungen& einstellungen, Logbuch& log,
+                                               const std::string& datenverzeichnis, Dateisystem& fs,
+                                               Freigabedienst& freigaben, Scheduler& scheduler,
+                                               Meldungsdienst& boxen, Seriellerport& port,
+                                               Einstellungsfolgen& folgen)
+    : m_e(einstellungen),
+      m_log(log),
+      m_datenverzeichnis(datenverzeichnis),
+      m_fs(fs),
+      m_freigaben(freigaben),
+      m_boxen(boxen),
+      m_port(port),
+      m_folgen(folgen),
+      m_wavab(fs),
+      m_pfadfrist(scheduler.timer("Pfadpruefung", k_pfadfrist_ms))
 {
     m_pfadfrist->tick = [this] {
         if (m_pfadpruefung) {
             speichern_fortsetzen(m_pfadpruefung);
         }
     };
+    // The event log's lines show in the settings window's message line.
     m_log.setEcho([this](const std::string& text) {
         m_maske.meldungtxt = text;
         melden();
     });
-    // A journal entry that cannot be written waits and is retried; the user is told once.
-    m_log.journal_sichern(m_d.scheduler, m_d.boxen);
     m_maske.pfade_sichtbar.fill(true);
-    // Timer1 runs from creation; the others wait for their parts.
-    m_timer1->start();
 }
 
-void Hestrel::melden()
+void Einstellungsverwaltung::melden()
 {
-    if (maske_geaendert) {
-        maske_geaendert();
+    if (geaendert) {
+        geaendert();
     }
 }
 
-std::string Hestrel::einstellungsdatei_pfad() const
+std::string Einstellungsverwaltung::einstellungsdatei_pfad() const
 {
-    return pfad_verbinden(datenverzeichnis, "Hestrel.DAT");
+    return pfad_verbinden(m_datenverzeichnis, "Hestrel.DAT");
 }
 
-void Hestrel::Form_Load(const std::string& verzeichnis)
+void Einstellungsverwaltung::starten()
 {
-    firmentext = k_firmentext;
-    m_maske.caption = firmentext;
-    produkttitel = k_produkttitel;
-    versionstext = versionstext_bilden();
-    m_maske.label7 = produkttitel;
+    m_maske.caption = k_firmentext;
+    m_maske.label7 = k_produkttitel;
     for (int i = 0; i < k_gruppen; ++i) {
         m_maske.pfade_sichtbar[i] = i < 10;
     }
-    startzeichen = 242;
-    telegrammtyp_status = 1;
     m_e.pfadeok = false;
-    datenverzeichnis = verzeichnis;
 
-    einstellungen_laden();
+    laden();
 
     for (int i = 0; i < k_gruppen; ++i) {
         m_maske.pfade_tooltip[i] = "Pfad für Gruppe " + std::to_string(i + 1);
     }
-    m_timer1->start();
-    if (tray_laden) {
-        tray_laden();
-    }
-    if (meldeliste) {
-        meldeliste->zeigen();
-    }
-    melden();
 }
 
-void Hestrel::Form_Unload()
+void Einstellungsverwaltung::fenster_geschlossen()
 {
-    if (m_d.port.offen()) {
-        m_d.port.schliessen();
-    }
-    if (pbeend_Click) {
-        pbeend_Click();
-    }
+    m_folgen.programm_beenden();
 }
 
-void Hestrel::datei_pruefen(const std::string& verzeichnis, const std::string& name)
+bool Einstellungsverwaltung::datei_da(const std::string& verzeichnis, const std::string& name)
 {
-    dateivorhanden = m_wavab.datei_existiert(pfad_verbinden(verzeichnis, name));
+    return m_wavab.datei_existiert(pfad_verbinden(verzeichnis, name));
 }
 
-std::optional<Fehler> Hestrel::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
+std::optional<Fehler> Einstellungsverwaltung::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
                                            std::function<void(const Fehler&)> spaeter)
 {
     // Without an import directory there is nothing to export to.
@@ -125,7 +101,7 @@ std::optional<Fehler> Hestrel::exportieren(std::vector<std::pair<std::string, st
     auto sofort = std::make_shared<bool>(true);
     auto ergebnis = std::make_shared<std::optional<Fehler>>();
     const std::string verzeichnis = m_e.importverzeichnis;
-    freigaben().auftrag(
+    m_freigaben.auftrag(
         verzeichnis,
         [fehler, verzeichnis, dateien](Dateisystem& fs) {
             for (const auto& [schluessel, text] : dateien) {
@@ -148,41 +124,39 @@ std::optional<Fehler> Hestrel::exportieren(std::vector<std::pair<std::string, st
     return *ergebnis;
 }
 
-void Hestrel::exportfehler_melden(const Fehler& f)
+void Einstellungsverwaltung::exportfehler_melden(const Fehler& f)
 {
     if (f) {
         const std::string text = "Exportdatei nicht geschrieben: " + f.meldungstext();
         m_log.logeintrag(text);
-        m_d.boxen.hinweis(k_programmtitel, text);
+        m_boxen.hinweis(k_programmtitel, text);
     }
 }
 
-void Hestrel::ladefehler(const Fehler& f, bool& dateiende)
+void Einstellungsverwaltung::ladefehler(const Fehler& f, bool& dateiende)
 {
-    m_d.boxen.hinweis(k_programmtitel, f.meldungstext());
-    setup();
+    m_boxen.hinweis(k_programmtitel, f.meldungstext());
+    einrichten();
     if (dateiende) {
-        m_d.boxen.hinweis(k_programmtitel, k_pruefen_und_speichern);
-        setup();
+        m_boxen.hinweis(k_programmtitel, k_pruefen_und_speichern);
+        einrichten();
     }
 }
 
-void Hestrel::einstellungen_laden()
+void Einstellungsverwaltung::laden()
 {
     bool dateiende = false;
 
-    datei_pruefen(datenverzeichnis, "mameldung.log");
-    if (!dateivorhanden) {
-        if (Fehler f = m_d.fs.leeren(m_log.journal_pfad())) {
+    if (!datei_da(m_datenverzeichnis, "mameldung.log")) {
+        if (Fehler f = m_fs.leeren(m_log.journal_pfad())) {
             // Said, but no reason to leave the settings unloaded and stop polling:
             // each alarm's journal entry tries again.
-            m_d.boxen.hinweis(k_programmtitel, f.meldungstext());
+            m_boxen.hinweis(k_programmtitel, f.meldungstext());
             m_log.logeintrag("Journal nicht angelegt: " + f.meldungstext());
         }
     }
 
-    datei_pruefen(datenverzeichnis, "Hestrel.DAT");
-    if (!dateivorhanden) {
+    if (!datei_da(m_datenverzeichnis, "Hestrel.DAT")) {
         m_e.importverzeichnis.clear();
         m_e.portnummer = "1";
         m_e.idnummer.clear();
@@ -195,12 +169,12 @@ void Hestrel::einstellungen_laden()
         for (auto& z : m_e.zusatzfelder) {
             z.clear();
         }
-        setup();
+        einrichten();
         return;
     }
 
     std::string bytes;
-    if (Fehler f = m_d.fs.lesen(einstellungsdatei_pfad(), bytes, k_einstellungen_max + 1)) {
+    if (Fehler f = m_fs.lesen(einstellungsdatei_pfad(), bytes, k_einstellungen_max + 1)) {
         return ladefehler(f, dateiende);
     }
     if (bytes.size() > k_einstellungen_max) {
@@ -246,7 +220,7 @@ void Hestrel::einstellungen_laden()
     std::string hardware = m_maske.art_hardware;
     wert(26, hardware);
     if (hardware != m_maske.art_hardware) {
-        art_hardware_geaendert(hardware);
+        geraeteart_gewaehlt(hardware);
     }
     for (int i = 10; i < k_gruppen; ++i) {
         wert(17 + i, m_e.gruppenpfad[static_cast<std::size_t>(i)]);
@@ -280,15 +254,15 @@ void Hestrel::einstellungen_laden()
     m_e.gesperrtanzeige = m_maske.chk_gesperrt != 0;
     m_e.pfadeok = true;
     m_maske.tastenver = std::to_string(m_e.entprellzeit);
-    m_entprell->setInterval(m_e.entprellzeit);
+    m_folgen.tastenverzoegerung_setzen(m_e.entprellzeit);
     if (Fehler f = haken(m_e.logfileaktive, m_maske.logfile)) {
         return ladefehler(f, dateiende);
     }
     m_maske.alarmtestaus = 0;
     if (m_maske.art_hardware == "keine" || m_maske.art_hardware == "Kestu_1") {
-        m_timer_eingang->stop();
+        m_folgen.geraeteabfrage_setzen(false);
     } else if (m_maske.art_hardware == "Kestu_10") {
-        m_timer_eingang->start();
+        m_folgen.geraeteabfrage_setzen(true);
     }
     m_maske.checkCom = m_e.comdeaktiviert == "0" ? 0 : 1;
     m_maske.check1 = m_e.alarmempf == "0" ? 0 : 1;
@@ -300,13 +274,13 @@ void Hestrel::einstellungen_laden()
     m_e.idnummer = std::to_string(std::get<std::int16_t>(id));
     if (m_e.idnummer != "0") {
         m_maske.label2 = "Falsche ID";
-        setup();
+        einrichten();
     }
 
     if (m_e.comdeaktiviert == "0") {
         auto nummer = ganzzahl16(zahlenwert(m_e.portnummer));
-        m_d.port.setCommPort(std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0);
-        if (Fehler f = m_d.port.oeffnen()) {
+        m_port.setCommPort(std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0);
+        if (Fehler f = m_port.oeffnen()) {
             return ladefehler(f, dateiende);
         }
     }
@@ -326,12 +300,12 @@ void Hestrel::einstellungen_laden()
 
     if (dateiende) {
         dateiende = false;
-        setup();
+        einrichten();
     }
     melden();
 }
 
-void Hestrel::werte_einfuellen()
+void Einstellungsverwaltung::werte_einfuellen()
 {
     m_maske.text3 = m_e.importverzeichnis;
     m_maske.text4 = m_e.signaldatei;
@@ -341,29 +315,29 @@ void Hestrel::werte_einfuellen()
     m_maske.auswahl_port = m_e.portnummer;
 }
 
-void Hestrel::setup()
+void Einstellungsverwaltung::einrichten()
 {
     m_log.logeintrag("Setup gestartet");
-    m_timer1->stop();
+    m_folgen.abfrage_anhalten();
     werte_einfuellen();
     m_maske.sichtbar = true;
-    m_maske.upfad = datenverzeichnis;
+    m_maske.upfad = m_datenverzeichnis;
     melden();
 }
 
-void Hestrel::einstellungen_zeigen()
+void Einstellungsverwaltung::einstellungen_zeigen()
 {
     // Boxes never filled would be saved empty and wipe the import directory,
     // the sound file and the key text; a window already open keeps its edits.
     if (!m_maske.sichtbar) {
         werte_einfuellen();
-        m_maske.upfad = datenverzeichnis;
+        m_maske.upfad = m_datenverzeichnis;
     }
     m_maske.sichtbar = true;
     melden();
 }
 
-void Hestrel::art_hardware_geaendert(const std::string& text)
+void Einstellungsverwaltung::geraeteart_gewaehlt(const std::string& text)
 {
     m_maske.art_hardware = text;
     if (text != "keine") {
@@ -375,7 +349,7 @@ void Hestrel::art_hardware_geaendert(const std::string& text)
     melden();
 }
 
-void Hestrel::gruppenfeld_Click(int seite)
+void Einstellungsverwaltung::pfadseite_zeigen(int seite)
 {
     if (seite < 0 || seite > 4) {
         return;
@@ -386,14 +360,14 @@ void Hestrel::gruppenfeld_Click(int seite)
     melden();
 }
 
-void Hestrel::signal_gewaehlt(const std::string& name)
+void Einstellungsverwaltung::signal_gewaehlt(const std::string& name)
 {
     m_e.signaldatei = name;
     m_maske.text4 = name;
     melden();
 }
 
-void Hestrel::Speichern_Click()
+void Einstellungsverwaltung::speichern()
 {
     // A save already waiting for its group directories takes no second click.
     if (m_pfadpruefung) {
@@ -422,7 +396,7 @@ void Hestrel::Speichern_Click()
             continue;
         }
         ++p->offen;
-        freigaben().auftrag(
+        m_freigaben.auftrag(
             box, [p, i, box](Dateisystem& fs) { p->da[static_cast<std::size_t>(i)] = fs.existiert(box); },
             [this, p, lebt = std::weak_ptr<bool>(m_lebt)](bool) {
                 if (lebt.lock() && --p->offen == 0 && !p->einreihen) {
@@ -439,7 +413,7 @@ void Hestrel::Speichern_Click()
     }
 }
 
-void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
+void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
 {
     if (m_pfadpruefung != p) {
         return;
@@ -460,7 +434,7 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
         // A directory that did not answer in time is as good as missing here.
         if (unkodierbar || !p->da[static_cast<std::size_t>(i)]) {
             m_e.pfadeok = false;
-            setup();
+            einrichten();
             // After setup: its log echo would otherwise hide why the save was refused.
             m_maske.meldungtxt = pfadmeldung(i);
             melden();
@@ -510,7 +484,7 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
                            : wert < 0                             ? -32768
                                                                   : 32767;
     }
-    m_entprell->setInterval(m_e.entprellzeit);
+    m_folgen.tastenverzoegerung_setzen(m_e.entprellzeit);
     m_e.logfileaktive = haken_text(m_maske.logfile);
 
     m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
@@ -552,15 +526,15 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
     zeilen.push_back(haken_zeile(m_maske.chk_vollbild));
     zeilen.push_back(haken_zeile(m_maske.chk_gesperrt));
 
-    const Fehler schreibfehler = m_d.fs.ersetzen(einstellungsdatei_pfad(), zeilen_kodieren(zeilen));
+    const Fehler schreibfehler = m_fs.ersetzen(einstellungsdatei_pfad(), zeilen_kodieren(zeilen));
     if (schreibfehler) {
         // The settings in memory are in force; the file keeps its old content.
         const std::string text = "Einstellungen nicht gespeichert: " + schreibfehler.meldungstext();
         m_maske.meldungtxt = text;
         m_log.logeintrag(text);
         m_maske.meldungtxt = text;
-        m_d.boxen.hinweis(k_programmtitel, text);
-        m_timer1->start();
+        m_boxen.hinweis(k_programmtitel, text);
+        m_folgen.abfrage_fortsetzen();
         melden();
         return;
     }
@@ -568,15 +542,15 @@ void Hestrel::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
 
     m_maske.sichtbar = false;
     m_log.logeintrag("Setup ausgeführt");
-    m_timer1->start();
-    m_timer_eingang->setEnabled(m_maske.art_hardware != "keine");
-    if (meldeliste) {
-        meldeliste->bildschirm_anpassen();
+    m_folgen.abfrage_fortsetzen();
+    m_folgen.geraeteabfrage_setzen(m_maske.art_hardware != "keine");
+    if (m_gruppen) {
+        m_gruppen->bildschirm_anpassen();
     }
     melden();
 }
 
-std::optional<std::string> Hestrel::unkodierbare_felder() const
+std::optional<std::string> Einstellungsverwaltung::unkodierbare_felder() const
 {
     const std::pair<const char*, const std::string*> felder[] = {
         {"Signaldatei", &m_maske.text4},
@@ -590,25 +564,6 @@ std::optional<std::string> Hestrel::unkodierbare_felder() const
         }
     }
     return std::nullopt;
-}
-
-void Hestrel::sammelmeldung()
-{
-    if (sammelmeldung_seam) {
-        sammelmeldung_seam();
-    }
-}
-
-void Hestrel::MSCOM_Ausgabe(bool austext, int agruppe, int aktion)
-{
-    if (mscom_ausgabe_seam) {
-        mscom_ausgabe_seam(austext, agruppe, aktion);
-    }
-}
-
-bool Hestrel::PortTest(int nummer)
-{
-    return porttest_seam ? porttest_seam(nummer) : false;
 }
 
 }  // namespace hestrel

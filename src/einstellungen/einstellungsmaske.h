@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "core/einstellungen.h"
+#include "einstellungen/einstellungen.h"
 
 namespace hestrel {
 

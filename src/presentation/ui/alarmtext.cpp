@@ -1,4 +1,4 @@
-#include "presentation/alarmtext.h"
+#include "presentation/ui/alarmtext.h"
 
 #include <algorithm>
 #include <climits>

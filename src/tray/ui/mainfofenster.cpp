@@ -1,4 +1,4 @@
-#include "tray/mainfofenster.h"
+#include "tray/ui/mainfofenster.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "tray/signalwaechter.h"
+#include "tray/ui/signalwaechter.h"
 
 #include <cerrno>
 #include <csignal>

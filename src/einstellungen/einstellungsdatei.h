@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/einstellungen.h"
+#include "einstellungen/einstellungen.h"
 
 namespace hestrel {
 

@@ -1,4 +1,4 @@
-#include "console/gruppenbezeichnungfenster.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "core/einstellungsdatei.h"
+#include "einstellungen/einstellungsdatei.h"
 
 #include "core/textdatei.h"
 #include "core/zahlen.h"

@@ -1,0 +1,111 @@
+#include "arbeitsplatz/arbeitsplatz.h"
+
+#include "presentation/alarmanzeige.h"
+#include "presentation/alarmgesendet.h"
+#include "tray/mainfo.h"
+
+namespace hestrel {
+
+Arbeitsplatz::Arbeitsplatz(Dienste dienste)
+    : m_d(dienste), m_sofort(m_d.fs), m_log(m_d.fs, m_d.uhr, m_datenverzeichnis, m_werte.logfileaktive)
+{
+    m_einstellungen = std::make_unique<Einstellungsverwaltung>(m_werte, m_log, m_datenverzeichnis, m_d.fs,
+                                                               freigaben(), m_d.scheduler, m_d.boxen, m_d.port,
+                                                               *this);
+    // A journal entry that cannot be written waits and is retried; the user is told once.
+    m_log.journal_sichern(m_d.scheduler, m_d.boxen);
+    m_meldeliste = std::make_unique<Meldeliste>(m_werte, m_datenverzeichnis, m_d.fs, m_d.uhr, m_d.scheduler,
+                                                m_d.boxen, *this);
+    m_mainfo = std::make_unique<Mainfo>();
+    m_mnbar = std::make_unique<Mnbar>(*this, m_d.port, *m_mainfo);
+    m_alarmanzeige = std::make_unique<Alarmanzeige>(m_werte, m_log, m_d.boxen, m_d.scheduler, m_d.prozesse);
+    m_alarmgesendet = std::make_unique<Alarmgesendet>(m_d.scheduler);
+    m_alarmversand = std::make_unique<Alarmversand>(*m_einstellungen, m_log, freigaben(), m_d.scheduler, m_d.boxen,
+                                                    *m_alarmgesendet);
+    m_empfang = std::make_unique<Alarmempfang>(m_werte, m_log, m_d.fs, freigaben(), m_d.scheduler, m_d.uhr,
+                                               *m_alarmversand, *m_alarmanzeige, m_d.ton, *this);
+    m_geraet = std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
+    meldeliste_verwenden(m_meldeliste.get());
+}
+
+Arbeitsplatz::~Arbeitsplatz() = default;
+
+void Arbeitsplatz::starten(const std::string& datenverzeichnis)
+{
+    m_datenverzeichnis = datenverzeichnis;
+    m_einstellungen->starten();
+    // Runs even where the load opened the settings window for setting up.
+    m_empfang->abfragetakt().start();
+    m_mnbar->laden();
+    if (m_empfangsanzeige) {
+        m_empfangsanzeige->zeigen();
+    }
+    m_einstellungen->melden();
+}
+
+void Arbeitsplatz::beenden()
+{
+    if (m_d.port.offen()) {
+        m_d.port.schliessen();
+    }
+    m_mnbar->beenden();
+}
+
+void Arbeitsplatz::abfrage_anhalten()
+{
+    m_empfang->abfragetakt().stop();
+}
+
+void Arbeitsplatz::abfrage_fortsetzen()
+{
+    m_empfang->abfragetakt().start();
+}
+
+void Arbeitsplatz::tastenverzoegerung_setzen(int ms)
+{
+    m_geraet->entprellung().setInterval(ms);
+}
+
+void Arbeitsplatz::geraeteabfrage_setzen(bool an)
+{
+    m_geraet->statusabfrage().setEnabled(an);
+}
+
+void Arbeitsplatz::programm_beenden()
+{
+    beenden();
+}
+
+void Arbeitsplatz::alarm_ausloesen()
+{
+    m_alarmversand->alarm_ausloesen();
+}
+
+void Arbeitsplatz::alarmanzeige_verbergen()
+{
+    m_alarmanzeige->Hide();
+}
+
+void Arbeitsplatz::ausgang_ausschalten(int gruppe)
+{
+    m_geraet->statusausgabe(false, gruppe, Geraet::k_ausgang_aus);
+}
+
+void Arbeitsplatz::alarm_an_geraet(int gruppe)
+{
+    m_geraet->statusausgabe(true, gruppe, Geraet::k_ausgang_an);
+}
+
+void Arbeitsplatz::meldeliste_zeigen()
+{
+    if (m_empfangsanzeige) {
+        m_empfangsanzeige->zeigen();
+    }
+}
+
+void Arbeitsplatz::einstellungen_zeigen()
+{
+    m_einstellungen->einstellungen_zeigen();
+}
+
+}  // namespace hestrel

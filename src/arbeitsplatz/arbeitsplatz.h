@@ -1,0 +1,128 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "console/meldeliste.h"
+#include "core/dateisystem.h"
+#include "core/freigabedienst.h"
+#include "core/logbuch.h"
+#include "core/meldungsdienst.h"
+#include "core/scheduler.h"
+#include "core/seriellerport.h"
+#include "core/uhr.h"
+#include "device/geraet.h"
+#include "einstellungen/einstellungen.h"
+#include "einstellungen/einstellungsverwaltung.h"
+#include "exchange/alarmempfang.h"
+#include "exchange/alarmversand.h"
+#include "tray/mnbar.h"
+
+namespace hestrel {
+
+class Alarmanzeige;
+class Alarmgesendet;
+class Mainfo;
+class Prozessstarter;
+class Tonausgabe;
+
+// The services a workstation runs on.
+struct Dienste {
+    Dateisystem& fs;
+    Scheduler& scheduler;
+    const Uhr& uhr;
+    Meldungsdienst& boxen;
+    Seriellerport& port;
+    // The alarm sound; none: silent.
+    Tonausgabe* ton = nullptr;
+    // Starting the locked-workstation notice; none: it cannot be started.
+    Prozessstarter* prozesse = nullptr;
+    // File work on the group and import directories; none: done at once on fs.
+    Freigabedienst* freigaben = nullptr;
+};
+
+// One whole workstation: the settings and the parts, put together and wired
+// through the small interfaces each part declares for what it needs of the
+// others. The program puts Qt services under it; the tests and the
+// simulations put virtual ones.
+class Arbeitsplatz : public Einstellungsfolgen,
+                     public Geraetefolgen,
+                     public Geraeteausgang,
+                     public Meldelistenfolgen,
+                     public Traybefehle {
+public:
+    explicit Arbeitsplatz(Dienste dienste);
+    ~Arbeitsplatz() override;
+    Arbeitsplatz(const Arbeitsplatz&) = delete;
+    Arbeitsplatz& operator=(const Arbeitsplatz&) = delete;
+
+    // The start-up on the given data directory: the settings are loaded, the
+    // poll runs, the tray icon is added and the message list shown.
+    void starten(const std::string& datenverzeichnis);
+    // The shut-down: the port is closed and the program's exit command runs.
+    void beenden();
+
+    // Puts another message list in the place of the own one, for every part
+    // that uses it (tests); the list must outlive the workstation's use of it.
+    template <typename Liste>
+    void meldeliste_verwenden(Liste* liste)
+    {
+        m_empfangsanzeige = liste;
+        m_alarmversand->zielauswahl_setzen(liste);
+        m_empfang->anzeige_setzen(liste);
+        m_geraet->relaisanzeige_setzen(liste);
+        m_einstellungen->gruppensteuerung_setzen(liste);
+    }
+
+    Dienste& dienste() { return m_d; }
+    Logbuch& log() { return m_log; }
+    Freigabedienst& freigaben() { return m_d.freigaben ? *m_d.freigaben : m_sofort; }
+    const std::string& datenverzeichnis() const { return m_datenverzeichnis; }
+    Einstellungsverwaltung& einstellungen() { return *m_einstellungen; }
+    Alarmanzeige& alarmanzeige() { return *m_alarmanzeige; }
+    Alarmgesendet& alarmgesendet() { return *m_alarmgesendet; }
+    Alarmversand& alarmversand() { return *m_alarmversand; }
+    Alarmempfang& alarmempfang() { return *m_empfang; }
+    Meldeliste& meldeliste() { return *m_meldeliste; }
+    Mainfo& mainfo() { return *m_mainfo; }
+    Mnbar& mnbar() { return *m_mnbar; }
+    Geraet& geraet() { return *m_geraet; }
+
+protected:
+    // What the parts ask of each other; protected so that a test can watch
+    // the wiring by overriding them.
+    // Einstellungsfolgen
+    void abfrage_anhalten() override;
+    void abfrage_fortsetzen() override;
+    void tastenverzoegerung_setzen(int ms) override;
+    void geraeteabfrage_setzen(bool an) override;
+    void programm_beenden() override;
+    // Geraetefolgen and Meldelistenfolgen
+    void alarm_ausloesen() override;
+    void alarmanzeige_verbergen() override;
+    void ausgang_ausschalten(int gruppe) override;
+    // Geraeteausgang
+    void alarm_an_geraet(int gruppe) override;
+    // Traybefehle
+    void meldeliste_zeigen() override;
+    void einstellungen_zeigen() override;
+
+private:
+    Dienste m_d;
+    SofortigerFreigabedienst m_sofort;
+    std::string m_datenverzeichnis;
+    Einstellungen m_werte;
+    Logbuch m_log;
+    std::unique_ptr<Einstellungsverwaltung> m_einstellungen;
+    std::unique_ptr<Meldeliste> m_meldeliste;
+    std::unique_ptr<Mainfo> m_mainfo;
+    std::unique_ptr<Mnbar> m_mnbar;
+    std::unique_ptr<Alarmanzeige> m_alarmanzeige;
+    std::unique_ptr<Alarmgesendet> m_alarmgesendet;
+    std::unique_ptr<Alarmversand> m_alarmversand;
+    std::unique_ptr<Alarmempfang> m_empfang;
+    std::unique_ptr<Geraet> m_geraet;
+    Empfangsanzeige* m_empfangsanzeige = nullptr;
+};
+
+}  // namespace hestrel
