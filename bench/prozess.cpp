@@ -1,16 +1,8 @@
 #include "prozess.h"
 
-#include <chrono>
-#include <csignal>
 #include <dirent.h>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace hestrel::bench {
 namespace {
@@ -25,67 +17,32 @@ std::optional<std::uint64_t> laufzeit(const std::string& schedstat)
     return ns;
 }
 
-}  // namespace
-
-Prozess::Prozess(const std::string& programm, const std::map<std::string, std::string>& umgebung,
-                 const std::string& ausgabe)
+std::vector<std::string> gesetzt(const std::map<std::string, std::string>& umgebung)
 {
     std::vector<std::string> env;
     for (const auto& [name, wert] : umgebung) {
         env.push_back(name + "=" + wert);
     }
-    for (char** e = environ; *e; ++e) {
-        const std::string eintrag = *e;
-        const std::string name = eintrag.substr(0, eintrag.find('='));
-        if (!umgebung.count(name) && name != "DISPLAY" && name != "WAYLAND_DISPLAY") {
-            env.push_back(eintrag);
-        }
-    }
-    std::vector<char*> envp;
-    for (auto& e : env) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t aktionen;
-    posix_spawn_file_actions_init(&aktionen);
-    posix_spawn_file_actions_addopen(&aktionen, 1, ausgabe.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&aktionen, 1, 2);
-    posix_spawn_file_actions_addopen(&aktionen, 0, "/dev/null", O_RDONLY, 0);
-    std::string p = programm;
-    char* argv[] = {p.data(), nullptr};
-    if (posix_spawn(&m_pid, programm.c_str(), &aktionen, nullptr, argv, envp.data()) != 0) {
-        m_pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&aktionen);
+    return env;
 }
 
-Prozess::~Prozess()
-{
-    beenden();
-}
+}  // namespace
 
-bool Prozess::laeuft()
+Prozess::Prozess(const std::string& programm, const std::map<std::string, std::string>& umgebung,
+                 const std::string& ausgabe)
+    : m_kind({programm}, gesetzt(umgebung), {"DISPLAY", "WAYLAND_DISPLAY"}, ausgabe, true)
 {
-    if (m_pid <= 0 || m_beendet) {
-        return false;
-    }
-    int status = 0;
-    if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-        m_beendet = true;
-        return false;
-    }
-    return true;
 }
 
 std::optional<std::uint64_t> Prozess::hauptfaden_ns() const
 {
-    const std::string p = std::to_string(m_pid);
+    const std::string p = std::to_string(pid());
     return laufzeit("/proc/" + p + "/task/" + p + "/schedstat");
 }
 
 std::optional<std::uint64_t> Prozess::cpu_ns() const
 {
-    const std::string verzeichnis = "/proc/" + std::to_string(m_pid) + "/task";
+    const std::string verzeichnis = "/proc/" + std::to_string(pid()) + "/task";
     DIR* d = ::opendir(verzeichnis.c_str());
     if (d == nullptr) {
         return std::nullopt;
@@ -102,7 +59,7 @@ std::optional<std::uint64_t> Prozess::cpu_ns() const
 
 bool Prozess::wartet() const
 {
-    std::ifstream f("/proc/" + std::to_string(m_pid) + "/wchan");
+    std::ifstream f("/proc/" + std::to_string(pid()) + "/wchan");
     std::string wo;
     f >> wo;
     return wo.find("poll") != std::string::npos;
@@ -110,7 +67,7 @@ bool Prozess::wartet() const
 
 std::optional<long> Prozess::rss_kib() const
 {
-    std::ifstream f("/proc/" + std::to_string(m_pid) + "/status");
+    std::ifstream f("/proc/" + std::to_string(pid()) + "/status");
     std::string zeile;
     while (std::getline(f, zeile)) {
         if (zeile.starts_with("VmRSS:")) {
@@ -118,26 +75,6 @@ std::optional<long> Prozess::rss_kib() const
         }
     }
     return std::nullopt;
-}
-
-bool Prozess::beenden()
-{
-    if (m_pid <= 0 || m_beendet) {
-        return true;
-    }
-    ::kill(m_pid, SIGTERM);
-    int status = 0;
-    for (int i = 0; i < 250; ++i) {
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_beendet = true;
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ::kill(m_pid, SIGKILL);
-    ::waitpid(m_pid, &status, 0);
-    m_beendet = true;
-    return false;
 }
 
 bool Ruhemelder::messen(double t_ms, std::uint64_t cpu_ns)

@@ -6,6 +6,8 @@
 #include <string>
 #include <sys/types.h>
 
+#include "support/kindprozess.h"
+
 namespace hestrel::bench {
 
 // One running program, started with its own environment and its output in a
@@ -16,12 +18,11 @@ class Prozess {
     // these names, and of DISPLAY and WAYLAND_DISPLAY, are dropped).
     Prozess(const std::string& programm, const std::map<std::string, std::string>& umgebung,
             const std::string& ausgabe);
-    ~Prozess();
     Prozess(const Prozess&) = delete;
     Prozess& operator=(const Prozess&) = delete;
 
-    bool laeuft();
-    pid_t pid() const { return m_pid; }
+    bool laeuft() { return m_kind.laeuft(); }
+    pid_t pid() const { return m_kind.pid(); }
     // CPU time of the main thread and of all threads together, in nanoseconds.
     std::optional<std::uint64_t> hauptfaden_ns() const;
     std::optional<std::uint64_t> cpu_ns() const;
@@ -30,11 +31,10 @@ class Prozess {
     // Resident memory in KiB (VmRSS).
     std::optional<long> rss_kib() const;
     // SIGTERM and wait up to 5 s, then SIGKILL; true when it ended by itself.
-    bool beenden();
+    bool beenden() { return m_kind.beenden(std::chrono::seconds(5)); }
 
   private:
-    pid_t m_pid = -1;
-    bool m_beendet = false;
+    test::Kindprozess m_kind;
 };
 
 // Tells when a process has gone quiet: fed with the CPU time read at moments

@@ -1,35 +1,39 @@
 #pragma once
 
-#include <cstdio>
-#include <cstring>
-
 // The real program as a process of its own, for tests that watch it from
 // outside: its settings, its start and end, and alarms laid as another
 // workstation lays them.
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <vector>
 
 #include "support/kindprozess.h"
 #include "support/testumgebung.h"
 
-extern char** environ;
-
 namespace hestrel::test::echt {
 
 using Uhrzeit = std::chrono::steady_clock;
+using hestrel::test::warten_bis;
+
+// Lines as the program's files keep them: each ended by CR LF.
+inline std::string zeilen_cr_lf(const std::vector<std::string>& z)
+{
+    std::string bytes;
+    for (const auto& zeile : z) {
+        bytes += zeile + "\r\n";
+    }
+    return bytes;
+}
 
 // The 68 lines of a settings file: the groups' directories (with trailing
 // separator, at most ten), no alarm device, event log on.
-inline std::string einstellungen(const std::vector<std::string>& gruppen)
+inline std::vector<std::string> einstellungszeilen(const std::vector<std::string>& gruppen)
 {
     std::vector<std::string> z(68);
     z[0] = "x";
@@ -45,23 +49,12 @@ inline std::string einstellungen(const std::vector<std::string>& gruppen)
     z[25] = "keine";
     z[66] = "0";
     z[67] = "0";
-    std::string bytes;
-    for (const auto& zeile : z) {
-        bytes += zeile + "\r\n";
-    }
-    return bytes;
+    return z;
 }
 
-inline bool warten_bis(const std::function<bool()>& b, std::chrono::milliseconds grenze)
+inline std::string einstellungen(const std::vector<std::string>& gruppen)
 {
-    const auto ende = Uhrzeit::now() + grenze;
-    while (Uhrzeit::now() < ende) {
-        if (b()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return b();
+    return zeilen_cr_lf(einstellungszeilen(gruppen));
 }
 
 // How often `muster` stands in `text`.
@@ -87,26 +80,25 @@ inline void alarm_legen(const std::string& gruppe, const std::string& text)
 class Programm {
 public:
     Programm(const std::string& programm, const std::string& daten, const std::string& ausgabe)
+        : m_kind({programm}, {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"}, {"DISPLAY", "WAYLAND_DISPLAY"},
+                 ausgabe)
     {
-        m_ok = kind_starten(m_pid, {programm}, {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"},
-                            {"DISPLAY", "WAYLAND_DISPLAY"}, ausgabe, false);
     }
     ~Programm() { beenden(std::chrono::seconds(5)); }
     Programm(const Programm&) = delete;
     Programm& operator=(const Programm&) = delete;
 
-    bool laeuft() { return m_ok && ::waitpid(m_pid, nullptr, WNOHANG) == 0; }
+    bool laeuft() { return m_kind.laeuft(); }
 
     // SIGTERM; true when the program ended within `grenze`. Otherwise it is
     // killed, after `vor_dem_toeten` (e.g. letting a hung file system go, so the kill can land).
     bool beenden(std::chrono::milliseconds grenze, const std::function<void()>& vor_dem_toeten = {})
     {
-        if (!m_ok) {
+        if (!m_kind.gestartet()) {
             return true;
         }
-        m_ok = false;
-        ::kill(m_pid, SIGTERM);
-        const auto weg = [&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; };
+        m_kind.signal(SIGTERM);
+        const auto weg = [&] { return !m_kind.laeuft(); };
         // The program has ended once its main thread has: a worker thread held
         // in the kernel by a share that never answers keeps the process alive
         // until the share lets go, and nothing in user space can cut that short.
@@ -115,22 +107,23 @@ public:
             if (!weg() && vor_dem_toeten) {
                 vor_dem_toeten();
             }
-            warten_bis(weg, std::chrono::seconds(10));
+            m_kind.ende_abwarten(std::chrono::seconds(10));
+            m_kind.loslassen();
             return true;
         }
         if (vor_dem_toeten) {
             vor_dem_toeten();
         }
-        ::kill(m_pid, SIGKILL);
-        // Bounded: a process stuck in a file system that never answers is left to it.
-        warten_bis(weg, std::chrono::seconds(10));
+        m_kind.toeten();
+        m_kind.loslassen();
         return false;
     }
 
 private:
     bool hauptfaden_beendet() const
     {
-        const std::string stat = "/proc/" + std::to_string(m_pid) + "/task/" + std::to_string(m_pid) + "/stat";
+        const std::string pid = std::to_string(m_kind.pid());
+        const std::string stat = "/proc/" + pid + "/task/" + pid + "/stat";
         std::FILE* f = std::fopen(stat.c_str(), "r");
         if (!f) {
             return true;
@@ -142,8 +135,7 @@ private:
         return klammer && (klammer[2] == 'Z' || klammer[2] == 'X');
     }
 
-    pid_t m_pid = 0;
-    bool m_ok = false;
+    Kindprozess m_kind;
 };
 
 }  // namespace hestrel::test::echt

@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "support/kindprozess.h"
 #include "support/stoerlaufwerk.h"
 #include "support/testumgebung.h"
 
@@ -67,18 +68,6 @@ int verzeichnis_lesen(const std::string& pfad)
     return e;
 }
 
-bool warten_bis(const std::function<bool()>& b, std::chrono::milliseconds grenze)
-{
-    const auto ende = Uhr::now() + grenze;
-    while (Uhr::now() < ende) {
-        if (b()) {
-            return true;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return b();
-}
-
 TEST(Stoerlaufwerk, JedeOperationHaengtBisZurFreigabeAndereGehenWeiter)
 {
     Stoerlaufwerk l;
@@ -108,7 +97,7 @@ TEST(Stoerlaufwerk, JedeOperationHaengtBisZurFreigabeAndereGehenWeiter)
         }
         ASSERT_TRUE(l.haengen(f.operation, "/h/sub"));
         auto ergebnis = std::async(std::launch::async, f.tun);
-        ASSERT_TRUE(warten_bis([&] { return l.wartend() == 1; }, 5s));
+        ASSERT_TRUE(warten_bis([&] { return l.wartend() == 1; }, 5s, 10ms));
         EXPECT_EQ(ergebnis.wait_for(200ms), std::future_status::timeout);
         // Outside the hung subdirectory everything answers (beside it too,
         // where the kernel lets lookups in one directory run side by side).
@@ -178,7 +167,7 @@ TEST(Stoerlaufwerk, EndeMitHaengenderOperationLaesstKeinLaufwerkZurueck)
         std::filesystem::create_directories(l.unterlage() + "/h");
         ASSERT_TRUE(l.haengen("alle", "/h"));
         ergebnis = std::async(std::launch::async, [&] { return status(punkt + "/h/x"); });
-        ASSERT_TRUE(warten_bis([&] { return l.wartend() == 1; }, 5s));
+        ASSERT_TRUE(warten_bis([&] { return l.wartend() == 1; }, 5s, 10ms));
     }
     ASSERT_EQ(ergebnis.wait_for(5s), std::future_status::ready);
     const int e = ergebnis.get();

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <thread>
 
+#include "support/echtprogramm.h"
 #include "support/kindprozess.h"
 #include "support/testumgebung.h"
 
@@ -28,46 +29,15 @@ namespace {
 using Uhrzeit = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-template <typename Bedingung>
-bool warten_bis(Bedingung b, std::chrono::milliseconds grenze)
-{
-    const auto ende = Uhrzeit::now() + grenze;
-    while (Uhrzeit::now() < ende) {
-        if (b()) {
-            return true;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return b();
-}
+// The display is asked through shell commands: every 50 ms is often enough.
+constexpr auto takt = 50ms;
 
-// A child process with the test's environment plus `dazu`; ended with SIGTERM, then SIGKILL.
-class Prozess {
-public:
+// A child with the test's environment plus `dazu`, its output appended to the log.
+struct Prozess : Kindprozess {
     Prozess(std::vector<std::string> argv, const std::vector<std::string>& dazu, const std::string& ausgabe)
+        : Kindprozess(std::move(argv), dazu, {"WAYLAND_DISPLAY"}, ausgabe, true)
     {
-        m_ok = kind_starten(m_pid, std::move(argv), dazu, {"WAYLAND_DISPLAY"}, ausgabe, true);
     }
-    ~Prozess()
-    {
-        if (!m_ok) {
-            return;
-        }
-        ::kill(m_pid, SIGTERM);
-        int status = 0;
-        if (!warten_bis([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, 5s)) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, &status, 0);
-        }
-    }
-    Prozess(const Prozess&) = delete;
-    Prozess& operator=(const Prozess&) = delete;
-    bool laeuft() { return m_ok && ::waitpid(m_pid, nullptr, WNOHANG) == 0; }
-    pid_t pid() const { return m_pid; }
-
-private:
-    pid_t m_pid = 0;
-    bool m_ok = false;
 };
 
 bool vorhanden(const std::string& programm)
@@ -191,32 +161,13 @@ int gemeldete_anzeige(int fd, std::chrono::milliseconds grenze)
     return text.find('\n') == std::string::npos ? -1 : std::atoi(text.c_str());
 }
 
-std::string zeilen_cr_lf(const std::vector<std::string>& z)
-{
-    std::string bytes;
-    for (const auto& zeile : z) {
-        bytes += zeile + "\r\n";
-    }
-    return bytes;
-}
-
 // Settings: group 1 receives, group 2 is a target; no alarm device, event log on.
 std::string einstellungen(const std::string& gruppe1, const std::string& gruppe2)
 {
-    std::vector<std::string> z(68);
-    z[0] = "x";
-    z[2] = "1";
-    z[3] = "0";
-    z[7] = "0";
-    z[8] = "1";
-    z[9] = " 120";
-    z[10] = "1";
-    z[11] = gruppe1;
-    z[12] = gruppe2;
-    z[25] = "keine";
+    auto z = echt::einstellungszeilen({gruppe1, gruppe2});
     z[66] = " 0 ";
     z[67] = " 0 ";
-    return zeilen_cr_lf(z);
+    return echt::zeilen_cr_lf(z);
 }
 
 // The message list's data: a text, and group 2 ticked as a target.
@@ -232,7 +183,7 @@ std::string alarmdaten()
     for (int i = 0; i < 40; ++i) {
         z[static_cast<std::size_t>(64 + i)] = "Gruppe " + std::to_string(i + 11);
     }
-    return zeilen_cr_lf(z);
+    return echt::zeilen_cr_lf(z);
 }
 
 std::size_t stelle(const std::vector<unsigned long>& stapel, unsigned long id)
@@ -265,7 +216,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
 
     Prozess wm({"openbox"}, {"DISPLAY=" + x.name()}, protokoll);
     ASSERT_TRUE(warten_bis([&] { return x.aus("xprop -root _NET_SUPPORTING_WM_CHECK").find('#') != std::string::npos; },
-                           20s))
+                           20s, takt))
         << datei_lesen(protokoll);
 
     // The other program, with the keyboard.
@@ -285,7 +236,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
             }
             return false;
         },
-        10s));
+        10s, takt));
 
     const std::string daten = basis / "daten";
     const std::string gruppe1 = basis.unterverzeichnis("gruppe1");
@@ -296,7 +247,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     Prozess hestrel({HESTREL_PROGRAMM}, {"APPDATA=" + daten, "DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb"},
                     protokoll);
     unsigned long liste = 0;
-    ASSERT_TRUE(warten_bis([&] { return (liste = x.mit_rolle(hestrel.pid(), "Meldeliste")) != 0; }, 20s))
+    ASSERT_TRUE(warten_bis([&] { return (liste = x.mit_rolle(hestrel.pid(), "Meldeliste")) != 0; }, 20s, takt))
         << datei_lesen(protokoll);
     EXPECT_EQ(x.zahl("xdotool getactivewindow"), fokus) << "the message list took the keyboard at start";
 
@@ -319,7 +270,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
             }
             return frage != 0;
         },
-        5s))
+        5s, takt))
         << x.aus("xdotool search --onlyvisible --name .") << datei_lesen(daten + "/Hestrel.log") << datei_lesen(protokoll);
 
     // Back to typing in the other program while an alarm arrives.
@@ -341,7 +292,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     ASSERT_NE(alarm, 0u) << "no alarm window within 12 s\n" << datei_lesen(protokoll);
     EXPECT_EQ(x.mit_rolle(hestrel.pid(), "Alarmanzeige"), alarm) << "a key closed the alarm window";
     // 5500 twips wide with its frame, not without.
-    EXPECT_TRUE(warten_bis([&] { return x.aussenbreite(alarm) == (5500 + 7) / 15; }, 3s))
+    EXPECT_TRUE(warten_bis([&] { return x.aussenbreite(alarm) == (5500 + 7) / 15; }, 3s, takt))
         << "outer width " << x.aussenbreite(alarm) << ", client " << x.lage(alarm)[2];
     EXPECT_EQ(x.zahl("xdotool getactivewindow"), fokus) << "Hestrel took the keyboard";
     EXPECT_GT(datei_lesen(getippt).size(), 0u) << "the keys did not reach the other program";
@@ -357,7 +308,7 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
 
     // A real click on "schließen" closes it.
     x.klicken(alarm, (1440 + 2415 / 2) / 15, (240 + 615 / 2) / 15);
-    EXPECT_TRUE(warten_bis([&] { return x.mit_rolle(hestrel.pid(), "Alarmanzeige") == 0; }, 3s));
+    EXPECT_TRUE(warten_bis([&] { return x.mit_rolle(hestrel.pid(), "Alarmanzeige") == 0; }, 3s, takt));
     EXPECT_TRUE(hestrel.laeuft());
 }
 
