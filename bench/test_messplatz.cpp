@@ -54,7 +54,7 @@ TEST(Standort, ArbeitsplaetzeStartenMitFuenfzigGruppenUndIhrerGeraeteeinstellung
         EXPECT_EQ(e.importverzeichnis, standort.basis() + "/import_" + fall.name + "/");
         EXPECT_EQ(e.comdeaktiviert, fall.art.geraet ? "0" : "1");
         EXPECT_EQ(e.portnummer, "3");
-        EXPECT_EQ(ap.einstellungen().maske().art_hardware, fall.art.geraet ? "Kestu_10" : "keine");
+        EXPECT_EQ(ap.einstellungen().maske().geraeteart, fall.art.geraet ? "Kestu_10" : "keine");
         EXPECT_TRUE(boxen.hinweise.empty()) << boxen.hinweise.front().text;
         // Rows as the message list counts them.
         EXPECT_GE(static_cast<int>(ap.meldeliste().maske().listmeldungen.size()), fall.art.journalzeilen);

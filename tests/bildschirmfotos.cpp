@@ -18,9 +18,9 @@
 #include "presentation/alarmgesendet.h"
 #include "presentation/ui/alarmgesendetfenster.h"
 #include "platform/ressourcen.h"
-#include "tray/mainfo.h"
-#include "tray/ui/mainfofenster.h"
-#include "tray/mnbar.h"
+#include "tray/programminfo.h"
+#include "tray/ui/programminfofenster.h"
+#include "tray/traymenue.h"
 #include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
@@ -49,24 +49,24 @@ int main(int argc, char** argv)
                     "08.12.2026 08:14:03 Alarm aus Gruppe 3 von:\rEmpfang: Bitte sofort kommen\r\n"
                     "08.12.2026 09:02:41 Alarm aus Gruppe 7 von:\rLager Halle 2, Tor 4\r\n"
                     "08.12.2026 10:30:12 Alarm aus Gruppe 12 von:\rK\xFC" "che 1. OG\r\n");
-    QtTraysymbol symbol(s.ap.mnbar());
-    s.ap.mnbar().symbol_setzen(&symbol);
-    s.ap.mnbar().prozess_beenden = [] {};
+    QtTraysymbol symbol(s.ap.traymenue());
+    s.ap.traymenue().symbol_setzen(&symbol);
+    s.ap.traymenue().prozess_beenden = [] {};
     Einstellungsfenster einstellungen(s.h);
     Meldeliste& ml = s.ap.meldeliste();
     MeldelisteFenster liste(ml);
     GruppenbezeichnungFenster dialog(ml.gruppenbezeichnung());
-    MainfoFenster info(s.ap.mainfo());
+    ProgramminfoFenster info(s.ap.programminfo());
     s.starten();
     // The settings window as a first start shows it, with a few groups filled in.
     s.h.maske().pfade[0] = "/mnt/alarm/gruppe1/";
     s.h.maske().pfade[1] = "/mnt/alarm/gruppe2/";
     s.h.maske().pfade[2] = "/mnt/alarm/empfang/";
-    s.h.maske().text5 = "0";
-    s.h.maske().chk_vollbild = 0;
+    s.h.maske().idnummer = "0";
+    s.h.maske().vollbild = 0;
     s.h.maske().logfile = 1;
     s.h.geraeteart_gewaehlt("Kestu_10");
-    s.h.maske().auswahl_port = "3";
+    s.h.maske().port = "3";
     s.h.signal_gewaehlt("/usr/share/sounds/alarm.wav");
     bool ok = speichern(einstellungen, ziel + QStringLiteral("/einstellungen.png"));
     s.h.maske().sichtbar = false;
@@ -79,11 +79,11 @@ int main(int argc, char** argv)
     ml.gruppe_benennen(2, "Empfang");
     ml.gruppe_benennen(6, "Lager");
     ml.gruppe_benennen(11, "Küche");
-    ml.SNText_geaendert(1, "Alarm am Arbeitsplatz");
-    ml.SNText_geaendert(2, "Empfang, Erdgeschoss");
-    ml.SNText_geaendert(3, "Bitte sofort kommen");
-    ml.melde_alle_Click(true);
-    ml.Melde_gruppen_Click(10);
+    ml.alarmtext_geaendert(1, "Alarm am Arbeitsplatz");
+    ml.alarmtext_geaendert(2, "Empfang, Erdgeschoss");
+    ml.alarmtext_geaendert(3, "Bitte sofort kommen");
+    ml.alle_gruppen_geklickt(true);
+    ml.meldegruppe_geklickt(10);
     ml.relais_farbe(6, k_rot);
 
     ok = speichern(liste, ziel + QStringLiteral("/meldeliste.png")) && ok;
@@ -92,13 +92,13 @@ int main(int argc, char** argv)
     ok = speichern(liste, ziel + QStringLiteral("/meldeliste-1024x768.png")) && ok;
     liste.einpassen(QRect(0, 0, 1920, 1080));
 
-    ml.gruppe_status_Click(6);
+    ml.gruppenname_geklickt(6);
     ml.gruppenbezeichnung().neu_bez = "Lager Halle 2";
     ml.gruppenbezeichnung().geaendert();
     ok = speichern(dialog, ziel + QStringLiteral("/gruppenbezeichnung.png")) && ok;
-    ml.gruppenbezeichnung().abbruch_Click();
+    ml.gruppenbezeichnung().abbrechen_geklickt();
 
-    s.ap.mnbar().info_zeigen();
+    s.ap.traymenue().info_zeigen();
     ok = speichern(info, ziel + QStringLiteral("/info.png")) && ok;
 
     symbol.menue()->popup(QPoint(200, 200));
@@ -111,9 +111,9 @@ int main(int argc, char** argv)
     s.ap.alarmgesendet().Command1_Click();
 
     AlarmanzeigeFenster alarm(s.ap.alarmanzeige());
-    s.ap.alarmanzeige().Alarm("Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
+    s.ap.alarmanzeige().alarm_zeigen("Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster.png")) && ok;
-    s.ap.alarmanzeige().hintergrund_Timer();
+    s.ap.alarmanzeige().blinken();
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-weiss.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -21,8 +21,8 @@
 #include "platform/ressourcen.h"
 #include "presentation/ui/alarmanzeigefenster.h"
 #include "presentation/ui/alarmgesendetfenster.h"
-#include "tray/ui/mainfofenster.h"
-#include "tray/mnbar.h"
+#include "tray/ui/programminfofenster.h"
+#include "tray/traymenue.h"
 #include "tray/ui/qttraysymbol.h"
 #include "tray/ui/signalwaechter.h"
 
@@ -51,10 +51,10 @@ Programm::Programm()
     m_meldelistefenster = std::make_unique<MeldelisteFenster>(m_arbeitsplatz->meldeliste());
     m_bezeichnungsfenster =
         std::make_unique<GruppenbezeichnungFenster>(m_arbeitsplatz->meldeliste().gruppenbezeichnung());
-    m_infofenster = std::make_unique<MainfoFenster>(m_arbeitsplatz->mainfo());
-    m_tray = std::make_unique<QtTraysymbol>(m_arbeitsplatz->mnbar());
-    m_arbeitsplatz->mnbar().symbol_setzen(m_tray.get());
-    m_arbeitsplatz->mnbar().prozess_beenden = [this] {
+    m_infofenster = std::make_unique<ProgramminfoFenster>(m_arbeitsplatz->programminfo());
+    m_tray = std::make_unique<QtTraysymbol>(m_arbeitsplatz->traymenue());
+    m_arbeitsplatz->traymenue().symbol_setzen(m_tray.get());
+    m_arbeitsplatz->traymenue().prozess_beenden = [this] {
         m_beendet = true;
         // exit, not quit: quit first asks every window to close, and the
         // settings window answers a close with the shut-down.
@@ -82,7 +82,7 @@ void Programm::beenden()
     if (m_beendet) {
         return;
     }
-    m_arbeitsplatz->mnbar().beenden();
+    m_arbeitsplatz->traymenue().beenden();
 }
 
 }  // namespace hestrel

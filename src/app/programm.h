@@ -10,7 +10,7 @@ class Arbeitsplatz;
 class EchtesDateisystem;
 class FaedenFreigabedienst;
 class GruppenbezeichnungFenster;
-class MainfoFenster;
+class ProgramminfoFenster;
 class MeldelisteFenster;
 class QtTraysymbol;
 class Signalwaechter;
@@ -52,7 +52,7 @@ private:
     std::unique_ptr<AlarmgesendetFenster> m_bestaetigungsfenster;
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;
     std::unique_ptr<GruppenbezeichnungFenster> m_bezeichnungsfenster;
-    std::unique_ptr<MainfoFenster> m_infofenster;
+    std::unique_ptr<ProgramminfoFenster> m_infofenster;
     std::unique_ptr<QtTraysymbol> m_tray;
     std::unique_ptr<Signalwaechter> m_signale;
     bool m_beendet = false;

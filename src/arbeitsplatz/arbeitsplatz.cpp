@@ -2,7 +2,7 @@
 
 #include "presentation/alarmanzeige.h"
 #include "presentation/alarmgesendet.h"
-#include "tray/mainfo.h"
+#include "tray/programminfo.h"
 
 namespace hestrel {
 
@@ -16,8 +16,8 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
     m_log.journal_sichern(m_d.scheduler, m_d.boxen);
     m_meldeliste = std::make_unique<Meldeliste>(m_werte, m_datenverzeichnis, m_d.fs, m_d.uhr, m_d.scheduler,
                                                 m_d.boxen, *this);
-    m_mainfo = std::make_unique<Mainfo>();
-    m_mnbar = std::make_unique<Mnbar>(*this, m_d.port, *m_mainfo);
+    m_programminfo = std::make_unique<Programminfo>();
+    m_traymenue = std::make_unique<Traymenue>(*this, m_d.port, *m_programminfo);
     m_alarmanzeige = std::make_unique<Alarmanzeige>(m_werte, m_log, m_d.boxen, m_d.scheduler, m_d.prozesse);
     m_alarmgesendet = std::make_unique<Alarmgesendet>(m_d.scheduler);
     m_alarmversand = std::make_unique<Alarmversand>(*m_einstellungen, m_log, freigaben(), m_d.scheduler, m_d.boxen,
@@ -36,7 +36,7 @@ void Arbeitsplatz::starten(const std::string& datenverzeichnis)
     m_einstellungen->starten();
     // Runs even where the load opened the settings window for setting up.
     m_empfang->abfragetakt().start();
-    m_mnbar->laden();
+    m_traymenue->laden();
     if (m_empfangsanzeige) {
         m_empfangsanzeige->zeigen();
     }
@@ -48,7 +48,7 @@ void Arbeitsplatz::beenden()
     if (m_d.port.offen()) {
         m_d.port.schliessen();
     }
-    m_mnbar->beenden();
+    m_traymenue->beenden();
 }
 
 void Arbeitsplatz::abfrage_anhalten()
@@ -83,7 +83,7 @@ void Arbeitsplatz::alarm_ausloesen()
 
 void Arbeitsplatz::alarmanzeige_verbergen()
 {
-    m_alarmanzeige->Hide();
+    m_alarmanzeige->verbergen();
 }
 
 void Arbeitsplatz::ausgang_ausschalten(int gruppe)

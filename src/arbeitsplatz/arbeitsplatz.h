@@ -16,13 +16,13 @@
 #include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
-#include "tray/mnbar.h"
+#include "tray/traymenue.h"
 
 namespace hestrel {
 
 class Alarmanzeige;
 class Alarmgesendet;
-class Mainfo;
+class Programminfo;
 class Prozessstarter;
 class Tonausgabe;
 
@@ -84,8 +84,8 @@ public:
     Alarmversand& alarmversand() { return *m_alarmversand; }
     Alarmempfang& alarmempfang() { return *m_empfang; }
     Meldeliste& meldeliste() { return *m_meldeliste; }
-    Mainfo& mainfo() { return *m_mainfo; }
-    Mnbar& mnbar() { return *m_mnbar; }
+    Programminfo& programminfo() { return *m_programminfo; }
+    Traymenue& traymenue() { return *m_traymenue; }
     Geraet& geraet() { return *m_geraet; }
 
 protected:
@@ -115,8 +115,8 @@ private:
     Logbuch m_log;
     std::unique_ptr<Einstellungsverwaltung> m_einstellungen;
     std::unique_ptr<Meldeliste> m_meldeliste;
-    std::unique_ptr<Mainfo> m_mainfo;
-    std::unique_ptr<Mnbar> m_mnbar;
+    std::unique_ptr<Programminfo> m_programminfo;
+    std::unique_ptr<Traymenue> m_traymenue;
     std::unique_ptr<Alarmanzeige> m_alarmanzeige;
     std::unique_ptr<Alarmgesendet> m_alarmgesendet;
     std::unique_ptr<Alarmversand> m_alarmversand;

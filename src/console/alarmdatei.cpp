@@ -24,7 +24,7 @@ std::string alarmdaten_bytes(const Meldelistenmaske& m)
 {
     std::vector<std::string> zeilen;
     zeilen.reserve(k_alarmdatenzeilen);
-    for (const auto& text : m.sntext) {
+    for (const auto& text : m.alarmtexte) {
         zeilen.push_back(wert_schreiben(text));
     }
     for (const Block& b : k_bloecke) {
@@ -32,7 +32,7 @@ std::string alarmdaten_bytes(const Meldelistenmaske& m)
             zeilen.push_back(haken_zeile(m.melde_gruppen[static_cast<std::size_t>(i)]));
         }
         for (int i = b.von; i < b.bis; ++i) {
-            zeilen.push_back(wert_schreiben(m.gruppe_status[static_cast<std::size_t>(i)]));
+            zeilen.push_back(wert_schreiben(m.gruppennamen[static_cast<std::size_t>(i)]));
         }
     }
     return zeilen_kodieren(zeilen);
@@ -40,13 +40,13 @@ std::string alarmdaten_bytes(const Meldelistenmaske& m)
 
 std::string alarmdaten_unkodierbar(const Meldelistenmaske& m)
 {
-    for (std::size_t i = 0; i < m.sntext.size(); ++i) {
-        if (const std::string z = nicht_darstellbar(m.sntext[i]); !z.empty()) {
+    for (std::size_t i = 0; i < m.alarmtexte.size(); ++i) {
+        if (const std::string z = nicht_darstellbar(m.alarmtexte[i]); !z.empty()) {
             return unkodierbar_meldung("Alarmtext Zeile " + std::to_string(i + 1), z);
         }
     }
-    for (std::size_t i = 0; i < m.gruppe_status.size(); ++i) {
-        if (const std::string z = nicht_darstellbar(m.gruppe_status[i]); !z.empty()) {
+    for (std::size_t i = 0; i < m.gruppennamen.size(); ++i) {
+        if (const std::string z = nicht_darstellbar(m.gruppennamen[i]); !z.empty()) {
             return unkodierbar_meldung("Name der Gruppe " + std::to_string(i + 1), z);
         }
     }
@@ -85,7 +85,7 @@ void alarmdaten_einlesen(std::string_view bytes, Meldelistenmaske& m,
         ziel = n;
     };
 
-    for (auto& text : m.sntext) {
+    for (auto& text : m.alarmtexte) {
         std::string gelesen;
         if (wert(gelesen)) {
             text = gelesen;
@@ -98,7 +98,7 @@ void alarmdaten_einlesen(std::string_view bytes, Meldelistenmaske& m,
         for (int i = b.von; i < b.bis; ++i) {
             std::string name;
             if (wert(name)) {
-                m.gruppe_status[static_cast<std::size_t>(i)] = name;
+                m.gruppennamen[static_cast<std::size_t>(i)] = name;
             }
         }
     }

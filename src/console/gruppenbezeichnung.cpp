@@ -21,20 +21,20 @@ void Gruppenbezeichnung::zeigen()
     melden();
 }
 
-void Gruppenbezeichnung::uebernahme_Click()
+void Gruppenbezeichnung::uebernehmen_geklickt()
 {
     m_liste.gruppe_benennen(gruppen_index, neu_bez);
     sichtbar = false;
     melden();
 }
 
-void Gruppenbezeichnung::abbruch_Click()
+void Gruppenbezeichnung::abbrechen_geklickt()
 {
     sichtbar = false;
     melden();
 }
 
-void Gruppenbezeichnung::Form_Unload()
+void Gruppenbezeichnung::geschlossen()
 {
     geladen = false;
     sichtbar = false;

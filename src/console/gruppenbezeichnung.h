@@ -18,11 +18,11 @@ public:
     // again: the current name, an empty new one.
     void zeigen();
     // "Übernehmen": the new name as typed becomes the group's caption.
-    void uebernahme_Click();
+    void uebernehmen_geklickt();
     // "Abbrechen": hidden, nothing changes.
-    void abbruch_Click();
+    void abbrechen_geklickt();
     // Closed with the close box: unloaded.
-    void Form_Unload();
+    void geschlossen();
 
     // Index 0..49 of the group the dialog works on; set by the message list.
     int gruppen_index = 0;

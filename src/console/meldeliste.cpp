@@ -58,8 +58,8 @@ void Meldeliste::laden()
     m_journaltakt->start();
 
     m_maske.caption = k_firmentext;
-    m_maske.bset = k_produkttitel;
-    m_maske.lbl_version = versionstext();
+    m_maske.produkttitel = k_produkttitel;
+    m_maske.version = versionstext();
 
     if (Fehler f = m_journal.neu_laden(m_fs, m_log.journal_pfad(), m_maske.listmeldungen)) {
         m_boxen.hinweis(k_programmtitel, f.meldungstext());
@@ -74,7 +74,7 @@ void Meldeliste::laden()
     melden();
 }
 
-void Meldeliste::Form_Unload()
+void Meldeliste::geschlossen()
 {
     m_journaltakt->stop();
     zuruecksetzen();
@@ -152,11 +152,11 @@ void Meldeliste::anpassen()
     const auto& pfade = m_e.gruppenpfad;
     for (std::size_t i = 0; i < k_gruppen; ++i) {
         m_maske.melde_gruppen_tooltip[i] = "Gruppe " + std::to_string(i + 1);
-        m_maske.gruppe_status_tooltip[i] = "zum änder doppelt klicken";
+        m_maske.gruppennamen_tooltip[i] = "zum änder doppelt klicken";
         const bool konfiguriert = !pfade[i].empty();
-        m_maske.rel_stat_aktiv[i] = konfiguriert;
-        m_maske.rel_stat_farbe[i] = konfiguriert ? k_gruen : k_schaltflaeche;
-        m_maske.gruppe_status_aktiv[i] = konfiguriert;
+        m_maske.relais_aktiv[i] = konfiguriert;
+        m_maske.relaisfarben[i] = konfiguriert ? k_gruen : k_schaltflaeche;
+        m_maske.gruppennamen_aktiv[i] = konfiguriert;
         m_maske.melde_gruppen_aktiv[i] = konfiguriert;
     }
 }
@@ -167,7 +167,7 @@ void Meldeliste::relais_farbe(int index, int farbe)
     if (!gueltig(index)) {
         return;
     }
-    m_maske.rel_stat_farbe[idx(index)] = farbe;
+    m_maske.relaisfarben[idx(index)] = farbe;
     melden();
 }
 
@@ -202,13 +202,13 @@ int Meldeliste::melde_gruppe(int index)
 std::array<std::string, 4> Meldeliste::sammeltexte()
 {
     laden();
-    return m_maske.sntext;
+    return m_maske.alarmtexte;
 }
 
 std::string Meldeliste::gruppenname(int index)
 {
     laden();
-    return gueltig(index) ? m_maske.gruppe_status[idx(index)] : std::string();
+    return gueltig(index) ? m_maske.gruppennamen[idx(index)] : std::string();
 }
 
 void Meldeliste::gruppe_benennen(int index, const std::string& name)
@@ -217,11 +217,11 @@ void Meldeliste::gruppe_benennen(int index, const std::string& name)
     if (!gueltig(index)) {
         return;
     }
-    m_maske.gruppe_status[idx(index)] = name;
+    m_maske.gruppennamen[idx(index)] = name;
     melden();
 }
 
-void Meldeliste::loesche_mameldung_Click()
+void Meldeliste::liste_loeschen_geklickt()
 {
     constexpr const char* k_frage = "Liste löschen ?";
     if (m_frage_offen) {
@@ -272,7 +272,7 @@ Fehler Meldeliste::journal_kuerzen(const Dateiinfo& gefragt)
     return fs.ersetzen(pfad, rest);
 }
 
-void Meldeliste::melde_alle_Click(bool an)
+void Meldeliste::alle_gruppen_geklickt(bool an)
 {
     m_maske.melde_alle = an ? 1 : 0;
     for (std::size_t i = 0; i < k_gruppen; ++i) {
@@ -283,7 +283,7 @@ void Meldeliste::melde_alle_Click(bool an)
     melden();
 }
 
-void Meldeliste::Melde_gruppen_Click(int index)
+void Meldeliste::meldegruppe_geklickt(int index)
 {
     if (!gueltig(index) || !m_maske.melde_gruppen_aktiv[idx(index)]) {
         return;
@@ -293,29 +293,29 @@ void Meldeliste::Melde_gruppen_Click(int index)
     melden();
 }
 
-void Meldeliste::sammelnachrit_Click()
+void Meldeliste::alarm_ausloesen_geklickt()
 {
     m_folgen.alarm_ausloesen();
 }
 
-void Meldeliste::Rel_stat_Click(int index)
+void Meldeliste::relais_geklickt(int index)
 {
-    if (!gueltig(index) || !m_maske.rel_stat_aktiv[idx(index)]) {
+    if (!gueltig(index) || !m_maske.relais_aktiv[idx(index)]) {
         return;
     }
     m_folgen.ausgang_ausschalten(index);
 }
 
-void Meldeliste::gruppe_status_Click(int index)
+void Meldeliste::gruppenname_geklickt(int index)
 {
-    if (!gueltig(index) || !m_maske.gruppe_status_aktiv[idx(index)]) {
+    if (!gueltig(index) || !m_maske.gruppennamen_aktiv[idx(index)]) {
         return;
     }
     m_bezeichnung.gruppen_index = index;
     m_bezeichnung.zeigen();
 }
 
-void Meldeliste::speicher_alarmdaten_Click()
+void Meldeliste::alarmdaten_speichern_geklickt()
 {
     if (const std::string feld = alarmdaten_unkodierbar(m_maske); !feld.empty()) {
         // Written as '?', the text or name would come back changed: the file stays as it is.
@@ -332,12 +332,12 @@ void Meldeliste::speicher_alarmdaten_Click()
     }
 }
 
-void Meldeliste::SNText_geaendert(int nummer, const std::string& text)
+void Meldeliste::alarmtext_geaendert(int nummer, const std::string& text)
 {
     if (nummer < 1 || nummer > 4) {
         return;
     }
-    m_maske.sntext[static_cast<std::size_t>(nummer - 1)] = text;
+    m_maske.alarmtexte[static_cast<std::size_t>(nummer - 1)] = text;
 }
 
 }  // namespace hestrel

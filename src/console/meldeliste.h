@@ -59,22 +59,22 @@ public:
     // Loads the window, hidden, when it is not loaded.
     void laden();
     // The user closed the window: it is unloaded, unsaved changes are lost.
-    void Form_Unload();
+    void geschlossen();
 
     // Handlers of the window's controls.
-    void loesche_mameldung_Click();
-    void melde_alle_Click(bool an);
-    void Melde_gruppen_Click(int index);
-    void sammelnachrit_Click();
-    void Rel_stat_Click(int index);
-    void gruppe_status_Click(int index);
-    void speicher_alarmdaten_Click();
-    void SNText_geaendert(int nummer, const std::string& text);
+    void liste_loeschen_geklickt();
+    void alle_gruppen_geklickt(bool an);
+    void meldegruppe_geklickt(int index);
+    void alarm_ausloesen_geklickt();
+    void relais_geklickt(int index);
+    void gruppenname_geklickt(int index);
+    void alarmdaten_speichern_geklickt();
+    void alarmtext_geaendert(int nummer, const std::string& text);
 
     // Refreshes the list's rows from "mameldung.log" (the journal tick).
     void liste_laden();
 
-    // The caption of gruppe_status(index), and setting it (naming dialog).
+    // The caption of gruppennamen(index), and setting it (naming dialog).
     std::string gruppenname(int index);
     void gruppe_benennen(int index, const std::string& name);
 

@@ -6,11 +6,11 @@ Meldelistenmaske Meldelistenmaske::neu()
 {
     Meldelistenmaske m;
     for (std::size_t i = 0; i < k_gruppen; ++i) {
-        m.gruppe_status[i] = "Gruppe " + std::to_string(i + 1);
-        m.gruppe_status_aktiv[i] = true;
+        m.gruppennamen[i] = "Gruppe " + std::to_string(i + 1);
+        m.gruppennamen_aktiv[i] = true;
         m.melde_gruppen_aktiv[i] = true;
-        m.rel_stat_aktiv[i] = true;
-        m.rel_stat_farbe[i] = k_schaltflaeche;
+        m.relais_aktiv[i] = true;
+        m.relaisfarben[i] = k_schaltflaeche;
     }
     return m;
 }

@@ -20,8 +20,8 @@ struct Meldelistenmaske {
     std::uint64_t gezeigt = 0;
 
     std::string caption;
-    std::string bset;          // product title
-    std::string lbl_version;
+    std::string produkttitel;          // product title
+    std::string version;
 
     // Rows of "mameldung.log", oldest on top. A full refill raises
     // liste_generation; rows only appended keep it. The list keeps a bounded
@@ -30,7 +30,7 @@ struct Meldelistenmaske {
     std::uint64_t liste_generation = 0;
     std::uint64_t liste_entfernt = 0;
 
-    std::array<std::string, 4> sntext;                  // SNText1..SNText4
+    std::array<std::string, 4> alarmtexte;                  // SNText1..SNText4
     std::array<int, k_gruppen> melde_gruppen {};        // 0 clear, 1 ticked, 2 greyed
     std::array<bool, k_gruppen> melde_gruppen_aktiv {};
     std::array<std::string, k_gruppen> melde_gruppen_tooltip;
@@ -38,12 +38,12 @@ struct Meldelistenmaske {
     std::array<std::string, k_gruppen> gruppe_stoerung;
     int melde_alle = 0;
 
-    std::array<int, k_gruppen> rel_stat_farbe {};       // k_gruen, k_rot, k_schaltflaeche
-    std::array<bool, k_gruppen> rel_stat_aktiv {};
+    std::array<int, k_gruppen> relaisfarben {};       // k_gruen, k_rot, k_schaltflaeche
+    std::array<bool, k_gruppen> relais_aktiv {};
 
-    std::array<std::string, k_gruppen> gruppe_status;   // group names
-    std::array<bool, k_gruppen> gruppe_status_aktiv {};
-    std::array<std::string, k_gruppen> gruppe_status_tooltip;
+    std::array<std::string, k_gruppen> gruppennamen;   // group names
+    std::array<bool, k_gruppen> gruppennamen_aktiv {};
+    std::array<std::string, k_gruppen> gruppennamen_tooltip;
 
     // Never shown: the device inputs and the echo of the list's own log.
     bool ein1 = false;

@@ -166,7 +166,7 @@ void Geraet::statusausgabe(bool austext, int gruppe, int aktion)
 
 void Geraet::empfangen(std::uint8_t byte)
 {
-    std::string& spur = m_einstellungen.maske().ser_empfang;
+    std::string& spur = m_einstellungen.maske().empfangsspur;
     spur += " " + std::to_string(byte) + "h";
     if (spur.size() > k_spurlaenge) {
         spur.erase(0, spur.size() - k_spurlaenge);
@@ -179,7 +179,7 @@ void Geraet::empfangen(std::uint8_t byte)
 void Geraet::zeichenpause()
 {
     m_decoder.zeitablauf();
-    m_einstellungen.maske().texttimeser = langzeit(m_uhr.jetzt());
+    m_einstellungen.maske().letzte_zeichenpause = langzeit(m_uhr.jetzt());
     aktualisieren();
 }
 

@@ -12,37 +12,32 @@ namespace hestrel {
 struct Einstellungsmaske {
     std::string caption;
     bool sichtbar = false;
-
-    std::string label7;                         // product title
-    std::array<std::string, k_gruppen> pfade;   // Pfade(0..49)
+    std::string produkttitel;
+    std::array<std::string, k_gruppen> pfade;   // the 50 group path boxes
     std::array<bool, k_gruppen> pfade_sichtbar {};
     std::array<std::string, k_gruppen> pfade_tooltip;
-
-    std::string art_hardware = "keine";
-    std::string auswahl_port = "1";
-    bool port_sichtbar = false;  // Label_Port and auswahl_port
-
-    int chk_vollbild = 0;
-    int chk_gesperrt = 0;
+    std::string geraeteart = "keine";           // "keine", "Kestu_1", "Kestu_10"
+    std::string port = "1";
+    bool port_sichtbar = false;                 // the port's label and choice
+    int vollbild = 0;
+    int gesperrt = 0;
     int logfile = 0;
     std::string meldungtxt;
-    std::string text4;   // signaldatei
-    std::string text5;   // ID
-    std::string label2;  // "Falsche ID"
-
+    std::string signaldatei;
+    std::string idnummer;
+    std::string id_warnung;                     // "Falsche ID"
     // Never shown; they carry values between the settings and the save.
-    std::string text3;            // importverzeichnis
-    std::string text1_1;          // tastentext1
-    std::string text1_2;          // tastentext2
-    std::string tastenver = "120";
-    int check1 = 0;               // alarmempf
-    int checkCom = 0;             // comdeaktiviert
+    std::string importverzeichnis;
+    std::string tastentext1;
+    std::string tastentext2;
+    std::string tastenverzoegerung = "120";
+    int alarmempfang = 0;
+    int schnittstelle_aus = 0;
     int alarmtestaus = 0;
-    std::string upfad;            // data directory
-
+    std::string datenverzeichnis;
     // Device trace and the time of the last frame time-out.
-    std::string ser_empfang;
-    std::string texttimeser;
+    std::string empfangsspur;
+    std::string letzte_zeichenpause;
 };
 
 }  // namespace hestrel

@@ -67,7 +67,7 @@ std::string Einstellungsverwaltung::einstellungsdatei_pfad() const
 void Einstellungsverwaltung::starten()
 {
     m_maske.caption = k_firmentext;
-    m_maske.label7 = k_produkttitel;
+    m_maske.produkttitel = k_produkttitel;
     for (int i = 0; i < k_gruppen; ++i) {
         m_maske.pfade_sichtbar[i] = i < 10;
     }
@@ -217,9 +217,9 @@ void Einstellungsverwaltung::laden()
     for (int i = 1; i <= 4; ++i) {
         wert(21 + i, m_e.zusatzfelder[static_cast<std::size_t>(i)]);
     }
-    std::string hardware = m_maske.art_hardware;
+    std::string hardware = m_maske.geraeteart;
     wert(26, hardware);
-    if (hardware != m_maske.art_hardware) {
+    if (hardware != m_maske.geraeteart) {
         geraeteart_gewaehlt(hardware);
     }
     for (int i = 10; i < k_gruppen; ++i) {
@@ -244,28 +244,28 @@ void Einstellungsverwaltung::laden()
         ziel = n;
         return {};
     };
-    if (Fehler f = haken(m_e.voll, m_maske.chk_vollbild)) {
+    if (Fehler f = haken(m_e.voll, m_maske.vollbild)) {
         return ladefehler(f, dateiende);
     }
-    m_e.vollbildanzeige = m_maske.chk_vollbild != 0;
-    if (Fehler f = haken(m_e.gesperrt, m_maske.chk_gesperrt)) {
+    m_e.vollbildanzeige = m_maske.vollbild != 0;
+    if (Fehler f = haken(m_e.gesperrt, m_maske.gesperrt)) {
         return ladefehler(f, dateiende);
     }
-    m_e.gesperrtanzeige = m_maske.chk_gesperrt != 0;
+    m_e.gesperrtanzeige = m_maske.gesperrt != 0;
     m_e.pfadeok = true;
-    m_maske.tastenver = std::to_string(m_e.entprellzeit);
+    m_maske.tastenverzoegerung = std::to_string(m_e.entprellzeit);
     m_folgen.tastenverzoegerung_setzen(m_e.entprellzeit);
     if (Fehler f = haken(m_e.logfileaktive, m_maske.logfile)) {
         return ladefehler(f, dateiende);
     }
     m_maske.alarmtestaus = 0;
-    if (m_maske.art_hardware == "keine" || m_maske.art_hardware == "Kestu_1") {
+    if (m_maske.geraeteart == "keine" || m_maske.geraeteart == "Kestu_1") {
         m_folgen.geraeteabfrage_setzen(false);
-    } else if (m_maske.art_hardware == "Kestu_10") {
+    } else if (m_maske.geraeteart == "Kestu_10") {
         m_folgen.geraeteabfrage_setzen(true);
     }
-    m_maske.checkCom = m_e.comdeaktiviert == "0" ? 0 : 1;
-    m_maske.check1 = m_e.alarmempf == "0" ? 0 : 1;
+    m_maske.schnittstelle_aus = m_e.comdeaktiviert == "0" ? 0 : 1;
+    m_maske.alarmempfang = m_e.alarmempf == "0" ? 0 : 1;
 
     auto id = ganzzahl16(zahlenwert(m_e.idnummer));
     if (auto* f = std::get_if<Fehler>(&id)) {
@@ -273,7 +273,7 @@ void Einstellungsverwaltung::laden()
     }
     m_e.idnummer = std::to_string(std::get<std::int16_t>(id));
     if (m_e.idnummer != "0") {
-        m_maske.label2 = "Falsche ID";
+        m_maske.id_warnung = "Falsche ID";
         einrichten();
     }
 
@@ -307,12 +307,12 @@ void Einstellungsverwaltung::laden()
 
 void Einstellungsverwaltung::werte_einfuellen()
 {
-    m_maske.text3 = m_e.importverzeichnis;
-    m_maske.text4 = m_e.signaldatei;
-    m_maske.text1_1 = m_e.tastentext1;
-    m_maske.text1_2 = m_e.tastentext2;
-    m_maske.text5 = m_e.idnummer;
-    m_maske.auswahl_port = m_e.portnummer;
+    m_maske.importverzeichnis = m_e.importverzeichnis;
+    m_maske.signaldatei = m_e.signaldatei;
+    m_maske.tastentext1 = m_e.tastentext1;
+    m_maske.tastentext2 = m_e.tastentext2;
+    m_maske.idnummer = m_e.idnummer;
+    m_maske.port = m_e.portnummer;
 }
 
 void Einstellungsverwaltung::einrichten()
@@ -321,7 +321,7 @@ void Einstellungsverwaltung::einrichten()
     m_folgen.abfrage_anhalten();
     werte_einfuellen();
     m_maske.sichtbar = true;
-    m_maske.upfad = m_datenverzeichnis;
+    m_maske.datenverzeichnis = m_datenverzeichnis;
     melden();
 }
 
@@ -331,7 +331,7 @@ void Einstellungsverwaltung::einstellungen_zeigen()
     // the sound file and the key text; a window already open keeps its edits.
     if (!m_maske.sichtbar) {
         werte_einfuellen();
-        m_maske.upfad = m_datenverzeichnis;
+        m_maske.datenverzeichnis = m_datenverzeichnis;
     }
     m_maske.sichtbar = true;
     melden();
@@ -339,7 +339,7 @@ void Einstellungsverwaltung::einstellungen_zeigen()
 
 void Einstellungsverwaltung::geraeteart_gewaehlt(const std::string& text)
 {
-    m_maske.art_hardware = text;
+    m_maske.geraeteart = text;
     if (text != "keine") {
         m_e.comdeaktiviert = "0";
         m_maske.port_sichtbar = true;
@@ -363,7 +363,7 @@ void Einstellungsverwaltung::pfadseite_zeigen(int seite)
 void Einstellungsverwaltung::signal_gewaehlt(const std::string& name)
 {
     m_e.signaldatei = name;
-    m_maske.text4 = name;
+    m_maske.signaldatei = name;
     melden();
 }
 
@@ -374,7 +374,7 @@ void Einstellungsverwaltung::speichern()
         return;
     }
     m_maske.meldungtxt.clear();
-    m_maske.label2.clear();
+    m_maske.id_warnung.clear();
     m_e.pfadeok = true;
 
     // Each group directory is looked at through the share service: a share
@@ -443,18 +443,18 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     }
     m_maske.meldungtxt.clear();
 
-    if (m_maske.text5.empty()) {
+    if (m_maske.idnummer.empty()) {
         m_maske.meldungtxt = k_id_pruefen;
         melden();
         return;
     }
-    auto id = ganzzahl16(zahlenwert(m_maske.text5));
+    auto id = ganzzahl16(zahlenwert(m_maske.idnummer));
     if (!std::holds_alternative<std::int16_t>(id)) {
         m_maske.meldungtxt = k_id_pruefen;
         melden();
         return;
     }
-    m_maske.text5 = std::to_string(std::get<std::int16_t>(id));
+    m_maske.idnummer = std::to_string(std::get<std::int16_t>(id));
     if (std::get<std::int16_t>(id) != 0) {
         m_maske.meldungtxt = k_id_pruefen;
         melden();
@@ -468,17 +468,17 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
         return;
     }
 
-    m_e.importverzeichnis = m_maske.text3;
-    m_e.signaldatei = m_maske.text4;
-    m_e.tastentext1 = m_maske.text1_1;
-    m_e.tastentext2 = m_maske.text1_2;
-    m_e.idnummer = m_maske.text5;
-    m_e.portnummer = m_maske.auswahl_port;
-    m_e.alarmempf = haken_text(m_maske.check1);
-    m_e.comdeaktiviert = haken_text(m_maske.checkCom);
+    m_e.importverzeichnis = m_maske.importverzeichnis;
+    m_e.signaldatei = m_maske.signaldatei;
+    m_e.tastentext1 = m_maske.tastentext1;
+    m_e.tastentext2 = m_maske.tastentext2;
+    m_e.idnummer = m_maske.idnummer;
+    m_e.portnummer = m_maske.port;
+    m_e.alarmempf = haken_text(m_maske.alarmempfang);
+    m_e.comdeaktiviert = haken_text(m_maske.schnittstelle_aus);
     {
         // A key delay outside the 16-bit range is taken as the nearest bound.
-        const double wert = zahlenwert(m_maske.tastenver);
+        const double wert = zahlenwert(m_maske.tastenverzoegerung);
         auto z = ganzzahl16(wert);
         m_e.entprellzeit = std::holds_alternative<std::int16_t>(z) ? std::get<std::int16_t>(z)
                            : wert < 0                             ? -32768
@@ -507,7 +507,7 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     zeilen.emplace_back();
     zeilen.push_back(wert_schreiben(m_e.tastentext1));
     zeilen.push_back(wert_schreiben(m_e.alarmempf));
-    if (m_maske.art_hardware == "keine") {
+    if (m_maske.geraeteart == "keine") {
         m_e.comdeaktiviert = "1";
     }
     zeilen.push_back(wert_schreiben(m_e.comdeaktiviert));
@@ -519,12 +519,12 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     for (int i = 1; i <= 4; ++i) {
         zeilen.push_back(wert_schreiben(m_e.zusatzfelder[static_cast<std::size_t>(i)]));
     }
-    zeilen.push_back(wert_schreiben(m_maske.art_hardware));
+    zeilen.push_back(wert_schreiben(m_maske.geraeteart));
     for (int i = 10; i < k_gruppen; ++i) {
         zeilen.push_back(wert_schreiben(m_maske.pfade[static_cast<std::size_t>(i)]));
     }
-    zeilen.push_back(haken_zeile(m_maske.chk_vollbild));
-    zeilen.push_back(haken_zeile(m_maske.chk_gesperrt));
+    zeilen.push_back(haken_zeile(m_maske.vollbild));
+    zeilen.push_back(haken_zeile(m_maske.gesperrt));
 
     const Fehler schreibfehler = m_fs.ersetzen(einstellungsdatei_pfad(), zeilen_kodieren(zeilen));
     if (schreibfehler) {
@@ -543,7 +543,7 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     m_maske.sichtbar = false;
     m_log.logeintrag("Setup ausgeführt");
     m_folgen.abfrage_fortsetzen();
-    m_folgen.geraeteabfrage_setzen(m_maske.art_hardware != "keine");
+    m_folgen.geraeteabfrage_setzen(m_maske.geraeteart != "keine");
     if (m_gruppen) {
         m_gruppen->bildschirm_anpassen();
     }
@@ -553,10 +553,10 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
 std::optional<std::string> Einstellungsverwaltung::unkodierbare_felder() const
 {
     const std::pair<const char*, const std::string*> felder[] = {
-        {"Signaldatei", &m_maske.text4},
-        {"Importverzeichnis", &m_maske.text3},
-        {"Text der Taste 1", &m_maske.text1_1},
-        {"Text der Taste 2", &m_maske.text1_2},
+        {"Signaldatei", &m_maske.signaldatei},
+        {"Importverzeichnis", &m_maske.importverzeichnis},
+        {"Text der Taste 1", &m_maske.tastentext1},
+        {"Text der Taste 2", &m_maske.tastentext2},
     };
     for (const auto& [name, text] : felder) {
         if (const std::string zeichen = nicht_darstellbar(*text); !zeichen.empty()) {

@@ -514,7 +514,7 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
     }
     const std::string text = cp1252_zu_utf8(b.datentext);
 
-    m_anzeige.Alarm(text, e.portnummer, e.comdeaktiviert);
+    m_anzeige.alarm_zeigen(text, e.portnummer, e.comdeaktiviert);
     if (e.comdeaktiviert == "0") {
         m_ausgang.alarm_an_geraet(gruppe);
     }

@@ -442,7 +442,7 @@ void Alarmversand::aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gru
                     return;
                 }
                 m_log.logeintrag("Message - gelöscht");
-                m_bestaetigung.command1_freigeben();
+                m_bestaetigung.ok_freigeben();
             },
             k_verfall_ms);
     }

@@ -22,7 +22,7 @@ Alarmanzeige::Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Mel
       m_prozesse(prozesse),
       m_hintergrund(scheduler.timer("hintergrund", 500))
 {
-    m_hintergrund->tick = [this] { hintergrund_Timer(); };
+    m_hintergrund->tick = [this] { blinken(); };
 }
 
 void Alarmanzeige::melden()
@@ -79,7 +79,7 @@ Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
     return m_prozesse->starten_mit_eingabe(programm, {benutzer}, fuer_meldeprogramm(anztext));
 }
 
-void Alarmanzeige::Alarm(const std::string& anztext, const std::string& /*port*/,
+void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /*port*/,
                          const std::string& /*statuscom*/)
 {
     erzeugen();
@@ -114,7 +114,7 @@ void Alarmanzeige::Alarm(const std::string& anztext, const std::string& /*port*/
     melden();
 }
 
-void Alarmanzeige::Hide()
+void Alarmanzeige::verbergen()
 {
     erzeugen();
     m_sichtbar = false;
@@ -135,7 +135,7 @@ void Alarmanzeige::aussenbreite_setzen(int twips)
     m_aussenbreite_twips = twips;
 }
 
-void Alarmanzeige::hintergrund_Timer()
+void Alarmanzeige::blinken()
 {
     if (m_farbe == k_rot) {
         m_farbe = k_weiss;

@@ -38,14 +38,14 @@ public:
     Alarmanzeige& operator=(const Alarmanzeige&) = delete;
 
     // Shows anztext; port and statuscom are passed by the caller but change nothing.
-    void Alarm(const std::string& anztext, const std::string& port, const std::string& statuscom);
+    void alarm_zeigen(const std::string& anztext, const std::string& port, const std::string& statuscom);
     // Hides the window and keeps it, with its timer, for the next alarm.
-    void Hide();
+    void verbergen();
     // "schließen".
-    void Command1_Click() { Hide(); }
+    void Command1_Click() { verbergen(); }
     // Closing through the title bar destroys the window, its timer included.
     void schliessen();
-    void hintergrund_Timer();
+    void blinken();
     // The view reports the window's outer width when the user changes it.
     void aussenbreite_setzen(int twips);
 

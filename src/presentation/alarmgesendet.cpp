@@ -5,9 +5,9 @@
 namespace hestrel {
 
 Alarmgesendet::Alarmgesendet(Scheduler& scheduler)
-    : m_timerwarte(scheduler.timer("Timerwarte", 15000))
+    : m_wartezeit(scheduler.timer("Timerwarte", 15000))
 {
-    m_timerwarte->tick = [this] { Timerwarte_Timer(); };
+    m_wartezeit->tick = [this] { wartezeit_um(); };
 }
 
 void Alarmgesendet::melden()
@@ -24,8 +24,8 @@ void Alarmgesendet::erzeugen()
     }
     m_existiert = true;
     m_caption = k_firmentext;
-    m_command1_enabled = true;
-    m_timerwarte->stop();
+    m_ok_aktiv = true;
+    m_wartezeit->stop();
 }
 
 void Alarmgesendet::einschalten()
@@ -33,24 +33,24 @@ void Alarmgesendet::einschalten()
     erzeugen();
     m_sichtbar = true;
     // A wait already running goes on unchanged.
-    m_timerwarte->start();
-    m_command1_enabled = false;
+    m_wartezeit->start();
+    m_ok_aktiv = false;
     melden();
     if (vorholen) {
         vorholen();
     }
 }
 
-void Alarmgesendet::command1_freigeben()
+void Alarmgesendet::ok_freigeben()
 {
     erzeugen();
-    m_command1_enabled = true;
+    m_ok_aktiv = true;
     melden();
 }
 
 void Alarmgesendet::Command1_Click()
 {
-    if (!m_command1_enabled) {
+    if (!m_ok_aktiv) {
         return;
     }
     m_sichtbar = false;
@@ -59,17 +59,17 @@ void Alarmgesendet::Command1_Click()
 
 void Alarmgesendet::schliessen()
 {
-    m_timerwarte->stop();
+    m_wartezeit->stop();
     m_existiert = false;
     m_sichtbar = false;
-    m_command1_enabled = true;
+    m_ok_aktiv = true;
     melden();
 }
 
-void Alarmgesendet::Timerwarte_Timer()
+void Alarmgesendet::wartezeit_um()
 {
-    m_timerwarte->stop();
-    m_command1_enabled = true;
+    m_wartezeit->stop();
+    m_ok_aktiv = true;
     melden();
 }
 

@@ -20,18 +20,18 @@ public:
     // Shows the window with "OK !" disabled and starts the wait unless it runs.
     void einschalten();
     // Enables "OK !" (the sender removed a delivered signal file).
-    void command1_freigeben();
+    void ok_freigeben();
     // "OK !": hides the window; it stays for the next alarm.
     void Command1_Click();
     // Closing through the title bar destroys the window, its timer included.
     void schliessen();
-    void Timerwarte_Timer();
+    void wartezeit_um();
 
     bool existiert() const { return m_existiert; }
     bool sichtbar() const { return m_sichtbar; }
-    bool command1_enabled() const { return m_command1_enabled; }
+    bool ok_aktiv() const { return m_ok_aktiv; }
     const std::string& caption() const { return m_caption; }
-    Zeitgeber& Timerwarte() { return *m_timerwarte; }
+    Zeitgeber& Timerwarte() { return *m_wartezeit; }
 
     // The view refreshes on every change.
     std::function<void()> geaendert;
@@ -42,10 +42,10 @@ private:
     void erzeugen();
     void melden();
 
-    std::unique_ptr<Zeitgeber> m_timerwarte;
+    std::unique_ptr<Zeitgeber> m_wartezeit;
     bool m_existiert = false;
     bool m_sichtbar = false;
-    bool m_command1_enabled = true;
+    bool m_ok_aktiv = true;
     std::string m_caption;
 };
 

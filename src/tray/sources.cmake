@@ -1,9 +1,9 @@
 list(APPEND HESTREL_ENGINE_SOURCES
-  tray/mainfo.cpp
-  tray/mnbar.cpp
+  tray/programminfo.cpp
+  tray/traymenue.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
-  tray/ui/mainfofenster.cpp
+  tray/ui/programminfofenster.cpp
   tray/ui/qttraysymbol.cpp
   tray/ui/signalwaechter.cpp
 )

@@ -11,14 +11,14 @@ namespace {
 Meldelistenmaske beispiel()
 {
     Meldelistenmaske m = Meldelistenmaske::neu();
-    m.sntext = {"Feueralarm im Lager", "Bitte sofort kommen, Halle 3", "Rückruf: \"Zentrale\"", ""};
+    m.alarmtexte = {"Feueralarm im Lager", "Bitte sofort kommen, Halle 3", "Rückruf: \"Zentrale\"", ""};
     m.melde_gruppen[0] = 1;
     m.melde_gruppen[1] = 1;
     m.melde_gruppen[4] = 2;
     m.melde_gruppen[11] = 1;
-    m.gruppe_status[2] = "Empfang";
-    m.gruppe_status[10] = "  Küche";
-    m.gruppe_status[49] = "";
+    m.gruppennamen[2] = "Empfang";
+    m.gruppennamen[10] = "  Küche";
+    m.gruppennamen[49] = "";
     return m;
 }
 
@@ -31,9 +31,9 @@ std::vector<Fehler> einlesen(const std::string& bytes, Meldelistenmaske& m)
 
 void gleicher_inhalt(const Meldelistenmaske& a, const Meldelistenmaske& b)
 {
-    EXPECT_EQ(a.sntext, b.sntext);
+    EXPECT_EQ(a.alarmtexte, b.alarmtexte);
     EXPECT_EQ(a.melde_gruppen, b.melde_gruppen);
-    EXPECT_EQ(a.gruppe_status, b.gruppe_status);
+    EXPECT_EQ(a.gruppennamen, b.gruppennamen);
 }
 
 }  // namespace
@@ -58,9 +58,9 @@ TEST(Alarmdatei, TexteMitKommaUndAnfuehrungszeichenKommenUnveraendertZurueck)
     };
     for (const std::string& t : texte) {
         Meldelistenmaske m = Meldelistenmaske::neu();
-        m.sntext = {t, "danach", t, "zuletzt"};
-        m.gruppe_status[0] = t;
-        m.gruppe_status[1] = "nachbar";
+        m.alarmtexte = {t, "danach", t, "zuletzt"};
+        m.gruppennamen[0] = t;
+        m.gruppennamen[1] = "nachbar";
         m.melde_gruppen[0] = 1;
         Meldelistenmaske gelesen = Meldelistenmaske::neu();
         EXPECT_TRUE(einlesen(alarmdaten_bytes(m), gelesen).empty()) << t;
@@ -72,7 +72,7 @@ TEST(Alarmdatei, AlteDateiOhneAnfuehrungszeichen)
 {
     // Written by a workstation that stored texts as they stand: a comma stays in its line.
     Meldelistenmaske m = Meldelistenmaske::neu();
-    m.sntext[0] = "Halle 3, Tor 2";
+    m.alarmtexte[0] = "Halle 3, Tor 2";
     std::string bytes = alarmdaten_bytes(m);
     const auto ende = bytes.find("\r\n");
     EXPECT_EQ(bytes.substr(0, ende), "\"Halle 3, Tor 2\"");
@@ -85,7 +85,7 @@ TEST(Alarmdatei, AlteDateiOhneAnfuehrungszeichen)
     Meldelistenmaske blanks = Meldelistenmaske::neu();
     const std::string mit_blanks = "   eingerueckt\r\n" + alarmdaten_bytes(blanks).substr(2);
     einlesen(mit_blanks, blanks);
-    EXPECT_EQ(blanks.sntext[0], "eingerueckt");
+    EXPECT_EQ(blanks.alarmtexte[0], "eingerueckt");
 }
 
 TEST(Alarmdatei, KurzeDateiLaesstDieRestlichenFelderStehen)
@@ -99,20 +99,20 @@ TEST(Alarmdatei, KurzeDateiLaesstDieRestlichenFelderStehen)
     }
     Meldelistenmaske m = Meldelistenmaske::neu();
     m.melde_gruppen[11] = 1;
-    m.gruppe_status[2] = "bleibt";
-    m.gruppe_status[40] = "auch";
+    m.gruppennamen[2] = "bleibt";
+    m.gruppennamen[40] = "auch";
     const auto gemeldet = einlesen(kurz, m);
     ASSERT_EQ(gemeldet.size(), 104u - 16u);
     for (const auto& f : gemeldet) {
         EXPECT_EQ(f.nummer, 62);
         EXPECT_EQ(f.beschreibung, "Einlesen hinter Dateiende");
     }
-    EXPECT_EQ(m.sntext, voll.sntext);
+    EXPECT_EQ(m.alarmtexte, voll.alarmtexte);
     EXPECT_EQ(m.melde_gruppen[4], 2);
-    EXPECT_EQ(m.gruppe_status[1], "Gruppe 2");
-    EXPECT_EQ(m.gruppe_status[2], "bleibt");
+    EXPECT_EQ(m.gruppennamen[1], "Gruppe 2");
+    EXPECT_EQ(m.gruppennamen[2], "bleibt");
     EXPECT_EQ(m.melde_gruppen[11], 1);
-    EXPECT_EQ(m.gruppe_status[40], "auch");
+    EXPECT_EQ(m.gruppennamen[40], "auch");
 
     Meldelistenmaske leer = Meldelistenmaske::neu();
     EXPECT_EQ(einlesen("", leer).size(), 104u);
@@ -149,6 +149,6 @@ TEST(Alarmdatei, UnlesbareHakenBleibenUnveraendertUndWerdenGemeldet)
             EXPECT_EQ(gemeldet[0].nummer, fall.fehler) << fall.zeile;
             EXPECT_EQ(m.melde_gruppen[0], 1) << fall.zeile;
         }
-        EXPECT_EQ(m.gruppe_status[0], "Gruppe 1") << "later values still read: " << fall.zeile;
+        EXPECT_EQ(m.gruppennamen[0], "Gruppe 1") << "later values still read: " << fall.zeile;
     }
 }

@@ -42,18 +42,18 @@ TEST(Meldeliste, NachDemStartOhneDateien)
     EXPECT_TRUE(l.m.geladen);
     EXPECT_TRUE(l.m.sichtbar);
     EXPECT_EQ(l.m.caption, "BORL XQV GmbH");
-    EXPECT_EQ(l.m.bset, "Vandu Kestu Standard");
-    EXPECT_EQ(l.m.lbl_version, "Version 4.3.0 - TS");
+    EXPECT_EQ(l.m.produkttitel, "Vandu Kestu Standard");
+    EXPECT_EQ(l.m.version, "Version 4.3.0 - TS");
     EXPECT_EQ(l.m.melde_alle, 0);
     for (std::size_t i = 0; i < k_gruppen; ++i) {
-        EXPECT_EQ(l.m.gruppe_status[i], "Gruppe " + std::to_string(i + 1));
+        EXPECT_EQ(l.m.gruppennamen[i], "Gruppe " + std::to_string(i + 1));
         EXPECT_EQ(l.m.melde_gruppen[i], 0);
-        EXPECT_FALSE(l.m.rel_stat_aktiv[i]);
-        EXPECT_EQ(l.m.rel_stat_farbe[i], k_schaltflaeche);
-        EXPECT_FALSE(l.m.gruppe_status_aktiv[i]);
+        EXPECT_FALSE(l.m.relais_aktiv[i]);
+        EXPECT_EQ(l.m.relaisfarben[i], k_schaltflaeche);
+        EXPECT_FALSE(l.m.gruppennamen_aktiv[i]);
         EXPECT_FALSE(l.m.melde_gruppen_aktiv[i]);
         EXPECT_EQ(l.m.melde_gruppen_tooltip[i], "Gruppe " + std::to_string(i + 1));
-        EXPECT_EQ(l.m.gruppe_status_tooltip[i], "zum änder doppelt klicken");
+        EXPECT_EQ(l.m.gruppennamen_tooltip[i], "zum änder doppelt klicken");
     }
     Zeitgeber* timer = l.uhr.finden("Journalabgleich");
     ASSERT_NE(timer, nullptr);
@@ -67,16 +67,16 @@ TEST(Meldeliste, GeladeneAlarmdatenWerdenUnveraendertGespeichert)
     Liste l;
     datei_schreiben(l.dir / "Alarmdaten.DAT", l.vorlage());
     l.starten();
-    EXPECT_EQ(l.m.sntext[1], "Bitte sofort kommen, Halle 3");
-    EXPECT_EQ(l.m.sntext[2], "Rückruf: \"Zentrale\"");
-    EXPECT_EQ(l.m.gruppe_status[10], "  Küche");
+    EXPECT_EQ(l.m.alarmtexte[1], "Bitte sofort kommen, Halle 3");
+    EXPECT_EQ(l.m.alarmtexte[2], "Rückruf: \"Zentrale\"");
+    EXPECT_EQ(l.m.gruppennamen[10], "  Küche");
     EXPECT_EQ(l.m.melde_gruppen[4], 2);
     EXPECT_EQ(l.ml.sammeltexte()[0], "Feueralarm im Lager");
     // Ticks of groups without a directory are kept and saved too.
     EXPECT_EQ(l.ml.melde_gruppe(11), 1);
 
     std::filesystem::remove(l.dir / "Alarmdaten.DAT");
-    l.ml.speicher_alarmdaten_Click();
+    l.ml.alarmdaten_speichern_geklickt();
     EXPECT_EQ(l.datei("Alarmdaten.DAT"), l.vorlage());
 }
 
@@ -85,13 +85,13 @@ TEST(Meldeliste, SpeichernNachUmbenennenUndAbwaehlen)
     Liste l;
     l.starten();
     l.konfigurieren({3, 12});
-    l.ml.melde_alle_Click(true);
-    l.ml.gruppe_status_Click(2);
+    l.ml.alle_gruppen_geklickt(true);
+    l.ml.gruppenname_geklickt(2);
     l.ml.gruppenbezeichnung().neu_bez = "Empfang";
-    l.ml.gruppenbezeichnung().uebernahme_Click();
-    l.ml.Melde_gruppen_Click(11);
-    l.ml.SNText_geaendert(1, "Hilfe, sofort");
-    l.ml.speicher_alarmdaten_Click();
+    l.ml.gruppenbezeichnung().uebernehmen_geklickt();
+    l.ml.meldegruppe_geklickt(11);
+    l.ml.alarmtext_geaendert(1, "Hilfe, sofort");
+    l.ml.alarmdaten_speichern_geklickt();
     const auto z = zeilen(l.datei("Alarmdaten.DAT"));
     ASSERT_EQ(z.size(), 104u);
     EXPECT_EQ(z[0], "\"Hilfe, sofort\"");
@@ -105,9 +105,9 @@ TEST(Meldeliste, SpeicherfehlerMeldetUndLaesstDieDateiStehen)
     Liste l;
     datei_schreiben(l.dir / "Alarmdaten.DAT", l.vorlage());
     l.starten();
-    l.ml.SNText_geaendert(1, "geändert");
+    l.ml.alarmtext_geaendert(1, "geändert");
     l.fs.muster = "Alarmdaten";
-    l.ml.speicher_alarmdaten_Click();
+    l.ml.alarmdaten_speichern_geklickt();
     ASSERT_FALSE(l.hinweistexte().empty());
     EXPECT_EQ(l.hinweistexte().back().rfind("Alarmdaten nicht gespeichert: ", 0), 0u);
     EXPECT_EQ(l.datei("Alarmdaten.DAT"), l.vorlage());
@@ -116,7 +116,7 @@ TEST(Meldeliste, SpeicherfehlerMeldetUndLaesstDieDateiStehen)
     Liste weg;
     weg.starten();
     std::filesystem::remove_all(weg.dir.pfad());
-    weg.ml.speicher_alarmdaten_Click();
+    weg.ml.alarmdaten_speichern_geklickt();
     EXPECT_EQ(weg.hinweistexte().size(), 1u);
 }
 
@@ -130,7 +130,7 @@ TEST(Meldeliste, LadefehlerDerAlarmdatenImEreignislog)
     EXPECT_FALSE(existiert(l.dir / "Hestrel.log")) << "the event log is off";
 
     l.ereignislog_an();
-    l.ml.Form_Unload();
+    l.ml.geschlossen();
     l.ml.zeigen();
     const auto log = zeilen(l.datei("Hestrel.log"));
     ASSERT_FALSE(log.empty());
@@ -139,8 +139,8 @@ TEST(Meldeliste, LadefehlerDerAlarmdatenImEreignislog)
     EXPECT_EQ(log.size(), 1u + (104u - 20u));
     EXPECT_EQ(l.m.melde_gruppen[0], 0) << "unreadable tick leaves the box as it was";
     EXPECT_EQ(l.m.melde_gruppen[1], 1);
-    EXPECT_EQ(l.m.gruppe_status[5], "Gruppe 6");
-    EXPECT_EQ(l.m.gruppe_status[6], "Gruppe 7") << "missing value leaves the name as it was";
+    EXPECT_EQ(l.m.gruppennamen[5], "Gruppe 6");
+    EXPECT_EQ(l.m.gruppennamen[6], "Gruppe 7") << "missing value leaves the name as it was";
     EXPECT_EQ(l.m.meldungtxt.find("lade Alarmdaten"), 22u) << "echo into the list's own field";
 }
 
@@ -151,7 +151,7 @@ TEST(Meldeliste, UnlesbaresJournalBeimLadenMeldetUndLaedtDenRest)
     l.starten();
     l.konfigurieren({1});
     l.ereignislog_an();
-    l.ml.Form_Unload();
+    l.ml.geschlossen();
     l.fs.muster = "mameldung";
     l.ml.zeigen();
     ASSERT_FALSE(l.hinweistexte().empty());
@@ -159,9 +159,9 @@ TEST(Meldeliste, UnlesbaresJournalBeimLadenMeldetUndLaedtDenRest)
     EXPECT_NE(l.datei("Hestrel.log").find("MeldelisteFehler beim Zugriff auf Pfad/Datei - 75"), std::string::npos);
     EXPECT_TRUE(l.m.listmeldungen.empty());
     // Texts and targets are there: an alarm from here still reaches its groups.
-    EXPECT_EQ(l.m.sntext[0], "Feueralarm im Lager");
-    EXPECT_TRUE(l.m.rel_stat_aktiv[0]);
-    EXPECT_EQ(l.m.rel_stat_farbe[0], k_gruen);
+    EXPECT_EQ(l.m.alarmtexte[0], "Feueralarm im Lager");
+    EXPECT_TRUE(l.m.relais_aktiv[0]);
+    EXPECT_EQ(l.m.relaisfarben[0], k_gruen);
 }
 
 TEST(Meldeliste, BildschirmAnpassenNachSpeichernMitGruppe12)
@@ -169,22 +169,22 @@ TEST(Meldeliste, BildschirmAnpassenNachSpeichernMitGruppe12)
     Liste l;
     l.starten();
     l.ml.relais_farbe(0, k_rot);
-    ASSERT_FALSE(l.m.rel_stat_aktiv[11]);
+    ASSERT_FALSE(l.m.relais_aktiv[11]);
     l.h.maske().pfade[0] = l.dir.unterverzeichnis("g1");
     l.h.maske().pfade[11] = l.dir.unterverzeichnis("g12");
-    l.h.maske().text5 = "0";
+    l.h.maske().idnummer = "0";
     l.h.speichern();
     ASSERT_FALSE(l.h.maske().sichtbar) << l.h.maske().meldungtxt;
-    EXPECT_TRUE(l.m.rel_stat_aktiv[11]);
-    EXPECT_EQ(l.m.rel_stat_farbe[11], k_gruen);
-    EXPECT_TRUE(l.m.gruppe_status_aktiv[11]);
+    EXPECT_TRUE(l.m.relais_aktiv[11]);
+    EXPECT_EQ(l.m.relaisfarben[11], k_gruen);
+    EXPECT_TRUE(l.m.gruppennamen_aktiv[11]);
     EXPECT_TRUE(l.m.melde_gruppen_aktiv[11]);
-    EXPECT_EQ(l.m.rel_stat_farbe[0], k_gruen) << "a red button of a configured group turns green";
-    EXPECT_FALSE(l.m.rel_stat_aktiv[10]);
-    EXPECT_EQ(l.m.rel_stat_farbe[10], k_schaltflaeche);
+    EXPECT_EQ(l.m.relaisfarben[0], k_gruen) << "a red button of a configured group turns green";
+    EXPECT_FALSE(l.m.relais_aktiv[10]);
+    EXPECT_EQ(l.m.relaisfarben[10], k_schaltflaeche);
 
     // A directory removed again: disabled, the tick kept.
-    l.ml.Melde_gruppen_Click(11);
+    l.ml.meldegruppe_geklickt(11);
     l.h.einstellungen().gruppenpfad[11].clear();
     l.ml.bildschirm_anpassen();
     EXPECT_FALSE(l.m.melde_gruppen_aktiv[11]);
@@ -198,7 +198,7 @@ TEST(Meldeliste, MeldeAlleAendertNurFreigegebeneKaesten)
     datei_schreiben(l.dir / "Alarmdaten.DAT", bytes);  // ticks: 1, 2, 12; 5 greyed
     l.starten();
     l.konfigurieren({1, 3, 5, 40});
-    l.ml.melde_alle_Click(true);
+    l.ml.alle_gruppen_geklickt(true);
     EXPECT_TRUE(l.ml.melde_alle());
     EXPECT_EQ(l.m.melde_gruppen[0], 1);
     EXPECT_EQ(l.m.melde_gruppen[2], 1);
@@ -206,7 +206,7 @@ TEST(Meldeliste, MeldeAlleAendertNurFreigegebeneKaesten)
     EXPECT_EQ(l.m.melde_gruppen[39], 1);
     EXPECT_EQ(l.m.melde_gruppen[1], 1) << "disabled, ticked from the file";
     EXPECT_EQ(l.m.melde_gruppen[3], 0) << "disabled, clear";
-    l.ml.melde_alle_Click(false);
+    l.ml.alle_gruppen_geklickt(false);
     EXPECT_FALSE(l.ml.melde_alle());
     EXPECT_EQ(l.m.melde_gruppen[0], 0);
     EXPECT_EQ(l.m.melde_gruppen[39], 0);
@@ -214,13 +214,13 @@ TEST(Meldeliste, MeldeAlleAendertNurFreigegebeneKaesten)
     EXPECT_EQ(l.m.melde_gruppen[11], 1);
 
     // A disabled box ignores clicks; a greyed one becomes ticked.
-    l.ml.Melde_gruppen_Click(1);
+    l.ml.meldegruppe_geklickt(1);
     EXPECT_EQ(l.m.melde_gruppen[1], 1);
-    l.ml.Form_Unload();
+    l.ml.geschlossen();
     l.ml.zeigen();
     EXPECT_EQ(l.m.melde_alle, 0) << "not saved, clear after every load";
     ASSERT_EQ(l.m.melde_gruppen[4], 2);
-    l.ml.Melde_gruppen_Click(4);
+    l.ml.meldegruppe_geklickt(4);
     EXPECT_EQ(l.m.melde_gruppen[4], 1);
 }
 
@@ -230,45 +230,45 @@ TEST(Meldeliste, UmbenennenUeberDenDialogMitWechselDerGruppe)
     l.starten();
     l.konfigurieren({3, 7});
     Gruppenbezeichnung& d = l.ml.gruppenbezeichnung();
-    l.ml.gruppe_status_Click(2);
+    l.ml.gruppenname_geklickt(2);
     EXPECT_TRUE(d.sichtbar);
     EXPECT_EQ(d.gruppen_index, 2);
     EXPECT_EQ(d.akt_bez, "Gruppe 3");
     d.neu_bez = "Lager";  // typed, not taken
 
     const auto vorher = d.aktivierungen;
-    l.ml.gruppe_status_Click(6);
+    l.ml.gruppenname_geklickt(6);
     EXPECT_GT(d.aktivierungen, vorher);
     EXPECT_EQ(d.akt_bez, "Gruppe 7");
     EXPECT_EQ(d.neu_bez, "");
     d.neu_bez = " Empfang, Halle 2 ";
-    d.uebernahme_Click();
+    d.uebernehmen_geklickt();
     EXPECT_FALSE(d.sichtbar);
-    EXPECT_EQ(l.m.gruppe_status[6], " Empfang, Halle 2 ");
-    EXPECT_EQ(l.m.gruppe_status[2], "Gruppe 3");
+    EXPECT_EQ(l.m.gruppennamen[6], " Empfang, Halle 2 ");
+    EXPECT_EQ(l.m.gruppennamen[2], "Gruppe 3");
     EXPECT_FALSE(existiert(l.dir / "Alarmdaten.DAT")) << "stored only by the save";
 
     // Disabled status field: no dialog.
-    l.ml.gruppe_status_Click(10);
+    l.ml.gruppenname_geklickt(10);
     EXPECT_FALSE(d.sichtbar);
     EXPECT_EQ(d.gruppen_index, 6);
 
     // Cancel changes nothing; an empty new name is taken.
-    l.ml.gruppe_status_Click(2);
+    l.ml.gruppenname_geklickt(2);
     d.neu_bez = "x";
-    d.abbruch_Click();
-    EXPECT_EQ(l.m.gruppe_status[2], "Gruppe 3");
-    l.ml.gruppe_status_Click(2);
-    d.uebernahme_Click();
-    EXPECT_EQ(l.m.gruppe_status[2], "");
+    d.abbrechen_geklickt();
+    EXPECT_EQ(l.m.gruppennamen[2], "Gruppe 3");
+    l.ml.gruppenname_geklickt(2);
+    d.uebernehmen_geklickt();
+    EXPECT_EQ(l.m.gruppennamen[2], "");
 
-    l.ml.speicher_alarmdaten_Click();
+    l.ml.alarmdaten_speichern_geklickt();
     const auto z = zeilen(l.datei("Alarmdaten.DAT"));
     EXPECT_EQ(z[16], "");
     EXPECT_EQ(z[20], "\" Empfang, Halle 2 \"");
-    l.ml.Form_Unload();
+    l.ml.geschlossen();
     l.ml.zeigen();
-    EXPECT_EQ(l.m.gruppe_status[6], " Empfang, Halle 2 ");
+    EXPECT_EQ(l.m.gruppennamen[6], " Empfang, Halle 2 ");
 }
 
 TEST(Meldeliste, JournalZeigtNeueZeilenUndLeereDatei)
@@ -291,7 +291,7 @@ TEST(Meldeliste, JournalZeigtNeueZeilenUndLeereDatei)
     EXPECT_EQ(l.m.listmeldungen[3], "zweiter");
 
     // "Liste löschen ?" does not wait: the timer and the program go on meanwhile.
-    l.ml.loesche_mameldung_Click();
+    l.ml.liste_loeschen_geklickt();
     ASSERT_EQ(l.boxen.fragen.size(), 1u);
     EXPECT_EQ(l.boxen.fragen[0].text, "Liste löschen ?");
     l.h.log().meldung_eintragen("während der Frage");
@@ -301,7 +301,7 @@ TEST(Meldeliste, JournalZeigtNeueZeilenUndLeereDatei)
     EXPECT_EQ(l.m.listmeldungen.size(), 5u);
     EXPECT_EQ(zeilen_zerlegen(l.datei("mameldung.log")).size(), 5u);
 
-    l.ml.loesche_mameldung_Click();
+    l.ml.liste_loeschen_geklickt();
     l.boxen.offene_antwort(true);
     EXPECT_TRUE(l.m.listmeldungen.empty());
     EXPECT_EQ(l.datei("mameldung.log"), "");
@@ -320,7 +320,7 @@ TEST(Meldeliste, JournalZeigtNeueZeilenUndLeereDatei)
 
     // The file cannot be emptied: the list stays, the user is told.
     l.fs.erlaubt = l.fs.schreibvorgaenge;
-    l.ml.loesche_mameldung_Click();
+    l.ml.liste_loeschen_geklickt();
     l.boxen.offene_antwort(true);
     EXPECT_EQ(l.m.listmeldungen.size(), 1u);
     EXPECT_EQ(l.hinweistexte().back().rfind("Liste nicht gelöscht: ", 0), 0u);
@@ -332,9 +332,9 @@ TEST(Meldeliste, SchliessenEntlaedtUndVerwirftUngespeichertes)
     datei_schreiben(l.dir / "Alarmdaten.DAT", l.vorlage());
     l.starten();
     l.konfigurieren({1});
-    l.ml.SNText_geaendert(1, "nicht gespeichert");
+    l.ml.alarmtext_geaendert(1, "nicht gespeichert");
     l.ml.gruppe_benennen(0, "weg");
-    l.ml.Form_Unload();
+    l.ml.geschlossen();
     EXPECT_FALSE(l.m.geladen);
     EXPECT_FALSE(l.m.sichtbar);
     EXPECT_FALSE(l.ml.journaltakt().aktiv());
@@ -344,14 +344,14 @@ TEST(Meldeliste, SchliessenEntlaedtUndVerwirftUngespeichertes)
     EXPECT_TRUE(l.m.geladen);
     EXPECT_FALSE(l.m.sichtbar);
     EXPECT_TRUE(l.ml.journaltakt().aktiv());
-    EXPECT_EQ(l.m.gruppe_status[0], "Gruppe 1");
+    EXPECT_EQ(l.m.gruppennamen[0], "Gruppe 1");
     l.ml.zeigen();
     EXPECT_TRUE(l.m.sichtbar);
 
     // An answer to "Liste löschen ?" after the list is gone reaches nothing.
-    l.ml.loesche_mameldung_Click();
+    l.ml.liste_loeschen_geklickt();
     auto antwort = l.boxen.offene_antwort;
-    l.ml.Form_Unload();
+    l.ml.geschlossen();
     l.h.log().meldung_eintragen("bleibt");
     antwort(true);
     const auto rest = zeilen_zerlegen(l.datei("mameldung.log"));
@@ -369,18 +369,18 @@ TEST(Meldeliste, KnoepfeRufenDieZentrale)
     l.ap.beim_ausloesen = [&] { ++gesendet; };
     l.starten();
     l.konfigurieren({4});
-    l.ml.Rel_stat_Click(3);
-    l.ml.Rel_stat_Click(4);  // disabled: no click reaches it
+    l.ml.relais_geklickt(3);
+    l.ml.relais_geklickt(4);  // disabled: no click reaches it
     ASSERT_EQ(ausgaben.size(), 1u);
     EXPECT_EQ(ausgaben[0], std::make_tuple(false, 3, 3));
-    l.ml.sammelnachrit_Click();
+    l.ml.alarm_ausloesen_geklickt();
     EXPECT_EQ(gesendet, 1);
 
     l.ml.eingaenge(true, true);
     EXPECT_TRUE(l.m.ein1);
     EXPECT_TRUE(l.m.ein2);
     l.ml.relais_farbe(3, k_rot);
-    EXPECT_EQ(l.m.rel_stat_farbe[3], k_rot);
+    EXPECT_EQ(l.m.relaisfarben[3], k_rot);
     l.ml.relais_farbe(50, k_rot);  // no such button
 }
 
@@ -429,8 +429,8 @@ TEST(Meldeliste, LoeschfrageEinmalUndNurWasBeimFragenImJournalStand)
         l.uhr.advance(5000);
         ASSERT_EQ(l.m.listmeldungen.size(), 6u);
 
-        l.ml.loesche_mameldung_Click();
-        l.ml.loesche_mameldung_Click();
+        l.ml.liste_loeschen_geklickt();
+        l.ml.liste_loeschen_geklickt();
         EXPECT_EQ(l.boxen.fragen.size(), 1u) << "the second click brings the open question forward";
         EXPECT_EQ(l.boxen.nach_vorn_geholt, std::vector<std::string> {"Liste löschen ?"});
 
@@ -451,7 +451,7 @@ TEST(Meldeliste, LoeschfrageEinmalUndNurWasBeimFragenImJournalStand)
             EXPECT_EQ(l.datei("mameldung.log"), "");
         }
 
-        l.ml.loesche_mameldung_Click();
+        l.ml.liste_loeschen_geklickt();
         EXPECT_EQ(l.boxen.fragen.size(), 2u) << "answered: the next click asks again";
     }
 }
@@ -525,8 +525,8 @@ TEST(Meldeliste, ZuGrosseDatendateienSindLadefehlerUndBleibenStehen)
             EXPECT_TRUE(l.h.maske().sichtbar) << "the settings window opens, as for any load error";
             EXPECT_TRUE(l.h.einstellungen().gruppenpfad[0].empty());
         } else {
-            EXPECT_EQ(l.m.sntext[0], "");
-            EXPECT_EQ(l.m.gruppe_status[0], "Gruppe 1");
+            EXPECT_EQ(l.m.alarmtexte[0], "");
+            EXPECT_EQ(l.m.gruppennamen[0], "Gruppe 1");
         }
     }
 }

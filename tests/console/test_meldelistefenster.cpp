@@ -49,9 +49,9 @@ struct Fenster : Station {
     }
     template <typename T>
     T* c(const QString& name) { return finde<T>(fenster, name); }
-    QLabel* status(int i) { return c<QLabel>(QStringLiteral("gruppe_status_%1").arg(i)); }
-    QCheckBox* box(int i) { return c<QCheckBox>(QStringLiteral("Melde_gruppen_%1").arg(i)); }
-    QPushButton* relais(int i) { return c<QPushButton>(QStringLiteral("Rel_stat_%1").arg(i)); }
+    QLabel* status(int i) { return c<QLabel>(QStringLiteral("gruppennameFeld_%1").arg(i)); }
+    QCheckBox* box(int i) { return c<QCheckBox>(QStringLiteral("meldegruppeBox_%1").arg(i)); }
+    QPushButton* relais(int i) { return c<QPushButton>(QStringLiteral("relaisButton_%1").arg(i)); }
 };
 
 void klicken(QWidget* w)
@@ -97,21 +97,21 @@ TEST(Meldelistenfenster, LageUndBeschriftungen)
     const struct {
         const char* name;
         const char* text;
-    } labels[] = {{"BSet", "Vandu Kestu Standard"}, {"lbl_Version", "Version 4.3.0 - TS"}, {"Label1", "Meldungen"},
-                  {"Label2", "Status der Gruppen"}, {"Label6", "Gruppenalarm"}, {"Label3", "Alarmtext"},
-                  {"Label5", "an alle eingetragenen Gruppen"}, {"Label4", "Meldegruppen"},
-                  {"lb_mgruppe_0", "01"}, {"lb_mgruppe_1", "05"}, {"lb_mgruppe_2", "10"},
-                  {"lb_mgruppe_3", "01"}, {"lb_mgruppe_4", "41"}};
+    } labels[] = {{"produkttitel", "Vandu Kestu Standard"}, {"version", "Version 4.3.0 - TS"}, {"meldungenBeschriftung", "Meldungen"},
+                  {"statusBeschriftung", "Status der Gruppen"}, {"gruppenalarmBeschriftung", "Gruppenalarm"}, {"alarmtextBeschriftung", "Alarmtext"},
+                  {"alleGruppenBeschriftung", "an alle eingetragenen Gruppen"}, {"meldegruppenBeschriftung", "Meldegruppen"},
+                  {"gruppennummer_0", "01"}, {"gruppennummer_1", "05"}, {"gruppennummer_2", "10"},
+                  {"gruppennummer_3", "01"}, {"gruppennummer_4", "41"}};
     for (const auto& l : labels) {
         EXPECT_EQ(f.c<QLabel>(QLatin1String(l.name))->text(), QString::fromUtf8(l.text)) << l.name;
     }
-    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("sammelnachrit"))->text(), QStringLiteral("Alarm auslösen"));
-    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("loesche_mameldung"))->text(), QStringLiteral("Liste löschen"));
-    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("speicher_alarmdaten"))->text(), QStringLiteral("Einstellungen speichern"));
-    EXPECT_EQ(f.c<QLineEdit>(QStringLiteral("SNText4"))->geometry(), twips_rect(11520, 5520, 3615, 390));
-    EXPECT_EQ(f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"))->geometry(),
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("alarmAusloesenButton"))->text(), QStringLiteral("Alarm auslösen"));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("listeLoeschenButton"))->text(), QStringLiteral("Liste löschen"));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("alarmdatenSpeichernButton"))->text(), QStringLiteral("Einstellungen speichern"));
+    EXPECT_EQ(f.c<QLineEdit>(QStringLiteral("alarmtextFeld4"))->geometry(), twips_rect(11520, 5520, 3615, 390));
+    EXPECT_EQ(f.c<QAbstractItemView>(QStringLiteral("journalListe"))->geometry(),
               twips_rect(11520, 720, 6735, 1530));
-    EXPECT_FALSE(f.c<QCheckBox>(QStringLiteral("ein1"))->isVisible());
+    EXPECT_FALSE(f.c<QCheckBox>(QStringLiteral("eingang1"))->isVisible());
 }
 
 TEST(Meldelistenfenster, GruppenFarbenUndKaesten)
@@ -127,7 +127,7 @@ TEST(Meldelistenfenster, GruppenFarbenUndKaesten)
     f.ml.relais_farbe(11, k_rot);
     EXPECT_TRUE(f.relais(11)->styleSheet().contains(QStringLiteral("#ff0000")));
 
-    f.c<QCheckBox>(QStringLiteral("melde_alle"))->click();
+    f.c<QCheckBox>(QStringLiteral("alleGruppenBox"))->click();
     EXPECT_TRUE(f.box(0)->isChecked());
     EXPECT_TRUE(f.box(11)->isChecked());
     EXPECT_FALSE(f.box(1)->isChecked());
@@ -135,7 +135,7 @@ TEST(Meldelistenfenster, GruppenFarbenUndKaesten)
     EXPECT_EQ(f.ml.melde_gruppe(11), 0);
     EXPECT_FALSE(f.box(11)->isChecked());
 
-    tippen(f.c<QLineEdit>(QStringLiteral("SNText3")), QStringLiteral("Halle 3"));
+    tippen(f.c<QLineEdit>(QStringLiteral("alarmtextFeld3")), QStringLiteral("Halle 3"));
     EXPECT_EQ(f.ml.sammeltexte()[2], "Halle 3");
 }
 
@@ -146,14 +146,14 @@ TEST(Meldelistenfenster, StatusfeldOeffnetDenDialogUndBenenntUm)
     ASSERT_TRUE(f.dialog.isVisible());
     EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("Gruppenbezeichnung"));
     EXPECT_EQ(f.dialog.size(), QSize(twips(4680), twips(3195)));
-    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("akt_bez"))->text(), QStringLiteral("Gruppe 3"));
-    tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neu_bez")), QStringLiteral("nicht übernommen"));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("aktuellerNameFeld"))->text(), QStringLiteral("Gruppe 3"));
+    tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neuerNameFeld")), QStringLiteral("nicht übernommen"));
 
     klicken(f.status(6));
-    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("akt_bez"))->text(), QStringLiteral("Gruppe 7"));
-    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("neu_bez"))->text(), QString());
-    tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neu_bez")), QStringLiteral("Empfang"));
-    finde<QPushButton>(f.dialog, QStringLiteral("uebernahme"))->click();
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("aktuellerNameFeld"))->text(), QStringLiteral("Gruppe 7"));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("neuerNameFeld"))->text(), QString());
+    tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neuerNameFeld")), QStringLiteral("Empfang"));
+    finde<QPushButton>(f.dialog, QStringLiteral("uebernehmenButton"))->click();
     EXPECT_FALSE(f.dialog.isVisible());
     EXPECT_EQ(f.status(6)->text(), QStringLiteral("Empfang"));
     EXPECT_EQ(f.status(2)->text(), QStringLiteral("Gruppe 3"));
@@ -182,7 +182,7 @@ public:
 TEST(Meldelistenfenster, JournalZeigtZeilenWieEineListeUndHaengtDarunterAn)
 {
     Fenster f;
-    auto* liste = f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"));
+    auto* liste = f.c<QAbstractItemView>(QStringLiteral("journalListe"));
     QAbstractItemModel* modell = liste->model();
     for (int n = 1; n <= 3; ++n) {
         f.h.log().meldung_eintragen("Alarm aus Gruppe 2 von:\rText " + std::to_string(n));
@@ -227,7 +227,7 @@ TEST(Meldelistenfenster, NurGeaenderteGruppenfelderWerdenNeuGemalt)
     QApplication::processEvents();
     EXPECT_EQ(zaehler.gemalt, 0);
 
-    f.ml.Melde_gruppen_Click(1);
+    f.ml.meldegruppe_geklickt(1);
     QApplication::processEvents();
     EXPECT_GT(zaehler.gemalt, 0);
     EXPECT_EQ(f.box(1)->checkState(), f.ml.melde_gruppe(1) == 1 ? Qt::Checked : Qt::Unchecked);
@@ -236,7 +236,7 @@ TEST(Meldelistenfenster, NurGeaenderteGruppenfelderWerdenNeuGemalt)
 TEST(Meldelistenfenster, JournalZeilenUndSchliessen)
 {
     Fenster f;
-    auto* liste = f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"));
+    auto* liste = f.c<QAbstractItemView>(QStringLiteral("journalListe"));
     QAbstractItemModel* modell = liste->model();
     EXPECT_EQ(modell->rowCount(), 0);
     f.h.log().meldung_eintragen("Alarm aus Gruppe 2 von:\rText");
@@ -270,14 +270,14 @@ TEST(Meldelistenfenster, KeineTasteLoestEinenAlarmAusNachdemDieListeNachVorneKam
 {
     Fenster f {1};
     f.h.maske().pfade[0] = f.h.einstellungen().gruppenpfad[0];
-    f.ml.Melde_gruppen_Click(0);
-    auto* senden = f.c<QPushButton>(QStringLiteral("sammelnachrit"));
+    f.ml.meldegruppe_geklickt(0);
+    auto* senden = f.c<QPushButton>(QStringLiteral("alarmAusloesenButton"));
     // The person raised an alarm with a click a while ago.
     klicken(senden);
     const std::string signal = f.h.einstellungen().gruppenpfad[0] + "MESSAGE.XQV";
     ASSERT_TRUE(existiert(signal));
     std::filesystem::remove(signal);
-    for (const char* name : {"sammelnachrit", "speicher_alarmdaten", "loesche_mameldung", "Rel_stat_0"}) {
+    for (const char* name : {"alarmAusloesenButton", "alarmdatenSpeichernButton", "listeLoeschenButton", "relaisButton_0"}) {
         auto* knopf = f.c<QPushButton>(QLatin1String(name));
         EXPECT_EQ(knopf->focusPolicy(), Qt::NoFocus) << name;
         EXPECT_FALSE(knopf->isDefault() || knopf->autoDefault()) << name;
@@ -315,8 +315,8 @@ TEST(Meldelistenfenster, PasstAufDenSchirmUndJedesFeldIstErreichbar)
             continue;
         }
         // Every control can be scrolled into the window.
-        for (const char* name : {"Melde_gruppen_49", "Melde_gruppen_40", "melde_alle", "sammelnachrit", "Rel_stat_9",
-                                 "Listmeldungen", "SNText4", "lb_mgruppe_4", "speicher_alarmdaten"}) {
+        for (const char* name : {"meldegruppeBox_49", "meldegruppeBox_40", "alleGruppenBox", "alarmAusloesenButton", "relaisButton_9",
+                                 "journalListe", "alarmtextFeld4", "gruppennummer_4", "alarmdatenSpeichernButton"}) {
             auto* w = f.c<QWidget>(QLatin1String(name));
             flaeche->ensureWidgetVisible(w, 0, 0);
             const QRect im_fenster(w->mapTo(&f.fenster, QPoint(0, 0)), w->size());
@@ -343,7 +343,7 @@ TEST(Meldelistenfenster, AbgeschnitteneGruppennamenStehenGanzImTooltip)
 TEST(Meldelistenfenster, JournalZeigtDenNeuestenEintragAusserDerNutzerLiestWeiterOben)
 {
     Fenster f;
-    auto* liste = f.c<QAbstractItemView>(QStringLiteral("Listmeldungen"));
+    auto* liste = f.c<QAbstractItemView>(QStringLiteral("journalListe"));
     QScrollBar* rollen = liste->verticalScrollBar();
     auto letzte_sichtbar = [&] {
         const QModelIndex letzte = liste->model()->index(liste->model()->rowCount() - 1, 0);

@@ -45,7 +45,7 @@ struct Gespeichert : Station {
         starten();
         h.einstellungen_zeigen();
         // Kept in the summary line only, so not read back.
-        h.maske().text1_2 = "Taste 2";
+        h.maske().tastentext2 = "Taste 2";
     }
 };
 
@@ -89,10 +89,10 @@ TEST(Fremdbytes, AlarmdatenKommenByteFuerByteZurueck)
     datei_schreiben(s.dir / "Alarmdaten.DAT", vorlage);
     s.starten();
     Meldeliste& ml = s.ap.meldeliste();
-    EXPECT_EQ(ml.maske().sntext[1], "\u008D\u008F, \u0090\u009D");
-    EXPECT_EQ(ml.maske().sntext[2], "Überfall");
+    EXPECT_EQ(ml.maske().alarmtexte[1], "\u008D\u008F, \u0090\u009D");
+    EXPECT_EQ(ml.maske().alarmtexte[2], "Überfall");
     std::filesystem::remove(s.dir / "Alarmdaten.DAT");
-    ml.speicher_alarmdaten_Click();
+    ml.alarmdaten_speichern_geklickt();
     EXPECT_TRUE(s.boxen.hinweise.empty()) << s.boxen.hinweise.front().text;
     EXPECT_EQ(s.datei("Alarmdaten.DAT"), vorlage);
 }
@@ -127,10 +127,10 @@ TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
     } faelle[] = {
         {"Gruppe 3", nullptr, 2, "Achtung, bitte Pfad  2 prüfen !!"},
         {"Gruppe 12", nullptr, 11, "Achtung, bitte Pfad  11 prüfen !!"},
-        {"Signaldatei", &Einstellungsmaske::text4, -1, zeichen + "Signaldatei: Łź"},
-        {"Importverzeichnis", &Einstellungsmaske::text3, -1, zeichen + "Importverzeichnis: Łź"},
-        {"Taste 1", &Einstellungsmaske::text1_1, -1, zeichen + "Text der Taste 1: Łź"},
-        {"Taste 2", &Einstellungsmaske::text1_2, -1, zeichen + "Text der Taste 2: Łź"},
+        {"Signaldatei", &Einstellungsmaske::signaldatei, -1, zeichen + "Signaldatei: Łź"},
+        {"Importverzeichnis", &Einstellungsmaske::importverzeichnis, -1, zeichen + "Importverzeichnis: Łź"},
+        {"Taste 1", &Einstellungsmaske::tastentext1, -1, zeichen + "Text der Taste 1: Łź"},
+        {"Taste 2", &Einstellungsmaske::tastentext2, -1, zeichen + "Text der Taste 2: Łź"},
     };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.feld);
@@ -143,7 +143,7 @@ TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
         } else {
             s.h.maske().*f.box = "Łódź";
         }
-        s.h.maske().text1_1.insert(0, "neu ");
+        s.h.maske().tastentext1.insert(0, "neu ");
         s.h.speichern();
         EXPECT_EQ(s.h.maske().meldungtxt, f.meldung);
         EXPECT_TRUE(s.h.maske().sichtbar);
@@ -175,11 +175,11 @@ TEST(Unkodierbar, AlarmdatenWerdenNichtGespeichert)
         s.starten();
         Meldeliste& ml = s.ap.meldeliste();
         if (f.text > 0) {
-            ml.SNText_geaendert(f.text, "Łódź");
+            ml.alarmtext_geaendert(f.text, "Łódź");
         } else {
             ml.gruppe_benennen(f.gruppe - 1, "Łódź");
         }
-        ml.speicher_alarmdaten_Click();
+        ml.alarmdaten_speichern_geklickt();
         EXPECT_EQ(s.hinweistexte(), std::vector<std::string> {f.meldung});
         EXPECT_EQ(s.datei("Alarmdaten.DAT"), vorlage);
     }
@@ -226,7 +226,7 @@ TEST(Speichern, FolgtVerknuepfungenUndBehaeltDenModus)
             if (name == "Hestrel.DAT") {
                 s.h.speichern();
             } else {
-                s.ap.meldeliste().speicher_alarmdaten_Click();
+                s.ap.meldeliste().alarmdaten_speichern_geklickt();
             }
 
             EXPECT_TRUE(s.boxen.hinweise.empty()) << s.boxen.hinweise.front().text;

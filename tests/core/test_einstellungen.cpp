@@ -25,17 +25,17 @@ void maske_fuellen(Station& s, const std::string& basis)
     m.pfade[2] = basis + "/gruppe3/";
     m.pfade[11] = basis + "/gruppe12";
     m.pfade[49] = basis + "/gruppe50";
-    m.text3 = basis + "/import/";
-    m.text4 = "/usr/share/sounds/alarm ü.wav";
-    m.text1_1 = "Überfall, Kasse 2";
-    m.text1_2 = "Taste 2";
-    m.text5 = "0";
-    m.auswahl_port = "3";
-    m.check1 = 1;
-    m.tastenver = "250";
+    m.importverzeichnis = basis + "/import/";
+    m.signaldatei = "/usr/share/sounds/alarm ü.wav";
+    m.tastentext1 = "Überfall, Kasse 2";
+    m.tastentext2 = "Taste 2";
+    m.idnummer = "0";
+    m.port = "3";
+    m.alarmempfang = 1;
+    m.tastenverzoegerung = "250";
     m.logfile = 1;
-    m.chk_vollbild = 1;
-    m.chk_gesperrt = 0;
+    m.vollbild = 1;
+    m.gesperrt = 0;
     s.h.geraeteart_gewaehlt("Kestu_10");
 }
 
@@ -77,9 +77,9 @@ TEST_F(Einstellungsdatei, OhneDateiOeffnetDasFensterMitDenVorgaben)
     EXPECT_TRUE(existiert(s.dir / "mameldung.log"));
     EXPECT_EQ(s.datei("mameldung.log"), "");
     EXPECT_TRUE(s.h.maske().sichtbar);
-    EXPECT_EQ(s.h.maske().auswahl_port, "1");
+    EXPECT_EQ(s.h.maske().port, "1");
     EXPECT_EQ(s.h.einstellungen().alarmempf, "0");
-    EXPECT_EQ(s.h.maske().tastenver, "120");
+    EXPECT_EQ(s.h.maske().tastenverzoegerung, "120");
     EXPECT_EQ(s.ap.geraet().entprellung().interval(), 2000);
     EXPECT_TRUE(s.boxen.hinweise.empty());
     EXPECT_TRUE(s.ap.alarmempfang().abfragetakt().aktiv()) << "polling runs from the start in every case";
@@ -118,7 +118,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     a.starten();
     maske_fuellen(a, basis.pfad());
     a.h.maske().pfade[20] = "";
-    a.h.maske().text1_2 = "";
+    a.h.maske().tastentext2 = "";
     a.h.speichern();
     const std::string gespeichert = a.datei("Hestrel.DAT");
 
@@ -137,7 +137,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     EXPECT_EQ(e.alarmempf, "1");
     EXPECT_EQ(e.comdeaktiviert, "0");
     EXPECT_EQ(e.entprellzeit, 250);
-    EXPECT_EQ(b.h.maske().tastenver, "250");
+    EXPECT_EQ(b.h.maske().tastenverzoegerung, "250");
     EXPECT_EQ(b.ap.geraet().entprellung().interval(), 250);
     EXPECT_EQ(e.logfileaktive, "1");
     EXPECT_EQ(e.gruppenpfad[0], basis.pfad() + "/gruppe1/");
@@ -145,7 +145,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     EXPECT_EQ(e.gruppenpfad[11], basis.pfad() + "/gruppe12/");
     EXPECT_EQ(e.gruppenpfad[49], basis.pfad() + "/gruppe50/");
     EXPECT_EQ(b.h.maske().pfade[11], basis.pfad() + "/gruppe12/");
-    EXPECT_EQ(b.h.maske().art_hardware, "Kestu_10");
+    EXPECT_EQ(b.h.maske().geraeteart, "Kestu_10");
     EXPECT_TRUE(b.h.maske().port_sichtbar);
     EXPECT_TRUE(e.vollbildanzeige);
     EXPECT_FALSE(e.gesperrtanzeige);
@@ -164,8 +164,8 @@ TEST_F(Einstellungsdatei, KommaUndAnfuehrungszeichenUeberlebenEineRunde)
     Station a;
     a.starten();
     maske_fuellen(a, basis.pfad());
-    a.h.maske().text1_1 = "Hilfe, \"sofort\"";
-    a.h.maske().text4 = " /a,b.wav";
+    a.h.maske().tastentext1 = "Hilfe, \"sofort\"";
+    a.h.maske().signaldatei = " /a,b.wav";
     a.h.speichern();
 
     Station b;
@@ -237,7 +237,7 @@ TEST_F(Einstellungsdatei, IdWirdGeprueftUndNormalisiert)
         Station s;
         s.starten();
         maske_fuellen(s, basis.pfad());
-        s.h.maske().text5 = f.text;
+        s.h.maske().idnummer = f.text;
         s.h.speichern();
         EXPECT_EQ(existiert(s.dir / "Hestrel.DAT"), f.angenommen) << f.text;
         if (f.angenommen) {
@@ -261,12 +261,12 @@ TEST_F(Einstellungsdatei, GespeicherteFalscheIdOeffnetDasFensterUndLaedtWeiter)
     Station b;
     datei_schreiben(b.dir / "Hestrel.DAT", bytes);
     b.starten();
-    EXPECT_EQ(b.h.maske().label2, "Falsche ID");
+    EXPECT_EQ(b.h.maske().id_warnung, "Falsche ID");
     EXPECT_TRUE(b.h.maske().sichtbar);
     EXPECT_TRUE(b.port.offen()) << "the port is still opened";
     EXPECT_TRUE(existiert(basis / "import/MDAT5.XQV"));
     b.h.speichern();
-    EXPECT_EQ(b.h.maske().label2, "");
+    EXPECT_EQ(b.h.maske().id_warnung, "");
 }
 
 TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
@@ -276,7 +276,7 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     maske_fuellen(a, basis.pfad());
     a.h.geraeteart_gewaehlt("keine");
     EXPECT_FALSE(a.h.maske().port_sichtbar);
-    a.h.maske().checkCom = 0;
+    a.h.maske().schnittstelle_aus = 0;
     a.h.speichern();
     EXPECT_EQ(zeilen(a.datei("Hestrel.DAT"))[8], "1") << "no hardware writes the device as deactivated";
     EXPECT_FALSE(a.ap.geraet().statusabfrage().aktiv());
@@ -284,7 +284,7 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     Station b;
     datei_schreiben(b.dir / "Hestrel.DAT", a.datei("Hestrel.DAT"));
     b.starten();
-    EXPECT_EQ(b.h.maske().checkCom, 1);
+    EXPECT_EQ(b.h.maske().schnittstelle_aus, 1);
     EXPECT_EQ(b.port.oeffnungen, 0);
 
     // "Kestu_1" with line 9 "1": the kind wins, the port opens, no polling of the device.
@@ -294,7 +294,7 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     Station c;
     datei_schreiben(c.dir / "Hestrel.DAT", bytes);
     c.starten();
-    EXPECT_EQ(c.h.maske().checkCom, 0);
+    EXPECT_EQ(c.h.maske().schnittstelle_aus, 0);
     EXPECT_TRUE(c.port.offen());
     EXPECT_FALSE(c.ap.geraet().statusabfrage().aktiv());
     c.h.einstellungen_zeigen();
@@ -322,7 +322,7 @@ TEST_F(Einstellungsdatei, ExportdateiHaengtDenNamenOhneTrennerAn)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.maske().text3 = basis.pfad() + "/import";
+    s.h.maske().importverzeichnis = basis.pfad() + "/import";
     s.h.speichern();
     EXPECT_TRUE(existiert(basis / "importMDAT0.XQV"));
     EXPECT_TRUE(existiert(basis / "importMDAT0-1.XQV"));
@@ -334,7 +334,7 @@ TEST_F(Einstellungsdatei, OhneImportverzeichnisEntstehtKeineExportdatei)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.maske().text3 = "";
+    s.h.maske().importverzeichnis = "";
     s.h.speichern();
     EXPECT_TRUE(existiert(s.dir / "Hestrel.DAT"));
     for (const auto& e : std::filesystem::directory_iterator(s.dir.pfad())) {
@@ -353,7 +353,7 @@ TEST_F(Einstellungsdatei, SchreibfehlerLaesstDieAlteDateiStehenUndSagtEs)
 
     s.h.einrichten();
     s.h.maske().pfade[0] = "";
-    s.h.maske().text1_1 = "neu";
+    s.h.maske().tastentext1 = "neu";
     s.fs.muster = "Hestrel.DAT";
     s.h.speichern();
     s.fs.muster.clear();
@@ -389,7 +389,7 @@ TEST_F(Einstellungsdatei, ZusammenfassungHaeltDieElfWerte)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.geraeteart_gewaehlt("keine");
-    s.h.maske().checkCom = 0;
+    s.h.maske().schnittstelle_aus = 0;
     s.h.speichern();
     EXPECT_EQ(s.h.einstellungen().ausdruck,
               "[" + basis.pfad() + "/import/][3][0][/usr/share/sounds/alarm ü.wav][][Überfall, Kasse 2][1][0][ 250][1][Taste 2]");

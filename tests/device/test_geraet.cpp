@@ -255,7 +255,7 @@ TEST_F(GeraetTest, Eingang2SendetDenAlarmUndFaerbtDieAusgaenge)
 
 TEST_F(GeraetTest, Eingang1SetztZurueck)
 {
-    p.anzeige.Alarm("Überfall", "", "");
+    p.anzeige.alarm_zeigen("Überfall", "", "");
     ASSERT_TRUE(p.anzeige.sichtbar());
     p.port.setRts(true);
     p.port.senden(rahmen(1, 0));
@@ -268,7 +268,7 @@ TEST_F(GeraetTest, Eingang1SetztZurueck)
 
 TEST_F(GeraetTest, BeideEingaengeSetzenZurueckSendenUndSchaltenAllesAus)
 {
-    p.anzeige.Alarm("Überfall", "", "");
+    p.anzeige.alarm_zeigen("Überfall", "", "");
     p.port.senden(rahmen(1, 1, {1}));
     std::string erwartet = k_reset;
     for (int n = 1; n <= 10; ++n) {
@@ -325,15 +325,15 @@ TEST_F(GeraetTest, PruefungVerwirftEinenAngefangenenRahmen)
 TEST_F(GeraetTest, SpurUndZeitablauf)
 {
     p.port.senden(bytes({242, 1, 0, 17}));
-    EXPECT_EQ(p.h.maske().ser_empfang, " 242h 1h 0h 17h");
+    EXPECT_EQ(p.h.maske().empfangsspur, " 242h 1h 0h 17h");
     uhr.advance(1000);
-    EXPECT_EQ(p.h.maske().texttimeser, "08:00:01");
+    EXPECT_EQ(p.h.maske().letzte_zeichenpause, "08:00:01");
     EXPECT_EQ(geraet.decoder().empfangsstatus(), 0);
 
     for (int i = 0; i < 2000; ++i) {
         p.port.senden(bytes({i % 200}));
     }
-    const std::string& spur = p.h.maske().ser_empfang;
+    const std::string& spur = p.h.maske().empfangsspur;
     EXPECT_EQ(spur.size(), Geraet::k_spurlaenge);
     EXPECT_TRUE(spur.ends_with(" 197h 198h 199h"));
 }

@@ -61,7 +61,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     EXPECT_EQ(dateien(g2), std::vector<std::string>{});
     EXPECT_NE(a.ereignislog().find("Alarm gesetzt\r\n"), std::string::npos);
     EXPECT_TRUE(a.bestaetigung.sichtbar());
-    EXPECT_FALSE(a.bestaetigung.command1_enabled());
+    EXPECT_FALSE(a.bestaetigung.ok_aktiv());
     EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 15000);
 
     // The receiver's first tick presents both groups: group 2 between them has no signal.
@@ -98,7 +98,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_EQ(zaehlen(a.ereignislog(), "Message - gelöscht"), 0) << "the log is in Windows-1252";
     EXPECT_EQ(zaehlen(a.ereignislog(), "Message - gel\xF6scht\r\n"), 2);
-    EXPECT_TRUE(a.bestaetigung.command1_enabled());
+    EXPECT_TRUE(a.bestaetigung.ok_aktiv());
     EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 5000);
     EXPECT_FALSE(a.versand.nachricht_gesendet());
 
@@ -115,7 +115,7 @@ TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
 {
     a.liste.gruppen[0] = 1;
     a.ap.ausloesen();
-    a.bestaetigung.Timerwarte_Timer();
+    a.bestaetigung.wartezeit_um();
     a.bestaetigung.Command1_Click();
     ASSERT_FALSE(a.bestaetigung.sichtbar());
     std::filesystem::remove(g1 + "MESSAGE.XQV");
@@ -414,7 +414,7 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
     EXPECT_FALSE(a.versand.import_frei());
     EXPECT_TRUE(a.versand.nachricht_gesendet());
     EXPECT_TRUE(a.bestaetigung.sichtbar());
-    EXPECT_FALSE(a.bestaetigung.command1_enabled());
+    EXPECT_FALSE(a.bestaetigung.ok_aktiv());
     EXPECT_EQ(a.ap.alarmempfang().abfragetakt().interval(), 15000);
 
     uhr.advance(15000);

@@ -325,7 +325,7 @@ TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
 {
     hand.halten(g2);
     Einstellungsverwaltung& h = empfaenger.h;
-    h.maske().text5 = "0";
+    h.maske().idnummer = "0";
     h.speichern();
     h.speichern();
     EXPECT_TRUE(h.maske().meldungtxt.empty()) << "the save waits for the directories' answers";

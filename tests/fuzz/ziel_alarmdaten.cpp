@@ -25,7 +25,7 @@ void alarmdaten_pruefen(std::string_view eingabe)
     Fuzzplatz p;
     p.fs.dateien["/daten/Alarmdaten.DAT"] = std::string(eingabe);
     p.starten();
-    p.ap.meldeliste().speicher_alarmdaten_Click();
+    p.ap.meldeliste().alarmdaten_speichern_geklickt();
     pruefen(p.datei("Alarmdaten.DAT") == erste, "the message list saves what the reader took in");
 }
 

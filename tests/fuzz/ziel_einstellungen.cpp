@@ -19,7 +19,7 @@ std::optional<std::string> laden_und_speichern(std::string_view bytes)
     p.starten();
     p.h().einstellungen_zeigen();
     // An ID other than 0 is refused; the save itself is what is tried here.
-    p.h().maske().text5 = std::string(1, '0');
+    p.h().maske().idnummer = std::string(1, '0');
     p.h().speichern();
     if (p.h().maske().sichtbar) {
         return std::nullopt;

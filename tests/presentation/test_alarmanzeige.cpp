@@ -24,7 +24,7 @@ protected:
 TEST_F(AlarmanzeigeTest, VollbildUeberDenGanzenSchirm)
 {
     p.h.einstellungen().vollbildanzeige = true;
-    a.Alarm("Hilfe", "1", "1");
+    a.alarm_zeigen("Hilfe", "1", "1");
     EXPECT_TRUE(a.sichtbar());
     EXPECT_TRUE(a.oben());
     EXPECT_TRUE(a.vollbild_platziert());
@@ -47,14 +47,14 @@ TEST_F(AlarmanzeigeTest, VollbildUeberDenGanzenSchirm)
 
     schirm.breite_px = 1280;
     schirm.hoehe_px = 1024;
-    a.Alarm("zwei", "1", "1");
+    a.alarm_zeigen("zwei", "1", "1");
     EXPECT_NEAR(a.schriftgroesse(), 42.67, 0.01);
     EXPECT_EQ(zaehlen(anzeigelog(), "Vollbild - gesetzt"), 2);
 }
 
 TEST_F(AlarmanzeigeTest, NormalGrossInDerMitteSchriftNachBreite)
 {
-    a.Alarm("Hilfe", "", "");
+    a.alarm_zeigen("Hilfe", "", "");
     EXPECT_TRUE(a.sichtbar());
     EXPECT_TRUE(a.oben());
     EXPECT_FALSE(a.vollbild_platziert());
@@ -71,14 +71,14 @@ TEST_F(AlarmanzeigeTest, NormalGrossInDerMitteSchriftNachBreite)
     EXPECT_FALSE(existiert(p.daten + "/quorvis.log"));
     p.h.einstellungen().logfileaktive = "0";
     p.h.einstellungen().vollbildanzeige = true;
-    a.Alarm("x", "", "");
+    a.alarm_zeigen("x", "", "");
     EXPECT_FALSE(existiert(p.daten + "/quorvis.log"));
 }
 
 TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
 {
-    a.Alarm("eins", "1", "0");
-    a.Alarm("zwei", "9", "1");
+    a.alarm_zeigen("eins", "1", "0");
+    a.alarm_zeigen("zwei", "9", "1");
     EXPECT_EQ(a.erzeugungen(), 1);
     EXPECT_EQ(a.label1(), "zwei");
     a.Command1_Click();
@@ -86,12 +86,12 @@ TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
     EXPECT_TRUE(a.hintergrund().aktiv()) << "hidden, the window keeps blinking";
     uhr.advance(500);
     EXPECT_FALSE(a.sichtbar());
-    a.Alarm("drei", "", "");
+    a.alarm_zeigen("drei", "", "");
     EXPECT_TRUE(a.sichtbar());
     EXPECT_EQ(a.label1(), "drei");
 
     // The device's reset key hides it through the engine's seam.
-    p.ap.alarmanzeige().Hide();
+    p.ap.alarmanzeige().verbergen();
     EXPECT_FALSE(a.sichtbar());
 
     // Closed through the title bar: destroyed with its timer, created anew by the next alarm.
@@ -99,7 +99,7 @@ TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
     EXPECT_FALSE(a.existiert());
     EXPECT_FALSE(a.hintergrund().aktiv());
     a.aussenbreite_setzen(9000);
-    a.Alarm("vier", "", "");
+    a.alarm_zeigen("vier", "", "");
     EXPECT_EQ(a.erzeugungen(), 2);
     EXPECT_EQ(a.aussenbreite_twips(), 5500);
     EXPECT_TRUE(a.hintergrund().aktiv());
@@ -107,7 +107,7 @@ TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
 
 TEST_F(AlarmanzeigeTest, HideErzeugtDasFensterVerborgen)
 {
-    p.ap.alarmanzeige().Hide();
+    p.ap.alarmanzeige().verbergen();
     EXPECT_TRUE(a.existiert());
     EXPECT_FALSE(a.sichtbar());
     EXPECT_TRUE(a.hintergrund().aktiv());
@@ -141,7 +141,7 @@ TEST_F(AlarmanzeigeTest, GesperrterRechnerGibtDemMeldeprogrammDenTextAufDerEinga
     p.prozesse.variablen["UserName"] = "user1";
     for (const auto& f : faelle) {
         p.prozesse.starts.clear();
-        a.Alarm(f.text, "", "");
+        a.alarm_zeigen(f.text, "", "");
         ASSERT_EQ(p.prozesse.starts.size(), 1u);
         const auto& start = p.prozesse.starts[0];
         EXPECT_EQ(start.programm, "/opt/hestrel/hestrel-msg");
@@ -155,7 +155,7 @@ TEST_F(AlarmanzeigeTest, GesperrterRechnerGibtDemMeldeprogrammDenTextAufDerEinga
 
     // Without UserName the session's login name.
     p.prozesse.variablen.clear();
-    a.Alarm("Hilfe", "", "");
+    a.alarm_zeigen("Hilfe", "", "");
     EXPECT_EQ(p.prozesse.starts.back().argumente, (std::vector<std::string>{"anmeldung"}));
 }
 
@@ -163,8 +163,8 @@ TEST_F(AlarmanzeigeTest, MeldeprogrammFehltTextWirdTrotzdemGezeigt)
 {
     p.h.einstellungen().gesperrtanzeige = true;
     p.prozesse.fehler = {53, "Datei nicht gefunden"};
-    a.Alarm("alt", "", "");
-    a.Alarm("neu", "", "");
+    a.alarm_zeigen("alt", "", "");
+    a.alarm_zeigen("neu", "", "");
     EXPECT_TRUE(a.sichtbar());
     EXPECT_EQ(a.label1(), "neu");
     ASSERT_FALSE(p.boxen.hinweise.empty());
@@ -177,7 +177,7 @@ TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
 {
     p.h.einstellungen().vollbildanzeige = true;
     p.fs.schreiben_muster = "quorvis.log";
-    a.Alarm("Hilfe", "", "");
+    a.alarm_zeigen("Hilfe", "", "");
     EXPECT_TRUE(a.sichtbar());
     EXPECT_TRUE(a.vollbild_platziert());
     EXPECT_EQ(a.label1(), "Hilfe");
@@ -186,7 +186,7 @@ TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
 
     // Nor the notice to the locked workstation.
     p.h.einstellungen().gesperrtanzeige = true;
-    a.Alarm("zwei", "", "");
+    a.alarm_zeigen("zwei", "", "");
     EXPECT_EQ(p.prozesse.starts.size(), 1u);
     EXPECT_EQ(a.label1(), "zwei");
 }

@@ -19,13 +19,13 @@ TEST_F(AlarmgesendetTest, OkErstNach15Sekunden)
     g.einschalten();
     EXPECT_TRUE(g.sichtbar());
     EXPECT_EQ(g.caption(), "BORL XQV GmbH");
-    EXPECT_FALSE(g.command1_enabled());
+    EXPECT_FALSE(g.ok_aktiv());
     g.Command1_Click();
     EXPECT_TRUE(g.sichtbar()) << "a disabled button does nothing";
     uhr.advance(14999);
-    EXPECT_FALSE(g.command1_enabled());
+    EXPECT_FALSE(g.ok_aktiv());
     uhr.advance(1);
-    EXPECT_TRUE(g.command1_enabled());
+    EXPECT_TRUE(g.ok_aktiv());
     EXPECT_FALSE(g.Timerwarte().aktiv());
     g.Command1_Click();
     EXPECT_FALSE(g.sichtbar());
@@ -37,32 +37,32 @@ TEST_F(AlarmgesendetTest, ZweitesEinschaltenVerlaengertDieWarteNicht)
     g.einschalten();
     uhr.advance(10000);
     g.einschalten();
-    EXPECT_FALSE(g.command1_enabled());
+    EXPECT_FALSE(g.ok_aktiv());
     uhr.advance(5000);
-    EXPECT_TRUE(g.command1_enabled());
+    EXPECT_TRUE(g.ok_aktiv());
 
     // Once ready, a new alarm disables it again for a full wait.
     uhr.advance(1000);
     g.einschalten();
-    EXPECT_FALSE(g.command1_enabled());
+    EXPECT_FALSE(g.ok_aktiv());
     uhr.advance(14999);
-    EXPECT_FALSE(g.command1_enabled());
+    EXPECT_FALSE(g.ok_aktiv());
     uhr.advance(1);
-    EXPECT_TRUE(g.command1_enabled());
+    EXPECT_TRUE(g.ok_aktiv());
 }
 
 TEST_F(AlarmgesendetTest, FreigabeDurchDasAufraeumenUndSchliessen)
 {
     g.einschalten();
-    g.command1_freigeben();
-    EXPECT_TRUE(g.command1_enabled());
+    g.ok_freigeben();
+    EXPECT_TRUE(g.ok_aktiv());
     EXPECT_TRUE(g.Timerwarte().aktiv());
     g.schliessen();
     EXPECT_FALSE(g.existiert());
     EXPECT_FALSE(g.Timerwarte().aktiv());
     g.einschalten();
     EXPECT_TRUE(g.sichtbar());
-    EXPECT_FALSE(g.command1_enabled());
+    EXPECT_FALSE(g.ok_aktiv());
 }
 
 }  // namespace

@@ -35,11 +35,11 @@ TEST_F(FensterTest, AlarmfensterObenBlinktUndSchliesst)
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
 
-    p.anzeige.Alarm("Überfall\r\nKasse 2", "", "");
+    p.anzeige.alarm_zeigen("Überfall\r\nKasse 2", "", "");
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), QStringLiteral("BORL XQV GmbH"));
-    auto* label = f.findChild<QLabel*>(QStringLiteral("Label1"));
-    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
+    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("schliessenButton"));
     ASSERT_TRUE(label && knopf);
     EXPECT_EQ(knopf->text(), QStringLiteral("schließen"));
     EXPECT_EQ(label->text(), QStringLiteral("Überfall\r\nKasse 2"));
@@ -59,14 +59,14 @@ TEST_F(FensterTest, AlarmfensterObenBlinktUndSchliesst)
     knopf->click();
     EXPECT_FALSE(f.isVisible());
     EXPECT_FALSE(p.anzeige.sichtbar());
-    p.anzeige.Alarm("neu", "", "");
+    p.anzeige.alarm_zeigen("neu", "", "");
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(label->text(), QStringLiteral("neu"));
 
     f.close();
     EXPECT_FALSE(p.anzeige.existiert());
     EXPECT_FALSE(p.anzeige.hintergrund().aktiv());
-    p.anzeige.Alarm("wieder", "", "");
+    p.anzeige.alarm_zeigen("wieder", "", "");
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(p.anzeige.erzeugungen(), 2);
 }
@@ -75,10 +75,10 @@ TEST_F(FensterTest, AlarmfensterVollbildUeberDemSchirm)
 {
     AlarmanzeigeFenster f(p.anzeige);
     p.h.einstellungen().vollbildanzeige = true;
-    p.anzeige.Alarm("Hilfe", "", "");
+    p.anzeige.alarm_zeigen("Hilfe", "", "");
     const QRect schirm = f.screen()->geometry();
     EXPECT_EQ(f.geometry(), schirm);
-    auto* label = f.findChild<QLabel*>(QStringLiteral("Label1"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
     EXPECT_NEAR(label->font().pointSizeF(), schirm.width() * 15 / 450.0, 0.01);
 }
 
@@ -89,8 +89,8 @@ TEST_F(FensterTest, BestaetigungOkErstNachDerWarte)
     p.bestaetigung.einschalten();
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), QStringLiteral("BORL XQV GmbH"));
-    auto* label = f.findChild<QLabel*>(QStringLiteral("Label1"));
-    auto* ok = f.findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("meldung"));
+    auto* ok = f.findChild<QPushButton*>(QStringLiteral("okButton"));
     ASSERT_TRUE(label && ok);
     EXPECT_EQ(label->text(), QStringLiteral("Der Alarm wurde ausgelöst ."));
     EXPECT_EQ(ok->text(), QStringLiteral("OK !"));
@@ -130,9 +130,9 @@ void aktivieren(QWidget& w)
 TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
 {
     AlarmanzeigeFenster f(p.anzeige);
-    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("schliessenButton"));
     for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        p.anzeige.Alarm("Hilfe", "", "");
+        p.anzeige.alarm_zeigen("Hilfe", "", "");
         // Even where the desktop hands the new window the keyboard, no key closes it.
         aktivieren(f);
         taste(key);
@@ -149,7 +149,7 @@ TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
         EXPECT_FALSE(f.isVisible()) << key;
     }
     // A new alarm must be clicked again before a key closes it.
-    p.anzeige.Alarm("wieder", "", "");
+    p.anzeige.alarm_zeigen("wieder", "", "");
     aktivieren(f);
     taste(Qt::Key_Escape);
     EXPECT_TRUE(f.isVisible());
@@ -158,10 +158,10 @@ TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
 TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZurueck)
 {
     AlarmanzeigeFenster f(p.anzeige);
-    auto* label = f.findChild<QLabel*>(QStringLiteral("Label1"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
     const QRect frei = f.screen()->availableGeometry();
     for (const Qt::WindowState zustand : {Qt::WindowMaximized, Qt::WindowMinimized, Qt::WindowFullScreen}) {
-        p.anzeige.Alarm("Überfall\r\nKasse 2", "", "");
+        p.anzeige.alarm_zeigen("Überfall\r\nKasse 2", "", "");
         uhr.advance(1000);
         QApplication::processEvents();
         const QSize normal = f.size();
@@ -175,7 +175,7 @@ TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZ
         EXPECT_NEAR(label->font().pointSizeF(), 12.22, 0.01) << zustand;
         EXPECT_TRUE(frei.contains(f.frameGeometry())) << zustand;
         // And keeps that shape for the next alarm.
-        p.anzeige.Alarm("noch eins", "", "");
+        p.anzeige.alarm_zeigen("noch eins", "", "");
         uhr.advance(1000);
         QApplication::processEvents();
         EXPECT_EQ(f.size(), normal) << zustand;
@@ -189,11 +189,11 @@ TEST_F(FensterTest, BlinkenFaerbtNurUmUndLegtDenTextNichtNeuAus)
     for (int i = 0; i < 21845; ++i) {
         text += "a\r\n";
     }
-    p.anzeige.Alarm(text, "", "");
+    p.anzeige.alarm_zeigen(text, "", "");
     // The first red phase sets the font for the window's width: one layout, as designed.
     uhr.advance(1000);
     QApplication::processEvents();
-    auto* label = f.findChild<Alarmtext*>(QStringLiteral("Label1"));
+    auto* label = f.findChild<Alarmtext*>(QStringLiteral("alarmtext"));
     ASSERT_TRUE(label);
     // The window grows as far as the screen lets it, and no further.
     EXPECT_LE(f.frameGeometry().height(), f.screen()->availableGeometry().height());
@@ -224,7 +224,7 @@ TEST_F(FensterTest, BlinkenFaerbtNurUmUndLegtDenTextNichtNeuAus)
     EXPECT_EQ(hintergrund(label), QColor(Qt::red));
 
     // A new text is laid out once.
-    p.anzeige.Alarm("kurz", "", "");
+    p.anzeige.alarm_zeigen("kurz", "", "");
     f.grab();
     EXPECT_EQ(label->aufbauten(), aufbauten + 1);
 }

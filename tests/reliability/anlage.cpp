@@ -333,16 +333,16 @@ void Anlage::alarm()
     } else {
         Meldeliste& liste = p.ap->meldeliste();
         for (int i = 0; i < 4; ++i) {
-            liste.SNText_geaendert(i + 1, texte[static_cast<std::size_t>(i)]);
+            liste.alarmtext_geaendert(i + 1, texte[static_cast<std::size_t>(i)]);
         }
-        liste.melde_alle_Click(false);
+        liste.alle_gruppen_geklickt(false);
         if (alle) {
-            liste.melde_alle_Click(true);
+            liste.alle_gruppen_geklickt(true);
         }
         for (int g : ziele) {
-            liste.Melde_gruppen_Click(g);
+            liste.meldegruppe_geklickt(g);
         }
-        liste.sammelnachrit_Click();
+        liste.alarm_ausloesen_geklickt();
     }
     if (stoppen) {
         stoppen_nach_senden(p);

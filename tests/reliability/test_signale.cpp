@@ -160,7 +160,7 @@ TEST_F(Signale, AufraeumenEntferntWeiterhinAlteFremdeSignale)
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV"));
     EXPECT_EQ(zaehlen(a.ereignislog(), "Message - gel\xF6scht"), 2);
-    EXPECT_TRUE(a.bestaetigung.command1_enabled());
+    EXPECT_TRUE(a.bestaetigung.ok_aktiv());
 }
 
 TEST_F(Signale, SenderZeigtEinenAlarmAusSeinerWartezeitBeimAufraeumen)

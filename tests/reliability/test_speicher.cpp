@@ -16,8 +16,8 @@ TEST(Speicher, BlinkendesAlarmfensterGibtDemStilKeineNeuenBilder)
     Platz p {uhr, basis / "daten"};
     p.starten();
     AlarmanzeigeFenster f(p.anzeige);
-    p.anzeige.Alarm("Überfall", "", "");
-    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("Command1"));
+    p.anzeige.alarm_zeigen("Überfall", "", "");
+    auto* knopf = f.findChild<QPushButton*>(QStringLiteral("schliessenButton"));
     ASSERT_TRUE(knopf);
     // The style keys its cached pictures of the button by the button's palette:
     // a new palette every blink filled Qt's picture cache, 10 MB per window.

@@ -162,7 +162,7 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenDatenUndSignaldateien)
             a.fs.nach_schreiben = nullptr;
         }
     };
-    a.ap.meldeliste().sammelnachrit_Click();
+    a.ap.meldeliste().alarm_ausloesen_geklickt();
     EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_EQ(datei_lesen(g3 + "MESSAGE.XQV"), "0");
@@ -180,7 +180,7 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenDatenUndSignaldateien)
     EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV"));
     EXPECT_FALSE(a.ap.alarmversand().nachricht_gesendet());
     a.fs.weg.clear();
-    a.ap.meldeliste().sammelnachrit_Click();
+    a.ap.meldeliste().alarm_ausloesen_geklickt();
     EXPECT_EQ(datei_lesen(g1 + "MESSAGE.XQV"), "0");
     a.nichts_verloren();
     b.nichts_verloren();
@@ -218,9 +218,9 @@ TEST_F(Stoerungen, HalbGeschriebeneEinstellungenUndGruppendaten)
         // The disk takes 100 bytes of each file, then refuses.
         Dateigrenze grenze(100);
         h.einstellungen_zeigen();
-        h.maske().text3 = basis / "import/";
+        h.maske().importverzeichnis = basis / "import/";
         h.speichern();
-        a.ap.meldeliste().speicher_alarmdaten_Click();
+        a.ap.meldeliste().alarmdaten_speichern_geklickt();
     }
     ASSERT_EQ(a.boxen.hinweise.size(), 2u);
     EXPECT_EQ(a.boxen.hinweise[0].text.rfind("Einstellungen nicht gespeichert: ", 0), 0u);
@@ -242,7 +242,7 @@ TEST_F(Stoerungen, HalbGeschriebeneDatendateiBeimSenden)
     {
         // Room for a signal file, not for a data file.
         Dateigrenze grenze(20);
-        a.ap.meldeliste().sammelnachrit_Click();
+        a.ap.meldeliste().alarm_ausloesen_geklickt();
     }
     // The old data file stays whole, and no signal points at it.
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "alt");

@@ -2,8 +2,8 @@
 
 #include "console/meldeliste.h"
 #include "core/station.h"
-#include "tray/mainfo.h"
-#include "tray/mnbar.h"
+#include "tray/programminfo.h"
+#include "tray/traymenue.h"
 #include "tray/traysymbol.h"
 
 using namespace hestrel;
@@ -36,8 +36,8 @@ struct Platz : Station {
     int prozessende = 0;
     Platz()
     {
-        ap.mnbar().symbol_setzen(&symbol);
-        ap.mnbar().prozess_beenden = [this] { ++prozessende; };
+        ap.traymenue().symbol_setzen(&symbol);
+        ap.traymenue().prozess_beenden = [this] { ++prozessende; };
     }
 };
 
@@ -50,10 +50,10 @@ TEST(Tray, SymbolMitTippNachDemStart)
     EXPECT_TRUE(p.symbol.da);
     EXPECT_EQ(p.symbol.tip, "Kestu");
     EXPECT_EQ(p.symbol.hinzugefuegt, 1);
-    EXPECT_EQ(p.ap.mnbar().caption, "BORL XQV GmbH");
+    EXPECT_EQ(p.ap.traymenue().caption, "BORL XQV GmbH");
 
     const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
-    const char* namen[] = {"pinfo", "mliste", "peinstell", "pbeend"};
+    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "beendenAktion"};
     for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
         EXPECT_STREQ(k_traymenue[i].text, texte[i]);
         EXPECT_STREQ(k_traymenue[i].name, namen[i]);
@@ -65,18 +65,18 @@ TEST(Tray, OhneInfobereichLaeuftDasProgrammWeiter)
     Platz p;
     p.symbol.verfuegbar = false;
     p.starten();
-    EXPECT_FALSE(p.ap.mnbar().symbol_da);
+    EXPECT_FALSE(p.ap.traymenue().symbol_da);
     EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
-    p.ap.mnbar().menuepunkt_gewaehlt(0);
-    EXPECT_TRUE(p.ap.mainfo().sichtbar);
+    p.ap.traymenue().menuepunkt_gewaehlt(0);
+    EXPECT_TRUE(p.ap.programminfo().sichtbar);
 }
 
 TEST(Tray, MenuepunkteOeffnenIhreFenster)
 {
     Platz p;
     p.starten();
-    Mnbar& bar = p.ap.mnbar();
-    p.ap.meldeliste().Form_Unload();
+    Traymenue& bar = p.ap.traymenue();
+    p.ap.meldeliste().geschlossen();
     bar.menuepunkt_gewaehlt(1);
     EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
 
@@ -84,19 +84,19 @@ TEST(Tray, MenuepunkteOeffnenIhreFenster)
     bar.menuepunkt_gewaehlt(2);
     EXPECT_TRUE(p.h.maske().sichtbar);
 
-    Mainfo& info = p.ap.mainfo();
+    Programminfo& info = p.ap.programminfo();
     bar.menuepunkt_gewaehlt(0);
     bar.menuepunkt_gewaehlt(0);
     EXPECT_TRUE(info.sichtbar);
-    EXPECT_EQ(info.lbl_version, "Version 4.3.0 - TS");
+    EXPECT_EQ(info.version, "Version 4.3.0 - TS");
     info.Command1_Click();
     EXPECT_FALSE(info.sichtbar);
     EXPECT_TRUE(info.geladen);
-    info.Form_Unload();
+    info.geschlossen();
     EXPECT_FALSE(info.geladen);
     bar.info_zeigen();
     EXPECT_TRUE(info.sichtbar);
-    EXPECT_EQ(info.lbl_version, "Version 4.3.0 - TS");
+    EXPECT_EQ(info.version, "Version 4.3.0 - TS");
     EXPECT_EQ(p.prozessende, 0);
 }
 
@@ -106,14 +106,14 @@ TEST(Tray, ProgrammBeendenEntferntSymbolUndSchliesstDenPort)
     p.starten();
     ASSERT_FALSE(p.port.oeffnen());
     const auto boxen = p.boxen.hinweise.size();
-    p.ap.mnbar().menuepunkt_gewaehlt(3);
+    p.ap.traymenue().menuepunkt_gewaehlt(3);
     EXPECT_FALSE(p.symbol.da);
     EXPECT_FALSE(p.port.offen());
     EXPECT_EQ(p.prozessende, 1);
     EXPECT_EQ(p.boxen.hinweise.size(), boxen) << "leaves without a question";
 
     // Entered again (the central engine's shut-down runs it too): nothing more.
-    p.ap.mnbar().beenden();
+    p.ap.traymenue().beenden();
     p.ap.beenden();
     EXPECT_EQ(p.prozessende, 1);
     EXPECT_EQ(p.boxen.hinweise.size(), boxen);

@@ -8,9 +8,9 @@
 
 #include "core/station.h"
 #include "platform/twips.h"
-#include "tray/mainfo.h"
-#include "tray/ui/mainfofenster.h"
-#include "tray/mnbar.h"
+#include "tray/programminfo.h"
+#include "tray/ui/programminfofenster.h"
+#include "tray/traymenue.h"
 #include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
@@ -19,13 +19,13 @@ using namespace hestrel::test;
 namespace {
 
 struct Platz : Station {
-    QtTraysymbol symbol {ap.mnbar()};
-    MainfoFenster info {ap.mainfo()};
+    QtTraysymbol symbol {ap.traymenue()};
+    ProgramminfoFenster info {ap.programminfo()};
     int prozessende = 0;
     Platz()
     {
-        ap.mnbar().symbol_setzen(&symbol);
-        ap.mnbar().prozess_beenden = [this] { ++prozessende; };
+        ap.traymenue().symbol_setzen(&symbol);
+        ap.traymenue().prozess_beenden = [this] { ++prozessende; };
         starten();
     }
 };
@@ -38,7 +38,7 @@ TEST(Trayfenster, MenueInDieserReihenfolge)
     const QList<QAction*> punkte = p.symbol.menue()->actions();
     ASSERT_EQ(punkte.size(), 4);
     const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
-    const char* namen[] = {"pinfo", "mliste", "peinstell", "pbeend"};
+    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "beendenAktion"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(punkte[i]->text(), QString::fromUtf8(texte[i]));
         EXPECT_EQ(punkte[i]->objectName(), QLatin1String(namen[i]));
@@ -54,17 +54,17 @@ TEST(Trayfenster, InfoFenster)
     ASSERT_TRUE(p.info.isVisible());
     EXPECT_EQ(p.info.windowTitle(), QStringLiteral("Borl XQV GmbH"));
     EXPECT_EQ(p.info.size(), QSize(twips(5430), twips(2655)));
-    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("lbl_Version"))->text(), QStringLiteral("Version 4.3.0 - TS"));
-    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Kestu für Mitarbeiteralarm"));
-    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("Image2"))->geometry(), twips_rect(4200, 2400, 1215, 255));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("Version 4.3.0 - TS"));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("produkt"))->text(), QStringLiteral("Kestu für Mitarbeiteralarm"));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("banner"))->geometry(), twips_rect(4200, 2400, 1215, 255));
 
-    p.info.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    p.info.findChild<QPushButton*>(QStringLiteral("schliessenButton"))->click();
     EXPECT_FALSE(p.info.isVisible());
-    p.ap.mnbar().info_zeigen();
+    p.ap.traymenue().info_zeigen();
     EXPECT_TRUE(p.info.isVisible());
     p.info.close();
     EXPECT_FALSE(p.info.isVisible());
-    EXPECT_FALSE(p.ap.mainfo().geladen);
+    EXPECT_FALSE(p.ap.programminfo().geladen);
     EXPECT_EQ(p.prozessende, 0) << "closing the info window leaves the program running";
 
     p.symbol.menue()->actions().at(3)->trigger();

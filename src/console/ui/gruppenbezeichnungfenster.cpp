@@ -30,32 +30,32 @@ GruppenbezeichnungFenster::GruppenbezeichnungFenster(Gruppenbezeichnung& dialog,
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setFixedSize(twips(4680), twips(3195));
 
-    auto* label1 = control<QLabel>(this, "Label1", 120, 360, 855, 495);
+    auto* label1 = control<QLabel>(this, "aktuellBeschriftung", 120, 360, 855, 495);
     label1->setText(QStringLiteral("Aktuell:"));
     label1->setFont(schrift("Arial", 12));
-    m_akt_bez = control<QLineEdit>(this, "akt_bez", 1080, 360, 3375, 495);
+    m_akt_bez = control<QLineEdit>(this, "aktuellerNameFeld", 1080, 360, 3375, 495);
     m_akt_bez->setFont(schrift("MS Sans Serif", 8.25));
     connect(m_akt_bez, &QLineEdit::textEdited, this,
             [this](const QString& t) { m_dialog.akt_bez = t.toStdString(); });
 
-    auto* label2 = control<QLabel>(this, "Label2", 120, 1080, 855, 495);
+    auto* label2 = control<QLabel>(this, "neuBeschriftung", 120, 1080, 855, 495);
     label2->setText(QStringLiteral("Neu:"));
     label2->setFont(schrift("Arial", 12));
-    m_neu_bez = control<QLineEdit>(this, "neu_bez", 1080, 1080, 3375, 495);
+    m_neu_bez = control<QLineEdit>(this, "neuerNameFeld", 1080, 1080, 3375, 495);
     m_neu_bez->setFont(schrift("MS Sans Serif", 8.25));
     connect(m_neu_bez, &QLineEdit::textEdited, this,
             [this](const QString& t) { m_dialog.neu_bez = t.toStdString(); });
 
-    auto* uebernahme = control<QPushButton>(this, "uebernahme", 240, 2040, 1455, 615);
+    auto* uebernahme = control<QPushButton>(this, "uebernehmenButton", 240, 2040, 1455, 615);
     uebernahme->setText(QStringLiteral("Übernehmen"));
     uebernahme->setFont(schrift("Arial", 9.75));
     uebernahme->setAutoDefault(false);
-    connect(uebernahme, &QPushButton::clicked, this, [this] { m_dialog.uebernahme_Click(); });
-    auto* abbruch = control<QPushButton>(this, "abbruch", 2520, 2040, 1455, 615);
+    connect(uebernahme, &QPushButton::clicked, this, [this] { m_dialog.uebernehmen_geklickt(); });
+    auto* abbruch = control<QPushButton>(this, "abbrechenButton", 2520, 2040, 1455, 615);
     abbruch->setText(QStringLiteral("Abbrechen"));
     abbruch->setFont(schrift("Arial", 9.75));
     abbruch->setAutoDefault(false);
-    connect(abbruch, &QPushButton::clicked, this, [this] { m_dialog.abbruch_Click(); });
+    connect(abbruch, &QPushButton::clicked, this, [this] { m_dialog.abbrechen_geklickt(); });
 
     setTabOrder(m_akt_bez, m_neu_bez);
     setTabOrder(m_neu_bez, uebernahme);
@@ -92,7 +92,7 @@ void GruppenbezeichnungFenster::aktualisieren()
 void GruppenbezeichnungFenster::closeEvent(QCloseEvent* event)
 {
     m_schliesst = true;
-    m_dialog.Form_Unload();
+    m_dialog.geschlossen();
     m_schliesst = false;
     event->accept();
 }

@@ -91,33 +91,33 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
         f->setFrameShadow(QFrame::Plain);
     }
 
-    auto* image1 = control<QLabel>(flaeche, QStringLiteral("Image1"), 120, 120, 975, 975);
+    auto* image1 = control<QLabel>(flaeche, QStringLiteral("bild"), 120, 120, 975, 975);
     image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
     image1->setScaledContents(true);
 
-    m_bset = control<QLabel>(flaeche, QStringLiteral("BSet"), 1440, 240, 5535, 375);
-    m_bset->setFont(arial(14.25, true, true));
-    m_lbl_version = control<QLabel>(flaeche, QStringLiteral("lbl_Version"), 240, 1200, 1815, 255);
-    m_lbl_version->setFont(arial(8.25));
+    m_produkttitel = control<QLabel>(flaeche, QStringLiteral("produkttitel"), 1440, 240, 5535, 375);
+    m_produkttitel->setFont(arial(14.25, true, true));
+    m_version = control<QLabel>(flaeche, QStringLiteral("version"), 240, 1200, 1815, 255);
+    m_version->setFont(arial(8.25));
 
-    auto* speichern = control<QPushButton>(flaeche, QStringLiteral("speicher_alarmdaten"), 120, 1920, 2655, 495);
+    auto* speichern = control<QPushButton>(flaeche, QStringLiteral("alarmdatenSpeichernButton"), 120, 1920, 2655, 495);
     speichern->setText(QStringLiteral("Einstellungen speichern"));
     speichern->setFont(arial(9.75, true));
     nur_mit_maus(speichern);
-    connect(speichern, &QPushButton::clicked, this, [this] { m_liste.speicher_alarmdaten_Click(); });
+    connect(speichern, &QPushButton::clicked, this, [this] { m_liste.alarmdaten_speichern_geklickt(); });
 
-    auto* loeschen = control<QPushButton>(flaeche, QStringLiteral("loesche_mameldung"), 9240, 1920, 2055, 495);
+    auto* loeschen = control<QPushButton>(flaeche, QStringLiteral("listeLoeschenButton"), 9240, 1920, 2055, 495);
     loeschen->setText(QStringLiteral("Liste löschen"));
     loeschen->setFont(arial(9.75, true));
     nur_mit_maus(loeschen);
-    connect(loeschen, &QPushButton::clicked, this, [this] { m_liste.loesche_mameldung_Click(); });
+    connect(loeschen, &QPushButton::clicked, this, [this] { m_liste.liste_loeschen_geklickt(); });
 
-    beschriftung(flaeche, "Label1", "Meldungen", 11400, 120, 1455, 375);
+    beschriftung(flaeche, "meldungenBeschriftung", "Meldungen", 11400, 120, 1455, 375);
     m_journal = new Journalmodell(m_liste.maske(), this);
     // A one-column table drawn as a plain list: a list view lays out every
     // row again whenever rows are appended, which a journal of 100,000 rows
     // feels at every refresh; the table's rows all have the same height.
-    m_listmeldungen = control<QTableView>(flaeche, QStringLiteral("Listmeldungen"), 11520, 720, 6735, 1530);
+    m_listmeldungen = control<QTableView>(flaeche, QStringLiteral("journalListe"), 11520, 720, 6735, 1530);
     m_listmeldungen->setFont(arial(8.25));
     m_listmeldungen->setShowGrid(false);
     m_listmeldungen->setWordWrap(false);
@@ -140,49 +140,49 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     m_listmeldungen->verticalHeader()->setDefaultSectionSize(groesse.height());
     m_listmeldungen->setModel(m_journal);
 
-    beschriftung(flaeche, "Label2", "Status der Gruppen", 240, 2640, 2895, 375);
+    beschriftung(flaeche, "statusBeschriftung", "Status der Gruppen", 240, 2640, 2895, 375);
     for (int i = 0; i < 50; ++i) {
         const int k = i / 10;
         const int r = i % 10;
-        auto* knopf = control<QPushButton>(flaeche, QStringLiteral("Rel_stat_%1").arg(i), k_rel_links[k],
+        auto* knopf = control<QPushButton>(flaeche, QStringLiteral("relaisButton_%1").arg(i), k_rel_links[k],
                                            3360 + 600 * r, 495, 375);
         knopf->setText(QString::number(i + 1));
         knopf->setFont(arial(9.75, true));
         nur_mit_maus(knopf);
-        connect(knopf, &QPushButton::clicked, this, [this, i] { m_liste.Rel_stat_Click(i); });
+        connect(knopf, &QPushButton::clicked, this, [this, i] { m_liste.relais_geklickt(i); });
         m_rel_stat[static_cast<std::size_t>(i)] = knopf;
 
-        auto* status = control<QLabel>(flaeche, QStringLiteral("gruppe_status_%1").arg(i), k_status_links[k],
+        auto* status = control<QLabel>(flaeche, QStringLiteral("gruppennameFeld_%1").arg(i), k_status_links[k],
                                        3360 + 600 * r, 1395, 375);
         status->setFont(arial(12, true));
         status->installEventFilter(this);
         m_gruppe_status[static_cast<std::size_t>(i)] = status;
     }
 
-    beschriftung(flaeche, "Label6", "Gruppenalarm", 11520, 2640, 2895, 375);
-    beschriftung(flaeche, "Label3", "Alarmtext", 11520, 3600, 2535, 375);
+    beschriftung(flaeche, "gruppenalarmBeschriftung", "Gruppenalarm", 11520, 2640, 2895, 375);
+    beschriftung(flaeche, "alarmtextBeschriftung", "Alarmtext", 11520, 3600, 2535, 375);
     for (int n = 0; n < 4; ++n) {
-        auto* text = control<QLineEdit>(flaeche, QStringLiteral("SNText%1").arg(n + 1), 11520, 4080 + 480 * n, 3615, 390);
+        auto* text = control<QLineEdit>(flaeche, QStringLiteral("alarmtextFeld%1").arg(n + 1), 11520, 4080 + 480 * n, 3615, 390);
         text->setFont(arial(12, true));
         connect(text, &QLineEdit::textEdited, this,
-                [this, n](const QString& t) { m_liste.SNText_geaendert(n + 1, t.toStdString()); });
+                [this, n](const QString& t) { m_liste.alarmtext_geaendert(n + 1, t.toStdString()); });
         m_sntext[static_cast<std::size_t>(n)] = text;
     }
 
-    auto* senden = control<QPushButton>(flaeche, QStringLiteral("sammelnachrit"), 11640, 6840, 3375, 855);
+    auto* senden = control<QPushButton>(flaeche, QStringLiteral("alarmAusloesenButton"), 11640, 6840, 3375, 855);
     senden->setText(QStringLiteral("Alarm auslösen"));
     senden->setFont(arial(14.25, true));
     senden->setStyleSheet(hintergrund(255));
     // No keystroke may send an alarm: a space typed for another program, or
     // one after the message list came forward, must not press this button.
     nur_mit_maus(senden);
-    connect(senden, &QPushButton::clicked, this, [this] { m_liste.sammelnachrit_Click(); });
+    connect(senden, &QPushButton::clicked, this, [this] { m_liste.alarm_ausloesen_geklickt(); });
 
-    m_melde_alle = control<QCheckBox>(flaeche, QStringLiteral("melde_alle"), 11640, 8760, 255, 270);
-    connect(m_melde_alle, &QCheckBox::clicked, this, [this](bool an) { m_liste.melde_alle_Click(an); });
-    beschriftung(flaeche, "Label5", "an alle eingetragenen Gruppen", 12000, 8760, 3615, 375);
+    m_melde_alle = control<QCheckBox>(flaeche, QStringLiteral("alleGruppenBox"), 11640, 8760, 255, 270);
+    connect(m_melde_alle, &QCheckBox::clicked, this, [this](bool an) { m_liste.alle_gruppen_geklickt(an); });
+    beschriftung(flaeche, "alleGruppenBeschriftung", "an alle eingetragenen Gruppen", 12000, 8760, 3615, 375);
 
-    auto* label4 = beschriftung(flaeche, "Label4", "Meldegruppen", 15960, 3360, 1815, 375);
+    auto* label4 = beschriftung(flaeche, "meldegruppenBeschriftung", "Meldegruppen", 15960, 3360, 1815, 375);
     label4->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     const struct {
         const char* text;
@@ -190,22 +190,22 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     } nummern[] = {{"01", 15600, 4080}, {"05", 15600, 6000}, {"10", 15600, 8400}, {"01", 15960, 3720},
                    {"41", 17880, 3720}};
     for (int n = 0; n < 5; ++n) {
-        auto* label = control<QLabel>(flaeche, QStringLiteral("lb_mgruppe_%1").arg(n), nummern[n].l, nummern[n].o, 375, 255);
+        auto* label = control<QLabel>(flaeche, QStringLiteral("gruppennummer_%1").arg(n), nummern[n].l, nummern[n].o, 375, 255);
         label->setText(QLatin1String(nummern[n].text));
     }
     for (int i = 0; i < 50; ++i) {
-        auto* box = control<QCheckBox>(flaeche, QStringLiteral("Melde_gruppen_%1").arg(i), k_melde_links[i / 10],
+        auto* box = control<QCheckBox>(flaeche, QStringLiteral("meldegruppeBox_%1").arg(i), k_melde_links[i / 10],
                                        4080 + 480 * (i % 10), 255, 270);
-        connect(box, &QCheckBox::clicked, this, [this, i](bool) { m_liste.Melde_gruppen_Click(i); });
+        connect(box, &QCheckBox::clicked, this, [this, i](bool) { m_liste.meldegruppe_geklickt(i); });
         m_melde_gruppen[static_cast<std::size_t>(i)] = box;
     }
 
     // The device inputs; never shown.
     m_ein1 = new QCheckBox(QStringLiteral("Eingang 1"), flaeche);
-    m_ein1->setObjectName(QStringLiteral("ein1"));
+    m_ein1->setObjectName(QStringLiteral("eingang1"));
     m_ein1->hide();
     m_ein2 = new QCheckBox(QStringLiteral("Eingang 2"), flaeche);
-    m_ein2->setObjectName(QStringLiteral("ein2"));
+    m_ein2->setObjectName(QStringLiteral("eingang2"));
     m_ein2->hide();
 
     m_liste.geaendert = [this] { aktualisieren(); };
@@ -268,8 +268,8 @@ void MeldelisteFenster::aktualisieren()
 {
     const Meldelistenmaske& m = m_liste.maske();
     setWindowTitle(q(m.caption));
-    m_bset->setText(q(m.bset));
-    m_lbl_version->setText(q(m.lbl_version));
+    m_produkttitel->setText(q(m.produkttitel));
+    m_version->setText(q(m.version));
     // The newest entry comes into sight, unless the person scrolled up to read.
     QScrollBar* rollen = m_listmeldungen->verticalScrollBar();
     const bool unten = rollen->value() >= rollen->maximum();
@@ -281,16 +281,16 @@ void MeldelisteFenster::aktualisieren()
         rollen->setValue(stand);
     }
     for (std::size_t n = 0; n < 4; ++n) {
-        const QString t = q(m.sntext[n]);
+        const QString t = q(m.alarmtexte[n]);
         if (m_sntext[n]->text() != t) {
             m_sntext[n]->setText(t);
         }
     }
     for (std::size_t i = 0; i < 50; ++i) {
         QPushButton* knopf = m_rel_stat[i];
-        knopf->setEnabled(m.rel_stat_aktiv[i]);
-        if (m_farbe[i] != m.rel_stat_farbe[i]) {
-            m_farbe[i] = m.rel_stat_farbe[i];
+        knopf->setEnabled(m.relais_aktiv[i]);
+        if (m_farbe[i] != m.relaisfarben[i]) {
+            m_farbe[i] = m.relaisfarben[i];
             knopf->setStyleSheet(hintergrund(m_farbe[i]));
         }
         // An unreachable group directory: a mark on the group's button, the reason in its tooltip.
@@ -299,8 +299,8 @@ void MeldelisteFenster::aktualisieren()
             knopf->setToolTip(stoerung);
             knopf->setText(stoerung.isEmpty() ? QString() : QStringLiteral("!"));
         }
-        gruppenname_zeigen(i, q(m.gruppe_status[i]), q(m.gruppe_status_tooltip[i]));
-        m_gruppe_status[i]->setEnabled(m.gruppe_status_aktiv[i]);
+        gruppenname_zeigen(i, q(m.gruppennamen[i]), q(m.gruppennamen_tooltip[i]));
+        m_gruppe_status[i]->setEnabled(m.gruppennamen_aktiv[i]);
         QCheckBox* box = m_melde_gruppen[i];
         const int wert = m.melde_gruppen[i];
         const Qt::CheckState zustand = wert == 1   ? Qt::Checked
@@ -337,7 +337,7 @@ void MeldelisteFenster::closeEvent(QCloseEvent* event)
 {
     // Closing unloads the list; the program runs on in the notification area.
     m_schliesst = true;
-    m_liste.Form_Unload();
+    m_liste.geschlossen();
     m_schliesst = false;
     event->accept();
 }
@@ -349,7 +349,7 @@ bool MeldelisteFenster::eventFilter(QObject* objekt, QEvent* event)
         for (int i = 0; i < 50; ++i) {
             QLabel* status = m_gruppe_status[static_cast<std::size_t>(i)];
             if (objekt == status && status->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-                m_liste.gruppe_status_Click(i);
+                m_liste.gruppenname_geklickt(i);
                 return true;
             }
         }

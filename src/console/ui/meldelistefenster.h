@@ -41,8 +41,8 @@ private:
     QScrollArea* m_flaeche = nullptr;
     QWidget* m_inhalt = nullptr;
     Journalmodell* m_journal = nullptr;
-    QLabel* m_bset = nullptr;
-    QLabel* m_lbl_version = nullptr;
+    QLabel* m_produkttitel = nullptr;
+    QLabel* m_version = nullptr;
     QTableView* m_listmeldungen = nullptr;
     std::array<QLineEdit*, 4> m_sntext {};
     std::array<QPushButton*, 50> m_rel_stat {};

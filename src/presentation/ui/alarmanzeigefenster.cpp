@@ -47,18 +47,18 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     setAutoFillBackground(true);
     resize(twips(Alarmanzeige::k_aussenbreite_twips), twips(Alarmanzeige::k_innenhoehe_twips));
 
-    m_image1 = new QLabel(this);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    twips_setzen(m_image1, 120, 120, 975, 975);
-    m_image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
+    m_bild = new QLabel(this);
+    m_bild->setObjectName(QStringLiteral("bild"));
+    twips_setzen(m_bild, 120, 120, 975, 975);
+    m_bild->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
 
-    m_command1 = new QPushButton(QStringLiteral("schließen"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    twips_setzen(m_command1, 1440, 240, 2415, 615);
-    m_command1->setFont(arial(9.75, true));
+    m_knopf = new QPushButton(QStringLiteral("schließen"), this);
+    m_knopf->setObjectName(QStringLiteral("schliessenButton"));
+    twips_setzen(m_knopf, 1440, 240, 2415, 615);
+    m_knopf->setFont(arial(9.75, true));
     // The button keeps its own colours: inheriting the blinking palette would
     // give the style a new cached picture of it twice a second.
-    QPalette knopf = m_command1->palette();
+    QPalette knopf = m_knopf->palette();
     for (int gruppe = 0; gruppe < QPalette::NColorGroups; ++gruppe) {
         for (int rolle = 0; rolle < QPalette::NColorRoles; ++rolle) {
             const auto g = static_cast<QPalette::ColorGroup>(gruppe);
@@ -66,13 +66,13 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
             knopf.setColor(g, r, knopf.color(g, r));
         }
     }
-    m_command1->setPalette(knopf);
+    m_knopf->setPalette(knopf);
     // "schließen" is pressed by a deliberate click; see keyPressEvent for the keyboard.
-    nur_mit_maus(m_command1);
-    connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
+    nur_mit_maus(m_knopf);
+    connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
 
     m_label1 = new Alarmtext(this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setObjectName(QStringLiteral("alarmtext"));
     m_label1->move(twips(1560), twips(1080));
     m_label1->setAutoFillBackground(true);
 

@@ -38,8 +38,8 @@ private:
 
     Alarmanzeige& m_modell;
     Alarmtext* m_label1 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QLabel* m_image1 = nullptr;
+    QPushButton* m_knopf = nullptr;
+    QLabel* m_bild = nullptr;
     int m_erzeugungen = 0;
     // The person clicked into the window since it was last shown or left:
     // only then does a key close it.

@@ -26,7 +26,7 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     setFixedSize(twips(4440), twips(1845));
 
     m_label1 = new QLabel(QStringLiteral("Der Alarm wurde ausgelöst ."), this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setObjectName(QStringLiteral("meldung"));
     twips_setzen(m_label1, 240, 240, 2895, 615);
     QFont f(QStringLiteral("Arial"));
     f.setPointSizeF(12);
@@ -34,16 +34,16 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     m_label1->setFont(f);
     m_label1->setWordWrap(true);
 
-    m_command1 = new QPushButton(QStringLiteral("OK !"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    twips_setzen(m_command1, 1440, 1080, 1455, 495);
-    nur_mit_maus(m_command1);
-    connect(m_command1, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
+    m_knopf = new QPushButton(QStringLiteral("OK !"), this);
+    m_knopf->setObjectName(QStringLiteral("okButton"));
+    twips_setzen(m_knopf, 1440, 1080, 1455, 495);
+    nur_mit_maus(m_knopf);
+    connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
 
-    m_image1 = new QLabel(this);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    twips_setzen(m_image1, 3240, 120, 975, 975);
-    m_image1->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
+    m_bild = new QLabel(this);
+    m_bild->setObjectName(QStringLiteral("bild"));
+    twips_setzen(m_bild, 3240, 120, 975, 975);
+    m_bild->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
 
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
@@ -59,7 +59,7 @@ AlarmgesendetFenster::~AlarmgesendetFenster()
 void AlarmgesendetFenster::aktualisieren()
 {
     setWindowTitle(QString::fromStdString(m_modell.caption()));
-    m_command1->setEnabled(m_modell.command1_enabled());
+    m_knopf->setEnabled(m_modell.ok_aktiv());
     const bool zeigen = m_modell.existiert() && m_modell.sichtbar();
     if (zeigen && !m_platziert) {
         // First shown in the middle of the screen; afterwards where the user left it.

@@ -27,8 +27,8 @@ private:
 
     Alarmgesendet& m_modell;
     QLabel* m_label1 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QLabel* m_image1 = nullptr;
+    QPushButton* m_knopf = nullptr;
+    QLabel* m_bild = nullptr;
     bool m_platziert = false;
 };
 

@@ -6,20 +6,20 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include "tray/mnbar.h"
+#include "tray/traymenue.h"
 
 namespace hestrel {
 
-QtTraysymbol::QtTraysymbol(Mnbar& mnbar, QObject* parent) : QObject(parent), m_mnbar(mnbar)
+QtTraysymbol::QtTraysymbol(Traymenue& mnbar, QObject* parent) : QObject(parent), m_traymenue(mnbar)
 {
     m_menue = new QMenu();
-    m_menue->setObjectName(QStringLiteral("mnbar"));
+    m_menue->setObjectName(QStringLiteral("traymenue"));
     for (int i = 0; i < static_cast<int>(k_traymenue.size()); ++i) {
         const Menuepunkt& p = k_traymenue[static_cast<std::size_t>(i)];
         QAction* a = m_menue->addAction(QString::fromUtf8(p.text));
         a->setObjectName(QLatin1String(p.name));
         // Queued: the exit command must not destroy the menu while it still delivers the click.
-        connect(a, &QAction::triggered, this, [this, i] { m_mnbar.menuepunkt_gewaehlt(i); }, Qt::QueuedConnection);
+        connect(a, &QAction::triggered, this, [this, i] { m_traymenue.menuepunkt_gewaehlt(i); }, Qt::QueuedConnection);
     }
 }
 

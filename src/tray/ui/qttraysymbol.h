@@ -9,7 +9,7 @@ class QSystemTrayIcon;
 
 namespace hestrel {
 
-class Mnbar;
+class Traymenue;
 
 // The notification-area icon through Qt, with the tray window's menu on a
 // right click. Where the desktop has no notification area the program runs
@@ -17,7 +17,7 @@ class Mnbar;
 class QtTraysymbol : public QObject, public Traysymbol {
     Q_OBJECT
 public:
-    explicit QtTraysymbol(Mnbar& mnbar, QObject* parent = nullptr);
+    explicit QtTraysymbol(Traymenue& mnbar, QObject* parent = nullptr);
     ~QtTraysymbol() override;
 
     bool hinzufuegen(const std::string& tip) override;
@@ -27,7 +27,7 @@ public:
     QSystemTrayIcon* symbol() const { return m_symbol; }
 
 private:
-    Mnbar& m_mnbar;
+    Traymenue& m_traymenue;
     QMenu* m_menue = nullptr;
     QSystemTrayIcon* m_symbol = nullptr;
 };

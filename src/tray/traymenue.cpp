@@ -1,12 +1,12 @@
-#include "tray/mnbar.h"
+#include "tray/traymenue.h"
 
 #include "core/version.h"
-#include "tray/mainfo.h"
+#include "tray/programminfo.h"
 #include "tray/traysymbol.h"
 
 namespace hestrel {
 
-void Mnbar::laden()
+void Traymenue::laden()
 {
     caption = k_firmentext;
     // The icon is added once; a failure leaves the program running without it.
@@ -15,7 +15,7 @@ void Mnbar::laden()
     }
 }
 
-void Mnbar::menuepunkt_gewaehlt(int punkt)
+void Traymenue::menuepunkt_gewaehlt(int punkt)
 {
     switch (punkt) {
     case 0: info_zeigen(); break;
@@ -26,22 +26,22 @@ void Mnbar::menuepunkt_gewaehlt(int punkt)
     }
 }
 
-void Mnbar::info_zeigen()
+void Traymenue::info_zeigen()
 {
     m_info.zeigen();
 }
 
-void Mnbar::meldeliste_zeigen()
+void Traymenue::meldeliste_zeigen()
 {
     m_befehle.meldeliste_zeigen();
 }
 
-void Mnbar::einstellungen_zeigen()
+void Traymenue::einstellungen_zeigen()
 {
     m_befehle.einstellungen_zeigen();
 }
 
-void Mnbar::symbol_entfernen()
+void Traymenue::symbol_entfernen()
 {
     if (m_symbol != nullptr) {
         m_symbol->entfernen();
@@ -49,7 +49,7 @@ void Mnbar::symbol_entfernen()
     symbol_da = false;
 }
 
-void Mnbar::beenden()
+void Traymenue::beenden()
 {
     // Closing the settings window ends the program through here as well; the
     // first run finishes the work.

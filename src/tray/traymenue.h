@@ -8,7 +8,7 @@
 
 namespace hestrel {
 
-class Mainfo;
+class Programminfo;
 class Traysymbol;
 
 // What the tray menu's items open elsewhere.
@@ -27,17 +27,17 @@ struct Menuepunkt {
 
 // The tray menu in the order it shows, without separators.
 inline constexpr std::array<Menuepunkt, 4> k_traymenue {{
-    {"pinfo", "Info"},
-    {"mliste", "Meldeliste"},
-    {"peinstell", "Einstellung"},
-    {"pbeend", "Programm beenden"},
+    {"infoAktion", "Info"},
+    {"meldelisteAktion", "Meldeliste"},
+    {"einstellungAktion", "Einstellung"},
+    {"beendenAktion", "Programm beenden"},
 }};
 
 // The never-shown tray window: owns the notification-area icon, holds the
 // menu and carries the program's exit command.
-class Mnbar {
+class Traymenue {
 public:
-    Mnbar(Traybefehle& befehle, Seriellerport& port, Mainfo& info) : m_befehle(befehle), m_port(port), m_info(info) {}
+    Traymenue(Traybefehle& befehle, Seriellerport& port, Programminfo& info) : m_befehle(befehle), m_port(port), m_info(info) {}
 
     // The icon service; without one the program runs without an icon.
     void symbol_setzen(Traysymbol* symbol) { m_symbol = symbol; }
@@ -66,7 +66,7 @@ private:
 
     Traybefehle& m_befehle;
     Seriellerport& m_port;
-    Mainfo& m_info;
+    Programminfo& m_info;
     Traysymbol* m_symbol = nullptr;
     bool m_beendet = false;
 };

@@ -1,38 +1,38 @@
-#include "tray/mainfo.h"
+#include "tray/programminfo.h"
 
 #include "core/version.h"
 
 namespace hestrel {
 
-void Mainfo::melden()
+void Programminfo::melden()
 {
     if (geaendert) {
         geaendert();
     }
 }
 
-void Mainfo::zeigen()
+void Programminfo::zeigen()
 {
     if (!geladen) {
         geladen = true;
-        lbl_version = versionstext();
+        version = versionstext();
     }
     sichtbar = true;
     ++gezeigt;
     melden();
 }
 
-void Mainfo::Command1_Click()
+void Programminfo::Command1_Click()
 {
     sichtbar = false;
     melden();
 }
 
-void Mainfo::Form_Unload()
+void Programminfo::geschlossen()
 {
     geladen = false;
     sichtbar = false;
-    lbl_version.clear();
+    version.clear();
     melden();
 }
 

@@ -1,4 +1,4 @@
-#include "tray/ui/mainfofenster.h"
+#include "tray/ui/programminfofenster.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "platform/fensterbau.h"
-#include "tray/mainfo.h"
+#include "tray/programminfo.h"
 
 namespace hestrel {
 namespace {
@@ -26,35 +26,35 @@ QLabel* bild(QWidget* eltern, const char* name, const char* datei, int l, int o,
 
 }  // namespace
 
-MainfoFenster::MainfoFenster(Mainfo& info, QWidget* parent) : QWidget(parent), m_info(info)
+ProgramminfoFenster::ProgramminfoFenster(Programminfo& info, QWidget* parent) : QWidget(parent), m_info(info)
 {
-    setObjectName(QStringLiteral("mainfo"));
+    setObjectName(QStringLiteral("programminfo"));
     setWindowTitle(QStringLiteral("Borl XQV GmbH"));
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setFixedSize(twips(5430), twips(2655));
 
-    bild(this, "Image1", ":/bilder/alarm.svg", 240, 240, 975, 975);
+    bild(this, "bild", ":/bilder/alarm.svg", 240, 240, 975, 975);
 
-    auto* label1 = control<QLabel>(this, "Label1", 1920, 360, 2535, 255);
+    auto* label1 = control<QLabel>(this, "firma", 1920, 360, 2535, 255);
     label1->setText(QStringLiteral("Borl XQV GmbH"));
     label1->setFont(arial(11.25, true));
 
-    auto* label2 = control<QLabel>(this, "Label2", 1920, 720, 3135, 855);
+    auto* label2 = control<QLabel>(this, "produkt", 1920, 720, 3135, 855);
     label2->setText(QStringLiteral("Kestu für Mitarbeiteralarm"));
     label2->setFont(arial(18, true, true));
     label2->setWordWrap(true);
     label2->setStyleSheet(QStringLiteral("color: #c00000;"));
 
-    m_lbl_version = control<QLabel>(this, "lbl_Version", 120, 1320, 1695, 255);
-    m_lbl_version->setFont(arial(8.25));
+    m_version = control<QLabel>(this, "version", 120, 1320, 1695, 255);
+    m_version->setFont(arial(8.25));
 
-    auto* schliessen = control<QPushButton>(this, "Command1", 2400, 1680, 1215, 495);
+    auto* schliessen = control<QPushButton>(this, "schliessenButton", 2400, 1680, 1215, 495);
     schliessen->setText(QStringLiteral("Schliessen"));
     connect(schliessen, &QPushButton::clicked, this, [this] { m_info.Command1_Click(); });
 
-    bild(this, "Image2", ":/bilder/banner.svg", 4200, 2400, 1215, 255);
+    bild(this, "banner", ":/bilder/banner.svg", 4200, 2400, 1215, 255);
 
-    auto* label4 = control<QLabel>(this, "Label4", 120, 2400, 1455, 255);
+    auto* label4 = control<QLabel>(this, "copyright", 120, 2400, 1455, 255);
     label4->setText(QStringLiteral("© Borl XQV GmbH"));
     label4->setFont(arial(8.25));
 
@@ -62,14 +62,14 @@ MainfoFenster::MainfoFenster(Mainfo& info, QWidget* parent) : QWidget(parent), m
     aktualisieren();
 }
 
-MainfoFenster::~MainfoFenster()
+ProgramminfoFenster::~ProgramminfoFenster()
 {
     m_info.geaendert = nullptr;
 }
 
-void MainfoFenster::aktualisieren()
+void ProgramminfoFenster::aktualisieren()
 {
-    m_lbl_version->setText(QString::fromStdString(m_info.lbl_version));
+    m_version->setText(QString::fromStdString(m_info.version));
     if (m_info.sichtbar && (!isVisible() || m_info.gezeigt != m_gezeigt)) {
         nach_vorne(this);
     } else if (!m_info.sichtbar && isVisible() && !m_schliesst) {
@@ -78,10 +78,10 @@ void MainfoFenster::aktualisieren()
     m_gezeigt = m_info.gezeigt;
 }
 
-void MainfoFenster::closeEvent(QCloseEvent* event)
+void ProgramminfoFenster::closeEvent(QCloseEvent* event)
 {
     m_schliesst = true;
-    m_info.Form_Unload();
+    m_info.geschlossen();
     m_schliesst = false;
     event->accept();
 }

@@ -8,7 +8,7 @@ namespace hestrel {
 
 // The info window: product, maker and version. Created on the first "Info",
 // hidden by "Schliessen", destroyed by its close box.
-class Mainfo {
+class Programminfo {
 public:
 
     // Makes the window visible, creating it when needed.
@@ -16,11 +16,11 @@ public:
     // "Schliessen": invisible, kept.
     void Command1_Click();
     // Closed through the title bar: destroyed.
-    void Form_Unload();
+    void geschlossen();
 
     bool geladen = false;
     bool sichtbar = false;
-    std::string lbl_version;
+    std::string version;
     // Counts the showings, so the view knows when to bring itself to the front.
     std::uint64_t gezeigt = 0;
 

@@ -8,14 +8,14 @@ class QLabel;
 
 namespace hestrel {
 
-class Mainfo;
+class Programminfo;
 
 // The info window: a view over its model.
-class MainfoFenster : public QWidget {
+class ProgramminfoFenster : public QWidget {
     Q_OBJECT
 public:
-    explicit MainfoFenster(Mainfo& info, QWidget* parent = nullptr);
-    ~MainfoFenster() override;
+    explicit ProgramminfoFenster(Programminfo& info, QWidget* parent = nullptr);
+    ~ProgramminfoFenster() override;
 
     void aktualisieren();
 
@@ -23,8 +23,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    Mainfo& m_info;
-    QLabel* m_lbl_version = nullptr;
+    Programminfo& m_info;
+    QLabel* m_version = nullptr;
     std::uint64_t m_gezeigt = 0;
     bool m_schliesst = false;
 };
