@@ -52,6 +52,7 @@ Hestrel::Hestrel(Dienste dienste)
     });
     // A journal entry that cannot be written waits and is retried; the user is told once.
     m_log.journal_sichern(m_d.scheduler, m_d.boxen);
+    m_log.setSystemlog(systemlog_des_rechners());  // VERDRAHTUNG Systemlog: gehört in die Zusammensetzung des Programms
     m_maske.pfade_sichtbar.fill(true);
     // Timer1 runs from creation; the others wait for their parts.
     m_timer1->start();

@@ -8,6 +8,8 @@ list(APPEND HESTREL_ENGINE_SOURCES
   core/freigabedienst.cpp
   core/hestrel.cpp
   core/logbuch.cpp
+  core/systemlog.cpp
+  core/systemlogsocket.cpp
   core/textdatei.cpp
   core/uhr.cpp
   core/virtualscheduler.cpp
