@@ -12,6 +12,7 @@
 #include "arbeitsplatz/arbeitsplatz.h"
 #include "core/datenverzeichnis.h"
 #include "core/freigabedienst.h"
+#include "core/systemlog.h"
 #include "einstellungen/ui/einstellungsfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
@@ -43,6 +44,7 @@ Programm::Programm()
     ressourcen_laden();
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
         Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get()});
+    m_arbeitsplatz->systemlog_setzen(systemlog_des_rechners());
     Logbuch& log = m_arbeitsplatz->log();
     m_ton->setStoerung([&log](const std::string& text) { log.logeintrag(text); });
     m_einstellungsfenster = std::make_unique<Einstellungsfenster>(m_arbeitsplatz->einstellungen());

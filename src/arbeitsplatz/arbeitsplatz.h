@@ -62,6 +62,13 @@ public:
     // The shut-down: the port is closed and the program's exit command runs.
     void beenden();
 
+    // Every event-log entry also goes to the system log (both writers of the event log).
+    void systemlog_setzen(const std::shared_ptr<Systemlog>& systemlog)
+    {
+        m_log.setSystemlog(systemlog);
+        m_meldeliste->log().setSystemlog(systemlog);
+    }
+
     // Puts another message list in the place of the own one, for every part
     // that uses it (tests); the list must outlive the workstation's use of it.
     template <typename Liste>

@@ -79,6 +79,8 @@ public:
     void gruppe_benennen(int index, const std::string& name);
 
     const Meldelistenmaske& maske() const { return m_maske; }
+    // The list's own writer of the event log.
+    Logbuch& log() { return m_log; }
     Gruppenbezeichnung& gruppenbezeichnung() { return m_bezeichnung; }
     // Re-reads the journal every 5 s while the list is loaded.
     Zeitgeber& journaltakt() { return *m_journaltakt; }

@@ -55,10 +55,23 @@ Fehler Logbuch::schreiben(const std::string& pfad, const std::string& text, bool
 
 Fehler Logbuch::logeintrag(const std::string& text)
 {
+    return logeintrag(text, systemlog_prioritaet(text));
+}
+
+Fehler Logbuch::logeintrag(const std::string& text, Prioritaet prioritaet)
+{
+    if (m_systemlog) {
+        m_systemlog->schreiben(prioritaet, text);
+    }
     if (m_logfileaktive != "1") {
         return {};
     }
-    return schreiben(ereignislog_pfad(), text, true);
+    Fehler f = schreiben(ereignislog_pfad(), text, true);
+    if (m_systemlog && f && !m_ereignislog_gestoert) {
+        m_systemlog->schreiben(Prioritaet::warnung, "Ereignislog nicht geschrieben: " + f.meldungstext());
+    }
+    m_ereignislog_gestoert = static_cast<bool>(f);
+    return f;
 }
 
 Fehler Logbuch::meldung_eintragen(const std::string& text)
@@ -81,18 +94,26 @@ Fehler Logbuch::meldung_eintragen(const std::string& text)
     return {};
 }
 
+void Logbuch::systemlog_melden(const std::string& text)
+{
+    m_fehlerausgabe(text);
+    if (m_systemlog) {
+        m_systemlog->schreiben(Prioritaet::warnung, text);
+    }
+}
+
 void Logbuch::behalten(std::string bytes, const Fehler& f)
 {
     // The entry's first line says which alarm waits.
     const std::string erste = cp1252_zu_utf8(bytes.substr(0, bytes.find_first_of("\r\n")));
     if (m_wartend_bytes + bytes.size() > k_max_wartend_bytes) {
         ++m_verworfen;
-        m_fehlerausgabe("Journaleintrag verloren, zu viele warten schon: " + f.meldungstext() + "| " + erste);
+        systemlog_melden("Journaleintrag verloren, zu viele warten schon: " + f.meldungstext() + "| " + erste);
     } else {
         m_wartend_bytes += bytes.size();
         m_wartend.push_back(std::move(bytes));
-        m_fehlerausgabe("Journaleintrag nicht geschrieben, wird nachgetragen: " + f.meldungstext() + "| " +
-                        erste);
+        systemlog_melden("Journaleintrag nicht geschrieben, wird nachgetragen: " + f.meldungstext() + "| " +
+                         erste);
     }
     if (m_nachtrag) {
         m_nachtrag->start();

@@ -8,6 +8,7 @@
 #include "core/dateisystem.h"
 #include "core/meldungsdienst.h"
 #include "core/scheduler.h"
+#include "core/systemlog.h"
 #include "core/uhr.h"
 
 namespace hestrel {
@@ -17,6 +18,9 @@ namespace hestrel {
 //
 // A journal entry that cannot be written is not lost: it waits in memory and
 // goes to the file, in its order, before the next entry and at every retry.
+//
+// Every event-log entry also goes to the system log when one is set, whatever
+// the switch says about the file; so do the reports of an unwritable journal.
 class Logbuch {
 public:
     using Echo = std::function<void(const std::string&)>;
@@ -25,13 +29,18 @@ public:
             const std::string& logfileaktive);
 
     // Event log "Hestrel.log", only while the switch is "1"; echoed when written.
+    // The system log gets the entry always, with the severity its text calls
+    // for (systemlog_prioritaet) or the one given.
     Fehler logeintrag(const std::string& text);
+    Fehler logeintrag(const std::string& text, Prioritaet prioritaet);
     // Alarm journal "mameldung.log", always; echoed. An entry that cannot be
     // written is kept and written later; the error still goes to the caller.
     Fehler meldung_eintragen(const std::string& text);
     // Alarm-window log "quorvis.log", only while the switch is "1"; never echoed.
     Fehler anzeigelog_eintragen(const std::string& text);
 
+    // Where event-log entries are mirrored; none by default.
+    void setSystemlog(std::shared_ptr<Systemlog> systemlog) { m_systemlog = std::move(systemlog); }
     // Receives "date  time  text" after an entry was written.
     void setEcho(Echo echo) { m_echo = std::move(echo); }
     // Receives the reports of an unwritable journal; standard error by default.
@@ -54,6 +63,8 @@ public:
 private:
     Fehler schreiben(const std::string& pfad, const std::string& text, bool echo);
     void behalten(std::string bytes, const Fehler& f);
+    // A report of an unwritable journal: to the error output and the system log.
+    void systemlog_melden(const std::string& text);
     Fehler wartende_schreiben();
 
     Dateisystem& m_fs;
@@ -62,6 +73,9 @@ private:
     const std::string& m_logfileaktive;
     Echo m_echo;
     Echo m_fehlerausgabe;
+    std::shared_ptr<Systemlog> m_systemlog;
+    // The event log's file failed, said once in the system log until it works again.
+    bool m_ereignislog_gestoert = false;
 
     // Journal entries not yet written, file bytes each, oldest first.
     std::deque<std::string> m_wartend;

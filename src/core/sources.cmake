@@ -7,6 +7,8 @@ list(APPEND HESTREL_ENGINE_SOURCES
   core/fehler.cpp
   core/freigabedienst.cpp
   core/logbuch.cpp
+  core/systemlog.cpp
+  core/systemlogsocket.cpp
   core/textdatei.cpp
   core/uhr.cpp
   core/virtualscheduler.cpp

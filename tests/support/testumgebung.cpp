@@ -1,11 +1,18 @@
 #include "support/testumgebung.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
 namespace hestrel::test {
+
+namespace {
+// Workstations built by tests, and programs they start, leave the machine's
+// system log alone unless a run names a socket in HESTREL_SYSLOG.
+[[maybe_unused]] const bool k_ohne_systemlog = ::setenv("HESTREL_SYSLOG", "", 0) == 0;
+}  // namespace
 
 TempVerzeichnis::TempVerzeichnis()
 {
