@@ -24,7 +24,7 @@ if(NOT HESTREL_SANITIZE)
     get_target_property(art ${ziel} TYPE)
     if(art STREQUAL "EXECUTABLE" OR art STREQUAL "STATIC_LIBRARY")
       target_compile_options(${ziel} PRIVATE
-                             $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2 -Wno-error=unused-result>)
+                             $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
     endif()
     if(art STREQUAL "EXECUTABLE")
       target_link_options(${ziel} PRIVATE LINKER:-z,relro LINKER:-z,now)

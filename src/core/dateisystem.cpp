@@ -311,8 +311,11 @@ Fehler EchtesDateisystem::anhaengen(const std::string& pfad, const std::string& 
     const bool groesse_bekannt = ::fstat(fd, &st) == 0;
     Fehler f = alles_schreiben(fd, inhalt, pfad);
     if (f && groesse_bekannt) {
-        // Half an entry would run into the next one: the file goes back to where it was.
-        (void)::ftruncate(fd, st.st_size);
+        // Half an entry would run into the next one: the file goes back to
+        // where it was. Where that fails too, the write's error is what counts.
+        if (::ftruncate(fd, st.st_size) != 0) {
+            // Nothing more to do: the caller hears of the failed write.
+        }
     }
     if (::close(fd) != 0 && !f) {
         f = Fehler::aus_errno(errno, pfad);
