@@ -205,9 +205,9 @@ std::string rahmenfolge(int anzahl)
 
 void BM_Rahmendecoder(benchmark::State& s)
 {
-    // The decoder with the program's Timerser, which it restarts at every byte.
+    // The decoder with a frame time-out like the program's, which it restarts at every byte.
     QtScheduler scheduler;
-    auto timerser = scheduler.timer("Timerser", 1000);
+    auto timerser = scheduler.timer("Zeichenfrist", 1000);
     Empfangsdecoder decoder(*timerser);
     const std::string bytes = rahmenfolge(1000);
     std::int64_t rahmen = 0;

@@ -94,7 +94,7 @@ TEST(Leitung, StatusrahmenKommenBeimProgrammAnUndWerdenAlsTaste2Erkannt)
     ASSERT_EQ(bytes.size(), 28U);
 
     VirtualScheduler uhr;
-    auto timerser = uhr.timer("Timerser", 1000);
+    auto timerser = uhr.timer("Zeichenfrist", 1000);
     Empfangsdecoder decoder(*timerser);
     std::vector<std::pair<int, int>> tasten;
     for (unsigned char b : bytes) {

@@ -12,7 +12,7 @@
 #include "console/meldeliste.h"
 #include "console/ui/meldelistefenster.h"
 #include "einstellungen/ui/einstellungsfenster.h"
-#include "core/station.h"
+#include "support/station.h"
 #include "presentation/alarmanzeige.h"
 #include "presentation/ui/alarmanzeigefenster.h"
 #include "presentation/alarmgesendet.h"

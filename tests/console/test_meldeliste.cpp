@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "console/meldeliste.h"
-#include "core/station.h"
+#include "support/station.h"
 #include "core/textdatei.h"
 
 using namespace hestrel;

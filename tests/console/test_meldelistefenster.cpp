@@ -18,7 +18,7 @@
 #include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
 #include "console/ui/meldelistefenster.h"
-#include "core/station.h"
+#include "support/station.h"
 #include "platform/twips.h"
 
 using namespace hestrel;

@@ -4,7 +4,7 @@
 #include "core/datenverzeichnis.h"
 #include "core/cp1252.h"
 #include "core/logbuch.h"
-#include "core/station.h"
+#include "support/station.h"
 #include "core/textdatei.h"
 #include "core/wavab.h"
 

@@ -1,10 +1,5 @@
 hestrel_test(test_core
   core/test_textdatei.cpp
-  core/test_einstellungen.cpp
   core/test_logbuch.cpp
   core/test_systemlog.cpp
-  core/test_dateitreue.cpp
-)
-hestrel_widgettest(test_core_fenster
-  core/test_hestrelfenster.cpp
 )

@@ -70,7 +70,7 @@ TEST(Empfangsdecoder, Bytefolgen)
     };
     for (const Fall& f : faelle) {
         VirtualScheduler uhr;
-        auto timerser = uhr.timer("Timerser", 1000);
+        auto timerser = uhr.timer("Zeichenfrist", 1000);
         Empfangsdecoder d(*timerser);
         timerser->tick = [&] { d.zeitablauf(); };
         int fertig = 0;

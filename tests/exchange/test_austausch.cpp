@@ -133,7 +133,7 @@ TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
     EXPECT_TRUE(a.versand.nachricht_gesendet());
     uhr.advance(1);
     EXPECT_FALSE(a.versand.nachricht_gesendet());
-    // No signal file was left to remove, so T3 neither logs nor enables anything.
+    // No signal file was left to remove, so the clean-up neither logs nor enables anything.
     EXPECT_EQ(zaehlen(a.ereignislog(), "Message - gel"), 0);
 }
 
@@ -171,7 +171,7 @@ TEST_F(Austausch, AbstandDerTicksNachEinemAlarm)
     EXPECT_EQ(b.journaleintraege(), 1);
     EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500);
     EXPECT_TRUE(b.empfang.empfang_aktiv());
-    // The next tick finds the empty import directory setting: R3 frees reception.
+    // The next tick finds the empty import directory setting: the import step frees reception.
     uhr.advance(500);
     EXPECT_FALSE(b.empfang.empfang_aktiv());
     EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);

@@ -29,7 +29,7 @@ void decoder_pruefen(std::string_view eingabe)
 {
     // The decoder alone, with its inter-byte time-out on a virtual clock.
     VirtualScheduler uhr;
-    auto timerser = uhr.timer("Timerser", 1000);
+    auto timerser = uhr.timer("Zeichenfrist", 1000);
     Empfangsdecoder decoder(*timerser);
     timerser->tick = [&] { decoder.zeitablauf(); };
 

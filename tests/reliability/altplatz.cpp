@@ -23,17 +23,17 @@ std::string zeitstempel(std::int64_t ms)
 
 }  // namespace
 
-Altplatz::Altplatz(Umgebung u) : m_u(std::move(u)), m_timer1(m_u.scheduler.timer("Alt.Timer1", 5000))
+Altplatz::Altplatz(Umgebung u) : m_u(std::move(u)), m_abfragetakt(m_u.scheduler.timer("Alt.Abfragetakt", 5000))
 {
-    m_timer1->tick = [this] { tick(); };
-    m_timer1->start();
+    m_abfragetakt->tick = [this] { tick(); };
+    m_abfragetakt->start();
 }
 
 Altplatz::~Altplatz() = default;
 
 int Altplatz::intervall() const
 {
-    return m_timer1->interval();
+    return m_abfragetakt->interval();
 }
 
 bool Altplatz::haelt_an(std::function<void()> schritt)
@@ -51,7 +51,7 @@ bool Altplatz::haelt_an(std::function<void()> schritt)
     // The window thread waits inside the file call: no tick, no click until the share answers.
     if (!m_blockiert) {
         m_blockiert = true;
-        m_timer1->stop();
+        m_abfragetakt->stop();
         if (angehalten) {
             angehalten();
         }
@@ -68,7 +68,7 @@ void Altplatz::weiter()
     m_blockiert = false;
     auto wartend = std::move(m_wartend);
     m_wartend.clear();
-    m_timer1->start();
+    m_abfragetakt->start();
     for (auto& schritt : wartend) {
         schritt();
     }
@@ -88,9 +88,9 @@ void Altplatz::schreiben(const std::string& pfad, const std::string& inhalt)
     }
 }
 
-void Altplatz::sammelmeldung(const std::array<std::string, 4>& texte, const std::vector<int>& ziele, bool alle)
+void Altplatz::alarm_ausloesen(const std::array<std::string, 4>& texte, const std::vector<int>& ziele, bool alle)
 {
-    if (haelt_an([this, texte, ziele, alle] { sammelmeldung(texte, ziele, alle); })) {
+    if (haelt_an([this, texte, ziele, alle] { alarm_ausloesen(texte, ziele, alle); })) {
         return;
     }
     std::array<bool, k_gruppen> ziel {};
@@ -98,7 +98,7 @@ void Altplatz::sammelmeldung(const std::array<std::string, 4>& texte, const std:
         const bool gewaehlt = alle || std::find(ziele.begin(), ziele.end(), i) != ziele.end();
         ziel[static_cast<std::size_t>(i)] = gewaehlt && !m_u.gruppenpfad[static_cast<std::size_t>(i)].empty();
     }
-    // S2
+    // The data files.
     std::string daten;
     for (const auto& t : texte) {
         daten += t + "\r\n";
@@ -108,48 +108,49 @@ void Altplatz::sammelmeldung(const std::array<std::string, 4>& texte, const std:
             schreiben(m_u.gruppenpfad[static_cast<std::size_t>(i)] + "MDAT0.XQV", daten);
         }
     }
-    // S3 "Alarm gesetzt" goes to the event log, which this workstation does not keep. S4:
+    // "Alarm gesetzt" goes to the event log, which this workstation does not keep.
+    // A send in progress keeps its signal files; the texts are renewed.
     if (m_nachricht_gesendet || m_import_wartet) {
         return;
     }
-    // S4a
+    // An alarm waiting in the import directory: this one is handed over once it is gone.
     if (!m_u.importverzeichnis.empty() && m_u.fs.existiert(m_u.importverzeichnis + k_signal)) {
         m_import_wartet = true;
         m_import_zaehler = k_importwartezeit;
         return;
     }
-    // S5
-    m_timer1->stop();
+    // The signal files, the poll paused meanwhile.
+    m_abfragetakt->stop();
     for (int i = 0; i < k_gruppen; ++i) {
         if (ziel[static_cast<std::size_t>(i)]) {
             schreiben(m_u.gruppenpfad[static_cast<std::size_t>(i)] + k_signal, "0");
         }
     }
-    // S6
-    m_timer1->setInterval(15000);
+    // The clean-up at the poll tick 15 s from now.
+    m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
-    m_timer1->start();
+    m_abfragetakt->start();
 }
 
-void Altplatz::T1()
+void Altplatz::import_uebergeben()
 {
     m_import_wartet = false;
     m_import_frei = false;
-    m_timer1->stop();
+    m_abfragetakt->stop();
     schreiben(m_u.importverzeichnis + k_signal, "0");
-    m_timer1->setInterval(15000);
+    m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
-    m_timer1->start();
+    m_abfragetakt->start();
 }
 
-bool Altplatz::T2()
+bool Altplatz::import_abwarten()
 {
     --m_import_zaehler;
     const std::string signal = m_u.importverzeichnis + k_signal;
     if (!m_u.fs.existiert(signal)) {
         m_import_frei = true;
         m_import_wartet = false;
-        m_timer1->setInterval(2000);
+        m_abfragetakt->setInterval(2000);
         m_import_zaehler = 0;
         return true;
     }
@@ -157,23 +158,23 @@ bool Altplatz::T2()
         m_u.fs.loeschen(signal);
         m_import_frei = true;
         m_import_wartet = false;
-        m_timer1->setInterval(2000);
+        m_abfragetakt->setInterval(2000);
     }
     return false;
 }
 
-void Altplatz::T3()
+void Altplatz::aufraeumen()
 {
-    m_timer1->stop();
+    m_abfragetakt->stop();
     // Every group directory, whoever wrote the file lying there.
     for (const auto& pfad : m_u.gruppenpfad) {
         if (!pfad.empty() && m_u.fs.existiert(pfad + k_signal)) {
             m_u.fs.loeschen(pfad + k_signal);
         }
     }
-    m_timer1->setInterval(5000);
+    m_abfragetakt->setInterval(5000);
     m_nachricht_gesendet = false;
-    m_timer1->start();
+    m_abfragetakt->start();
 }
 
 void Altplatz::tick()
@@ -182,32 +183,32 @@ void Altplatz::tick()
         return;
     }
     if (m_import_frei) {
-        T1();
+        import_uebergeben();
         return;
     }
-    if (m_import_wartet && T2()) {
+    if (m_import_wartet && import_abwarten()) {
         return;
     }
     if (m_nachricht_gesendet) {
-        T3();
+        aufraeumen();
         return;
     }
     if (gepollt) {
         gepollt();
     }
-    // R1
+    // The import directory's signal file.
     const bool importsignal = !m_u.importverzeichnis.empty() && m_u.fs.existiert(m_u.importverzeichnis + k_signal);
-    // R2: the import directory has no once-only flag and counts as group index 1.
+    // An alarm there is read each time (no once-only flag), as group index 1.
     if (!m_empfang_aktiv && importsignal) {
-        m_timer1->setInterval(500);
+        m_abfragetakt->setInterval(500);
         alarm_empfangen(m_u.importverzeichnis, 1);
     }
-    // R3
+    // It is gone: the poll goes back to its pace.
     if (m_empfang_aktiv && !importsignal) {
         m_empfang_aktiv = false;
-        m_timer1->setInterval(5000);
+        m_abfragetakt->setInterval(5000);
     }
-    // R4
+    // The group directories in order: each new signal file is presented once.
     for (int i = 0; i < k_gruppen; ++i) {
         const auto g = static_cast<std::size_t>(i);
         const std::string& pfad = m_u.gruppenpfad[g];
@@ -215,14 +216,14 @@ void Altplatz::tick()
         if (m_empfang_aktiv) {
             if (!da) {
                 m_empfang_aktiv = false;
-                m_timer1->setInterval(5000);
+                m_abfragetakt->setInterval(5000);
             }
             continue;
         }
         if (!da) {
             m_gruppe_gemeldet[g] = false;
         } else if (!m_gruppe_gemeldet[g]) {
-            m_timer1->setInterval(500);
+            m_abfragetakt->setInterval(500);
             alarm_empfangen(pfad, i);
             m_gruppe_gemeldet[g] = true;
         }

@@ -44,7 +44,7 @@ public:
     Altplatz& operator=(const Altplatz&) = delete;
 
     // "Alarm auslösen": the four texts into every target, then the signal files.
-    void sammelmeldung(const std::array<std::string, 4>& texte, const std::vector<int>& ziele, bool alle);
+    void alarm_ausloesen(const std::array<std::string, 4>& texte, const std::vector<int>& ziele, bool alle);
     // The shares it waited for answer again: what was held up runs now.
     void weiter();
 
@@ -62,9 +62,9 @@ public:
 
 private:
     void tick();
-    void T1();
-    bool T2();
-    void T3();
+    void import_uebergeben();
+    bool import_abwarten();
+    void aufraeumen();
     void alarm_empfangen(const std::string& pfad, int gruppe);
     // Open, truncate, write: the way the older workstations write every file.
     void schreiben(const std::string& pfad, const std::string& inhalt);
@@ -72,7 +72,7 @@ private:
     bool haelt_an(std::function<void()> schritt);
 
     Umgebung m_u;
-    std::unique_ptr<Zeitgeber> m_timer1;
+    std::unique_ptr<Zeitgeber> m_abfragetakt;
     std::array<bool, k_gruppen + 1> m_gruppe_gemeldet {};
     bool m_empfang_aktiv = false;
     bool m_nachricht_gesendet = false;

@@ -321,7 +321,7 @@ void Anlage::alarm()
     if (p.altplatz) {
         Altplatz& alt = *p.altplatz;
         const bool wartete = alt.nachricht_gesendet() || alt.import_wartet();
-        alt.sammelmeldung(texte, ziele, alle);
+        alt.alarm_ausloesen(texte, ziele, alle);
         if (alt.blockiert()) {
             ++m_buch.zaehler["alt_blockiert_gesendet"];
         } else if (!wartete && alt.nachricht_gesendet()) {

@@ -45,7 +45,7 @@ protected:
     }
     static void alt_sendet(Altplatz& p, const std::string& text, int gruppe)
     {
-        p.sammelmeldung({text, "", "", ""}, {gruppe}, false);
+        p.alarm_ausloesen({text, "", "", ""}, {gruppe}, false);
     }
     std::string alt_journal() const { return datei_lesen(basis / "o/mameldung.log"); }
 

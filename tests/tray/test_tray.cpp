@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "console/meldeliste.h"
-#include "core/station.h"
+#include "support/station.h"
 #include "tray/programminfo.h"
 #include "tray/traymenue.h"
 #include "tray/traysymbol.h"

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "core/station.h"
+#include "support/station.h"
 #include "platform/twips.h"
 #include "tray/programminfo.h"
 #include "tray/ui/programminfofenster.h"

@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 #include "einstellungen/ui/einstellungsfenster.h"
-#include "station.h"
+#include "support/station.h"
 
 using namespace hestrel;
 using namespace hestrel::test;

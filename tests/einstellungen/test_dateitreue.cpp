@@ -7,7 +7,7 @@
 #include "console/alarmdatei.h"
 #include "console/meldeliste.h"
 #include "core/cp1252.h"
-#include "station.h"
+#include "support/station.h"
 
 using namespace hestrel;
 using namespace hestrel::test;

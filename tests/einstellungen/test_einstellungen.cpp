@@ -5,7 +5,7 @@
 #include "core/version.h"
 #include "core/cp1252.h"
 #include "core/version.h"
-#include "station.h"
+#include "support/station.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
