@@ -43,4 +43,4 @@ std::string tabelle(const std::vector<Messzeile>& zeilen)
     return t;
 }
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

@@ -16,12 +16,12 @@ Kennzahlen kennzahlen(std::vector<double> werte);
 
 // One line of the figures table.
 struct Messzeile {
-    std::string groesse;  // what was measured
+    std::string groesse; // what was measured
     std::string wert;    // what came out
     std::string grenze;  // the budget
     bool eingehalten = false;
-    std::string befehl;  // the command that measures it
-    bool bewertet = true;  // false: shown for information, no budget
+    std::string befehl;   // the command that measures it
+    bool bewertet = true; // false: shown for information, no budget
 };
 
 // The rows as a Markdown table, with the column "holds" ("—" where there is no budget).
@@ -30,4 +30,4 @@ std::string tabelle(const std::vector<Messzeile>& zeilen);
 // Number with the given decimals, as text.
 std::string zahl(double wert, int stellen);
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

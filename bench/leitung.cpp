@@ -79,4 +79,4 @@ std::string statusrahmen(bool taste1, bool taste2)
     return r;
 }
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

@@ -35,4 +35,4 @@ class Leitung {
 // A status frame of the device: start byte, type 1, the two keys, ten outputs off.
 std::string statusrahmen(bool taste1, bool taste2);
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

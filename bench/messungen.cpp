@@ -18,9 +18,9 @@
 #include <map>
 #include <sys/stat.h>
 
+#include "arbeitsplatz/arbeitsplatz.h"
 #include "auswertung.h"
 #include "console/meldeliste.h"
-#include "arbeitsplatz/arbeitsplatz.h"
 #include "device/empfangsdecoder.h"
 #include "device/geraet.h"
 #include "exchange/alarmempfang.h"
@@ -182,7 +182,8 @@ void BM_Journal_angehaengt(benchmark::State& s)
     // The list keeps its newest rows only: it must end with the last one appended.
     const auto& zeilen = werkbank().arbeitsplatz().meldeliste().maske().listmeldungen;
     if (zeilen.empty() || zeilen.back() != "Bitte kommen " + std::to_string((n - 1) * 5 + 4) ||
-        journalzeilen_in_liste() != std::min(vorher + 10 * static_cast<std::size_t>(n), k_journal_max_zeilen)) {
+        journalzeilen_in_liste() !=
+            std::min(vorher + 10 * static_cast<std::size_t>(n), k_journal_max_zeilen)) {
         s.SkipWithError("the list does not hold the appended rows");
     }
 }
@@ -376,11 +377,12 @@ std::vector<Messzeile> zeilen(const Sammler& s, const std::string& befehl)
     const auto still = s.mikrosekunden("BM_Journal_unveraendert");
     const auto neu = s.mikrosekunden("BM_Journal_angehaengt");
     if (still && neu) {
-        z.push_back({"Journal refresh of the message list, 100,000 rows, nothing changed / 10 rows appended (" +
-                         std::to_string(g_lauf->journal_anfang) + " → " +
-                         std::to_string(g_lauf->journal_ende) + " rows), with the view's layout and paint",
-                     zahl(*still / 1000, 4) + " ms / " + zahl(*neu / 1000, 3) + " ms", "≤ 0.2 ms / ≤ 2 ms",
-                     *still <= 200 && *neu <= 2000, filter("Journal")});
+        z.push_back(
+            {"Journal refresh of the message list, 100,000 rows, nothing changed / 10 rows appended (" +
+                 std::to_string(g_lauf->journal_anfang) + " → " + std::to_string(g_lauf->journal_ende) +
+                 " rows), with the view's layout and paint",
+             zahl(*still / 1000, 4) + " ms / " + zahl(*neu / 1000, 3) + " ms", "≤ 0.2 ms / ≤ 2 ms",
+             *still <= 200 && *neu <= 2000, filter("Journal")});
     }
     if (const auto bps = s.zaehler("BM_Rahmendecoder", "bytes_per_second")) {
         z.push_back({"Frame decoder with the program's inter-byte timer, status frames",
@@ -410,8 +412,8 @@ std::vector<Messzeile> zeilen(const Sammler& s, const std::string& befehl)
     return z;
 }
 
-}  // namespace
-}  // namespace hestrel::bench
+} // namespace
+} // namespace hestrel::bench
 
 int main(int argc, char** argv)
 {

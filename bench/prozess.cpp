@@ -26,7 +26,7 @@ std::vector<std::string> gesetzt(const std::map<std::string, std::string>& umgeb
     return env;
 }
 
-}  // namespace
+} // namespace
 
 Prozess::Prozess(const std::string& programm, const std::map<std::string, std::string>& umgebung,
                  const std::string& ausgabe)
@@ -88,4 +88,4 @@ bool Ruhemelder::messen(double t_ms, std::uint64_t cpu_ns)
     return t_ms - m_letzte_aenderung >= m_ruhe_ms;
 }
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

@@ -54,4 +54,4 @@ class Ruhemelder {
     double m_vorige = 0;
 };
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

@@ -153,7 +153,7 @@ class Alarmgeraet {
 class Beobachter {
   public:
     struct Ereignis {
-        bool gruppe;  // else the receiver's data directory
+        bool gruppe; // else the receiver's data directory
         std::uint32_t art;
         std::string name;
         Uhrzeit::time_point zeit;
@@ -199,7 +199,7 @@ struct Alarm {
     double gesamt = 0;         // key frame written → receiver's journal entry
     double warten = 0;         // signal file in place → receiver opens it
     double taste_signal = 0;   // key frame written → signal file in place (sender)
-    double signal_journal = 0;  // receiver opens the signal file → journal entry
+    double signal_journal = 0; // receiver opens the signal file → journal entry
 };
 
 // Serves the device and takes in file events for up to ms milliseconds.
@@ -407,8 +407,8 @@ int ausfuehren(const Optionen& o)
     return gut ? 0 : 1;
 }
 
-}  // namespace
-}  // namespace hestrel::bench
+} // namespace
+} // namespace hestrel::bench
 
 int main(int argc, char** argv)
 {

@@ -14,7 +14,7 @@ void schreiben(const std::string& pfad, const std::string& bytes)
     std::ofstream(pfad, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-}  // namespace
+} // namespace
 
 Standort::Standort(std::string basis) : m_basis(std::move(basis))
 {
@@ -114,4 +114,4 @@ int journalzeilen(const std::string& bytes)
     return static_cast<int>(zeilen_zerlegen(bytes).size());
 }
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

@@ -9,7 +9,7 @@ namespace hestrel::bench {
 struct Platzart {
     bool geraet = false;     // the alarm device on port 3 (Kestu_10), else none
     std::vector<int> ziele;  // groups (1..50) ticked in the message list
-    std::string signaldatei;  // WAV file; empty: the beeps
+    std::string signaldatei; // WAV file; empty: the beeps
     int journalzeilen = 0;   // rows already in the alarm journal
 };
 
@@ -43,4 +43,4 @@ std::string journal(int zeilen, int erste_nummer = 0);
 // Rows a journal of these bytes shows in the message list.
 int journalzeilen(const std::string& bytes);
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

@@ -5,7 +5,7 @@ namespace {
 
 constexpr const char* k_signal = "MESSAGE.XQV";
 
-}  // namespace
+} // namespace
 
 double ms_zwischen(Uhrzeit::time_point von, Uhrzeit::time_point bis)
 {
@@ -86,4 +86,4 @@ void Stoppuhr::zuruecksetzen()
     signal_gesehen = signal_geschrieben = journal_geschrieben = {};
 }
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

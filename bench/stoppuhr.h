@@ -31,14 +31,14 @@ class Stoppuhr : public Dateisystem {
     void zuruecksetzen();
 
     Uhrzeit::time_point signal_gesehen;     // an existence test of a signal file answered yes
-    Uhrzeit::time_point signal_geschrieben;  // the last signal file was in place
+    Uhrzeit::time_point signal_geschrieben; // the last signal file was in place
     Uhrzeit::time_point journal_geschrieben;
     int signale = 0;          // signal files written
-    int journaleintraege = 0;  // entries appended to the alarm journal
+    int journaleintraege = 0; // entries appended to the alarm journal
 
   private:
     void ersetzt(const std::string& pfad, const Fehler& f);
     EchtesDateisystem m_echt;
 };
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

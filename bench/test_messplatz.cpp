@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "arbeitsplatz/arbeitsplatz.h"
 #include "auswertung.h"
 #include "console/meldeliste.h"
-#include "arbeitsplatz/arbeitsplatz.h"
 #include "core/textdatei.h"
 #include "core/virtualscheduler.h"
 #include "device/empfangsdecoder.h"
@@ -166,5 +166,5 @@ TEST(Auswertung, TabelleZeigtVerfehlteGrenzen)
     EXPECT_NE(t.find("| B | 3 ms | ≤ 2 ms | **no** | `y --z` |"), std::string::npos) << t;
 }
 
-}  // namespace
-}  // namespace hestrel::bench
+} // namespace
+} // namespace hestrel::bench

@@ -4,9 +4,9 @@
 
 #include <QApplication>
 
+#include "arbeitsplatz/arbeitsplatz.h"
 #include "console/meldeliste.h"
 #include "console/ui/meldelistefenster.h"
-#include "arbeitsplatz/arbeitsplatz.h"
 #include "einstellungen/ui/einstellungsfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
@@ -54,4 +54,4 @@ void Werkbank::ereignisse()
     QApplication::processEvents();
 }
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

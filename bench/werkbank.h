@@ -18,7 +18,7 @@ class QtScheduler;
 class QtSeriellerport;
 class QtTonausgabe;
 class SystemUhr;
-}  // namespace hestrel
+} // namespace hestrel
 
 namespace hestrel::bench {
 
@@ -60,4 +60,4 @@ class Werkbank {
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;
 };
 
-}  // namespace hestrel::bench
+} // namespace hestrel::bench

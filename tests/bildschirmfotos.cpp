@@ -8,19 +8,19 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/ui/meldelistefenster.h"
 #include "einstellungen/ui/einstellungsfenster.h"
-#include "support/station.h"
-#include "presentation/alarmanzeige.h"
-#include "presentation/ui/alarmanzeigefenster.h"
-#include "presentation/alarmgesendet.h"
-#include "presentation/ui/alarmgesendetfenster.h"
 #include "platform/ressourcen.h"
+#include "presentation/alarmanzeige.h"
+#include "presentation/alarmgesendet.h"
+#include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmgesendetfenster.h"
+#include "support/station.h"
 #include "tray/programminfo.h"
-#include "tray/ui/programminfofenster.h"
 #include "tray/traymenue.h"
+#include "tray/ui/programminfofenster.h"
 #include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
@@ -36,7 +36,7 @@ bool speichern(QWidget& w, const QString& datei)
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -48,7 +48,8 @@ int main(int argc, char** argv)
     datei_schreiben(s.dir / "mameldung.log",
                     "08.12.2026 08:14:03 Alarm aus Gruppe 3 von:\rEmpfang: Bitte sofort kommen\r\n"
                     "08.12.2026 09:02:41 Alarm aus Gruppe 7 von:\rLager Halle 2, Tor 4\r\n"
-                    "08.12.2026 10:30:12 Alarm aus Gruppe 12 von:\rK\xFC" "che 1. OG\r\n");
+                    "08.12.2026 10:30:12 Alarm aus Gruppe 12 von:\rK\xFC"
+                    "che 1. OG\r\n");
     QtTraysymbol symbol(s.ap.traymenue());
     s.ap.traymenue().symbol_setzen(&symbol);
     s.ap.traymenue().prozess_beenden = [] {};
@@ -72,7 +73,8 @@ int main(int argc, char** argv)
     s.h.maske().sichtbar = false;
     einstellungen.aktualisieren();
     for (int g : {1, 2, 3, 4, 7, 11, 12, 15, 21, 33}) {
-        s.h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] = s.dir.unterverzeichnis("g" + std::to_string(g));
+        s.h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] =
+            s.dir.unterverzeichnis("g" + std::to_string(g));
     }
     ml.bildschirm_anpassen();
 
@@ -111,7 +113,8 @@ int main(int argc, char** argv)
     s.ap.alarmgesendet().Command1_Click();
 
     AlarmanzeigeFenster alarm(s.ap.alarmanzeige());
-    s.ap.alarmanzeige().alarm_zeigen("Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
+    s.ap.alarmanzeige().alarm_zeigen(
+        "Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster.png")) && ok;
     s.ap.alarmanzeige().blinken();
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-weiss.png")) && ok;

@@ -9,8 +9,8 @@
 
 int main(int argc, char* argv[])
 {
-    const bool ohne_anzeige = !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
-                              !std::getenv("WAYLAND_DISPLAY");
+    const bool ohne_anzeige =
+        !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
     if (ohne_anzeige) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         std::fputs("hestrel: no display found, running with QT_QPA_PLATFORM=offscreen\n", stderr);
@@ -23,7 +23,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Hestrel"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (!hestrel::qt_deutsch_laden(app)) {
-        std::fputs("hestrel: Qt's German texts (qtbase_de) not found; standard dialogs speak English\n", stderr);
+        std::fputs("hestrel: Qt's German texts (qtbase_de) not found; standard dialogs speak English\n",
+                   stderr);
     }
 
     int code = 0;

@@ -6,44 +6,42 @@
 #include <QApplication>
 #include <QSessionManager>
 
-#include "console/ui/gruppenbezeichnungfenster.h"
-#include "console/meldeliste.h"
-#include "console/ui/meldelistefenster.h"
 #include "arbeitsplatz/arbeitsplatz.h"
+#include "console/meldeliste.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
+#include "console/ui/meldelistefenster.h"
 #include "core/datenverzeichnis.h"
 #include "core/freigabedienst.h"
 #include "core/systemlog.h"
 #include "einstellungen/ui/einstellungsfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
-#include "platform/qttonausgabe.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
+#include "platform/qttonausgabe.h"
 #include "platform/ressourcen.h"
 #include "presentation/ui/alarmanzeigefenster.h"
 #include "presentation/ui/alarmgesendetfenster.h"
-#include "tray/ui/programminfofenster.h"
 #include "tray/traymenue.h"
+#include "tray/ui/programminfofenster.h"
 #include "tray/ui/qttraysymbol.h"
 #include "tray/ui/signalwaechter.h"
 
 namespace hestrel {
 
 Programm::Programm()
-    : m_fs(std::make_unique<EchtesDateisystem>()),
-      m_scheduler(std::make_unique<QtScheduler>()),
+    : m_fs(std::make_unique<EchtesDateisystem>()), m_scheduler(std::make_unique<QtScheduler>()),
       // On the shares a link at an exchange file's name is never followed.
       m_freigaben(std::make_unique<FaedenFreigabedienst>(
-          std::make_shared<EchtesDateisystem>(EchtesDateisystem::Verknuepfungen::nicht_folgen), *m_scheduler)),
-      m_uhr(std::make_unique<SystemUhr>()),
-      m_boxen(std::make_unique<QtMeldungsdienst>()),
-      m_port(std::make_unique<QtSeriellerport>()),
-      m_ton(std::make_unique<QtTonausgabe>()),
+          std::make_shared<EchtesDateisystem>(EchtesDateisystem::Verknuepfungen::nicht_folgen),
+          *m_scheduler)),
+      m_uhr(std::make_unique<SystemUhr>()), m_boxen(std::make_unique<QtMeldungsdienst>()),
+      m_port(std::make_unique<QtSeriellerport>()), m_ton(std::make_unique<QtTonausgabe>()),
       m_prozesse(std::make_unique<QtProzessstarter>())
 {
     ressourcen_laden();
-    m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
-        Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get()});
+    m_arbeitsplatz = std::make_unique<Arbeitsplatz>(Dienste{
+        *m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get()});
     m_arbeitsplatz->systemlog_setzen(systemlog_des_rechners());
     Logbuch& log = m_arbeitsplatz->log();
     m_ton->setStoerung([&log](const std::string& text) { log.logeintrag(text); });
@@ -64,7 +62,8 @@ Programm::Programm()
     };
     // SIGTERM, SIGINT and the end of the desktop session leave as "Programm beenden" does.
     m_signale = std::make_unique<Signalwaechter>([this] { beenden(); });
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_tray.get(), [this](QSessionManager&) { beenden(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_tray.get(),
+                     [this](QSessionManager&) { beenden(); });
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_tray.get(), [this] { beenden(); });
 }
 
@@ -87,4 +86,4 @@ void Programm::beenden()
     m_arbeitsplatz->traymenue().beenden();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

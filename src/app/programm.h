@@ -25,7 +25,7 @@ class SystemUhr;
 // The running program: the Qt services, one workstation engine on them, and
 // the windows over it.
 class Programm {
-public:
+  public:
     Programm();
     ~Programm();
 
@@ -36,7 +36,7 @@ public:
 
     Arbeitsplatz& arbeitsplatz() { return *m_arbeitsplatz; }
 
-private:
+  private:
     std::unique_ptr<EchtesDateisystem> m_fs;
     std::unique_ptr<QtScheduler> m_scheduler;
     // Dies before the scheduler its answers go through, after the engine that asks.
@@ -58,4 +58,4 @@ private:
     bool m_beendet = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

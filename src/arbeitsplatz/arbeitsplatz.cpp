@@ -9,9 +9,8 @@ namespace hestrel {
 Arbeitsplatz::Arbeitsplatz(Dienste dienste)
     : m_d(dienste), m_sofort(m_d.fs), m_log(m_d.fs, m_d.uhr, m_datenverzeichnis, m_werte.logfileaktive)
 {
-    m_einstellungen = std::make_unique<Einstellungsverwaltung>(m_werte, m_log, m_datenverzeichnis, m_d.fs,
-                                                               freigaben(), m_d.scheduler, m_d.boxen, m_d.port,
-                                                               *this);
+    m_einstellungen = std::make_unique<Einstellungsverwaltung>(
+        m_werte, m_log, m_datenverzeichnis, m_d.fs, freigaben(), m_d.scheduler, m_d.boxen, m_d.port, *this);
     // A journal entry that cannot be written waits and is retried; the user is told once.
     m_log.journal_sichern(m_d.scheduler, m_d.boxen);
     m_meldeliste = std::make_unique<Meldeliste>(m_werte, m_datenverzeichnis, m_d.fs, m_d.uhr, m_d.scheduler,
@@ -20,11 +19,12 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
     m_traymenue = std::make_unique<Traymenue>(*this, m_d.port, *m_programminfo);
     m_alarmanzeige = std::make_unique<Alarmanzeige>(m_werte, m_log, m_d.boxen, m_d.scheduler, m_d.prozesse);
     m_alarmgesendet = std::make_unique<Alarmgesendet>(m_d.scheduler);
-    m_alarmversand = std::make_unique<Alarmversand>(*m_einstellungen, m_log, freigaben(), m_d.scheduler, m_d.boxen,
-                                                    *m_alarmgesendet);
+    m_alarmversand = std::make_unique<Alarmversand>(*m_einstellungen, m_log, freigaben(), m_d.scheduler,
+                                                    m_d.boxen, *m_alarmgesendet);
     m_empfang = std::make_unique<Alarmempfang>(m_werte, m_log, m_d.fs, freigaben(), m_d.scheduler, m_d.uhr,
                                                *m_alarmversand, *m_alarmanzeige, m_d.ton, *this);
-    m_geraet = std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
+    m_geraet =
+        std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
     meldeliste_verwenden(m_meldeliste.get());
 }
 
@@ -108,4 +108,4 @@ void Arbeitsplatz::einstellungen_zeigen()
     m_einstellungen->einstellungen_zeigen();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

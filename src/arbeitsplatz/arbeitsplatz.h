@@ -50,7 +50,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
                      public Geraeteausgang,
                      public Meldelistenfolgen,
                      public Traybefehle {
-public:
+  public:
     explicit Arbeitsplatz(Dienste dienste);
     ~Arbeitsplatz() override;
     Arbeitsplatz(const Arbeitsplatz&) = delete;
@@ -71,8 +71,7 @@ public:
 
     // Puts another message list in the place of the own one, for every part
     // that uses it (tests); the list must outlive the workstation's use of it.
-    template <typename Liste>
-    void meldeliste_verwenden(Liste* liste)
+    template <typename Liste> void meldeliste_verwenden(Liste* liste)
     {
         m_empfangsanzeige = liste;
         m_alarmversand->zielauswahl_setzen(liste);
@@ -95,7 +94,7 @@ public:
     Traymenue& traymenue() { return *m_traymenue; }
     Geraet& geraet() { return *m_geraet; }
 
-protected:
+  protected:
     // What the parts ask of each other; protected so that a test can watch
     // the wiring by overriding them.
     // Einstellungsfolgen
@@ -114,7 +113,7 @@ protected:
     void meldeliste_zeigen() override;
     void einstellungen_zeigen() override;
 
-private:
+  private:
     Dienste m_d;
     SofortigerFreigabedienst m_sofort;
     std::string m_datenverzeichnis;
@@ -132,4 +131,4 @@ private:
     Empfangsanzeige* m_empfangsanzeige = nullptr;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

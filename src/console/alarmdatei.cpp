@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "core/cp1252.h"
-#include "einstellungen/einstellungsdatei.h"
 #include "core/textdatei.h"
 #include "core/zahlen.h"
+#include "einstellungen/einstellungsdatei.h"
 
 namespace hestrel {
 namespace {
@@ -18,7 +18,7 @@ struct Block {
 };
 constexpr Block k_bloecke[] = {{0, 10}, {10, k_gruppen}};
 
-}  // namespace
+} // namespace
 
 std::string alarmdaten_bytes(const Meldelistenmaske& m)
 {
@@ -104,4 +104,4 @@ void alarmdaten_einlesen(std::string_view bytes, Meldelistenmaske& m,
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

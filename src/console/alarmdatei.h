@@ -28,4 +28,4 @@ std::string alarmdaten_unkodierbar(const Meldelistenmaske& m);
 void alarmdaten_einlesen(std::string_view bytes, Meldelistenmaske& m,
                          const std::function<void(const Fehler&)>& melden);
 
-}  // namespace hestrel
+} // namespace hestrel

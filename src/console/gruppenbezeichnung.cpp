@@ -43,4 +43,4 @@ void Gruppenbezeichnung::geschlossen()
     melden();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -11,7 +11,7 @@ class Meldeliste;
 // The dialog that renames a group: the state of its two text boxes and the
 // group it works on. The caption it changes belongs to the message list.
 class Gruppenbezeichnung {
-public:
+  public:
     explicit Gruppenbezeichnung(Meldeliste& liste) : m_liste(liste) {}
 
     // Shows the dialog for group gruppen_index, or makes it the active window
@@ -37,10 +37,10 @@ public:
     // Called whenever the dialog's state changed (the view refreshes).
     std::function<void()> geaendert;
 
-private:
+  private:
     void melden();
 
     Meldeliste& m_liste;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

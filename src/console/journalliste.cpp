@@ -19,10 +19,8 @@ bool zeilenende(std::string_view bytes, std::size_t i)
 // end counts as a row.
 std::size_t letzte_zeilen(std::string_view bytes, std::size_t anfang, std::size_t n)
 {
-    std::size_t gezaehlt = !bytes.empty() && !zeilenende(bytes, bytes.size() - 1) &&
-                                   bytes.size() > anfang
-                               ? 1
-                               : 0;
+    std::size_t gezaehlt =
+        !bytes.empty() && !zeilenende(bytes, bytes.size() - 1) && bytes.size() > anfang ? 1 : 0;
     for (std::size_t i = bytes.size(); i-- > anfang;) {
         if (zeilenende(bytes, i)) {
             if (gezaehlt >= n) {
@@ -34,7 +32,7 @@ std::size_t letzte_zeilen(std::string_view bytes, std::size_t anfang, std::size_
     return anfang;
 }
 
-}  // namespace
+} // namespace
 
 Journalliste::Journalliste(std::size_t max_zeilen, std::size_t max_lesen)
     : m_max_zeilen(std::max<std::size_t>(max_zeilen, 1)), m_max_lesen(std::max<std::size_t>(max_lesen, 1))
@@ -60,8 +58,8 @@ Fehler Journalliste::neu_laden(Dateisystem& fs, const std::string& pfad, std::ve
     return schwanz_lesen(fs, pfad, fs.info(pfad), zeilen);
 }
 
-Fehler Journalliste::schwanz_lesen(Dateisystem& fs, const std::string& pfad, const std::optional<Dateiinfo>& info,
-                                   std::vector<std::string>& zeilen)
+Fehler Journalliste::schwanz_lesen(Dateisystem& fs, const std::string& pfad,
+                                   const std::optional<Dateiinfo>& info, std::vector<std::string>& zeilen)
 {
     const std::uint64_t groesse = info ? info->groesse : 0;
     // The byte before the tail tells whether the tail begins with a whole line.
@@ -122,8 +120,8 @@ Journalliste::Aenderung Journalliste::aktualisieren(Dateisystem& fs, const std::
             return Aenderung::keine;
         }
         const auto schwanz_pos = static_cast<std::size_t>(schwanz_ab - ab);
-        const bool gewachsen = ab + bytes.size() > m_gelesen &&
-                               bytes.compare(schwanz_pos, m_schwanz.size(), m_schwanz) == 0;
+        const bool gewachsen =
+            ab + bytes.size() > m_gelesen && bytes.compare(schwanz_pos, m_schwanz.size(), m_schwanz) == 0;
         if (gewachsen) {
             const std::size_t vorher = zeilen.size();
             if (m_rest_offen) {
@@ -203,4 +201,4 @@ void Journalliste::schwanz_merken(std::string_view bytes)
     m_schwanz.assign(bytes.substr(bytes.size() - n));
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -20,7 +20,7 @@ inline constexpr std::size_t k_journal_max_lesen = 1 << 20;
 // one status query while the file is unchanged and reads only the new bytes
 // when it merely grew; the rows are always the newest rows of the file's tail.
 class Journalliste {
-public:
+  public:
     enum class Aenderung { keine, angehaengt, neu };
 
     explicit Journalliste(std::size_t max_zeilen = k_journal_max_zeilen,
@@ -40,7 +40,7 @@ public:
     // Rows that were shown and left the top in the last refresh that appended.
     std::size_t entfernt() const { return m_entfernt; }
 
-private:
+  private:
     Fehler schwanz_lesen(Dateisystem& fs, const std::string& pfad, const std::optional<Dateiinfo>& info,
                          std::vector<std::string>& zeilen);
     // Splits bytes from position anfang on, appending rows; basis is the file
@@ -54,12 +54,12 @@ private:
     std::size_t m_max_lesen;
     std::size_t m_entfernt = 0;
     std::optional<Dateiinfo> m_info;
-    std::uint64_t m_gelesen = 0;      // bytes of the file taken into the rows
-    std::uint64_t m_fertig = 0;       // offset after the last complete line
-    bool m_rest_offen = false;        // the last row is a line without its end yet
-    bool m_cr_offen = false;          // the bytes ended with CR; an LF next belongs to it
-    bool m_schnitt_offen = false;     // inside a line begun before the tail read
-    std::string m_schwanz;            // the last bytes before m_gelesen, to recognise the file
+    std::uint64_t m_gelesen = 0;  // bytes of the file taken into the rows
+    std::uint64_t m_fertig = 0;   // offset after the last complete line
+    bool m_rest_offen = false;    // the last row is a line without its end yet
+    bool m_cr_offen = false;      // the bytes ended with CR; an LF next belongs to it
+    bool m_schnitt_offen = false; // inside a line begun before the tail read
+    std::string m_schwanz;        // the last bytes before m_gelesen, to recognise the file
 };
 
-}  // namespace hestrel
+} // namespace hestrel

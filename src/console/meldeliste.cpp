@@ -1,28 +1,29 @@
 #include "console/meldeliste.h"
 
 #include "console/alarmdatei.h"
-#include "einstellungen/einstellungsverwaltung.h"
 #include "core/version.h"
+#include "einstellungen/einstellungsverwaltung.h"
 
 namespace hestrel {
 namespace {
 
-bool gueltig(int index) { return index >= 0 && index < k_gruppen; }
-std::size_t idx(int index) { return static_cast<std::size_t>(index); }
+bool gueltig(int index)
+{
+    return index >= 0 && index < k_gruppen;
+}
+std::size_t idx(int index)
+{
+    return static_cast<std::size_t>(index);
+}
 
-}  // namespace
+} // namespace
 
-Meldeliste::Meldeliste(const Einstellungen& einstellungen, const std::string& datenverzeichnis, Dateisystem& fs,
-                       const Uhr& uhr, Scheduler& scheduler, Meldungsdienst& boxen, Meldelistenfolgen& folgen)
-    : m_e(einstellungen),
-      m_datenverzeichnis(datenverzeichnis),
-      m_fs(fs),
-      m_boxen(boxen),
-      m_folgen(folgen),
-      m_wavab(fs),
-      m_maske(Meldelistenmaske::neu()),
-      m_log(fs, uhr, datenverzeichnis, einstellungen.logfileaktive),
-      m_bezeichnung(*this),
+Meldeliste::Meldeliste(const Einstellungen& einstellungen, const std::string& datenverzeichnis,
+                       Dateisystem& fs, const Uhr& uhr, Scheduler& scheduler, Meldungsdienst& boxen,
+                       Meldelistenfolgen& folgen)
+    : m_e(einstellungen), m_datenverzeichnis(datenverzeichnis), m_fs(fs), m_boxen(boxen), m_folgen(folgen),
+      m_wavab(fs), m_maske(Meldelistenmaske::neu()),
+      m_log(fs, uhr, datenverzeichnis, einstellungen.logfileaktive), m_bezeichnung(*this),
       m_journaltakt(scheduler.timer("Journalabgleich", 5000))
 {
     // The list's own log writes the event log; its echo field is never shown.
@@ -108,8 +109,7 @@ void Meldeliste::liste_laden()
         return;
     }
     Fehler fehler;
-    const auto aenderung =
-        m_journal.aktualisieren(m_fs, m_log.journal_pfad(), m_maske.listmeldungen, fehler);
+    const auto aenderung = m_journal.aktualisieren(m_fs, m_log.journal_pfad(), m_maske.listmeldungen, fehler);
     if (aenderung == Journalliste::Aenderung::keine) {
         return;
     }
@@ -176,7 +176,8 @@ void Meldeliste::gruppe_erreichbar(int index, bool erreichbar, const std::string
     if (!gueltig(index)) {
         return;
     }
-    m_maske.gruppe_stoerung[idx(index)] = erreichbar ? "" : "Gruppe " + std::to_string(index + 1) + " " + grund;
+    m_maske.gruppe_stoerung[idx(index)] =
+        erreichbar ? "" : "Gruppe " + std::to_string(index + 1) + " " + grund;
     melden();
 }
 
@@ -340,4 +341,4 @@ void Meldeliste::alarmtext_geaendert(int nummer, const std::string& text)
     m_maske.alarmtexte[static_cast<std::size_t>(nummer - 1)] = text;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -24,7 +24,7 @@ namespace hestrel {
 
 // What the message list's buttons set going elsewhere.
 class Meldelistenfolgen {
-public:
+  public:
     virtual ~Meldelistenfolgen() = default;
     // "Alarm auslösen".
     virtual void alarm_ausloesen() = 0;
@@ -40,7 +40,7 @@ public:
 // the reception's showing and group states, the device's relay buttons, and
 // the settings' group controls.
 class Meldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanzeige, public Gruppensteuerung {
-public:
+  public:
     Meldeliste(const Einstellungen& einstellungen, const std::string& datenverzeichnis, Dateisystem& fs,
                const Uhr& uhr, Scheduler& scheduler, Meldungsdienst& boxen, Meldelistenfolgen& folgen);
     ~Meldeliste() override;
@@ -89,7 +89,7 @@ public:
     // Called whenever the window's state changed (the view refreshes).
     std::function<void()> geaendert;
 
-private:
+  private:
     void alarmdaten_laden();
     Fehler journal_kuerzen(const Dateiinfo& gefragt);
     void anpassen();
@@ -113,4 +113,4 @@ private:
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -15,4 +15,4 @@ Meldelistenmaske Meldelistenmaske::neu()
     return m;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

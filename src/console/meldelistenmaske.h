@@ -20,7 +20,7 @@ struct Meldelistenmaske {
     std::uint64_t gezeigt = 0;
 
     std::string caption;
-    std::string produkttitel;          // product title
+    std::string produkttitel; // product title
     std::string version;
 
     // Rows of "mameldung.log", oldest on top. A full refill raises
@@ -30,19 +30,19 @@ struct Meldelistenmaske {
     std::uint64_t liste_generation = 0;
     std::uint64_t liste_entfernt = 0;
 
-    std::array<std::string, 4> alarmtexte;                  // SNText1..SNText4
-    std::array<int, k_gruppen> melde_gruppen {};        // 0 clear, 1 ticked, 2 greyed
-    std::array<bool, k_gruppen> melde_gruppen_aktiv {};
+    std::array<std::string, 4> alarmtexte;      // SNText1..SNText4
+    std::array<int, k_gruppen> melde_gruppen{}; // 0 clear, 1 ticked, 2 greyed
+    std::array<bool, k_gruppen> melde_gruppen_aktiv{};
     std::array<std::string, k_gruppen> melde_gruppen_tooltip;
     // Why a group's directory is unreachable and since when; empty while it answers.
     std::array<std::string, k_gruppen> gruppe_stoerung;
     int melde_alle = 0;
 
-    std::array<int, k_gruppen> relaisfarben {};       // k_gruen, k_rot, k_schaltflaeche
-    std::array<bool, k_gruppen> relais_aktiv {};
+    std::array<int, k_gruppen> relaisfarben{}; // k_gruen, k_rot, k_schaltflaeche
+    std::array<bool, k_gruppen> relais_aktiv{};
 
-    std::array<std::string, k_gruppen> gruppennamen;   // group names
-    std::array<bool, k_gruppen> gruppennamen_aktiv {};
+    std::array<std::string, k_gruppen> gruppennamen; // group names
+    std::array<bool, k_gruppen> gruppennamen_aktiv{};
     std::array<std::string, k_gruppen> gruppennamen_tooltip;
 
     // Never shown: the device inputs and the echo of the list's own log.
@@ -55,4 +55,4 @@ struct Meldelistenmaske {
     static Meldelistenmaske neu();
 };
 
-}  // namespace hestrel
+} // namespace hestrel

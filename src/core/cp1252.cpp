@@ -8,11 +8,10 @@ namespace hestrel {
 namespace {
 
 // Code points of the bytes 0x80..0x9F; 0 marks a byte the code page leaves undefined.
-constexpr std::array<char32_t, 32> k_oben = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char32_t, 32> k_oben = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                             0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 constexpr char32_t k_ersatz = 0xFFFD;
 
@@ -95,7 +94,7 @@ char32_t naechstes(std::string_view utf8, std::size_t& i, bool& gueltig)
     return cp;
 }
 
-}  // namespace
+} // namespace
 
 std::string utf8_zu_cp1252(std::string_view utf8)
 {
@@ -144,7 +143,8 @@ std::string nicht_darstellbar(std::string_view utf8)
 
 std::string unkodierbar_meldung(std::string_view feld, std::string_view zeichen)
 {
-    return "Zeichen, die die Datei nicht aufnehmen kann, in " + std::string(feld) + ": " + std::string(zeichen);
+    return "Zeichen, die die Datei nicht aufnehmen kann, in " + std::string(feld) + ": " +
+           std::string(zeichen);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

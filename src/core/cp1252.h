@@ -23,4 +23,4 @@ std::string nicht_darstellbar(std::string_view utf8);
 // the field and the characters.
 std::string unkodierbar_meldung(std::string_view feld, std::string_view zeichen);
 
-}  // namespace hestrel
+} // namespace hestrel

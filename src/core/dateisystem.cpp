@@ -33,7 +33,7 @@ std::string temp_name(const std::string& pfad)
     const auto schnitt = pfad.find_last_of(k_trenner);
     const std::string verzeichnis = schnitt == std::string::npos ? "" : pfad.substr(0, schnitt + 1);
     const std::string name = schnitt == std::string::npos ? pfad : pfad.substr(schnitt + 1);
-    unsigned char zufall[8] {};
+    unsigned char zufall[8]{};
     std::size_t gelesen = 0;
     while (gelesen < sizeof zufall) {
         const ssize_t n = ::getrandom(zufall + gelesen, sizeof zufall - gelesen, 0);
@@ -45,7 +45,7 @@ std::string temp_name(const std::string& pfad)
         }
         gelesen += static_cast<std::size_t>(n);
     }
-    char hex[sizeof zufall * 2 + 1] {};
+    char hex[sizeof zufall * 2 + 1]{};
     for (std::size_t i = 0; i < sizeof zufall; ++i) {
         std::snprintf(hex + 2 * i, 3, "%02x", zufall[i]);
     }
@@ -103,7 +103,7 @@ Fehler verknuepfung_aufloesen(const std::string& pfad, std::string& ziel)
     for (int schritt = 0; schritt < 40; ++schritt) {
         struct stat st {};
         if (::lstat(ziel.c_str(), &st) != 0) {
-            return errno == ENOENT ? Fehler {} : Fehler::aus_errno(errno, pfad);
+            return errno == ENOENT ? Fehler{} : Fehler::aus_errno(errno, pfad);
         }
         if (!S_ISLNK(st.st_mode)) {
             return {};
@@ -157,7 +157,7 @@ Dateiinfo info_aus(const struct stat& st)
     return i;
 }
 
-}  // namespace
+} // namespace
 
 Fehler keine_datei(const std::string& pfad)
 {
@@ -348,7 +348,8 @@ Fehler EchtesDateisystem::loeschen(const std::string& pfad)
 
 int EchtesDateisystem::ansehen(const std::string& pfad, struct stat& st) const
 {
-    return m_verknuepfungen == Verknuepfungen::nicht_folgen ? ::lstat(pfad.c_str(), &st) : ::stat(pfad.c_str(), &st);
+    return m_verknuepfungen == Verknuepfungen::nicht_folgen ? ::lstat(pfad.c_str(), &st)
+                                                            : ::stat(pfad.c_str(), &st);
 }
 
 std::optional<Dateiinfo> EchtesDateisystem::info(const std::string& pfad)
@@ -390,7 +391,8 @@ std::optional<std::int64_t> EchtesDateisystem::verzeichnisuhr_ns(const std::stri
     // A name no other workstation reads or removes, created exclusively.
     for (int versuch = 0; versuch < 16; ++versuch) {
         const std::string probe = temp_name(pfad_verbinden(verzeichnis, "hestrel-uhr"));
-        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) {
                 continue;
@@ -420,4 +422,4 @@ std::optional<bool> EchtesDateisystem::eingehaengt(const std::string& verzeichni
     return selbst.st_dev != eltern.st_dev;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

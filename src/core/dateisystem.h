@@ -16,7 +16,7 @@ namespace hestrel {
 struct Dateiinfo {
     std::uint64_t groesse = 0;
     std::int64_t geaendert_ns = 0;
-    std::uint64_t kennung = 0;  // device and inode; 0 where unknown
+    std::uint64_t kennung = 0; // device and inode; 0 where unknown
     bool operator==(const Dateiinfo&) const = default;
 };
 
@@ -29,14 +29,14 @@ struct Dateistand {
         fehler   // the look itself failed (share gone, no permission, I/O error)
     };
     Art art = Art::fehlt;
-    Dateiinfo info;  // for a file
-    Fehler fehler;   // for anderes and fehler: what was found
+    Dateiinfo info; // for a file
+    Fehler fehler;  // for anderes and fehler: what was found
 };
 
 // Every file access of the engine goes through this interface, so tests can
 // put a failing share or a full disk in its place.
 class Dateisystem {
-public:
+  public:
     virtual ~Dateisystem() = default;
 
     // True when the path names an existing file or directory; false for "".
@@ -69,7 +69,10 @@ public:
     // The time of the directory's own clock (that of the server holding it),
     // in ns as in Dateiinfo::geaendert_ns: the time stamp of a file created
     // there this moment and removed again. None where it cannot be told.
-    virtual std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& /*verzeichnis*/) { return std::nullopt; }
+    virtual std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& /*verzeichnis*/)
+    {
+        return std::nullopt;
+    }
     // True when the directory lies on another device than its parent (a share
     // mounted there); false when on the same; none where it cannot be told.
     virtual std::optional<bool> eingehaengt(const std::string& /*verzeichnis*/) { return std::nullopt; }
@@ -80,7 +83,7 @@ public:
 // (nicht_folgen) a link at a file's name is refused as well, temporary files
 // get unpredictable names, created exclusively.
 class EchtesDateisystem : public Dateisystem {
-public:
+  public:
     enum class Verknuepfungen { folgen, nicht_folgen };
     explicit EchtesDateisystem(Verknuepfungen v = Verknuepfungen::folgen) : m_verknuepfungen(v) {}
 
@@ -99,7 +102,7 @@ public:
     std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override;
     std::optional<bool> eingehaengt(const std::string& verzeichnis) override;
 
-private:
+  private:
     int oeffnen_flags() const;
     Fehler oeffnungsfehler(int err, const std::string& pfad) const;
     // stat, or lstat where links are not followed.
@@ -116,4 +119,4 @@ inline constexpr char k_trenner = '/';
 // directory + separator + name, the separator always inserted.
 std::string pfad_verbinden(const std::string& verzeichnis, const std::string& name);
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -24,4 +24,4 @@ std::string datenverzeichnis_ermitteln(const std::function<const char*(const cha
     return dir;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

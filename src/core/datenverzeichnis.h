@@ -10,4 +10,4 @@ namespace hestrel {
 // ~/.local/share/hestrel). No trailing separator.
 std::string datenverzeichnis_ermitteln(const std::function<const char*(const char*)>& umgebung);
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -15,14 +15,14 @@ struct Fehler {
     // "description - number  ", the form of the program's error boxes.
     std::string meldungstext() const;
 
-    static Fehler typen_unvertraeglich();   // 13
-    static Fehler ueberlauf();              // 6
-    static Fehler dateiende();              // 62
-    static Fehler eigenschaftswert();       // 380
+    static Fehler typen_unvertraeglich(); // 13
+    static Fehler ueberlauf();            // 6
+    static Fehler dateiende();            // 62
+    static Fehler eigenschaftswert();     // 380
     // A file of the data directory larger than it can ever be: not read (7).
     static Fehler zu_gross(const std::string& pfad);
     // Maps a system error (errno) on the given path to a numbered error.
     static Fehler aus_errno(int err, const std::string& pfad);
 };
 
-}  // namespace hestrel
+} // namespace hestrel

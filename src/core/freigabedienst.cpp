@@ -11,9 +11,9 @@
 namespace hestrel {
 namespace {
 
-std::atomic<int> g_in_arbeit {0};
+std::atomic<int> g_in_arbeit{0};
 
-}  // namespace
+} // namespace
 
 bool FaedenFreigabedienst::haengt_noch()
 {
@@ -114,7 +114,8 @@ FaedenFreigabedienst::~FaedenFreigabedienst()
     }
 }
 
-void FaedenFreigabedienst::auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms)
+void FaedenFreigabedienst::auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig,
+                                   int verfall_ms)
 {
     auto& reihe = m_reihen[verzeichnis];
     if (!reihe) {
@@ -122,8 +123,9 @@ void FaedenFreigabedienst::auftrag(const std::string& verzeichnis, Arbeit arbeit
         std::thread(Reihe::arbeiten, reihe, m_gemeinsam).detach();
     }
     std::lock_guard sperre(reihe->mutex);
-    reihe->eintraege.push_back({std::move(arbeit), std::move(fertig), std::chrono::steady_clock::now(), verfall_ms});
+    reihe->eintraege.push_back(
+        {std::move(arbeit), std::move(fertig), std::chrono::steady_clock::now(), verfall_ms});
     reihe->wecker.notify_one();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

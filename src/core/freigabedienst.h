@@ -16,7 +16,7 @@ class Scheduler;
 // queue of its own, so a directory whose server stops answering holds up only
 // the work queued for it; the answers come back on the engine's thread.
 class Freigabedienst {
-public:
+  public:
     // Runs on the share's side with its file system.
     using Arbeit = std::function<void(Dateisystem&)>;
     // Runs on the engine's thread afterwards; false when the work was dropped
@@ -26,17 +26,18 @@ public:
     virtual ~Freigabedienst() = default;
     // Queues arbeit for verzeichnis; work that has not started within
     // verfall_ms (when >= 0) is dropped and reported as not done.
-    virtual void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms = -1) = 0;
+    virtual void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig,
+                         int verfall_ms = -1) = 0;
 };
 
 // Does the work at once, on the caller's thread: the tests' share service, on
 // which every rule of the engine runs in microseconds.
 class SofortigerFreigabedienst : public Freigabedienst {
-public:
+  public:
     explicit SofortigerFreigabedienst(Dateisystem& fs) : m_fs(fs) {}
     void auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig, int verfall_ms = -1) override;
 
-private:
+  private:
     Dateisystem& m_fs;
 };
 
@@ -44,7 +45,7 @@ private:
 // the kernel cannot be cancelled, so each directory must tie up only its own
 // thread: a shared pool would be drained by a few hung shares.
 class FaedenFreigabedienst : public Freigabedienst {
-public:
+  public:
     FaedenFreigabedienst(std::shared_ptr<Dateisystem> fs, Scheduler& scheduler);
     // Workers still hung in a call are left behind; their answers are dropped.
     ~FaedenFreigabedienst() override;
@@ -58,9 +59,9 @@ public:
     struct Reihe;
     struct Gemeinsam;
 
-private:
+  private:
     std::shared_ptr<Gemeinsam> m_gemeinsam;
     std::map<std::string, std::shared_ptr<Reihe>> m_reihen;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

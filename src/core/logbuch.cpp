@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t k_max_wartend_bytes = 32u << 20;
 constexpr int k_nachtrag_ms = 5000;
 
-}  // namespace
+} // namespace
 
 Logbuch::Logbuch(Dateisystem& fs, const Uhr& uhr, const std::string& datenverzeichnis,
                  const std::string& logfileaktive)
@@ -22,9 +22,18 @@ Logbuch::Logbuch(Dateisystem& fs, const Uhr& uhr, const std::string& datenverzei
 {
 }
 
-std::string Logbuch::ereignislog_pfad() const { return pfad_verbinden(m_datenverzeichnis, "Hestrel.log"); }
-std::string Logbuch::journal_pfad() const { return pfad_verbinden(m_datenverzeichnis, "mameldung.log"); }
-std::string Logbuch::anzeigelog_pfad() const { return pfad_verbinden(m_datenverzeichnis, "quorvis.log"); }
+std::string Logbuch::ereignislog_pfad() const
+{
+    return pfad_verbinden(m_datenverzeichnis, "Hestrel.log");
+}
+std::string Logbuch::journal_pfad() const
+{
+    return pfad_verbinden(m_datenverzeichnis, "mameldung.log");
+}
+std::string Logbuch::anzeigelog_pfad() const
+{
+    return pfad_verbinden(m_datenverzeichnis, "quorvis.log");
+}
 
 std::string Logbuch::zeile(const std::string& text) const
 {
@@ -108,7 +117,8 @@ void Logbuch::behalten(std::string bytes, const Fehler& f)
     const std::string erste = cp1252_zu_utf8(bytes.substr(0, bytes.find_first_of("\r\n")));
     if (m_wartend_bytes + bytes.size() > k_max_wartend_bytes) {
         ++m_verworfen;
-        systemlog_melden("Journaleintrag verloren, zu viele warten schon: " + f.meldungstext() + "| " + erste);
+        systemlog_melden("Journaleintrag verloren, zu viele warten schon: " + f.meldungstext() + "| " +
+                         erste);
     } else {
         m_wartend_bytes += bytes.size();
         m_wartend.push_back(std::move(bytes));
@@ -178,4 +188,4 @@ Fehler Logbuch::anzeigelog_eintragen(const std::string& text)
     return schreiben(anzeigelog_pfad(), text, false);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -22,7 +22,7 @@ namespace hestrel {
 // Every event-log entry also goes to the system log when one is set, whatever
 // the switch says about the file; so do the reports of an unwritable journal.
 class Logbuch {
-public:
+  public:
     using Echo = std::function<void(const std::string&)>;
 
     Logbuch(Dateisystem& fs, const Uhr& uhr, const std::string& datenverzeichnis,
@@ -60,7 +60,7 @@ public:
     // The file line of an entry, without its CR LF (UTF-8).
     std::string zeile(const std::string& text) const;
 
-private:
+  private:
     Fehler schreiben(const std::string& pfad, const std::string& text, bool echo);
     void behalten(std::string bytes, const Fehler& f);
     // A report of an unwritable journal: to the error output and the system log.
@@ -86,4 +86,4 @@ private:
     std::unique_ptr<Zeitgeber> m_nachtrag;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

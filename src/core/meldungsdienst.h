@@ -7,7 +7,7 @@ namespace hestrel {
 
 // Message boxes. None of them blocks: the engine goes on while a box is open.
 class Meldungsdienst {
-public:
+  public:
     virtual ~Meldungsdienst() = default;
     // A box with an OK button only. While a box with the same text is open,
     // no second one opens.
@@ -19,4 +19,4 @@ public:
     virtual void nach_vorn(const std::string& text) { (void)text; }
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -10,7 +10,7 @@ namespace hestrel {
 // Starting another program and what the alarm window needs to know about the
 // session it runs in.
 class Prozessstarter {
-public:
+  public:
     virtual ~Prozessstarter() = default;
     // Starts the program detached with this argument list, never through a shell; does not wait.
     virtual Fehler starten(const std::string& programm, const std::vector<std::string>& argumente) = 0;
@@ -30,4 +30,4 @@ public:
 // `hestrel-msg USER`, the text on its standard input.
 inline constexpr const char* k_meldeprogramm = "hestrel-msg";
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -12,7 +12,7 @@ namespace hestrel {
 // start() on a running timer changes nothing; setInterval() on a running timer
 // counts the new interval from now.
 class Zeitgeber {
-public:
+  public:
     virtual ~Zeitgeber() = default;
     virtual void start() = 0;
     virtual void stop() = 0;
@@ -36,7 +36,7 @@ public:
 // Makes the engine's timers: driven by the event loop in the program and by a
 // virtual clock in the tests.
 class Scheduler {
-public:
+  public:
     virtual ~Scheduler() = default;
     virtual std::unique_ptr<Zeitgeber> timer(const std::string& name, int interval_ms) = 0;
     // Milliseconds on a clock that only moves forward, for measuring waits.
@@ -50,4 +50,4 @@ public:
     virtual void einreihen(std::function<void()> aufgabe) = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -15,7 +15,7 @@ namespace hestrel {
 // driver drops RTS at close and raises it at open, so each opening sets it
 // again to that state (off until it is first set).
 class Seriellerport {
-public:
+  public:
     virtual ~Seriellerport() = default;
     virtual void setCommPort(int nummer) = 0;
     virtual int commPort() const = 0;
@@ -50,14 +50,14 @@ public:
     // The open port failed (device unplugged); it is closed now.
     std::function<void(const Fehler&)> verloren;
 
-protected:
+  protected:
     // Opens the device itself.
     virtual Fehler port_oeffnen() = 0;
     // Sets the RTS line of the open port.
     virtual Fehler rts_leitung(bool an) = 0;
 
-private:
+  private:
     bool m_rts = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -8,10 +8,10 @@ namespace {
 
 // Entries that begin so report a fault of their own kind.
 constexpr std::array<std::string_view, 4> k_warnung_anfang = {
-    "Schnittstelle",    // "Schnittstelle prüfen …", "Schnittstelle Ausgabe …", "Schnittstelle nicht aktive!"
-    "Überwachung",      // reports of the supervision
-    "Meldeliste",       // the journal could not be loaded into the message list
-    "lade Alarmdaten",  // the group alarm data could not be read
+    "Schnittstelle", // "Schnittstelle prüfen …", "Schnittstelle Ausgabe …", "Schnittstelle nicht aktive!"
+    "Überwachung",   // reports of the supervision
+    "Meldeliste",    // the journal could not be loaded into the message list
+    "lade Alarmdaten", // the group alarm data could not be read
 };
 
 // Entries that say anywhere that something failed, a share is away or an
@@ -22,7 +22,7 @@ constexpr std::array<std::string_view, 11> k_warnung_teil = {
     "nicht aktive",     "übergangen",        "verloren",
 };
 
-}  // namespace
+} // namespace
 
 Prioritaet systemlog_prioritaet(const std::string& text)
 {
@@ -40,4 +40,4 @@ Prioritaet systemlog_prioritaet(const std::string& text)
     return Prioritaet::info;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -11,7 +11,7 @@ enum class Prioritaet { fehler = 3, warnung = 4, info = 6 };
 // Where every event-log entry also goes, so administrators find it beside the
 // other services' messages. A writer never blocks and never fails the caller.
 class Systemlog {
-public:
+  public:
     virtual ~Systemlog() = default;
     // One entry, text in UTF-8.
     virtual void schreiben(Prioritaet prioritaet, const std::string& text) = 0;
@@ -26,4 +26,4 @@ Prioritaet systemlog_prioritaet(const std::string& text);
 // that is set (empty: none). Defined with Systemlogsocket.
 std::shared_ptr<Systemlog> systemlog_des_rechners();
 
-}  // namespace hestrel
+} // namespace hestrel

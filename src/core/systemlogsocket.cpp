@@ -22,7 +22,7 @@ std::string zeitstempel()
     static constexpr const char* monate[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::time_t jetzt = std::time(nullptr);
-    std::tm t {};
+    std::tm t{};
     ::localtime_r(&jetzt, &t);
     char puffer[32];
     std::snprintf(puffer, sizeof puffer, "%s %2d %02d:%02d:%02d", monate[t.tm_mon % 12], t.tm_mday, t.tm_hour,
@@ -35,7 +35,7 @@ bool folgebyte(unsigned char c)
     return (c & 0xC0) == 0x80;
 }
 
-}  // namespace
+} // namespace
 
 std::shared_ptr<Systemlog> systemlog_des_rechners()
 {
@@ -111,16 +111,16 @@ std::size_t Systemlogsocket::verloren() const
 
 bool Systemlogsocket::senden(Prioritaet prioritaet, const std::string& text)
 {
-    sockaddr_un adresse {};
+    sockaddr_un adresse{};
     adresse.sun_family = AF_UNIX;
     if (m_pfad.size() >= sizeof adresse.sun_path) {
-        return true;  // no such socket can exist: nothing to send, nothing lost
+        return true; // no such socket can exist: nothing to send, nothing lost
     }
     std::memcpy(adresse.sun_path, m_pfad.data(), m_pfad.size());
     if (m_fd < 0) {
         m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (m_fd < 0) {
-            return true;  // tried again with the next entry
+            return true; // tried again with the next entry
         }
     }
     const int pri = k_facility_user * 8 + static_cast<int>(prioritaet);
@@ -136,4 +136,4 @@ bool Systemlogsocket::senden(Prioritaet prioritaet, const std::string& text)
     return errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS && errno != EINTR;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

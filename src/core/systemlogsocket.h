@@ -14,7 +14,7 @@ namespace hestrel {
 // an entry the socket cannot take at once is counted and reported with the
 // next one that goes through. Without the socket nothing is sent.
 class Systemlogsocket : public Systemlog {
-public:
+  public:
     // The socket at `pfad`; an empty path sends nothing.
     explicit Systemlogsocket(std::string pfad);
     ~Systemlogsocket() override;
@@ -34,7 +34,7 @@ public:
     static std::string bereinigt(const std::string& text);
     static constexpr std::size_t k_max_text = 2000;
 
-private:
+  private:
     bool senden(Prioritaet prioritaet, const std::string& text);
 
     const std::string m_pfad;
@@ -43,4 +43,4 @@ private:
     std::size_t m_verloren = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -89,4 +89,4 @@ std::string wert_schreiben(std::string_view wert)
     return out;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

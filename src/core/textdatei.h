@@ -26,4 +26,4 @@ std::string wert_lesen(std::string_view zeile);
 // double quotes with inner quotes doubled. Line breaks inside become blanks.
 std::string wert_schreiben(std::string_view wert);
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -8,10 +8,9 @@ namespace hestrel {
 Zeitstempel SystemUhr::jetzt() const
 {
     const std::time_t t = std::time(nullptr);
-    std::tm lokal {};
+    std::tm lokal{};
     localtime_r(&t, &lokal);
-    return {lokal.tm_year + 1900, lokal.tm_mon + 1, lokal.tm_mday,
-            lokal.tm_hour, lokal.tm_min, lokal.tm_sec};
+    return {lokal.tm_year + 1900, lokal.tm_mon + 1, lokal.tm_mday, lokal.tm_hour, lokal.tm_min, lokal.tm_sec};
 }
 
 std::string kurzdatum(const Zeitstempel& z)
@@ -28,4 +27,4 @@ std::string langzeit(const Zeitstempel& z)
     return puffer;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

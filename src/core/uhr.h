@@ -16,14 +16,14 @@ struct Zeitstempel {
 
 // Where the engine takes the time of day from.
 class Uhr {
-public:
+  public:
     virtual ~Uhr() = default;
     virtual Zeitstempel jetzt() const = 0;
 };
 
 // The machine's local time.
 class SystemUhr : public Uhr {
-public:
+  public:
     Zeitstempel jetzt() const override;
 };
 
@@ -32,4 +32,4 @@ std::string kurzdatum(const Zeitstempel& z);
 // Long time as HH:MM:SS.
 std::string langzeit(const Zeitstempel& z);
 
-}  // namespace hestrel
+} // namespace hestrel

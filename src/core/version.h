@@ -20,4 +20,4 @@ inline std::string versionstext()
 // Caption of the load-time message boxes.
 inline constexpr const char* k_programmtitel = "Hestrel";
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -6,7 +6,7 @@
 namespace hestrel {
 
 class VirtualScheduler::VirtuellerZeitgeber : public Zeitgeber {
-public:
+  public:
     VirtuellerZeitgeber(VirtualScheduler& s, std::string name, int interval)
         : m_s(s), m_name(std::move(name)), m_interval(interval)
     {
@@ -124,7 +124,7 @@ void VirtualScheduler::advance(std::int64_t ms)
 
 Zeitstempel VirtualScheduler::jetzt() const
 {
-    std::tm t {};
+    std::tm t{};
     t.tm_year = m_start.jahr - 1900;
     t.tm_mon = m_start.monat - 1;
     t.tm_mday = m_start.tag;
@@ -132,9 +132,9 @@ Zeitstempel VirtualScheduler::jetzt() const
     t.tm_min = m_start.minute;
     t.tm_sec = m_start.sekunde + static_cast<int>(m_jetzt / 1000);
     const std::time_t sek = timegm(&t);
-    std::tm aus {};
+    std::tm aus{};
     gmtime_r(&sek, &aus);
     return {aus.tm_year + 1900, aus.tm_mon + 1, aus.tm_mday, aus.tm_hour, aus.tm_min, aus.tm_sec};
 }
 
-}  // namespace hestrel
+} // namespace hestrel

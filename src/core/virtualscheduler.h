@@ -17,7 +17,7 @@ namespace hestrel {
 // A scheduler whose time moves only when advance() is called, so a rule about
 // 15 seconds is tested in microseconds. It is also the clock of the day.
 class VirtualScheduler : public Scheduler, public Uhr {
-public:
+  public:
     VirtualScheduler();
     ~VirtualScheduler() override;
 
@@ -40,14 +40,14 @@ public:
 
     class VirtuellerZeitgeber;
 
-private:
+  private:
     friend class VirtuellerZeitgeber;
     std::int64_t m_jetzt = 0;
-    Zeitstempel m_start {2026, 12, 8, 8, 0, 0};
+    Zeitstempel m_start{2026, 12, 8, 8, 0, 0};
     std::vector<VirtuellerZeitgeber*> m_timer;
     std::uint64_t m_folge = 0;
     std::mutex m_reihe_mutex;
     std::deque<std::function<void()>> m_reihe;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

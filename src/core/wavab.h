@@ -9,7 +9,7 @@ namespace hestrel {
 // The one existence test of the program and the directory-file test whose
 // answer the group data loader reads.
 class Wavab {
-public:
+  public:
     explicit Wavab(Dateisystem& fs) : m_fs(fs) {}
 
     // True for an existing file or directory, false for "" or an unreachable path.
@@ -23,8 +23,8 @@ public:
 
     bool datei_gefunden = false;
 
-private:
+  private:
     Dateisystem& m_fs;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -7,7 +7,10 @@
 namespace hestrel {
 namespace {
 
-bool ist_leer(char c) { return c == ' ' || c == '\t'; }
+bool ist_leer(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Length of the number at the start of text (after blanks), 0 when there is none.
 std::size_t zahl_laenge(std::string_view text, std::size_t start)
@@ -48,7 +51,7 @@ std::size_t zahl_laenge(std::string_view text, std::size_t start)
     return i - start;
 }
 
-}  // namespace
+} // namespace
 
 double zahlenwert(std::string_view text)
 {
@@ -67,7 +70,7 @@ double zahlenwert(std::string_view text)
 
 std::variant<std::int16_t, Fehler> ganzzahl16(double wert)
 {
-    const double gerundet = std::nearbyint(wert);  // default mode: halves to even
+    const double gerundet = std::nearbyint(wert); // default mode: halves to even
     if (!std::isfinite(gerundet) || gerundet < -32768.0 || gerundet > 32767.0) {
         return Fehler::ueberlauf();
     }
@@ -99,4 +102,4 @@ std::string vorzeichenform(long wert)
     return " " + std::to_string(wert);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

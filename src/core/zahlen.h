@@ -23,4 +23,4 @@ std::variant<std::int16_t, Fehler> text_zu_ganzzahl16(std::string_view text);
 // The printed form of a number: a blank (or the minus sign) before the digits.
 std::string vorzeichenform(long wert);
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -2,9 +2,7 @@
 
 namespace hestrel {
 
-Empfangsdecoder::Empfangsdecoder(Zeitgeber& timerser) : m_timerser(timerser)
-{
-}
+Empfangsdecoder::Empfangsdecoder(Zeitgeber& timerser) : m_timerser(timerser) {}
 
 void Empfangsdecoder::timerser_neu()
 {
@@ -59,4 +57,4 @@ void Empfangsdecoder::zeitablauf()
     m_timerser.stop();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -11,7 +11,7 @@ namespace hestrel {
 // payload bytes. A byte 242 inside the payload is data. The frame time-out is the
 // inter-byte time-out; its tick drops the frame in progress.
 class Empfangsdecoder {
-public:
+  public:
     static constexpr std::uint8_t k_startzeichen = 242;
     static constexpr int k_status = 1;
     static constexpr int k_statuslaenge = 12;
@@ -31,7 +31,7 @@ public:
     // Payload byte k (1..12) at index k: 1 = input 1, 2 = input 2, 3..12 = outputs 1..10.
     const std::array<std::uint8_t, k_statuslaenge + 1>& empfangspuffer() const { return m_empfangspuffer; }
 
-private:
+  private:
     void timerser_neu();
 
     Zeitgeber& m_timerser;
@@ -40,7 +40,7 @@ private:
     int m_telegrammlaenge = 0;
     int m_telegrammtyp = 0;
     bool m_telegramm_fertig = false;
-    std::array<std::uint8_t, k_statuslaenge + 1> m_empfangspuffer {};
+    std::array<std::uint8_t, k_statuslaenge + 1> m_empfangspuffer{};
 };
 
-}  // namespace hestrel
+} // namespace hestrel

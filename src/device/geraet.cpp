@@ -2,9 +2,9 @@
 
 #include <variant>
 
-#include "einstellungen/einstellungsverwaltung.h"
 #include "core/version.h"
 #include "core/zahlen.h"
+#include "einstellungen/einstellungsverwaltung.h"
 
 namespace hestrel {
 namespace {
@@ -18,7 +18,7 @@ constexpr std::uint8_t k_reset = 11;
 
 std::string befehl(std::uint8_t code, std::uint8_t parameter)
 {
-    return std::string {static_cast<char>(k_start), static_cast<char>(code), static_cast<char>(parameter)};
+    return std::string{static_cast<char>(k_start), static_cast<char>(code), static_cast<char>(parameter)};
 }
 
 Fehler nicht_offen()
@@ -26,20 +26,14 @@ Fehler nicht_offen()
     return {8018, "Anschluss nicht geöffnet"};
 }
 
-}  // namespace
+} // namespace
 
-Geraet::Geraet(Einstellungsverwaltung& einstellungen, Logbuch& log, Meldungsdienst& boxen, Seriellerport& port,
-               Scheduler& scheduler, const Uhr& uhr, Geraetefolgen& folgen)
-    : m_einstellungen(einstellungen),
-      m_log(log),
-      m_boxen(boxen),
-      m_port(port),
-      m_uhr(uhr),
-      m_folgen(folgen),
+Geraet::Geraet(Einstellungsverwaltung& einstellungen, Logbuch& log, Meldungsdienst& boxen,
+               Seriellerport& port, Scheduler& scheduler, const Uhr& uhr, Geraetefolgen& folgen)
+    : m_einstellungen(einstellungen), m_log(log), m_boxen(boxen), m_port(port), m_uhr(uhr), m_folgen(folgen),
       m_entprellung(scheduler.timer("Tastenentprellung", 2000)),
       m_statusabfrage(scheduler.timer("Statusabfrage", 500)),
-      m_zeichenfrist(scheduler.timer("Zeichenfrist", 1000)),
-      m_decoder(*m_zeichenfrist)
+      m_zeichenfrist(scheduler.timer("Zeichenfrist", 1000)), m_decoder(*m_zeichenfrist)
 {
     m_statusabfrage->tick = [this] { schnittstelle_pruefen(); };
     m_zeichenfrist->tick = [this] { zeichenpause(); };
@@ -140,7 +134,8 @@ void Geraet::statusausgabe(bool austext, int gruppe, int aktion)
     }
     std::string bytes;
     if ((aktion == k_ausgang_an || aktion == k_ausgang_aus) && gruppe >= 0 && gruppe < k_gruppen) {
-        bytes = befehl(aktion == k_ausgang_an ? k_befehl_ein : k_befehl_aus, static_cast<std::uint8_t>(gruppe + 1));
+        bytes = befehl(aktion == k_ausgang_an ? k_befehl_ein : k_befehl_aus,
+                       static_cast<std::uint8_t>(gruppe + 1));
     } else if (aktion == k_zuruecksetzen) {
         bytes = befehl(k_befehl_aus, k_reset);
     } else {
@@ -157,7 +152,7 @@ void Geraet::statusausgabe(bool austext, int gruppe, int aktion)
     if (fehler) {
         // The colour stands; the device is told again by the next command.
         m_log.logeintrag("Schnittstelle Ausgabe " + fehler.beschreibung + " - " +
-                             std::to_string(fehler.nummer));
+                         std::to_string(fehler.nummer));
         return;
     }
     // Pseudo-terminals and some adapters have no RTS line; the command itself went out.
@@ -211,7 +206,7 @@ void Geraet::eingang_auswerten()
             for (int n = 1; n <= 10; ++n) {
                 if (Fehler f = m_port.schreiben(befehl(k_befehl_aus, static_cast<std::uint8_t>(n)))) {
                     m_log.logeintrag("Schnittstelle Ausgabe " + f.beschreibung + " - " +
-                                         std::to_string(f.nummer));
+                                     std::to_string(f.nummer));
                     break;
                 }
             }
@@ -228,4 +223,4 @@ void Geraet::eingang_auswerten()
     aktualisieren();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -19,7 +19,7 @@ class Einstellungsverwaltung;
 
 // What the alarm box's keys set going: key 2 raises an alarm, key 1 hides the alarm window.
 class Geraetefolgen {
-public:
+  public:
     virtual ~Geraetefolgen() = default;
     virtual void alarm_ausloesen() = 0;
     virtual void alarmanzeige_verbergen() = 0;
@@ -27,7 +27,7 @@ public:
 
 // Where the box's outputs and inputs show: the message list's relay buttons.
 class Relaisanzeige {
-public:
+  public:
     virtual ~Relaisanzeige() = default;
     // Background colour of the relay button of group index: k_rot, k_gruen.
     virtual void relais_farbe(int index, int farbe) = 0;
@@ -41,7 +41,7 @@ public:
 // its two keys. It owns its timers: the status poll, the frame time-out and
 // the key delay.
 class Geraet {
-public:
+  public:
     // Takes the port's events; the settings give the port and show the trace.
     Geraet(Einstellungsverwaltung& einstellungen, Logbuch& log, Meldungsdienst& boxen, Seriellerport& port,
            Scheduler& scheduler, const Uhr& uhr, Geraetefolgen& folgen);
@@ -82,7 +82,7 @@ public:
     // The trace keeps only its last characters.
     static constexpr std::size_t k_spurlaenge = 4096;
 
-private:
+  private:
     void eingang_auswerten();
     // "Schnittstelle nicht aktive!" and the event-log entry.
     void nicht_aktiv(const Fehler& f);
@@ -103,4 +103,4 @@ private:
     Fehler m_oeffnungsfehler;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -14,10 +14,10 @@ struct Einstellungen {
     std::string idnummer;
     std::string signaldatei;
     std::string tastentext1;
-    std::string tastentext2;  // only in memory and in the summary line
+    std::string tastentext2; // only in memory and in the summary line
     std::string alarmempf;
     std::string comdeaktiviert;
-    int entprellzeit = 0;  // 16-bit, milliseconds
+    int entprellzeit = 0; // 16-bit, milliseconds
     std::string logfileaktive;
     // Directory of group i + 1 at index i; index 50 is never used.
     std::array<std::string, k_gruppen + 1> gruppenpfad;
@@ -38,4 +38,4 @@ inline constexpr int k_weiss = 16777215;
 // The system's button face: the colour of a group that has no directory.
 inline constexpr int k_schaltflaeche = -1;
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -19,10 +19,9 @@ std::vector<std::string> einstellungsdatei_lesen(std::string_view bytes)
 
 std::string ausdruck_bilden(const Einstellungen& e, const std::string& comdeaktiviert)
 {
-    return "[" + e.importverzeichnis + "][" + e.portnummer + "][" + e.idnummer + "][" +
-           e.signaldatei + "][][" + e.tastentext1 + "][" + e.alarmempf + "][" + comdeaktiviert +
-           "][" + vorzeichenform(e.entprellzeit) + "][" + e.logfileaktive + "][" + e.tastentext2 +
-           "]";
+    return "[" + e.importverzeichnis + "][" + e.portnummer + "][" + e.idnummer + "][" + e.signaldatei +
+           "][][" + e.tastentext1 + "][" + e.alarmempf + "][" + comdeaktiviert + "][" +
+           vorzeichenform(e.entprellzeit) + "][" + e.logfileaktive + "][" + e.tastentext2 + "]";
 }
 
 std::string haken_zeile(int wert)
@@ -30,4 +29,4 @@ std::string haken_zeile(int wert)
     return vorzeichenform(wert) + " ";
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -13,19 +13,19 @@ struct Einstellungsmaske {
     std::string caption;
     bool sichtbar = false;
     std::string produkttitel;
-    std::array<std::string, k_gruppen> pfade;   // the 50 group path boxes
-    std::array<bool, k_gruppen> pfade_sichtbar {};
+    std::array<std::string, k_gruppen> pfade; // the 50 group path boxes
+    std::array<bool, k_gruppen> pfade_sichtbar{};
     std::array<std::string, k_gruppen> pfade_tooltip;
-    std::string geraeteart = "keine";           // "keine", "Kestu_1", "Kestu_10"
+    std::string geraeteart = "keine"; // "keine", "Kestu_1", "Kestu_10"
     std::string port = "1";
-    bool port_sichtbar = false;                 // the port's label and choice
+    bool port_sichtbar = false; // the port's label and choice
     int vollbild = 0;
     int gesperrt = 0;
     int logfile = 0;
     std::string meldungtxt;
     std::string signaldatei;
     std::string idnummer;
-    std::string id_warnung;                     // "Falsche ID"
+    std::string id_warnung; // "Falsche ID"
     // Never shown; they carry values between the settings and the save.
     std::string importverzeichnis;
     std::string tastentext1;
@@ -40,4 +40,4 @@ struct Einstellungsmaske {
     std::string letzte_zeichenpause;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -3,10 +3,10 @@
 #include <variant>
 
 #include "core/cp1252.h"
-#include "einstellungen/einstellungsdatei.h"
 #include "core/textdatei.h"
 #include "core/version.h"
 #include "core/zahlen.h"
+#include "einstellungen/einstellungsdatei.h"
 
 namespace hestrel {
 namespace {
@@ -21,22 +21,15 @@ std::string pfadmeldung(int index)
     return "Achtung, bitte Pfad " + vorzeichenform(index) + " prüfen !!";
 }
 
-}  // namespace
+} // namespace
 
 Einstellungsverwaltung::Einstellungsverwaltung(Einstellungen& einstellungen, Logbuch& log,
                                                const std::string& datenverzeichnis, Dateisystem& fs,
                                                Freigabedienst& freigaben, Scheduler& scheduler,
                                                Meldungsdienst& boxen, Seriellerport& port,
                                                Einstellungsfolgen& folgen)
-    : m_e(einstellungen),
-      m_log(log),
-      m_datenverzeichnis(datenverzeichnis),
-      m_fs(fs),
-      m_freigaben(freigaben),
-      m_boxen(boxen),
-      m_port(port),
-      m_folgen(folgen),
-      m_wavab(fs),
+    : m_e(einstellungen), m_log(log), m_datenverzeichnis(datenverzeichnis), m_fs(fs), m_freigaben(freigaben),
+      m_boxen(boxen), m_port(port), m_folgen(folgen), m_wavab(fs),
       m_pfadfrist(scheduler.timer("Pfadpruefung", k_pfadfrist_ms))
 {
     m_pfadfrist->tick = [this] {
@@ -90,12 +83,13 @@ bool Einstellungsverwaltung::datei_da(const std::string& verzeichnis, const std:
     return m_wavab.datei_existiert(pfad_verbinden(verzeichnis, name));
 }
 
-std::optional<Fehler> Einstellungsverwaltung::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
-                                           std::function<void(const Fehler&)> spaeter)
+std::optional<Fehler>
+Einstellungsverwaltung::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
+                                    std::function<void(const Fehler&)> spaeter)
 {
     // Without an import directory there is nothing to export to.
     if (m_e.importverzeichnis.empty()) {
-        return Fehler {};
+        return Fehler{};
     }
     auto fehler = std::make_shared<Fehler>();
     auto sofort = std::make_shared<bool>(true);
@@ -111,8 +105,10 @@ std::optional<Fehler> Einstellungsverwaltung::exportieren(std::vector<std::pair<
                 }
             }
         },
-        [fehler, sofort, ergebnis, spaeter, verzeichnis, lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
-            const Fehler f = ausgefuehrt ? *fehler : Fehler {57, "Das Verzeichnis antwortet nicht: " + verzeichnis};
+        [fehler, sofort, ergebnis, spaeter, verzeichnis,
+         lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
+            const Fehler f =
+                ausgefuehrt ? *fehler : Fehler{57, "Das Verzeichnis antwortet nicht: " + verzeichnis};
             if (*sofort) {
                 *ergebnis = f;
             } else if (lebt.lock() && spaeter) {
@@ -481,8 +477,8 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
         const double wert = zahlenwert(m_maske.tastenverzoegerung);
         auto z = ganzzahl16(wert);
         m_e.entprellzeit = std::holds_alternative<std::int16_t>(z) ? std::get<std::int16_t>(z)
-                           : wert < 0                             ? -32768
-                                                                  : 32767;
+                           : wert < 0                              ? -32768
+                                                                   : 32767;
     }
     m_folgen.tastenverzoegerung_setzen(m_e.entprellzeit);
     m_e.logfileaktive = haken_text(m_maske.logfile);
@@ -490,12 +486,11 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
     m_log.logeintrag(einstellungsdatei_pfad());
 
-    const Fehler exportfehler =
-        exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
-                     {m_e.idnummer, m_e.tastentext1},
-                     {m_e.idnummer + "-2", m_e.tastentext2}},
-                    [this](const Fehler& f) { exportfehler_melden(f); })
-            .value_or(Fehler {});
+    const Fehler exportfehler = exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
+                                             {m_e.idnummer, m_e.tastentext1},
+                                             {m_e.idnummer + "-2", m_e.tastentext2}},
+                                            [this](const Fehler& f) { exportfehler_melden(f); })
+                                    .value_or(Fehler{});
 
     std::vector<std::string> zeilen;
     zeilen.reserve(k_einstellungszeilen);
@@ -566,4 +561,4 @@ std::optional<std::string> Einstellungsverwaltung::unkodierbare_felder() const
     return std::nullopt;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -23,7 +23,7 @@ namespace hestrel {
 // What loading, opening and saving the settings sets going elsewhere; the
 // workstation that puts the parts together answers it.
 class Einstellungsfolgen {
-public:
+  public:
     virtual ~Einstellungsfolgen() = default;
     // The settings window opened for setting up: the poll waits until the save.
     virtual void abfrage_anhalten() = 0;
@@ -39,7 +39,7 @@ public:
 // What the settings need of the message list: its group controls follow the
 // group directories after a save.
 class Gruppensteuerung {
-public:
+  public:
     virtual ~Gruppensteuerung() = default;
     virtual void bildschirm_anpassen() = 0;
 };
@@ -48,10 +48,10 @@ public:
 // window's state and its save, and the export files of the import directory.
 // The window itself is a thin view over this (ui/einstellungsfenster).
 class Einstellungsverwaltung {
-public:
+  public:
     Einstellungsverwaltung(Einstellungen& einstellungen, Logbuch& log, const std::string& datenverzeichnis,
-                           Dateisystem& fs, Freigabedienst& freigaben, Scheduler& scheduler, Meldungsdienst& boxen,
-                           Seriellerport& port, Einstellungsfolgen& folgen);
+                           Dateisystem& fs, Freigabedienst& freigaben, Scheduler& scheduler,
+                           Meldungsdienst& boxen, Seriellerport& port, Einstellungsfolgen& folgen);
     Einstellungsverwaltung(const Einstellungsverwaltung&) = delete;
     Einstellungsverwaltung& operator=(const Einstellungsverwaltung&) = delete;
 
@@ -90,7 +90,7 @@ public:
     // Called whenever the settings window's state changed (the view refreshes).
     std::function<void()> geaendert;
 
-private:
+  private:
     bool datei_da(const std::string& verzeichnis, const std::string& name);
     void werte_einfuellen();
     void ladefehler(const Fehler& f, bool& dateiende);
@@ -103,9 +103,9 @@ private:
     // A save waiting for the answers about its group directories.
     struct Pfadpruefung {
         std::array<std::string, k_gruppen> pfade;
-        std::array<bool, k_gruppen> da {};
+        std::array<bool, k_gruppen> da{};
         // The path holds characters "Hestrel.DAT" cannot keep: refused unasked.
-        std::array<bool, k_gruppen> unkodierbar {};
+        std::array<bool, k_gruppen> unkodierbar{};
         int offen = 0;
         bool einreihen = true;
     };
@@ -132,4 +132,4 @@ private:
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -1,10 +1,10 @@
 #include "exchange/alarmempfang.h"
 
 #include "core/cp1252.h"
+#include "core/tonausgabe.h"
 #include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmversand.h"
 #include "exchange/austauschdateien.h"
-#include "core/tonausgabe.h"
 #include "presentation/alarmanzeige.h"
 
 namespace hestrel {
@@ -21,23 +21,15 @@ bool ist_datei(const std::optional<Verzeichnisbefund>& b)
     return b && b->signal.art == Dateistand::Art::datei;
 }
 
-}  // namespace
+} // namespace
 
-Alarmempfang::Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben,
-                           Scheduler& scheduler, const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige,
-                           Tonausgabe* ton, Geraeteausgang& ausgang)
-    : m_e(einstellungen),
-      m_log(log),
-      m_fs(fs),
-      m_freigaben(freigaben),
-      m_scheduler(scheduler),
-      m_uhr(uhr),
-      m_versand(versand),
-      m_anzeige(anzeige),
-      m_ton(ton),
-      m_ausgang(ausgang),
-      m_abfragetakt(scheduler.timer("Abfragetakt", 5000)),
-      m_piepser(scheduler.timer("Piepser", 15)),
+Alarmempfang::Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs,
+                           Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr,
+                           Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton,
+                           Geraeteausgang& ausgang)
+    : m_e(einstellungen), m_log(log), m_fs(fs), m_freigaben(freigaben), m_scheduler(scheduler), m_uhr(uhr),
+      m_versand(versand), m_anzeige(anzeige), m_ton(ton), m_ausgang(ausgang),
+      m_abfragetakt(scheduler.timer("Abfragetakt", 5000)), m_piepser(scheduler.timer("Piepser", 15)),
       m_frist(scheduler.timer("Antwortfrist", k_antwortfrist_ms))
 {
     m_abfragetakt->tick = [this] { abfragen(); };
@@ -53,8 +45,8 @@ Alarmempfang::~Alarmempfang()
     *m_lebt = false;
 }
 
-Verzeichnisbefund Alarmempfang::befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen,
-                                               bool einhaengen_pruefen)
+Verzeichnisbefund Alarmempfang::befund_erheben(Dateisystem& fs, const std::string& pfad,
+                                               bool verzeichnis_pruefen, bool einhaengen_pruefen)
 {
     Verzeichnisbefund b;
     b.signal = fs.stand(pfad + k_signaldatei);
@@ -156,7 +148,7 @@ void Alarmempfang::umsehen()
         v.pfad = i == k_import ? e.importverzeichnis : e.gruppenpfad[i];
         // An empty directory setting means none: nothing is looked for beside the program.
         if (v.pfad.empty()) {
-            v.befund = Verzeichnisbefund {};
+            v.befund = Verzeichnisbefund{};
             v.befund->verzeichnis_da = false;
             continue;
         }
@@ -240,7 +232,8 @@ void Alarmempfang::frist_abgelaufen()
 
 void Alarmempfang::loeschen_lassen(const std::string& pfad, const std::string& datei)
 {
-    m_freigaben.auftrag(pfad, [ziel = pfad + datei](Dateisystem& fs) { fs.loeschen(ziel); }, nullptr);
+    m_freigaben.auftrag(
+        pfad, [ziel = pfad + datei](Dateisystem& fs) { fs.loeschen(ziel); }, nullptr);
 }
 
 void Alarmempfang::auswerten()
@@ -302,7 +295,8 @@ void Alarmempfang::liegengebliebene_entfernen()
         auto geloescht = std::make_shared<bool>(false);
         m_freigaben.auftrag(
             m_verzeichnisse[i].pfad,
-            [geloescht, gesehen = b->signal.info, ziel = m_verzeichnisse[i].pfad + k_signaldatei](Dateisystem& fs) {
+            [geloescht, gesehen = b->signal.info,
+             ziel = m_verzeichnisse[i].pfad + k_signaldatei](Dateisystem& fs) {
                 // Removed only while it is still the same file.
                 if (fs.info(ziel) == gesehen && !fs.loeschen(ziel)) {
                     *geloescht = true;
@@ -337,7 +331,7 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
     }
     // One read at a time per directory; a slow one is waited for at the next tick.
     if (m_nicht_mehr_lesen || v.liest) {
-        gelesen(index, Verzeichnisbefund {});
+        gelesen(index, Verzeichnisbefund{});
         return false;
     }
     auto befund = std::make_shared<Verzeichnisbefund>(gesehen);
@@ -482,7 +476,8 @@ Alarmempfang::Ergebnis Alarmempfang::alarm_empfangen(const std::string& pfad, in
     return praesentieren(b, pfad, gruppe);
 }
 
-Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, const std::string& pfad, int gruppe)
+Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, const std::string& pfad,
+                                                   int gruppe)
 {
     const Einstellungen& e = m_e;
     m_empfang_aktiv = true;
@@ -522,8 +517,8 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
         m_liste->zeigen();
     }
     ton_ausgeben();
-    if (Fehler f = m_log.meldung_eintragen("Alarm aus Gruppe " + std::to_string(gruppe + 1) + " von:" +
-                                               "\r" + text)) {
+    if (Fehler f = m_log.meldung_eintragen("Alarm aus Gruppe " + std::to_string(gruppe + 1) + " von:" + "\r" +
+                                           text)) {
         m_log.logeintrag("Alarm nicht ins Journal geschrieben: " + f.meldungstext());
     }
     if (e.comdeaktiviert == "1" && m_liste) {
@@ -575,4 +570,4 @@ void Alarmempfang::piepen()
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

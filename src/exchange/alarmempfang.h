@@ -21,7 +21,7 @@ class Tonausgabe;
 
 // What a received alarm shows in the message list.
 class Empfangsanzeige {
-public:
+  public:
     virtual ~Empfangsanzeige() = default;
     // Shows the message list, not modal, loading it first when needed.
     virtual void zeigen() = 0;
@@ -33,7 +33,7 @@ public:
 
 // The alarm box's output of the group an alarm came from.
 class Geraeteausgang {
-public:
+  public:
     virtual ~Geraeteausgang() = default;
     virtual void alarm_an_geraet(int gruppe) = 0;
 };
@@ -68,12 +68,12 @@ struct Verzeichnisbefund {
 // its answer is used at the next tick, so one hung or slow share never holds
 // up the others.
 class Alarmempfang {
-public:
+  public:
     // How one run of alarm_empfangen ended.
     enum class Ergebnis {
         praesentiert,
-        abgebrochen,  // the signal file was dealt with without showing anything
-        nicht_bereit  // the signal file is empty or unreadable yet: tried again later
+        abgebrochen, // the signal file was dealt with without showing anything
+        nicht_bereit // the signal file is empty or unreadable yet: tried again later
     };
 
     // How long a tick waits for the directories' answers.
@@ -84,9 +84,9 @@ public:
     // stopped before its clean-up (15 s after its send): it is removed.
     static constexpr int k_liegengeblieben_ms = 60000;
 
-    Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben, Scheduler& scheduler,
-                 const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige, Tonausgabe* ton,
-                 Geraeteausgang& ausgang);
+    Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben,
+                 Scheduler& scheduler, const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige,
+                 Tonausgabe* ton, Geraeteausgang& ausgang);
     ~Alarmempfang();
     Alarmempfang(const Alarmempfang&) = delete;
     Alarmempfang& operator=(const Alarmempfang&) = delete;
@@ -109,16 +109,19 @@ public:
     bool gruppe_gemeldet(int index) const { return m_gruppe_gemeldet[static_cast<std::size_t>(index)]; }
     int piep_zaehler() const { return m_piep_zaehler; }
     // The group directory (index 0..49) has not answered for a while, or answered with an error.
-    bool unerreichbar(int index) const { return m_verzeichnisse[static_cast<std::size_t>(index)].unerreichbar; }
+    bool unerreichbar(int index) const
+    {
+        return m_verzeichnisse[static_cast<std::size_t>(index)].unerreichbar;
+    }
 
     // Looks at the signal file in pfad (and, with verzeichnis_pruefen, whether
     // the directory is there when it is missing).
-    static Verzeichnisbefund befund_erheben(Dateisystem& fs, const std::string& pfad, bool verzeichnis_pruefen,
-                                            bool einhaengen_pruefen = false);
+    static Verzeichnisbefund befund_erheben(Dateisystem& fs, const std::string& pfad,
+                                            bool verzeichnis_pruefen, bool einhaengen_pruefen = false);
     // Reads the signal file the befund found and the data file it names.
     static void befund_lesen(Dateisystem& fs, const std::string& pfad, Verzeichnisbefund& b);
 
-private:
+  private:
     // Where a directory's look stands. Index k_gruppen is the import directory.
     struct Verzeichnis {
         std::string pfad;
@@ -174,24 +177,24 @@ private:
     Empfangsanzeige* m_liste = nullptr;
     std::unique_ptr<Zeitgeber> m_abfragetakt;
     std::unique_ptr<Zeitgeber> m_piepser;
-    std::array<bool, k_gruppen + 1> m_gruppe_gemeldet {};
+    std::array<bool, k_gruppen + 1> m_gruppe_gemeldet{};
     // The signal file each presented group alarm came from, and whether it lay on a mounted share.
-    std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als {};
-    std::array<bool, k_gruppen + 1> m_gemeldet_eingehaengt {};
+    std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_gemeldet_als{};
+    std::array<bool, k_gruppen + 1> m_gemeldet_eingehaengt{};
     // The signal file last seen in each group, and since when (this desk's own steady clock).
-    std::array<std::optional<Dateiinfo>, k_gruppen> m_gesehen_als {};
-    std::array<std::int64_t, k_gruppen> m_gesehen_seit {};
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_gesehen_als{};
+    std::array<std::int64_t, k_gruppen> m_gesehen_seit{};
     void liegengebliebene_entfernen();
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
 
-    std::array<Verzeichnis, k_gruppen + 1> m_verzeichnisse {};
+    std::array<Verzeichnis, k_gruppen + 1> m_verzeichnisse{};
     // The tick in progress.
     std::uint64_t m_runde = 0;
     Phase m_phase = Phase::ruhe;
     bool m_fragt = false;
     Schritt m_schritt = Schritt::fertig;
-    std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1> m_befunde {};
+    std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1> m_befunde{};
     std::optional<bool> m_importsignal;
     std::size_t m_naechste = 0;
     bool m_uebergangen = false;
@@ -207,4 +210,4 @@ private:
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };
 
-}  // namespace hestrel
+} // namespace hestrel

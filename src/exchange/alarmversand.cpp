@@ -3,9 +3,9 @@
 #include <array>
 
 #include "core/cp1252.h"
-#include "einstellungen/einstellungsverwaltung.h"
 #include "core/textdatei.h"
 #include "core/version.h"
+#include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/austauschdateien.h"
 #include "presentation/alarmgesendet.h"
@@ -20,7 +20,7 @@ Fehler keine_antwort(const std::string& pfad)
     return {57, "Das Verzeichnis antwortet nicht: " + pfad};
 }
 
-}  // namespace
+} // namespace
 
 // One send: its targets, and what came back from each group's directory.
 // The arrays are filled per group on that group's share side; the engine
@@ -31,10 +31,10 @@ struct Alarmversand::Sendung {
     // A send already in progress when this one began: only its texts are renewed.
     bool laufend = false;
     std::optional<bool> import_da;
-    std::array<bool, k_gruppen> daten_ok {};
-    std::array<Fehler, k_gruppen> datenfehler {};
-    std::array<bool, k_gruppen> daten_beantwortet {};
-    std::array<bool, k_gruppen> signal_beantwortet {};
+    std::array<bool, k_gruppen> daten_ok{};
+    std::array<Fehler, k_gruppen> datenfehler{};
+    std::array<bool, k_gruppen> daten_beantwortet{};
+    std::array<bool, k_gruppen> signal_beantwortet{};
     bool signale_gesendet = false;
     // Answers still awaited, and whether work is still being queued.
     int offen = 0;
@@ -45,12 +45,8 @@ struct Alarmversand::Sendung {
 
 Alarmversand::Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
                            Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung)
-    : m_einstellungen(einstellungen),
-      m_log(log),
-      m_freigaben(freigaben),
-      m_boxen(boxen),
-      m_bestaetigung(bestaetigung),
-      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms))
+    : m_einstellungen(einstellungen), m_log(log), m_freigaben(freigaben), m_boxen(boxen),
+      m_bestaetigung(bestaetigung), m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms))
 {
     m_frist->tick = [this] { frist_abgelaufen(); };
 }
@@ -102,7 +98,8 @@ void Alarmversand::alarm_ausloesen()
     for (int i = 0; i < k_gruppen; ++i) {
         if (ziel(i, alle)) {
             s->ziele.push_back(i);
-            s->pfade[static_cast<std::size_t>(i)] = m_einstellungen.maske().pfade[static_cast<std::size_t>(i)];
+            s->pfade[static_cast<std::size_t>(i)] =
+                m_einstellungen.maske().pfade[static_cast<std::size_t>(i)];
         }
     }
     // Nothing to send to is no alarm raised: the sender must not be told it
@@ -316,9 +313,11 @@ void Alarmversand::import_uebergeben()
         m_in_uebergabe = true;
         m_freigaben.auftrag(
             m_einstellungen.einstellungen().importverzeichnis,
-            [fehler, signal, pfad = importsignal()](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(pfad, signal); },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, pfad = m_einstellungen.einstellungen().importverzeichnis](
-                bool ausgefuehrt) {
+            [fehler, signal, pfad = importsignal()](Dateisystem& fs) {
+                *fehler = fs.ersetzen_fluechtig(pfad, signal);
+            },
+            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler,
+             pfad = m_einstellungen.einstellungen().importverzeichnis](bool ausgefuehrt) {
                 if (!lebt.lock()) {
                     return;
                 }
@@ -427,7 +426,8 @@ void Alarmversand::aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gru
                 }
                 if (!eigen) {
                     const std::optional<std::int64_t> jetzt = fs.verzeichnisuhr_ns(verzeichnis);
-                    if (!jetzt || *jetzt - gesehen.geaendert_ns <= std::int64_t {k_aufraeumwartezeit_ms} * 1000000) {
+                    if (!jetzt ||
+                        *jetzt - gesehen.geaendert_ns <= std::int64_t{k_aufraeumwartezeit_ms} * 1000000) {
                         return;
                     }
                 }
@@ -451,4 +451,4 @@ void Alarmversand::aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gru
     m_abfragetakt->start();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -22,7 +22,7 @@ struct Verzeichnisbefund;
 
 // What the send needs of the message list: the ticked target groups and the texts.
 class Zielauswahl {
-public:
+  public:
     virtual ~Zielauswahl() = default;
     // The box "alle Gruppen" is ticked.
     virtual bool melde_alle() = 0;
@@ -41,7 +41,7 @@ public:
 // queue: the data file, then the signal file. A group whose directory does
 // not answer holds up only its own files; the others get theirs at once.
 class Alarmversand {
-public:
+  public:
     // How long the send waits for the data files and the import directory
     // before it writes the signal files of the groups that answered.
     static constexpr int k_sendefrist_ms = 1000;
@@ -83,7 +83,7 @@ public:
 
     struct Sendung;
 
-private:
+  private:
     bool ziel(int index, bool alle) const;
     std::string importsignal() const;
     void schreibfehler(const std::string& ziel, const Fehler& f);
@@ -111,7 +111,7 @@ private:
     // The failures of the send in progress, shown to the sender at its end.
     std::vector<std::string> m_fehler;
     // The signal files that lay in the group directories right after the send.
-    std::array<std::optional<Dateiinfo>, k_gruppen> m_nach_dem_senden {};
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_nach_dem_senden{};
     std::uint64_t m_merkrunde = 0;
     bool m_in_uebergabe = false;
     // The send whose answers are awaited.
@@ -120,4 +120,4 @@ private:
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -22,4 +22,4 @@ std::string datendatei(std::string_view schluessel)
     return "MDAT" + std::string(schluessel) + ".XQV";
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -22,4 +22,4 @@ bool schluessel_gueltig(std::string_view schluessel);
 // "MDAT" + key + ".XQV".
 std::string datendatei(std::string_view schluessel);
 
-}  // namespace hestrel
+} // namespace hestrel

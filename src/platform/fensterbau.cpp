@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* k_oben = "hestrel_oben_halten";
 
-}  // namespace
+} // namespace
 
 void nach_vorne(QWidget* fenster)
 {
@@ -51,4 +51,4 @@ void nur_mit_maus(QWidget* knopf)
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -12,14 +12,16 @@ namespace hestrel {
 
 // Small helpers the windows share when they build their controls.
 
-inline QString q(const std::string& s) { return QString::fromStdString(s); }
+inline QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
 // Arial in points, the windows' font.
 QFont arial(double punkte, bool fett = false, bool kursiv = false);
 
 // A control of type T named `name`, placed at a rectangle given in twips.
-template <typename T>
-T* control(QWidget* eltern, const QString& name, int l, int o, int b, int h)
+template <typename T> T* control(QWidget* eltern, const QString& name, int l, int o, int b, int h)
 {
     auto* w = new T(eltern);
     w->setObjectName(name);
@@ -41,4 +43,4 @@ void oben_halten(QWidget* fenster);
 // left over from a click does nothing.
 void nur_mit_maus(QWidget* knopf);
 
-}  // namespace hestrel
+} // namespace hestrel

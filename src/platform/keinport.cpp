@@ -12,4 +12,4 @@ Fehler KeinPort::schreiben(const std::string&)
     return {8018, "Anschluss nicht geöffnet"};
 }
 
-}  // namespace hestrel
+} // namespace hestrel

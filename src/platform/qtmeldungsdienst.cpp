@@ -77,4 +77,4 @@ void QtMeldungsdienst::nach_vorn(const std::string& text)
     box->activateWindow();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -61,7 +61,7 @@ int eingabedatei(const std::string& eingabe)
     return fd;
 }
 
-}  // namespace
+} // namespace
 
 Fehler QtProzessstarter::starten(const std::string& programm, const std::vector<std::string>& argumente)
 {
@@ -79,7 +79,8 @@ Fehler QtProzessstarter::starten(const std::string& programm, const std::vector<
     return {};
 }
 
-Fehler QtProzessstarter::starten_mit_eingabe(const std::string& programm, const std::vector<std::string>& argumente,
+Fehler QtProzessstarter::starten_mit_eingabe(const std::string& programm,
+                                             const std::vector<std::string>& argumente,
                                              const std::string& eingabe)
 {
     if (Fehler f = startbar(programm)) {
@@ -113,7 +114,8 @@ Fehler QtProzessstarter::starten_mit_eingabe(const std::string& programm, const 
         const pid_t kind = ::fork();
         if (kind == 0) {
             // dup2 onto itself would keep close-on-exec (stdin closed in this process).
-            const bool bereit = fd == STDIN_FILENO ? ::fcntl(fd, F_SETFD, 0) == 0 : ::dup2(fd, STDIN_FILENO) >= 0;
+            const bool bereit =
+                fd == STDIN_FILENO ? ::fcntl(fd, F_SETFD, 0) == 0 : ::dup2(fd, STDIN_FILENO) >= 0;
             if (bereit) {
                 ::execve(argv[0], argv.data(), environ);
             }
@@ -175,4 +177,4 @@ std::string QtProzessstarter::anmeldename() const
     return {};
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -6,7 +6,7 @@ namespace hestrel {
 
 // Starts programs as detached processes with an argument list; no shell is involved.
 class QtProzessstarter : public Prozessstarter {
-public:
+  public:
     Fehler starten(const std::string& programm, const std::vector<std::string>& argumente) override;
     Fehler starten_mit_eingabe(const std::string& programm, const std::vector<std::string>& argumente,
                                const std::string& eingabe) override;
@@ -15,4 +15,4 @@ public:
     std::string anmeldename() const override;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -6,7 +6,7 @@ namespace hestrel {
 namespace {
 
 class QtZeitgeber : public Zeitgeber {
-public:
+  public:
     QtZeitgeber(const std::string& name, int interval)
     {
         m_timer.setObjectName(QString::fromStdString(name));
@@ -32,16 +32,16 @@ public:
         const bool lief = m_timer.isActive();
         m_timer.setInterval(std::max(0, ms));
         if (lief) {
-            m_timer.start();  // count the new interval from now
+            m_timer.start(); // count the new interval from now
         }
     }
     int interval() const override { return m_timer.interval(); }
 
-private:
+  private:
     QTimer m_timer;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<Zeitgeber> QtScheduler::timer(const std::string& name, int interval_ms)
 {
@@ -53,4 +53,4 @@ void QtScheduler::einreihen(std::function<void()> aufgabe)
     QMetaObject::invokeMethod(&m_kontext, std::move(aufgabe), Qt::QueuedConnection);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

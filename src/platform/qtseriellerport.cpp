@@ -24,7 +24,7 @@ Fehler oeffnungsfehler(QSerialPort::SerialPortError e, const std::string& datei)
     }
 }
 
-}  // namespace
+} // namespace
 
 QtSeriellerport::QtSeriellerport() : m_port(std::make_unique<QSerialPort>())
 {
@@ -156,4 +156,4 @@ void QtSeriellerport::fehler_aufgetreten(int fehler)
         Qt::QueuedConnection);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

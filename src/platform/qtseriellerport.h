@@ -13,7 +13,7 @@ namespace hestrel {
 // the device named in $HESTREL_COM<n>, else /dev/ttyS<n-1>. Received bytes are
 // handed on one per call of `empfangen`.
 class QtSeriellerport : public Seriellerport {
-public:
+  public:
     QtSeriellerport();
     ~QtSeriellerport() override;
 
@@ -26,11 +26,11 @@ public:
     // The device file that port `nummer` stands for; empty when there is none.
     static std::string geraetedatei(int nummer);
 
-protected:
+  protected:
     Fehler port_oeffnen() override;
     Fehler rts_leitung(bool an) override;
 
-private:
+  private:
     void lesen();
     void fehler_aufgetreten(int fehler);
 
@@ -42,4 +42,4 @@ private:
     bool m_verlust_gemeldet = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

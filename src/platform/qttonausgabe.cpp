@@ -141,13 +141,13 @@ QByteArray datei_lesen(const std::string& pfad, QString& fehler)
     return fehler.isEmpty() ? daten : QByteArray();
 }
 
-}  // namespace
+} // namespace
 
 // The samples waiting for the audio stream, served to it in its own format.
 // While nothing waits, it serves silence: the stream never runs dry and so
 // never stops on its own.
 class Klangquelle : public QIODevice {
-public:
+  public:
     struct Stueck {
         std::vector<qint16> proben;
         std::size_t pos = 0;
@@ -197,7 +197,7 @@ public:
         return std::numeric_limits<int>::max() + QIODevice::bytesAvailable();
     }
 
-protected:
+  protected:
     qint64 readData(char* daten, qint64 max) override
     {
         const int bytes = std::max(1, m_format.bytesPerSample());
@@ -231,7 +231,7 @@ protected:
 
     qint64 writeData(const char*, qint64) override { return -1; }
 
-private:
+  private:
     void schreiben(char* ziel, qint16 wert) const
     {
         switch (m_format.sampleFormat()) {
@@ -386,8 +386,8 @@ QByteArray ton_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastr
     anhaengen32(wav, static_cast<quint32>(36 + daten.size()));
     wav.append("WAVEfmt ");
     anhaengen32(wav, 16);
-    anhaengen16(wav, 1);  // PCM
-    anhaengen16(wav, 1);  // mono
+    anhaengen16(wav, 1); // PCM
+    anhaengen16(wav, 1); // mono
     anhaengen32(wav, static_cast<quint32>(abtastrate));
     anhaengen32(wav, static_cast<quint32>(abtastrate * 2));
     anhaengen16(wav, 2);
@@ -427,7 +427,8 @@ QtTonausgabe::~QtTonausgabe()
 
 qint64 QtTonausgabe::ausstehend_ms() const
 {
-    return static_cast<qint64>(m_quelle->ausstehend()) * 1000 / (m_format.sampleRate() * m_format.channelCount());
+    return static_cast<qint64>(m_quelle->ausstehend()) * 1000 /
+           (m_format.sampleRate() * m_format.channelCount());
 }
 
 void QtTonausgabe::abspielen(const std::string& pfad, std::function<void()> misslungen)
@@ -472,7 +473,8 @@ void QtTonausgabe::piepen(int frequenz_hz, int dauer_ms)
         return;
     }
     m_quelle->anhaengen(
-        piep_erzeugen(frequenz_hz, dauer_ms, k_piep_pause_ms, m_format.sampleRate(), m_format.channelCount()), {});
+        piep_erzeugen(frequenz_hz, dauer_ms, k_piep_pause_ms, m_format.sampleRate(), m_format.channelCount()),
+        {});
 }
 
 bool QtTonausgabe::ausgabe_oeffnen()
@@ -553,4 +555,4 @@ void QtTonausgabe::leerlauf_pruefen()
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

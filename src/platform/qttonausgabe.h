@@ -30,7 +30,7 @@ class Klangquelle;
 // each failure is reported (abspielen's misslungen, setStoerung).
 class QtTonausgabe : public QObject, public Tonausgabe {
     Q_OBJECT
-public:
+  public:
     explicit QtTonausgabe(QObject* parent = nullptr);
     ~QtTonausgabe() override;
 
@@ -44,7 +44,7 @@ public:
     // Sound queued and not yet handed to the audio device, in milliseconds.
     qint64 ausstehend_ms() const;
 
-private:
+  private:
     struct Mailbox;
     void wav_geladen(std::vector<qint16> proben, QString fehler, std::function<void()> misslungen);
     bool ausgabe_oeffnen();
@@ -74,4 +74,4 @@ std::vector<qint16> wav_dekodieren(const QByteArray& datei, int abtastrate, int 
 // A WAV file (16-bit mono PCM) holding one sine tone followed by a short pause.
 QByteArray ton_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastrate = 44100);
 
-}  // namespace hestrel
+} // namespace hestrel

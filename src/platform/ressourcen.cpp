@@ -14,4 +14,4 @@ void ressourcen_laden()
     hestrel_ressourcen_init();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

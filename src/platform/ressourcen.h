@@ -5,4 +5,4 @@ namespace hestrel {
 // Makes the pictures built into the program available (":/bilder/...").
 void ressourcen_laden();
 
-}  // namespace hestrel
+} // namespace hestrel

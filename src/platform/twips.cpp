@@ -20,4 +20,4 @@ void twips_setzen(QWidget* w, int links, int oben, int breite, int hoehe)
     w->setGeometry(twips_rect(links, oben, breite, hoehe));
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -12,4 +12,4 @@ QRect twips_rect(int links, int oben, int breite, int hoehe);
 // Places w at the rectangle given in twips.
 void twips_setzen(QWidget* w, int links, int oben, int breite, int hoehe);
 
-}  // namespace hestrel
+} // namespace hestrel

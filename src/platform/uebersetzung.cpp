@@ -16,4 +16,4 @@ bool qt_deutsch_laden(QCoreApplication& app)
     return QCoreApplication::installTranslator(uebersetzer);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -8,4 +8,4 @@ namespace hestrel {
 // buttons speak German like the rest of the program; false when they are missing.
 bool qt_deutsch_laden(QCoreApplication& app);
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -1,9 +1,9 @@
 #include "presentation/alarmanzeige.h"
 
-#include "einstellungen/einstellungen.h"
-#include "core/version.h"
-#include "presentation/msg/meldetext.h"
 #include "core/prozessstarter.h"
+#include "core/version.h"
+#include "einstellungen/einstellungen.h"
+#include "presentation/msg/meldetext.h"
 
 namespace hestrel {
 namespace {
@@ -12,14 +12,11 @@ constexpr double k_schrift_bei_erzeugung = 11.25;
 // The label's font size is the width in twips divided by this.
 constexpr double k_twips_pro_punkt = 450.0;
 
-}  // namespace
+} // namespace
 
 Alarmanzeige::Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen,
                            Scheduler& scheduler, Prozessstarter* prozesse)
-    : m_e(einstellungen),
-      m_log(log),
-      m_boxen(boxen),
-      m_prozesse(prozesse),
+    : m_e(einstellungen), m_log(log), m_boxen(boxen), m_prozesse(prozesse),
       m_hintergrund(scheduler.timer("hintergrund", 500))
 {
     m_hintergrund->tick = [this] { blinken(); };
@@ -80,7 +77,7 @@ Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
 }
 
 void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /*port*/,
-                         const std::string& /*statuscom*/)
+                                const std::string& /*statuscom*/)
 {
     erzeugen();
     const Einstellungen& e = m_e;
@@ -152,4 +149,4 @@ void Alarmanzeige::blinken()
     melden();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

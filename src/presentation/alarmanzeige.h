@@ -25,15 +25,15 @@ struct Bildschirm {
 // The alarm window: the topmost, red and white blinking window with the text
 // of a received alarm. This is its state and its logic; the view draws it.
 class Alarmanzeige {
-public:
+  public:
     enum class Fensterzustand { normal, maximiert };
     // The window's outer width, frame included, as it is created; its client
     // area is designed 5250 x 3060 twips.
     static constexpr int k_aussenbreite_twips = 5500;
     static constexpr int k_innenhoehe_twips = 3060;
 
-    Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen, Scheduler& scheduler,
-                 Prozessstarter* prozesse);
+    Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen,
+                 Scheduler& scheduler, Prozessstarter* prozesse);
     Alarmanzeige(const Alarmanzeige&) = delete;
     Alarmanzeige& operator=(const Alarmanzeige&) = delete;
 
@@ -73,7 +73,7 @@ public:
     // The screen in use; a 1920 x 1080 screen at 96 dpi when unset.
     std::function<Bildschirm()> bildschirm;
 
-private:
+  private:
     void erzeugen();
     void melden();
     void fehler_melden(const Fehler& f);
@@ -99,4 +99,4 @@ private:
     int m_erzeugungen = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -4,8 +4,7 @@
 
 namespace hestrel {
 
-Alarmgesendet::Alarmgesendet(Scheduler& scheduler)
-    : m_wartezeit(scheduler.timer("Timerwarte", 15000))
+Alarmgesendet::Alarmgesendet(Scheduler& scheduler) : m_wartezeit(scheduler.timer("Timerwarte", 15000))
 {
     m_wartezeit->tick = [this] { wartezeit_um(); };
 }
@@ -73,4 +72,4 @@ void Alarmgesendet::wartezeit_um()
     melden();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -12,7 +12,7 @@ namespace hestrel {
 // its state and handlers, without the toolkit. "OK !" stays disabled until
 // the sender's clean-up removed a signal file or Timerwarte ran out.
 class Alarmgesendet {
-public:
+  public:
     Alarmgesendet(Scheduler& scheduler);
     Alarmgesendet(const Alarmgesendet&) = delete;
     Alarmgesendet& operator=(const Alarmgesendet&) = delete;
@@ -38,7 +38,7 @@ public:
     // The view brings the window to the front.
     std::function<void()> vorholen;
 
-private:
+  private:
     void erzeugen();
     void melden();
 
@@ -49,4 +49,4 @@ private:
     std::string m_caption;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -36,4 +36,4 @@ void Programminfo::geschlossen()
     melden();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

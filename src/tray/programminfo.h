@@ -9,8 +9,7 @@ namespace hestrel {
 // The info window: product, maker and version. Created on the first "Info",
 // hidden by "Schliessen", destroyed by its close box.
 class Programminfo {
-public:
-
+  public:
     // Makes the window visible, creating it when needed.
     void zeigen();
     // "Schliessen": invisible, kept.
@@ -27,8 +26,8 @@ public:
     // Called whenever the window's state changed (the view refreshes).
     std::function<void()> geaendert;
 
-private:
+  private:
     void melden();
 };
 
-}  // namespace hestrel
+} // namespace hestrel

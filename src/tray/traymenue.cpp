@@ -18,11 +18,20 @@ void Traymenue::laden()
 void Traymenue::menuepunkt_gewaehlt(int punkt)
 {
     switch (punkt) {
-    case 0: info_zeigen(); break;
-    case 1: meldeliste_zeigen(); break;
-    case 2: einstellungen_zeigen(); break;
-    case 3: beenden(); break;
-    default: break;
+    case 0:
+        info_zeigen();
+        break;
+    case 1:
+        meldeliste_zeigen();
+        break;
+    case 2:
+        einstellungen_zeigen();
+        break;
+    case 3:
+        beenden();
+        break;
+    default:
+        break;
     }
 }
 
@@ -66,4 +75,4 @@ void Traymenue::beenden()
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -13,7 +13,7 @@ class Traysymbol;
 
 // What the tray menu's items open elsewhere.
 class Traybefehle {
-public:
+  public:
     virtual ~Traybefehle() = default;
     virtual void meldeliste_zeigen() = 0;
     virtual void einstellungen_zeigen() = 0;
@@ -26,7 +26,7 @@ struct Menuepunkt {
 };
 
 // The tray menu in the order it shows, without separators.
-inline constexpr std::array<Menuepunkt, 4> k_traymenue {{
+inline constexpr std::array<Menuepunkt, 4> k_traymenue{{
     {"infoAktion", "Info"},
     {"meldelisteAktion", "Meldeliste"},
     {"einstellungAktion", "Einstellung"},
@@ -36,8 +36,11 @@ inline constexpr std::array<Menuepunkt, 4> k_traymenue {{
 // The never-shown tray window: owns the notification-area icon, holds the
 // menu and carries the program's exit command.
 class Traymenue {
-public:
-    Traymenue(Traybefehle& befehle, Seriellerport& port, Programminfo& info) : m_befehle(befehle), m_port(port), m_info(info) {}
+  public:
+    Traymenue(Traybefehle& befehle, Seriellerport& port, Programminfo& info)
+        : m_befehle(befehle), m_port(port), m_info(info)
+    {
+    }
 
     // The icon service; without one the program runs without an icon.
     void symbol_setzen(Traysymbol* symbol) { m_symbol = symbol; }
@@ -61,7 +64,7 @@ public:
     // Ends the process (the program quits its event loop).
     std::function<void()> prozess_beenden;
 
-private:
+  private:
     void symbol_entfernen();
 
     Traybefehle& m_befehle;
@@ -71,4 +74,4 @@ private:
     bool m_beendet = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -6,7 +6,7 @@ namespace hestrel {
 
 // The icon in the desktop's notification area.
 class Traysymbol {
-public:
+  public:
     virtual ~Traysymbol() = default;
     // Adds the icon with its tip; false when the desktop has no notification area.
     virtual bool hinzufuegen(const std::string& tip) = 0;
@@ -14,4 +14,4 @@ public:
     virtual void entfernen() = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

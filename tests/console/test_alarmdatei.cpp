@@ -36,7 +36,7 @@ void gleicher_inhalt(const Meldelistenmaske& a, const Meldelistenmaske& b)
     EXPECT_EQ(a.gruppennamen, b.gruppennamen);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Alarmdatei, GespeicherteBytesGleichenDerVorlage)
 {
@@ -52,9 +52,9 @@ TEST(Alarmdatei, GespeicherteBytesGleichenDerVorlage)
 TEST(Alarmdatei, TexteMitKommaUndAnfuehrungszeichenKommenUnveraendertZurueck)
 {
     const std::string texte[] = {
-        "a,b",        "\"",        "\"\"",         "Er sagte \"Hilfe\", dann ging er",
-        "  vorne",    "hinten  ",  ",",            "\"angefangen",
-        "Straße 5",   "",          "Tab\tinnen",   "ends with quote\"",
+        "a,b",      "\"",       "\"\"",       "Er sagte \"Hilfe\", dann ging er",
+        "  vorne",  "hinten  ", ",",          "\"angefangen",
+        "Straße 5", "",         "Tab\tinnen", "ends with quote\"",
     };
     for (const std::string& t : texte) {
         Meldelistenmaske m = Meldelistenmaske::neu();
@@ -123,18 +123,17 @@ TEST(Alarmdatei, UnlesbareHakenBleibenUnveraendertUndWerdenGemeldet)
 {
     const struct {
         const char* zeile;
-        int erwartet;     // -1: unchanged
-        int fehler;       // 0: none
+        int erwartet; // -1: unchanged
+        int fehler;   // 0: none
     } faelle[] = {
-        {" 0 ", 0, 0},   {" 1 ", 1, 0},  {" 2 ", 2, 0},  {"1", 1, 0},     {"   1", 1, 0},
-        {"x", -1, 13},   {"", -1, 13},   {" 3 ", -1, 380}, {"-1", -1, 380}, {"99999", -1, 6},
-        {"1 x", -1, 13}, {"\"1\"", 1, 0},
+        {" 0 ", 0, 0}, {" 1 ", 1, 0},    {" 2 ", 2, 0},   {"1", 1, 0},      {"   1", 1, 0},  {"x", -1, 13},
+        {"", -1, 13},  {" 3 ", -1, 380}, {"-1", -1, 380}, {"99999", -1, 6}, {"1 x", -1, 13}, {"\"1\"", 1, 0},
     };
     for (const auto& fall : faelle) {
         Meldelistenmaske m = Meldelistenmaske::neu();
         std::string bytes = alarmdaten_bytes(m);
         auto z = zeilen(bytes);
-        z[4] = fall.zeile;  // tick of group 1
+        z[4] = fall.zeile; // tick of group 1
         bytes.clear();
         for (const auto& zeile : z) {
             bytes += zeile + "\r\n";

@@ -14,13 +14,14 @@ namespace {
 // Files in memory; every write moves the file's time on, and the bytes
 // handed out by reads are counted.
 class SpeicherDateisystem : public Dateisystem {
-public:
+  public:
     bool existiert(const std::string& pfad) override { return dateien.count(pfad) != 0; }
     Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override
     {
         return lesen_ab(pfad, 0, inhalt, max_bytes);
     }
-    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt, std::size_t max_bytes) override
+    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                    std::size_t max_bytes) override
     {
         inhalt.clear();
         if (gesperrt || !existiert(pfad)) {
@@ -56,7 +57,7 @@ public:
         if (!existiert(pfad)) {
             return std::nullopt;
         }
-        return Dateiinfo {dateien[pfad].size(), zeiten[pfad]};
+        return Dateiinfo{dateien[pfad].size(), zeiten[pfad]};
     }
 
     std::map<std::string, std::string> dateien;
@@ -78,7 +79,7 @@ struct Liste {
     std::vector<std::string> voll() { return zeilen_zerlegen(fs.dateien[k_pfad]); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Journalliste, StueckweiseGewachseneDateiGleichtDemVollenLesen)
 {
@@ -168,7 +169,7 @@ TEST(Journalliste, GeleertGeloeschtNeuGeschriebenOderGesperrt)
     EXPECT_EQ(l.refresh(), Journalliste::Aenderung::keine);
     l.fs.anhaengen(k_pfad, "wieder da\r\n");
     l.refresh();
-    EXPECT_EQ(l.zeilen, std::vector<std::string> {"wieder da"});
+    EXPECT_EQ(l.zeilen, std::vector<std::string>{"wieder da"});
 }
 
 namespace {
@@ -195,11 +196,12 @@ std::vector<std::pair<std::size_t, std::string>> zeilen_mit_anfang(const std::st
 
 std::string zufallsstueck(std::mt19937& zufall)
 {
-    static const char* stuecke[] = {"Alarm", "\r\n", "\r", "\n", "xy", "\r\n\r\n", "LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL"};
+    static const char* stuecke[] = {
+        "Alarm", "\r\n", "\r", "\n", "xy", "\r\n\r\n", "LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL"};
     return stuecke[zufall() % std::size(stuecke)];
 }
 
-}  // namespace
+} // namespace
 
 TEST(Journalliste, LiestNurDasEndeUndBehaeltDieNeuestenZeilen)
 {
@@ -248,9 +250,12 @@ TEST(Journalliste, LiestNurDasEndeUndBehaeltDieNeuestenZeilen)
             ASSERT_LE(zeilen.size(), max_zeilen);
             std::vector<std::string> voll = zeilen_zerlegen(fs.dateien[k_pfad]);
             ASSERT_LE(zeilen.size(), voll.size());
-            EXPECT_TRUE(std::equal(zeilen.begin(), zeilen.end(), voll.end() - static_cast<std::ptrdiff_t>(zeilen.size())))
-                << "run " << durchlauf << " step " << schritt << " a=" << int(a) << " L=" << max_lesen << " N=" << max_zeilen
-                << " rows=" << ::testing::PrintToString(zeilen) << " full tail=" << ::testing::PrintToString(std::vector<std::string>(voll.end() - static_cast<std::ptrdiff_t>(zeilen.size()), voll.end()));
+            EXPECT_TRUE(std::equal(zeilen.begin(), zeilen.end(),
+                                   voll.end() - static_cast<std::ptrdiff_t>(zeilen.size())))
+                << "run " << durchlauf << " step " << schritt << " a=" << int(a) << " L=" << max_lesen
+                << " N=" << max_zeilen << " rows=" << ::testing::PrintToString(zeilen) << " full tail="
+                << ::testing::PrintToString(std::vector<std::string>(
+                       voll.end() - static_cast<std::ptrdiff_t>(zeilen.size()), voll.end()));
             if (a == Journalliste::Aenderung::angehaengt) {
                 EXPECT_LE(journal.entfernt(), vorher) << "only rows that were shown leave the top";
             }

@@ -6,8 +6,8 @@
 #include <tuple>
 
 #include "console/meldeliste.h"
-#include "support/station.h"
 #include "core/textdatei.h"
+#include "support/station.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
@@ -22,18 +22,16 @@ struct Liste : Station {
     void konfigurieren(std::initializer_list<int> gruppen)
     {
         for (int g : gruppen) {
-            h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] = dir.unterverzeichnis("g" + std::to_string(g));
+            h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] =
+                dir.unterverzeichnis("g" + std::to_string(g));
         }
         ml.bildschirm_anpassen();
     }
     std::string vorlage() const { return datei_lesen(std::string(HESTREL_TESTDATA) + "/Alarmdaten.DAT"); }
-    void ereignislog_an()
-    {
-        h.einstellungen().logfileaktive = "1";
-    }
+    void ereignislog_an() { h.einstellungen().logfileaktive = "1"; }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Meldeliste, NachDemStartOhneDateien)
 {
@@ -156,7 +154,8 @@ TEST(Meldeliste, UnlesbaresJournalBeimLadenMeldetUndLaedtDenRest)
     l.ml.zeigen();
     ASSERT_FALSE(l.hinweistexte().empty());
     EXPECT_EQ(l.hinweistexte().back(), "Fehler beim Zugriff auf Pfad/Datei - 75  ");
-    EXPECT_NE(l.datei("Hestrel.log").find("MeldelisteFehler beim Zugriff auf Pfad/Datei - 75"), std::string::npos);
+    EXPECT_NE(l.datei("Hestrel.log").find("MeldelisteFehler beim Zugriff auf Pfad/Datei - 75"),
+              std::string::npos);
     EXPECT_TRUE(l.m.listmeldungen.empty());
     // Texts and targets are there: an alarm from here still reaches its groups.
     EXPECT_EQ(l.m.alarmtexte[0], "Feueralarm im Lager");
@@ -195,7 +194,7 @@ TEST(Meldeliste, MeldeAlleAendertNurFreigegebeneKaesten)
 {
     Liste l;
     std::string bytes = l.vorlage();
-    datei_schreiben(l.dir / "Alarmdaten.DAT", bytes);  // ticks: 1, 2, 12; 5 greyed
+    datei_schreiben(l.dir / "Alarmdaten.DAT", bytes); // ticks: 1, 2, 12; 5 greyed
     l.starten();
     l.konfigurieren({1, 3, 5, 40});
     l.ml.alle_gruppen_geklickt(true);
@@ -234,7 +233,7 @@ TEST(Meldeliste, UmbenennenUeberDenDialogMitWechselDerGruppe)
     EXPECT_TRUE(d.sichtbar);
     EXPECT_EQ(d.gruppen_index, 2);
     EXPECT_EQ(d.akt_bez, "Gruppe 3");
-    d.neu_bez = "Lager";  // typed, not taken
+    d.neu_bez = "Lager"; // typed, not taken
 
     const auto vorher = d.aktivierungen;
     l.ml.gruppenname_geklickt(6);
@@ -370,7 +369,7 @@ TEST(Meldeliste, KnoepfeRufenDieZentrale)
     l.starten();
     l.konfigurieren({4});
     l.ml.relais_geklickt(3);
-    l.ml.relais_geklickt(4);  // disabled: no click reaches it
+    l.ml.relais_geklickt(4); // disabled: no click reaches it
     ASSERT_EQ(ausgaben.size(), 1u);
     EXPECT_EQ(ausgaben[0], std::make_tuple(false, 3, 3));
     l.ml.alarm_ausloesen_geklickt();
@@ -381,7 +380,7 @@ TEST(Meldeliste, KnoepfeRufenDieZentrale)
     EXPECT_TRUE(l.m.ein2);
     l.ml.relais_farbe(3, k_rot);
     EXPECT_EQ(l.m.relaisfarben[3], k_rot);
-    l.ml.relais_farbe(50, k_rot);  // no such button
+    l.ml.relais_farbe(50, k_rot); // no such button
 }
 
 TEST(Meldeliste, GrossesJournalKostetBeimStillstandKaumEtwas)
@@ -417,9 +416,9 @@ TEST(Meldeliste, LoeschfrageEinmalUndNurWasBeimFragenImJournalStand)
 {
     struct Fall {
         bool ok;
-        int danach;  // alarms journaled while the question is open
+        int danach; // alarms journaled while the question is open
     };
-    for (const Fall fall : {Fall {true, 0}, Fall {true, 2}, Fall {false, 2}}) {
+    for (const Fall fall : {Fall{true, 0}, Fall{true, 2}, Fall{false, 2}}) {
         SCOPED_TRACE(std::to_string(fall.ok) + "/" + std::to_string(fall.danach));
         Liste l;
         l.starten();
@@ -432,7 +431,7 @@ TEST(Meldeliste, LoeschfrageEinmalUndNurWasBeimFragenImJournalStand)
         l.ml.liste_loeschen_geklickt();
         l.ml.liste_loeschen_geklickt();
         EXPECT_EQ(l.boxen.fragen.size(), 1u) << "the second click brings the open question forward";
-        EXPECT_EQ(l.boxen.nach_vorn_geholt, std::vector<std::string> {"Liste löschen ?"});
+        EXPECT_EQ(l.boxen.nach_vorn_geholt, std::vector<std::string>{"Liste löschen ?"});
 
         std::vector<std::string> neu;
         for (int i = 0; i < fall.danach; ++i) {
@@ -464,7 +463,7 @@ TEST(Meldeliste, GigabyteJournalKostetBeimStartEinMebibyte)
     {
         std::ofstream f(pfad, std::ios::binary);
     }
-    std::filesystem::resize_file(pfad, std::uint64_t {1} << 30);
+    std::filesystem::resize_file(pfad, std::uint64_t{1} << 30);
     std::string ende;
     for (int i = 0; i < 30'000; ++i) {
         ende += "08.12.2026 08:00:00 Alarm aus Gruppe " + std::to_string(i % 50 + 1) + " von:\r\n";
@@ -478,7 +477,7 @@ TEST(Meldeliste, GigabyteJournalKostetBeimStartEinMebibyte)
     l.starten();
     const std::uint64_t gelesen = gelesene_bytes() - vorher;
     RecordProperty("gelesen_bytes", std::to_string(gelesen));
-    EXPECT_LT(gelesen, std::uint64_t {4} << 20);
+    EXPECT_LT(gelesen, std::uint64_t{4} << 20);
     ASSERT_EQ(l.m.listmeldungen.size(), k_journal_max_zeilen);
     EXPECT_EQ(l.m.listmeldungen.back(), "08.12.2026 08:00:00 Alarm aus Gruppe 50 von:");
 
@@ -491,7 +490,7 @@ TEST(Meldeliste, GigabyteJournalKostetBeimStartEinMebibyte)
     EXPECT_EQ(l.m.listmeldungen.back(), "neu");
     EXPECT_EQ(l.m.liste_entfernt, entfernt + 2);
     EXPECT_EQ(l.m.liste_generation, generation) << "rows appended, not refilled";
-    EXPECT_GT(std::filesystem::file_size(pfad), std::uint64_t {1} << 30);
+    EXPECT_GT(std::filesystem::file_size(pfad), std::uint64_t{1} << 30);
 }
 
 TEST(Meldeliste, ZuGrosseDatendateienSindLadefehlerUndBleibenStehen)
@@ -501,9 +500,9 @@ TEST(Meldeliste, ZuGrosseDatendateienSindLadefehlerUndBleibenStehen)
         std::uint64_t groesse;
     };
     const Fall faelle[] = {{"Hestrel.DAT", (1u << 20) + 1},
-                           {"Hestrel.DAT", std::uint64_t {512} << 20},
+                           {"Hestrel.DAT", std::uint64_t{512} << 20},
                            {"Alarmdaten.DAT", (1u << 20) + 1},
-                           {"Alarmdaten.DAT", std::uint64_t {512} << 20}};
+                           {"Alarmdaten.DAT", std::uint64_t{512} << 20}};
     for (const Fall& fall : faelle) {
         SCOPED_TRACE(std::string(fall.name) + " " + std::to_string(fall.groesse));
         Liste l;
@@ -515,7 +514,7 @@ TEST(Meldeliste, ZuGrosseDatendateienSindLadefehlerUndBleibenStehen)
 
         const std::uint64_t vorher = gelesene_bytes();
         l.starten();
-        EXPECT_LT(gelesene_bytes() - vorher, std::uint64_t {8} << 20);
+        EXPECT_LT(gelesene_bytes() - vorher, std::uint64_t{8} << 20);
 
         EXPECT_EQ(std::filesystem::file_size(pfad), fall.groesse) << "nothing overwritten";
         EXPECT_EQ(std::filesystem::last_write_time(pfad), zeit);

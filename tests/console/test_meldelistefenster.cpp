@@ -6,28 +6,27 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/meldeliste.h"
+#include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/ui/meldelistefenster.h"
-#include "support/station.h"
 #include "platform/twips.h"
+#include "support/station.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
 
 namespace {
 
-template <typename T>
-T* finde(QWidget& w, const QString& name)
+template <typename T> T* finde(QWidget& w, const QString& name)
 {
     T* c = w.findChild<T*>(name);
     EXPECT_NE(c, nullptr) << name.toStdString();
@@ -36,19 +35,19 @@ T* finde(QWidget& w, const QString& name)
 
 struct Fenster : Station {
     Meldeliste& ml = ap.meldeliste();
-    MeldelisteFenster fenster {ml};
-    GruppenbezeichnungFenster dialog {ml.gruppenbezeichnung()};
+    MeldelisteFenster fenster{ml};
+    GruppenbezeichnungFenster dialog{ml.gruppenbezeichnung()};
 
     explicit Fenster(std::initializer_list<int> gruppen = {})
     {
         starten();
         for (int g : gruppen) {
-            h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] = dir.unterverzeichnis("g" + std::to_string(g));
+            h.einstellungen().gruppenpfad[static_cast<std::size_t>(g - 1)] =
+                dir.unterverzeichnis("g" + std::to_string(g));
         }
         ml.bildschirm_anpassen();
     }
-    template <typename T>
-    T* c(const QString& name) { return finde<T>(fenster, name); }
+    template <typename T> T* c(const QString& name) { return finde<T>(fenster, name); }
     QLabel* status(int i) { return c<QLabel>(QStringLiteral("gruppennameFeld_%1").arg(i)); }
     QCheckBox* box(int i) { return c<QCheckBox>(QStringLiteral("meldegruppeBox_%1").arg(i)); }
     QPushButton* relais(int i) { return c<QPushButton>(QStringLiteral("relaisButton_%1").arg(i)); }
@@ -71,7 +70,7 @@ void tippen(QLineEdit* e, const QString& text)
     emit e->textEdited(text);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Meldelistenfenster, LageUndBeschriftungen)
 {
@@ -83,7 +82,7 @@ TEST(Meldelistenfenster, LageUndBeschriftungen)
     const struct {
         int i;
         int rel_l, status_l, melde_l, r;
-    } gruppen[] = {{0, 360, 960, 16005, 0}, {9, 360, 960, 16005, 9}, {11, 2520, 3120, 16440, 1},
+    } gruppen[] = {{0, 360, 960, 16005, 0},    {9, 360, 960, 16005, 9},    {11, 2520, 3120, 16440, 1},
                    {23, 4680, 5280, 16920, 3}, {40, 9000, 9600, 17880, 0}, {49, 9000, 9600, 17880, 9}};
     for (const auto& g : gruppen) {
         EXPECT_EQ(f.relais(g.i)->geometry(), twips_rect(g.rel_l, 3360 + 600 * g.r, 495, 375)) << g.i;
@@ -97,18 +96,30 @@ TEST(Meldelistenfenster, LageUndBeschriftungen)
     const struct {
         const char* name;
         const char* text;
-    } labels[] = {{"produkttitel", "Vandu Kestu Standard"}, {"version", "Version 4.3.0 - TS"}, {"meldungenBeschriftung", "Meldungen"},
-                  {"statusBeschriftung", "Status der Gruppen"}, {"gruppenalarmBeschriftung", "Gruppenalarm"}, {"alarmtextBeschriftung", "Alarmtext"},
-                  {"alleGruppenBeschriftung", "an alle eingetragenen Gruppen"}, {"meldegruppenBeschriftung", "Meldegruppen"},
-                  {"gruppennummer_0", "01"}, {"gruppennummer_1", "05"}, {"gruppennummer_2", "10"},
-                  {"gruppennummer_3", "01"}, {"gruppennummer_4", "41"}};
+    } labels[] = {{"produkttitel", "Vandu Kestu Standard"},
+                  {"version", "Version 4.3.0 - TS"},
+                  {"meldungenBeschriftung", "Meldungen"},
+                  {"statusBeschriftung", "Status der Gruppen"},
+                  {"gruppenalarmBeschriftung", "Gruppenalarm"},
+                  {"alarmtextBeschriftung", "Alarmtext"},
+                  {"alleGruppenBeschriftung", "an alle eingetragenen Gruppen"},
+                  {"meldegruppenBeschriftung", "Meldegruppen"},
+                  {"gruppennummer_0", "01"},
+                  {"gruppennummer_1", "05"},
+                  {"gruppennummer_2", "10"},
+                  {"gruppennummer_3", "01"},
+                  {"gruppennummer_4", "41"}};
     for (const auto& l : labels) {
         EXPECT_EQ(f.c<QLabel>(QLatin1String(l.name))->text(), QString::fromUtf8(l.text)) << l.name;
     }
-    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("alarmAusloesenButton"))->text(), QStringLiteral("Alarm auslösen"));
-    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("listeLoeschenButton"))->text(), QStringLiteral("Liste löschen"));
-    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("alarmdatenSpeichernButton"))->text(), QStringLiteral("Einstellungen speichern"));
-    EXPECT_EQ(f.c<QLineEdit>(QStringLiteral("alarmtextFeld4"))->geometry(), twips_rect(11520, 5520, 3615, 390));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("alarmAusloesenButton"))->text(),
+              QStringLiteral("Alarm auslösen"));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("listeLoeschenButton"))->text(),
+              QStringLiteral("Liste löschen"));
+    EXPECT_EQ(f.c<QPushButton>(QStringLiteral("alarmdatenSpeichernButton"))->text(),
+              QStringLiteral("Einstellungen speichern"));
+    EXPECT_EQ(f.c<QLineEdit>(QStringLiteral("alarmtextFeld4"))->geometry(),
+              twips_rect(11520, 5520, 3615, 390));
     EXPECT_EQ(f.c<QAbstractItemView>(QStringLiteral("journalListe"))->geometry(),
               twips_rect(11520, 720, 6735, 1530));
     EXPECT_FALSE(f.c<QCheckBox>(QStringLiteral("eingang1"))->isVisible());
@@ -116,7 +127,7 @@ TEST(Meldelistenfenster, LageUndBeschriftungen)
 
 TEST(Meldelistenfenster, GruppenFarbenUndKaesten)
 {
-    Fenster f {1, 12};
+    Fenster f{1, 12};
     EXPECT_TRUE(f.relais(0)->isEnabled());
     EXPECT_TRUE(f.relais(0)->styleSheet().contains(QStringLiteral("#00ff00")));
     EXPECT_FALSE(f.relais(1)->isEnabled());
@@ -141,16 +152,18 @@ TEST(Meldelistenfenster, GruppenFarbenUndKaesten)
 
 TEST(Meldelistenfenster, StatusfeldOeffnetDenDialogUndBenenntUm)
 {
-    Fenster f {3, 7};
+    Fenster f{3, 7};
     klicken(f.status(2));
     ASSERT_TRUE(f.dialog.isVisible());
     EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("Gruppenbezeichnung"));
     EXPECT_EQ(f.dialog.size(), QSize(twips(4680), twips(3195)));
-    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("aktuellerNameFeld"))->text(), QStringLiteral("Gruppe 3"));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("aktuellerNameFeld"))->text(),
+              QStringLiteral("Gruppe 3"));
     tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neuerNameFeld")), QStringLiteral("nicht übernommen"));
 
     klicken(f.status(6));
-    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("aktuellerNameFeld"))->text(), QStringLiteral("Gruppe 7"));
+    EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("aktuellerNameFeld"))->text(),
+              QStringLiteral("Gruppe 7"));
     EXPECT_EQ(finde<QLineEdit>(f.dialog, QStringLiteral("neuerNameFeld"))->text(), QString());
     tippen(finde<QLineEdit>(f.dialog, QStringLiteral("neuerNameFeld")), QStringLiteral("Empfang"));
     finde<QPushButton>(f.dialog, QStringLiteral("uebernehmenButton"))->click();
@@ -170,7 +183,7 @@ TEST(Meldelistenfenster, StatusfeldOeffnetDenDialogUndBenenntUm)
 
 // Counts the paint events a set of widgets receives.
 class Malzaehler : public QObject {
-public:
+  public:
     bool eventFilter(QObject*, QEvent* e) override
     {
         gemalt += e->type() == QEvent::Paint;
@@ -200,7 +213,8 @@ TEST(Meldelistenfenster, JournalZeigtZeilenWieEineListeUndHaengtDarunterAn)
     for (int z = 0; z < 6; ++z) {
         EXPECT_EQ(liste->visualRect(modell->index(z, 0)).height(),
                   liste_zum_vergleich.visualRect(modell->index(z, 0)).height());
-        EXPECT_EQ(liste->visualRect(modell->index(z, 0)).top(), z * liste->visualRect(modell->index(0, 0)).height());
+        EXPECT_EQ(liste->visualRect(modell->index(z, 0)).top(),
+                  z * liste->visualRect(modell->index(0, 0)).height());
     }
     EXPECT_EQ(modell->columnCount(), 1);
 
@@ -268,7 +282,7 @@ static void taste(int key)
 
 TEST(Meldelistenfenster, KeineTasteLoestEinenAlarmAusNachdemDieListeNachVorneKam)
 {
-    Fenster f {1};
+    Fenster f{1};
     f.h.maske().pfade[0] = f.h.einstellungen().gruppenpfad[0];
     f.ml.meldegruppe_geklickt(0);
     auto* senden = f.c<QPushButton>(QStringLiteral("alarmAusloesenButton"));
@@ -277,7 +291,8 @@ TEST(Meldelistenfenster, KeineTasteLoestEinenAlarmAusNachdemDieListeNachVorneKam
     const std::string signal = f.h.einstellungen().gruppenpfad[0] + "MESSAGE.XQV";
     ASSERT_TRUE(existiert(signal));
     std::filesystem::remove(signal);
-    for (const char* name : {"alarmAusloesenButton", "alarmdatenSpeichernButton", "listeLoeschenButton", "relaisButton_0"}) {
+    for (const char* name :
+         {"alarmAusloesenButton", "alarmdatenSpeichernButton", "listeLoeschenButton", "relaisButton_0"}) {
         auto* knopf = f.c<QPushButton>(QLatin1String(name));
         EXPECT_EQ(knopf->focusPolicy(), Qt::NoFocus) << name;
         EXPECT_FALSE(knopf->isDefault() || knopf->autoDefault()) << name;
@@ -300,8 +315,11 @@ TEST(Meldelistenfenster, PasstAufDenSchirmUndJedesFeldIstErreichbar)
     const struct {
         QRect frei;
         bool rollt;
-    } schirme[] = {{QRect(0, 0, 1920, 1040), false}, {QRect(0, 0, 1280, 984), false},
-                   {QRect(0, 0, 1024, 768), true}, {QRect(0, 28, 1024, 740), true}, {QRect(0, 0, 800, 600), true}};
+    } schirme[] = {{QRect(0, 0, 1920, 1040), false},
+                   {QRect(0, 0, 1280, 984), false},
+                   {QRect(0, 0, 1024, 768), true},
+                   {QRect(0, 28, 1024, 740), true},
+                   {QRect(0, 0, 800, 600), true}};
     for (const auto& s : schirme) {
         f.fenster.move(400, 300);
         f.fenster.einpassen(s.frei);
@@ -315,19 +333,21 @@ TEST(Meldelistenfenster, PasstAufDenSchirmUndJedesFeldIstErreichbar)
             continue;
         }
         // Every control can be scrolled into the window.
-        for (const char* name : {"meldegruppeBox_49", "meldegruppeBox_40", "alleGruppenBox", "alarmAusloesenButton", "relaisButton_9",
-                                 "journalListe", "alarmtextFeld4", "gruppennummer_4", "alarmdatenSpeichernButton"}) {
+        for (const char* name : {"meldegruppeBox_49", "meldegruppeBox_40", "alleGruppenBox",
+                                 "alarmAusloesenButton", "relaisButton_9", "journalListe", "alarmtextFeld4",
+                                 "gruppennummer_4", "alarmdatenSpeichernButton"}) {
             auto* w = f.c<QWidget>(QLatin1String(name));
             flaeche->ensureWidgetVisible(w, 0, 0);
             const QRect im_fenster(w->mapTo(&f.fenster, QPoint(0, 0)), w->size());
-            EXPECT_TRUE(flaeche->viewport()->geometry().contains(im_fenster)) << name << " " << s.frei.width();
+            EXPECT_TRUE(flaeche->viewport()->geometry().contains(im_fenster))
+                << name << " " << s.frei.width();
         }
     }
 }
 
 TEST(Meldelistenfenster, AbgeschnitteneGruppennamenStehenGanzImTooltip)
 {
-    Fenster f {3};
+    Fenster f{3};
     const struct {
         const char* name;
         bool abgeschnitten;

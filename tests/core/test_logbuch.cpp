@@ -1,16 +1,16 @@
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 
-#include "core/datenverzeichnis.h"
 #include "core/cp1252.h"
+#include "core/datenverzeichnis.h"
 #include "core/logbuch.h"
-#include "support/station.h"
 #include "core/textdatei.h"
 #include "core/wavab.h"
+#include "support/station.h"
 
-#include <map>
 #include "core/virtualscheduler.h"
 #include "support/testumgebung.h"
+#include <map>
 
 using namespace hestrel;
 using namespace hestrel::test;
@@ -23,7 +23,7 @@ struct Logs {
     FehlerDateisystem fs;
     std::string verzeichnis = dir.pfad();
     std::string schalter = "1";
-    Logbuch log {fs, uhr, verzeichnis, schalter};
+    Logbuch log{fs, uhr, verzeichnis, schalter};
     std::string echo = "(kein Echo)";
     Logs()
     {
@@ -32,7 +32,7 @@ struct Logs {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Logbuch, ZeileHatDatumZeitUndTextInCp1252MitCrLf)
 {
@@ -99,15 +99,17 @@ TEST(Logbuch, UnschreibbaresJournalMeldetEinmalUndTraegtAllesInDerFolgeNach)
         std::vector<std::string> stderr_;
         s.h.log().setFehlerausgabe([&](const std::string& t) { stderr_.push_back(t); });
         auto journalboxen = [&] {
-            return std::count_if(s.boxen.hinweise.begin(), s.boxen.hinweise.end(),
-                                 [](const auto& b) { return b.text.find("Alarmjournal") != std::string::npos; });
+            return std::count_if(s.boxen.hinweise.begin(), s.boxen.hinweise.end(), [](const auto& b) {
+                return b.text.find("Alarmjournal") != std::string::npos;
+            });
         };
 
         s.fs.muster = "mameldung.log";
         std::vector<std::string> erwartet;
         for (int i = 1; i <= 3; ++i) {
             s.uhr.advance(1000);
-            const std::string text = "Alarm aus Gruppe " + std::to_string(i) + " von:\rText " + std::to_string(i);
+            const std::string text =
+                "Alarm aus Gruppe " + std::to_string(i) + " von:\rText " + std::to_string(i);
             erwartet.push_back(s.h.log().zeile("Alarm aus Gruppe " + std::to_string(i) + " von:"));
             erwartet.push_back("Text " + std::to_string(i));
             EXPECT_TRUE(s.h.log().meldung_eintragen(text)) << "the caller still learns of the failure";
@@ -132,7 +134,8 @@ TEST(Logbuch, UnschreibbaresJournalMeldetEinmalUndTraegtAllesInDerFolgeNach)
         EXPECT_EQ(zeilen_zerlegen(s.datei("mameldung.log")), erwartet);
         EXPECT_EQ(s.h.log().wartende_eintraege(), 0u);
         EXPECT_FALSE(s.uhr.finden("Journal.nachtragen")->aktiv());
-        EXPECT_NE(s.datei("Hestrel.log").find(utf8_zu_cp1252("Journal wieder beschreibbar: 3 Einträge nachgetragen")),
+        EXPECT_NE(s.datei("Hestrel.log")
+                      .find(utf8_zu_cp1252("Journal wieder beschreibbar: 3 Einträge nachgetragen")),
                   std::string::npos);
 
         // A later outage is told again.
@@ -162,7 +165,8 @@ TEST(Logbuch, WartendeEintraegeSindBegrenztUndDerVerlustStehtImJournal)
     const std::string eintrag = "\r" + gross + "\r\n";
     EXPECT_EQ(datei_lesen(l.dir / "mameldung.log"),
               "07.03.2026 09:05:59 Alarm 0 von:" + eintrag + "07.03.2026 09:05:59 Alarm 1 von:" + eintrag +
-                  utf8_zu_cp1252("07.03.2026 09:05:59 1 Journaleinträge verloren: das Journal war nicht beschreibbar") +
+                  utf8_zu_cp1252(
+                      "07.03.2026 09:05:59 1 Journaleinträge verloren: das Journal war nicht beschreibbar") +
                   "\r\n");
 }
 

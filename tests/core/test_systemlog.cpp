@@ -29,7 +29,7 @@ struct Logs {
     FehlerDateisystem fs;
     std::string verzeichnis = dir.pfad();
     std::string schalter = "1";
-    Logbuch log {fs, uhr, verzeichnis, schalter};
+    Logbuch log{fs, uhr, verzeichnis, schalter};
     std::shared_ptr<Systemlogliste> sys = std::make_shared<Systemlogliste>();
     std::vector<std::string> stderr_;
     Logs()
@@ -41,14 +41,14 @@ struct Logs {
 
 // A datagram socket bound in a temporary directory, as the log daemon binds /dev/log.
 class Empfaenger {
-public:
+  public:
     explicit Empfaenger(const std::string& pfad, int puffer = 0) : m_pfad(pfad)
     {
         m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (puffer > 0) {
             ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &puffer, sizeof puffer);
         }
-        sockaddr_un a {};
+        sockaddr_un a{};
         a.sun_family = AF_UNIX;
         m_pfad.copy(a.sun_path, sizeof a.sun_path - 1);
         m_ok = ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
@@ -64,13 +64,13 @@ public:
         return n > 0 ? std::string(puffer, static_cast<std::size_t>(n)) : std::string();
     }
 
-private:
+  private:
     std::string m_pfad;
     int m_fd = -1;
     bool m_ok = false;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Systemlog, FehlerDerSchnittstelleUndDerFreigabenSindWarnungenDerRestInfo)
 {
@@ -179,12 +179,17 @@ TEST(Systemlogsocket, SchicktEinDatagrammJeEintragMitPrioritaetKennungUndUtf8)
         {Prioritaet::info, umlaute + "zzz"},
     };
     const std::string erwartet[] = {
-        "<12>", "Schnittstelle nicht aktive!",
-        "<14>", "Alarm aus Gruppe 7 von: Hilfe  Kasse 2",
-        "<11>", "Überwachung: Rückmeldung fehlt - 75",
-        "<14>", std::string(Systemlogsocket::k_max_text - 3, 'x') + "…",
+        "<12>",
+        "Schnittstelle nicht aktive!",
+        "<14>",
+        "Alarm aus Gruppe 7 von: Hilfe  Kasse 2",
+        "<11>",
+        "Überwachung: Rückmeldung fehlt - 75",
+        "<14>",
+        std::string(Systemlogsocket::k_max_text - 3, 'x') + "…",
         // Cut before the two bytes of "ä", not between them.
-        "<14>", std::string(Systemlogsocket::k_max_text - 4, 'y') + "…",
+        "<14>",
+        std::string(Systemlogsocket::k_max_text - 4, 'y') + "…",
     };
     const std::regex form("(<\\d+>)[A-Z][a-z]{2} [ 1-3]\\d \\d\\d:\\d\\d:\\d\\d hestrel\\[" +
                           std::to_string(::getpid()) + "\\]: (.*)");
@@ -216,7 +221,8 @@ TEST(Systemlogsocket, OhneSocketStillUndEinVollerSocketHaeltNiemandenAuf)
     for (int i = 0; i < 3000; ++i) {
         sys.schreiben(Prioritaet::info, "Eintrag " + std::to_string(i) + std::string(200, '.'));
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "never waits for the daemon";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2))
+        << "never waits for the daemon";
     const std::size_t verloren = sys.verloren();
     ASSERT_GT(verloren, 0u);
     std::size_t angekommen = 0;

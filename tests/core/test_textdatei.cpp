@@ -15,7 +15,8 @@ TEST(Zeichensatz, WandeltDieGemeinsamenZeichenInBeideRichtungen)
         {"Alarm auslösen", "Alarm ausl\xF6sen"},
         {"ÄÖÜäöüß", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF"},
         {"€ – „x“", "\x80 \x96 \x84x\x93"},
-        {"schließen", "schlie\xDF" "en"},
+        {"schließen", "schlie\xDF"
+                      "en"},
         {"", ""},
     };
     for (const auto& f : faelle) {
@@ -26,10 +27,16 @@ TEST(Zeichensatz, WandeltDieGemeinsamenZeichenInBeideRichtungen)
 
 TEST(Zeichensatz, UnbekanntesWirdZuFragezeichenStattZuVerschwinden)
 {
-    EXPECT_EQ(utf8_zu_cp1252("a\xE2\x98\x83" "b"), "a?b");   // snowman
-    EXPECT_EQ(utf8_zu_cp1252("a\xFF" "b"), "a?b");           // broken UTF-8
-    EXPECT_EQ(utf8_zu_cp1252("a\xC3"), "a?");                // cut sequence
-    EXPECT_EQ(utf8_zu_cp1252("a\xEF\xBF\xBD" "b"), "a?b");     // U+FFFD itself
+    EXPECT_EQ(utf8_zu_cp1252("a\xE2\x98\x83"
+                             "b"),
+              "a?b"); // snowman
+    EXPECT_EQ(utf8_zu_cp1252("a\xFF"
+                             "b"),
+              "a?b");                         // broken UTF-8
+    EXPECT_EQ(utf8_zu_cp1252("a\xC3"), "a?"); // cut sequence
+    EXPECT_EQ(utf8_zu_cp1252("a\xEF\xBF\xBD"
+                             "b"),
+              "a?b"); // U+FFFD itself
 }
 
 TEST(Textzeilen, TrenntBeiCrLfCrUndLf)
@@ -44,9 +51,17 @@ TEST(Textzeilen, TrenntBeiCrLfCrUndLf)
 TEST(Werte, UeberlebenSchreibenUndLesen)
 {
     const char* werte[] = {
-        "",        "einfach",       "mit, Komma",      "mit \"Anführung\"", " führende Blanks",
-        "\"",      "a,\"b\",c",     "nachgestellt  ",  "\\\\server\\alarm\\gruppe1\\",
-        "   ",     "/mnt/alarm/gruppe 1/",
+        "",
+        "einfach",
+        "mit, Komma",
+        "mit \"Anführung\"",
+        " führende Blanks",
+        "\"",
+        "a,\"b\",c",
+        "nachgestellt  ",
+        "\\\\server\\alarm\\gruppe1\\",
+        "   ",
+        "/mnt/alarm/gruppe 1/",
     };
     for (const char* w : werte) {
         EXPECT_EQ(wert_lesen(wert_schreiben(w)), w) << '[' << w << ']';

@@ -13,7 +13,7 @@ using Bytes = std::vector<int>;
 // A status frame: input 1, input 2, outputs 1..10.
 Bytes rahmen(int ein1, int ein2, Bytes ausgaenge = Bytes(10, 0))
 {
-    Bytes r {242, 1, ein1, ein2};
+    Bytes r{242, 1, ein1, ein2};
     r.insert(r.end(), ausgaenge.begin(), ausgaenge.end());
     return r;
 }
@@ -44,29 +44,43 @@ std::vector<std::pair<Bytes, int>> byteweise(const Bytes& b, int pause)
 
 TEST(Empfangsdecoder, Bytefolgen)
 {
-    const Bytes ausg {1, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    const Bytes nutz_ausg = Bytes {0, 1} + ausg;
+    const Bytes ausg{1, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const Bytes nutz_ausg = Bytes{0, 1} + ausg;
     const Fall faelle[] = {
         {"ein Rahmen", {{rahmen(0, 1, ausg), 0}}, 1, nutz_ausg},
         {"Byte fuer Byte mit Pausen unter einer Sekunde", byteweise(rahmen(0, 1, ausg), 999), 1, nutz_ausg},
-        {"in drei Stuecken", {{{242, 1}, 300}, {{0, 1, 1, 0}, 300}, {{0, 0, 1, 0, 0, 0, 0, 1}, 0}}, 1,
-         Bytes {0, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
+        {"in drei Stuecken",
+         {{{242, 1}, 300}, {{0, 1, 1, 0}, 300}, {{0, 0, 1, 0, 0, 0, 0, 1}, 0}},
+         1,
+         Bytes{0, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
         {"falscher Typ wird verworfen, der Rest bis zum naechsten 242 ignoriert",
-         {{Bytes {242, 5} + Bytes(12, 1), 0}}, 0, {}},
-        {"falscher Typ, danach ein guter Rahmen", {{Bytes {242, 5, 1, 1} + rahmen(1, 0), 0}}, 1,
-         Bytes {1, 0} + Bytes(10, 0)},
-        {"242 als Typbyte verwirft auch", {{Bytes {242} + rahmen(1, 1), 0}}, 0, {}},
+         {{Bytes{242, 5} + Bytes(12, 1), 0}},
+         0,
+         {}},
+        {"falscher Typ, danach ein guter Rahmen",
+         {{Bytes{242, 5, 1, 1} + rahmen(1, 0), 0}},
+         1,
+         Bytes{1, 0} + Bytes(10, 0)},
+        {"242 als Typbyte verwirft auch", {{Bytes{242} + rahmen(1, 1), 0}}, 0, {}},
         {"242 in den Nutzdaten ist Datum", {{rahmen(242, 242, Bytes(10, 242)), 0}}, 1, Bytes(12, 242)},
         {"Luecke ueber einer Sekunde verwirft den angefangenen Rahmen",
-         {{{242, 1, 0, 1, 0}, 1001}, {Bytes(9, 0), 0}}, 0, {}},
+         {{{242, 1, 0, 1, 0}, 1001}, {Bytes(9, 0), 0}},
+         0,
+         {}},
         {"nach der Luecke beginnt das naechste 242 neu",
-         {{{242, 1, 0, 1, 0}, 1001}, {Bytes(9, 0) + rahmen(1, 0), 0}}, 1, Bytes {1, 0} + Bytes(10, 0)},
-        {"zwei Rahmen hintereinander", {{rahmen(0, 1) + rahmen(1, 0, ausg), 0}}, 2, Bytes {1, 0} + ausg},
-        {"Muell vor dem Rahmen", {{Bytes {0, 1, 7, 1, 255} + rahmen(0, 1, ausg), 0}}, 1, nutz_ausg},
+         {{{242, 1, 0, 1, 0}, 1001}, {Bytes(9, 0) + rahmen(1, 0), 0}},
+         1,
+         Bytes{1, 0} + Bytes(10, 0)},
+        {"zwei Rahmen hintereinander", {{rahmen(0, 1) + rahmen(1, 0, ausg), 0}}, 2, Bytes{1, 0} + ausg},
+        {"Muell vor dem Rahmen", {{Bytes{0, 1, 7, 1, 255} + rahmen(0, 1, ausg), 0}}, 1, nutz_ausg},
         {"Startbyte kurz vor dem Zeitablauf des vorigen Rahmens beginnt die Frist neu",
-         {{rahmen(0, 1), 999}, {{242}, 2}, {Bytes {1, 1, 0} + ausg, 0}}, 2, Bytes {1, 0} + ausg},
+         {{rahmen(0, 1), 999}, {{242}, 2}, {Bytes{1, 1, 0} + ausg, 0}},
+         2,
+         Bytes{1, 0} + ausg},
         {"abgeschnittener Rahmen und Zeitablauf, dann ein ganzer",
-         {{{242, 1, 1}, 1000}, {rahmen(0, 1, ausg), 0}}, 1, nutz_ausg},
+         {{{242, 1, 1}, 1000}, {rahmen(0, 1, ausg), 0}},
+         1,
+         nutz_ausg},
     };
     for (const Fall& f : faelle) {
         VirtualScheduler uhr;
@@ -109,8 +123,8 @@ TEST(Geraetesimulator, ZeigtBefehleLesbarUndMerktSichDieAusgaenge)
         return e;
     }();
     EXPECT_EQ(e.zeilen, (std::vector<std::string>{"Ausgang 5 ein", "Ausgang 1 ein", "Reset", "Ausgang 5 aus",
-                                                   "Ausgang 50 ein (kein Ausgang am Gerät)",
-                                                   "Unerwartetes Byte 9", "Unbekannter Befehl 242, 7, 1"}));
+                                                  "Ausgang 50 ein (kein Ausgang am Gerät)",
+                                                  "Unerwartetes Byte 9", "Unbekannter Befehl 242, 7, 1"}));
     EXPECT_TRUE(e.antwort.empty());
     EXPECT_TRUE(g.ausgang(1));
     EXPECT_FALSE(g.ausgang(5));
@@ -123,7 +137,7 @@ TEST(Geraetesimulator, BeantwortetJedeStatusabfrageUndHaeltTastenZweiRahmenLang)
     g.empfangen(text({242, 2, 3}));
     const std::string abfrage = text({242, 1, 10});
     auto e = g.empfangen(abfrage);
-    EXPECT_EQ(e.zeilen, std::vector<std::string> {"Statusabfrage"});
+    EXPECT_EQ(e.zeilen, std::vector<std::string>{"Statusabfrage"});
     EXPECT_EQ(e.antwort, text(rahmen(0, 0, {0, 0, 1, 0, 0, 0, 0, 0, 0, 0})));
 
     g.druecken(2);
@@ -138,5 +152,5 @@ TEST(Geraetesimulator, BeantwortetJedeStatusabfrageUndHaeltTastenZweiRahmenLang)
     EXPECT_FALSE(g.taste_aktiv(2));
 }
 
-}  // namespace
-}  // namespace hestrel
+} // namespace
+} // namespace hestrel

@@ -34,14 +34,14 @@ const std::string k_abfrage = bytes({242, 1, 10});
 const std::string k_reset = bytes({242, 3, 11});
 
 class Liste : public FakeMeldeliste {
-public:
+  public:
     using FakeMeldeliste::FakeMeldeliste;
     void eingaenge(bool a, bool b) override { ein = {a, b}; }
-    std::pair<bool, bool> ein {true, true};
+    std::pair<bool, bool> ein{true, true};
 };
 
 class GeraetTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         p.starten();
@@ -70,8 +70,8 @@ protected:
     TempVerzeichnis basis;
     std::string g1 = basis.unterverzeichnis("gruppe1");
     VirtualScheduler uhr;
-    Platz p {uhr, basis / "daten"};
-    Liste liste {p.ereignisse};
+    Platz p{uhr, basis / "daten"};
+    Liste liste{p.ereignisse};
     Geraet& geraet = p.ap.geraet();
 };
 
@@ -134,7 +134,7 @@ TEST_F(GeraetTest, MisslungeneAbfrageUndVerlorenesGeraetWerdenGemeldet)
     uhr.advance(500);
     p.ap.geraet().statusabfrage().stop();
     p.port.schliessen();
-    p.port.verloren(Fehler {8010, "Hardware nicht verfügbar"});
+    p.port.verloren(Fehler{8010, "Hardware nicht verfügbar"});
     EXPECT_EQ(p.boxen.hinweise.size(), 2u);
     EXPECT_EQ(logzeilen("Schnittstelle prüfen Hardware nicht verfügbar - 8010"), 1);
     p.port.geschrieben.clear();
@@ -217,7 +217,7 @@ TEST_F(GeraetTest, RtsBehaeltSeinenStandUeberJedesNeueOeffnen)
          [this] {
              p.ap.geraet().statusausgabe(true, 0, 2);
              p.port.schliessen();
-             p.port.verloren(Fehler {8010, "Hardware nicht verfügbar"});
+             p.port.verloren(Fehler{8010, "Hardware nicht verfügbar"});
          },
          true},
     };
@@ -338,5 +338,5 @@ TEST_F(GeraetTest, SpurUndZeitablauf)
     EXPECT_TRUE(spur.ends_with(" 197h 198h 199h"));
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -10,11 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "arbeitsplatz/arbeitsplatz.h"
-#include "support/testarbeitsplatz.h"
 #include "core/cp1252.h"
 #include "exchange/fakes.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
+#include "support/testarbeitsplatz.h"
 
 namespace hestrel::test {
 namespace {
@@ -22,7 +22,7 @@ namespace {
 // The device's end of a pseudo-terminal. It keeps the other end open too, as
 // a real line stays there while the program closes and re-opens its port.
 class Leitung {
-public:
+  public:
     Leitung()
     {
         m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -31,7 +31,7 @@ public:
         }
         pfad = ::ptsname(m_master);
         m_slave = ::open(pfad.c_str(), O_RDWR | O_NOCTTY);
-        termios t {};
+        termios t{};
         ::tcgetattr(m_slave, &t);
         ::cfmakeraw(&t);
         ::tcsetattr(m_slave, TCSANOW, &t);
@@ -66,15 +66,14 @@ public:
 
     std::string pfad;
 
-private:
+  private:
     int m_master = -1;
     int m_slave = -1;
     std::string m_empfangen;
 };
 
 // Runs the event loop until the condition holds, at most `ms` milliseconds.
-template <class Bedingung>
-bool warten(Bedingung bedingung, int ms = 4000)
+template <class Bedingung> bool warten(Bedingung bedingung, int ms = 4000)
 {
     for (int t = 0; t < ms; t += 10) {
         if (bedingung()) {
@@ -190,11 +189,8 @@ TEST(QtSeriellerport, BytesVomSchliessenGehenNichtAnDieNaechsteOeffnung)
 
 // A workstation on a Qt event loop with the device on a pseudo-terminal.
 class GeraetAmPty : public ::testing::Test {
-protected:
-    GeraetAmPty()
-    {
-        ::setenv("HESTREL_COM7", leitung.pfad.c_str(), 1);
-    }
+  protected:
+    GeraetAmPty() { ::setenv("HESTREL_COM7", leitung.pfad.c_str(), 1); }
     void SetUp() override
     {
         ASSERT_TRUE(leitung.bereit());
@@ -232,8 +228,8 @@ protected:
     SystemUhr uhr;
     FakeMeldungsdienst boxen;
     QtSeriellerport port;
-    FakeMeldeliste liste {ereignisse};
-    Testarbeitsplatz ap {Dienste {fs, scheduler, uhr, boxen, port}};
+    FakeMeldeliste liste{ereignisse};
+    Testarbeitsplatz ap{Dienste{fs, scheduler, uhr, boxen, port}};
     Einstellungsverwaltung& h = ap.einstellungen();
 };
 
@@ -284,5 +280,5 @@ TEST_F(GeraetAmPty, AbfrageResetAlarmUndVerschwindendesGeraet)
     EXPECT_TRUE(port.offen());
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -15,7 +15,7 @@ namespace {
 void einstellungen_schreiben(const std::string& verzeichnis, const std::string& gruppe1,
                              const std::string& import, const std::string& hardware, const std::string& aus)
 {
-    std::vector<std::string> z {"", import, "3", "0", "", "", "Taste 1", "0", aus, " 250", "1", gruppe1};
+    std::vector<std::string> z{"", import, "3", "0", "", "", "Taste 1", "0", aus, " 250", "1", gruppe1};
     z.resize(25);
     z.push_back(hardware);
     z.resize(66);
@@ -27,7 +27,7 @@ void einstellungen_schreiben(const std::string& verzeichnis, const std::string& 
 // Alarm text and targets of the message list: group 1 ticked.
 void alarmdaten_schreiben(const std::string& verzeichnis)
 {
-    std::vector<std::string> z {"Überfall", "Kasse 2", "", "Bitte kommen", " 1 "};
+    std::vector<std::string> z{"Überfall", "Kasse 2", "", "Bitte kommen", " 1 "};
     for (int i = 1; i < 10; ++i) {
         z.push_back(" 0 ");
     }
@@ -44,7 +44,7 @@ void alarmdaten_schreiben(const std::string& verzeichnis)
 }
 
 class Prozess {
-public:
+  public:
     Prozess(const QString& programm, const QStringList& argumente, const QProcessEnvironment& umgebung)
     {
         m_p.setProgram(programm);
@@ -90,7 +90,7 @@ public:
         ausgabe();
     }
 
-private:
+  private:
     QProcess m_p;
     std::string m_ausgabe;
 };
@@ -147,5 +147,5 @@ TEST(ZweiArbeitsplaetze, Taste2AmGeraetErreichtDasJournalDesAnderenInSechsSekund
     sim.tippen("q");
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

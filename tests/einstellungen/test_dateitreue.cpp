@@ -56,7 +56,7 @@ mode_t modus(const std::string& pfad)
     return st.st_mode & 07777;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Zeichensatz, JederBytewertKommtZurueckUndNichtDarstellbaresWirdGenannt)
 {
@@ -69,11 +69,13 @@ TEST(Zeichensatz, JederBytewertKommtZurueckUndNichtDarstellbaresWirdGenannt)
     EXPECT_EQ(cp1252_zu_utf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
 
     const std::pair<const char*, const char*> faelle[] = {
-        {"Łódź", "Łź"},  // ó is in the code page, Ł and ź are not
+        {"Łódź", "Łź"}, // ó is in the code page, Ł and ź are not
         {"€ „Küche“ – Straße \u0081", ""},
-        {"\u0080 \u0085", "\u0080\u0085"},  // other C1 controls have no byte of their own
-        {"☃ und ☃ und Ł", "☃Ł"},             // each character once
-        {"a\xFF" "b", "\uFFFD"},             // broken UTF-8
+        {"\u0080 \u0085", "\u0080\u0085"}, // other C1 controls have no byte of their own
+        {"☃ und ☃ und Ł", "☃Ł"},           // each character once
+        {"a\xFF"
+         "b",
+         "\uFFFD"}, // broken UTF-8
     };
     for (const auto& [text, fehlt] : faelle) {
         EXPECT_EQ(nicht_darstellbar(text), fehlt) << text;
@@ -100,7 +102,10 @@ TEST(Fremdbytes, AlarmdatenKommenByteFuerByteZurueck)
 TEST(Fremdbytes, EinstellungenUndExportKommenByteFuerByteZurueck)
 {
     // The key text and the four reserved lines hold every undefined byte.
-    auto vorlage = ersetze(golden("Hestrel.DAT"), "\xDC" "berfall", "\x81\x8D\x8F\x90\x9D");
+    auto vorlage = ersetze(golden("Hestrel.DAT"),
+                           "\xDC"
+                           "berfall",
+                           "\x81\x8D\x8F\x90\x9D");
     auto z = zeilen(vorlage);
     z[21] = "\x81";
     z[24] = "vorbehalten \x9D\x90";
@@ -122,7 +127,7 @@ TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
     const struct {
         const char* feld;
         std::string Einstellungsmaske::*box;
-        int gruppe;  // index of the path box, -1: a text box
+        int gruppe; // index of the path box, -1: a text box
         std::string meldung;
     } faelle[] = {
         {"Gruppe 3", nullptr, 2, "Achtung, bitte Pfad  2 prüfen !!"},
@@ -148,20 +153,23 @@ TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
         EXPECT_EQ(s.h.maske().meldungtxt, f.meldung);
         EXPECT_TRUE(s.h.maske().sichtbar);
         EXPECT_EQ(s.datei("Hestrel.DAT"), s.bytes);
-        EXPECT_EQ(datei_lesen(s.basis / "import/MDAT0.XQV"), "\xDC" "berfall, Kasse 2\r\n");
+        EXPECT_EQ(datei_lesen(s.basis / "import/MDAT0.XQV"), "\xDC"
+                                                             "berfall, Kasse 2\r\n");
         const Einstellungen& jetzt = s.h.einstellungen();
         EXPECT_EQ(jetzt.gruppenpfad, vorher.gruppenpfad);
-        EXPECT_EQ(std::tie(jetzt.signaldatei, jetzt.importverzeichnis, jetzt.tastentext1, jetzt.tastentext2),
-                  std::tie(vorher.signaldatei, vorher.importverzeichnis, vorher.tastentext1, vorher.tastentext2));
+        EXPECT_EQ(
+            std::tie(jetzt.signaldatei, jetzt.importverzeichnis, jetzt.tastentext1, jetzt.tastentext2),
+            std::tie(vorher.signaldatei, vorher.importverzeichnis, vorher.tastentext1, vorher.tastentext2));
     }
 }
 
 TEST(Unkodierbar, AlarmdatenWerdenNichtGespeichert)
 {
-    const std::string zeichen = "Alarmdaten nicht gespeichert: Zeichen, die die Datei nicht aufnehmen kann, in ";
+    const std::string zeichen =
+        "Alarmdaten nicht gespeichert: Zeichen, die die Datei nicht aufnehmen kann, in ";
     const struct {
-        int text;    // 1..4, or 0
-        int gruppe;  // 1..50, or 0
+        int text;   // 1..4, or 0
+        int gruppe; // 1..50, or 0
         std::string meldung;
     } faelle[] = {
         {2, 0, zeichen + "Alarmtext Zeile 2: Łź"},
@@ -180,7 +188,7 @@ TEST(Unkodierbar, AlarmdatenWerdenNichtGespeichert)
             ml.gruppe_benennen(f.gruppe - 1, "Łódź");
         }
         ml.alarmdaten_speichern_geklickt();
-        EXPECT_EQ(s.hinweistexte(), std::vector<std::string> {f.meldung});
+        EXPECT_EQ(s.hinweistexte(), std::vector<std::string>{f.meldung});
         EXPECT_EQ(s.datei("Alarmdaten.DAT"), vorlage);
     }
 }
@@ -189,9 +197,9 @@ TEST(Speichern, FolgtVerknuepfungenUndBehaeltDenModus)
 {
     const struct {
         const char* art;
-        const char* link;  // where the name in the data directory points; "": it is the file
+        const char* link; // where the name in the data directory points; "": it is the file
         bool ziel_da;
-        mode_t modus;      // 0: as created
+        mode_t modus; // 0: as created
     } faelle[] = {
         {"Datei", "", true, 0},
         {"Datei 0600", "", true, 0600},

@@ -2,7 +2,6 @@
 
 #include <fstream>
 
-#include "core/version.h"
 #include "core/cp1252.h"
 #include "core/version.h"
 #include "support/station.h"
@@ -58,7 +57,7 @@ std::string crlf(const std::vector<std::string>& z)
 }
 
 class Einstellungsdatei : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         for (const char* g : {"gruppe1", "gruppe3", "gruppe12", "gruppe50", "import"}) {
@@ -68,7 +67,7 @@ protected:
     TempVerzeichnis basis;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Einstellungsdatei, OhneDateiOeffnetDasFensterMitDenVorgaben)
 {
@@ -106,8 +105,10 @@ TEST_F(Einstellungsdatei, GespeicherteDateiEntsprichtDemMusterBytegenau)
     EXPECT_EQ(zeilen(s.datei("Hestrel.DAT")).size(), 68u);
 
     // The export files of the import directory.
-    EXPECT_EQ(datei_lesen(basis / "import/MDAT0.XQV"), "\xDC" "berfall, Kasse 2\r\n");
-    EXPECT_EQ(datei_lesen(basis / "import/MDAT0-1.XQV"), "\xDC" "berfall, Kasse 2\r\n");
+    EXPECT_EQ(datei_lesen(basis / "import/MDAT0.XQV"), "\xDC"
+                                                       "berfall, Kasse 2\r\n");
+    EXPECT_EQ(datei_lesen(basis / "import/MDAT0-1.XQV"), "\xDC"
+                                                         "berfall, Kasse 2\r\n");
     EXPECT_EQ(datei_lesen(basis / "import/MDAT0-2.XQV"), "Taste 2\r\n");
 }
 
@@ -187,8 +188,8 @@ TEST_F(Einstellungsdatei, GekuerzteDateiMeldetSichUndOeffnetDasFenster)
     Station s;
     datei_schreiben(s.dir / "Hestrel.DAT", kurz);
     s.starten();
-    EXPECT_EQ(s.hinweistexte(),
-              (std::vector<std::string>{"Typen unverträglich - 13  ", "Bitte Einstellungen prüfen und speichern."}));
+    EXPECT_EQ(s.hinweistexte(), (std::vector<std::string>{"Typen unverträglich - 13  ",
+                                                          "Bitte Einstellungen prüfen und speichern."}));
     EXPECT_EQ(s.boxen.hinweise[0].titel, "Hestrel");
     EXPECT_TRUE(s.h.maske().sichtbar);
     EXPECT_EQ(s.h.maske().pfade[2], basis.pfad() + "/gruppe3/");
@@ -391,8 +392,10 @@ TEST_F(Einstellungsdatei, ZusammenfassungHaeltDieElfWerte)
     s.h.geraeteart_gewaehlt("keine");
     s.h.maske().schnittstelle_aus = 0;
     s.h.speichern();
-    EXPECT_EQ(s.h.einstellungen().ausdruck,
-              "[" + basis.pfad() + "/import/][3][0][/usr/share/sounds/alarm ü.wav][][Überfall, Kasse 2][1][0][ 250][1][Taste 2]");
+    EXPECT_EQ(
+        s.h.einstellungen().ausdruck,
+        "[" + basis.pfad() +
+            "/import/][3][0][/usr/share/sounds/alarm ü.wav][][Überfall, Kasse 2][1][0][ 250][1][Taste 2]");
 }
 
 TEST_F(Einstellungsdatei, SpeichernSchreibtZweiEintraegeInsEreignislog)

@@ -16,8 +16,7 @@ using namespace hestrel::test;
 
 namespace {
 
-template <typename T>
-T* finde(QWidget& w, const char* name)
+template <typename T> T* finde(QWidget& w, const char* name)
 {
     T* c = w.findChild<T*>(QLatin1String(name));
     EXPECT_NE(c, nullptr) << name;
@@ -26,11 +25,11 @@ T* finde(QWidget& w, const char* name)
 
 struct Fenster {
     Station s;
-    Einstellungsfenster fenster {s.h};
+    Einstellungsfenster fenster{s.h};
     Fenster() { s.starten(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Einstellungsfenster, OhneEinstellungenOffenMitAllenBeschriftungen)
 {
@@ -57,15 +56,18 @@ TEST(Einstellungsfenster, OhneEinstellungenOffenMitAllenBeschriftungen)
     const struct {
         const char* name;
         const char* text;
-    } knoepfe[] = {{"pfadseiteButton_0", "01-10"}, {"pfadseiteButton_4", "41-50"},
-                   {"signalSuchenButton", "Signal suchen"}, {"Speichern", "Setup beenden"}};
+    } knoepfe[] = {{"pfadseiteButton_0", "01-10"},
+                   {"pfadseiteButton_4", "41-50"},
+                   {"signalSuchenButton", "Signal suchen"},
+                   {"Speichern", "Setup beenden"}};
     for (const auto& k : knoepfe) {
         auto* b = finde<QPushButton>(f.fenster, k.name);
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->text(), QString::fromUtf8(k.text)) << k.name;
     }
     EXPECT_EQ(finde<QCheckBox>(f.fenster, "vollbildBox")->text(), QStringLiteral("Anzeige als Vollbild"));
-    EXPECT_EQ(finde<QCheckBox>(f.fenster, "gesperrtBox")->text(), QStringLiteral("Anzeige bei gesperrtem PC"));
+    EXPECT_EQ(finde<QCheckBox>(f.fenster, "gesperrtBox")->text(),
+              QStringLiteral("Anzeige bei gesperrtem PC"));
     EXPECT_EQ(finde<QCheckBox>(f.fenster, "logdateiBox")->text(), QStringLiteral("Logfile aktive"));
     EXPECT_EQ(finde<QGroupBox>(f.fenster, "geraetRahmen")->title(), QStringLiteral("Hardware Einstellung"));
     EXPECT_EQ(finde<QComboBox>(f.fenster, "geraeteartAuswahl")->currentText(), QStringLiteral("keine"));

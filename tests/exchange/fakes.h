@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/prozessstarter.h"
+#include "core/tonausgabe.h"
 #include "device/geraet.h"
 #include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
-#include "core/tonausgabe.h"
-#include "core/prozessstarter.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -20,8 +20,11 @@ namespace hestrel::test {
 // What happened, in order, across all fakes of one workstation.
 using Ereignisse = std::vector<std::string>;
 
-class FakeMeldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanzeige, public Gruppensteuerung {
-public:
+class FakeMeldeliste : public Zielauswahl,
+                       public Empfangsanzeige,
+                       public Relaisanzeige,
+                       public Gruppensteuerung {
+  public:
     explicit FakeMeldeliste(Ereignisse& e) : m_e(e) {}
     void zeigen() override
     {
@@ -41,17 +44,17 @@ public:
     std::array<std::string, 4> sammeltexte() override { return texte; }
 
     bool alle = false;
-    std::array<int, 50> gruppen {};
-    std::array<std::string, 4> texte {"Überfall", "Kasse 2", "", "Bitte kommen"};
+    std::array<int, 50> gruppen{};
+    std::array<std::string, 4> texte{"Überfall", "Kasse 2", "", "Bitte kommen"};
     int gezeigt = 0;
     std::vector<std::pair<int, int>> farben;
 
-private:
+  private:
     Ereignisse& m_e;
 };
 
 class FakeTon : public Tonausgabe {
-public:
+  public:
     explicit FakeTon(Ereignisse& e) : m_e(e) {}
     void abspielen(const std::string& pfad, std::function<void()> misslungen) override
     {
@@ -75,12 +78,12 @@ public:
     std::vector<std::string> gespielt;
     std::vector<std::pair<int, int>> piepe;
 
-private:
+  private:
     Ereignisse& m_e;
 };
 
 class FakeProzesse : public Prozessstarter {
-public:
+  public:
     struct Start {
         std::string programm;
         std::vector<std::string> argumente;
@@ -115,7 +118,7 @@ public:
 // The real file system with chosen operations failing, and a record of the
 // existence tests and journal entries.
 class Stoerdateisystem : public Dateisystem {
-public:
+  public:
     explicit Stoerdateisystem(Ereignisse& e) : m_e(e) {}
     bool existiert(const std::string& pfad) override
     {
@@ -161,11 +164,11 @@ public:
     std::string lesen_muster;
     std::string schreiben_muster;
     std::string loeschen_muster;
-    Fehler fehler {70, "Zugriff verweigert"};
+    Fehler fehler{70, "Zugriff verweigert"};
     long existenztests = 0;
     std::set<std::string> geprueft;
 
-private:
+  private:
     static bool trifft(const std::string& muster, const std::string& pfad)
     {
         return !muster.empty() && pfad.find(muster) != std::string::npos;
@@ -174,4 +177,4 @@ private:
     EchtesDateisystem m_echt;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

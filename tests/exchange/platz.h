@@ -3,12 +3,12 @@
 #include <string>
 
 #include "arbeitsplatz/arbeitsplatz.h"
-#include "support/testarbeitsplatz.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
 #include "exchange/fakes.h"
 #include "presentation/alarmanzeige.h"
 #include "presentation/alarmgesendet.h"
+#include "support/testarbeitsplatz.h"
 
 namespace hestrel::test {
 
@@ -16,7 +16,8 @@ namespace hestrel::test {
 // share one virtual clock and one tree of group directories.
 struct Platz {
     Platz(VirtualScheduler& uhr, std::string datenverzeichnis, Freigabedienst* freigaben = nullptr)
-        : daten(std::move(datenverzeichnis)), ap(Dienste{fs, uhr, uhr, boxen, port, &ton, &prozesse, freigaben})
+        : daten(std::move(datenverzeichnis)),
+          ap(Dienste{fs, uhr, uhr, boxen, port, &ton, &prozesse, freigaben})
     {
         std::filesystem::create_directories(daten);
     }
@@ -55,10 +56,10 @@ struct Platz {
     Ereignisse ereignisse;
     FakeMeldungsdienst boxen;
     FakePort port;
-    Stoerdateisystem fs {ereignisse};
-    FakeTon ton {ereignisse};
+    Stoerdateisystem fs{ereignisse};
+    FakeTon ton{ereignisse};
     FakeProzesse prozesse;
-    FakeMeldeliste liste {ereignisse};
+    FakeMeldeliste liste{ereignisse};
     Testarbeitsplatz ap;
     Einstellungsverwaltung& h = ap.einstellungen();
     Alarmanzeige& anzeige = ap.alarmanzeige();
@@ -84,4 +85,4 @@ inline int zaehlen(const std::string& text, const std::string& teil)
     return n;
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

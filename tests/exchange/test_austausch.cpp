@@ -9,7 +9,7 @@ namespace hestrel::test {
 namespace {
 
 class Austausch : public ::testing::Test {
-protected:
+  protected:
     Austausch()
     {
         g1 = basis.unterverzeichnis("gruppe1");
@@ -39,8 +39,8 @@ protected:
     TempVerzeichnis basis;
     std::string g1, g2, g3, import;
     VirtualScheduler uhr;
-    Platz a {uhr, basis / "a"};
-    Platz b {uhr, basis / "b"};
+    Platz a{uhr, basis / "a"};
+    Platz b{uhr, basis / "b"};
 };
 
 TEST_F(Austausch, SendenEmpfangenAufraeumen)
@@ -181,7 +181,7 @@ TEST_F(Austausch, SignaldateiBeimStartWirdBeimErstenTickGezeigt)
 {
     VirtualScheduler uhr2;
     alarm_legen(g1, "liegt schon");
-    Platz c {uhr2, basis / "c"};
+    Platz c{uhr2, basis / "c"};
     c.starten();
     c.gruppe(0, g1);
     uhr2.advance(4999);
@@ -209,8 +209,8 @@ TEST_F(Austausch, SchluesselOhneDatendateiLoeschtDasSignal)
     datei_schreiben(g1 + "MDAT0\r\n.XQV", "zeilenende");
     datei_schreiben(g1 + "MDATA-z_9.XQV", "erlaubt");
     const std::vector<Fall> faelle = {
-        {"1", false},           // no such data file
-        {"0\r\n", false},       // written by another tool with a line end
+        {"1", false},     // no such data file
+        {"0\r\n", false}, // written by another tool with a line end
         {"/../../geheim", false},
         {"..", false},
         {" 0", false},
@@ -268,7 +268,8 @@ TEST_F(Austausch, LeereOderUnlesbareSignaldateiIstNochNichtBereit)
     }
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
     EXPECT_FALSE(b.empfang.gruppe_gemeldet(2));
-    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500) << "a read that failed is tried again half a second on";
+    EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500)
+        << "a read that failed is tried again half a second on";
     b.fs.lesen_muster.clear();
     uhr.advance(5000);
     EXPECT_EQ(b.anzeige.label1(), "drei");
@@ -341,9 +342,9 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
     a.gruppe(1, g2);
     a.gruppe(3, "");
     a.liste.gruppen = {};
-    a.liste.gruppen[0] = 2;  // greyed
+    a.liste.gruppen[0] = 2; // greyed
     a.liste.gruppen[1] = 1;
-    a.liste.gruppen[3] = 1;  // no directory
+    a.liste.gruppen[3] = 1; // no directory
     a.ap.ausloesen();
     EXPECT_FALSE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
@@ -457,7 +458,8 @@ TEST_F(Austausch, ReihenfolgeDesEmpfangs)
     std::vector<std::string> ausgaben;
     b.ap.bei_statusausgabe = [&](bool austext, int agruppe, int aktion) {
         b.ereignisse.push_back("mscom");
-        ausgaben.push_back(std::to_string(austext) + " " + std::to_string(agruppe) + " " + std::to_string(aktion));
+        ausgaben.push_back(std::to_string(austext) + " " + std::to_string(agruppe) + " " +
+                           std::to_string(aktion));
     };
     b.anzeige.vorholen = [&] { b.ereignisse.push_back("fenster"); };
     b.h.einstellungen().signaldatei = basis / "alarm.wav";
@@ -509,7 +511,8 @@ TEST_F(Austausch, TonOderNeunPiepe)
         EXPECT_EQ(b.ton.piepe, (std::vector<std::pair<int, int>>(f.piepe, {2000, 300})));
         EXPECT_FALSE(b.ap.alarmempfang().piepser().aktiv());
         const std::string neu = b.ereignislog().substr(vorher.size());
-        EXPECT_EQ(zaehlen(neu, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"), f.unspielbar ? 1 : 0);
+        EXPECT_EQ(zaehlen(neu, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"),
+                  f.unspielbar ? 1 : 0);
     }
 }
 
@@ -523,11 +526,11 @@ TEST_F(Austausch, JederVonDreiAlarmenPiepeNeunmal)
     const std::string wav = basis / "spaet.wav";
     struct Fall {
         std::string name;
-        int abstand_ms;  // between alarm_empfangen calls; -1: all three in one poll tick
+        int abstand_ms; // between alarm_empfangen calls; -1: all three in one poll tick
         bool wav_spaet_unspielbar;
     };
     const std::vector<Fall> faelle = {
-        {"ein Tick", -1, false},  {"gleichzeitig", 0, false}, {"beim ersten Piepen", 15, false},
+        {"ein Tick", -1, false},   {"gleichzeitig", 0, false},     {"beim ersten Piepen", 15, false},
         {"dazwischen", 20, false}, {"nach dem Ende", 1000, false}, {"Datei spaet unspielbar", 15, true},
     };
     for (const auto& f : faelle) {
@@ -610,5 +613,5 @@ TEST_F(Austausch, SetupModusHaeltDenZyklusAn)
     EXPECT_EQ(b.journaleintraege(), 1);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

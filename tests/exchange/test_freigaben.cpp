@@ -19,7 +19,7 @@ namespace {
 
 // The real file system, whose looks and reads of chosen paths fail a given number of times.
 class Launendateisystem : public EchtesDateisystem {
-public:
+  public:
     Launendateisystem() : EchtesDateisystem(Verknuepfungen::nicht_folgen) {}
     Dateistand stand(const std::string& pfad) override
     {
@@ -39,7 +39,8 @@ public:
     std::optional<bool> eingehaengt(const std::string& verzeichnis) override
     {
         auto it = einhaengung.find(verzeichnis);
-        return it == einhaengung.end() ? EchtesDateisystem::eingehaengt(verzeichnis) : std::optional<bool>(it->second);
+        return it == einhaengung.end() ? EchtesDateisystem::eingehaengt(verzeichnis)
+                                       : std::optional<bool>(it->second);
     }
     std::map<std::string, int> standfehler;
     std::map<std::string, int> lesefehler;
@@ -47,7 +48,7 @@ public:
     std::map<std::string, bool> einhaengung;
     int fehlernummer = EIO;
 
-private:
+  private:
     static bool zaehlt_ab(std::map<std::string, int>& fehler, const std::string& pfad)
     {
         auto it = fehler.find(pfad);
@@ -60,7 +61,7 @@ private:
 };
 
 class Freigaben : public ::testing::Test {
-protected:
+  protected:
     Freigaben()
     {
         g1 = basis.unterverzeichnis("gruppe1");
@@ -80,9 +81,9 @@ protected:
     std::string g1, g2, g3;
     VirtualScheduler uhr;
     Launendateisystem launen;
-    Haltefreigaben hand {launen};
-    Platz sender {uhr, basis / "s"};
-    Platz empfaenger {uhr, basis / "e", &hand};
+    Haltefreigaben hand{launen};
+    Platz sender{uhr, basis / "s"};
+    Platz empfaenger{uhr, basis / "e", &hand};
 };
 
 TEST_F(Freigaben, EineHaengendeGruppeHaeltDieAnderenNichtAuf)
@@ -142,8 +143,8 @@ TEST_F(Freigaben, EinFehlerIstKeinFehlen)
 {
     struct Fall {
         const char* name;
-        int standfehler;  // failed looks at the signal file after its alarm was shown
-        int lesefehler;   // failed reads of the data file before it
+        int standfehler; // failed looks at the signal file after its alarm was shown
+        int lesefehler;  // failed reads of the data file before it
         int fehlernummer;
     };
     const std::vector<Fall> faelle = {
@@ -179,8 +180,8 @@ TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
 {
     sender.liste.gruppen[0] = 1;
     sender.liste.gruppen[2] = 1;
-    Haltefreigaben senderhand {sender.fs};
-    Platz s2 {uhr, basis / "s2", &senderhand};
+    Haltefreigaben senderhand{sender.fs};
+    Platz s2{uhr, basis / "s2", &senderhand};
     s2.starten();
     s2.gruppe(0, g1);
     s2.gruppe(2, g3);
@@ -223,10 +224,12 @@ TEST_F(Freigaben, FremdeDingeUnterDenNamenWerdenUebergangen)
         std::function<void(const std::string&)> legen;
     };
     const std::vector<Fall> faelle = {
-        {"FIFO als Signal", [](const std::string& g) { ASSERT_EQ(::mkfifo((g + "MESSAGE.XQV").c_str(), 0666), 0); }},
+        {"FIFO als Signal",
+         [](const std::string& g) { ASSERT_EQ(::mkfifo((g + "MESSAGE.XQV").c_str(), 0666), 0); }},
         {"Link als Signal",
          [&](const std::string& g) { std::filesystem::create_symlink(geheim, g + "MESSAGE.XQV"); }},
-        {"Verzeichnis als Signal", [](const std::string& g) { std::filesystem::create_directory(g + "MESSAGE.XQV"); }},
+        {"Verzeichnis als Signal",
+         [](const std::string& g) { std::filesystem::create_directory(g + "MESSAGE.XQV"); }},
         {"FIFO als Daten",
          [](const std::string& g) {
              ASSERT_EQ(::mkfifo((g + "MDAT0.XQV").c_str(), 0666), 0);
@@ -246,7 +249,8 @@ TEST_F(Freigaben, FremdeDingeUnterDenNamenWerdenUebergangen)
         alarm_legen(g3, f.name);
         uhr.advance(5000);
         uhr.advance(5000);
-        EXPECT_NE(empfaenger.journal().find(std::string("Alarm aus Gruppe 3 von:\r") + f.name), std::string::npos);
+        EXPECT_NE(empfaenger.journal().find(std::string("Alarm aus Gruppe 3 von:\r") + f.name),
+                  std::string::npos);
         EXPECT_EQ(empfaenger.journal().find("GEHEIM"), std::string::npos);
         EXPECT_EQ(empfaenger.anzeige.label1().find("GEHEIM"), std::string::npos);
         EXPECT_EQ(datei_lesen(geheim), "GEHEIM");
@@ -293,14 +297,16 @@ TEST(FaedenFreigabedienst, EinHaengendesVerzeichnisHaeltNurSichSelbstAuf)
     std::shared_future<void> los_f = los.get_future().share();
     {
         FaedenFreigabedienst dienst(fs, uhr);
-        dienst.auftrag("/haengt", [los_f](Dateisystem&) { los_f.wait(); }, [&](bool) { fertig.push_back("haengt"); });
-        dienst.auftrag("/haengt", nullptr, [&](bool a) { fertig.push_back(a ? "danach" : "verfallen"); }, 50);
+        dienst.auftrag(
+            "/haengt", [los_f](Dateisystem&) { los_f.wait(); }, [&](bool) { fertig.push_back("haengt"); });
+        dienst.auftrag(
+            "/haengt", nullptr, [&](bool a) { fertig.push_back(a ? "danach" : "verfallen"); }, 50);
         dienst.auftrag("/frei", nullptr, [&](bool) { fertig.push_back("frei"); });
         for (int i = 0; i < 200 && fertig.empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             uhr.advance(0);
         }
-        EXPECT_EQ(fertig, std::vector<std::string> {"frei"});
+        EXPECT_EQ(fertig, std::vector<std::string>{"frei"});
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         los.set_value();
         for (int i = 0; i < 200 && fertig.size() < 3; ++i) {
@@ -308,15 +314,15 @@ TEST(FaedenFreigabedienst, EinHaengendesVerzeichnisHaeltNurSichSelbstAuf)
             uhr.advance(0);
         }
         // In order per directory; work that could not start in time is dropped and said so.
-        EXPECT_EQ(fertig, (std::vector<std::string> {"frei", "haengt", "verfallen"}));
+        EXPECT_EQ(fertig, (std::vector<std::string>{"frei", "haengt", "verfallen"}));
     }
     // Answers after the service is gone are dropped.
     uhr.advance(0);
     EXPECT_EQ(fertig.size(), 3u);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test
 
 namespace hestrel::test {
 namespace {
@@ -342,8 +348,8 @@ TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
     EXPECT_TRUE(existiert(empfaenger.daten + "/Hestrel.DAT"));
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test
 
 namespace hestrel::test {
 namespace {
@@ -354,15 +360,16 @@ TEST_F(Freigaben, AufraeumenNimmtLiegengebliebeneSignaleNachDerUhrDerFreigabe)
     // share's clock). Group 3: another sender's alarm of a moment ago.
     datei_schreiben(g2 + "MDAT0.XQV", "alt");
     datei_schreiben(g2 + "MESSAGE.XQV", "0");
-    std::filesystem::last_write_time(g2 + "MESSAGE.XQV",
-                                     std::filesystem::file_time_type::clock::now() - std::chrono::seconds(60));
+    std::filesystem::last_write_time(g2 + "MESSAGE.XQV", std::filesystem::file_time_type::clock::now() -
+                                                             std::chrono::seconds(60));
     sender.liste.gruppen[0] = 1;
     sender.ap.ausloesen();
     uhr.advance(5000);
     alarm_legen(g3, "frisch");
     uhr.advance(10000);
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "its own";
-    EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV")) << "a leftover blinds receivers that keep a flag while any lies there";
+    EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV"))
+        << "a leftover blinds receivers that keep a flag while any lies there";
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV")) << "a fresh alarm of another sender is its sender's to remove";
     EXPECT_EQ(zaehlen(sender.ereignislog(), "Message - gel"), 2);
     // Nothing of the clock's probe stays behind.
@@ -400,8 +407,8 @@ TEST_F(Freigaben, EinLeererEinhaengepunktIstEineUnerreichbareFreigabe)
     EXPECT_FALSE(empfaenger.empfang.gruppe_gemeldet(0));
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test
 
 namespace hestrel::test {
 namespace {
@@ -427,5 +434,5 @@ TEST_F(Freigaben, EinLiegengebliebenesSignalNimmtNachEinerMinuteDerNaechsteEmpfa
     EXPECT_EQ(empfaenger.journaleintraege(), 2);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -29,13 +29,16 @@ TEST(Prozess, FremderAlarmErscheintImJournalUndDasSignalBleibt)
 
     const auto gelegt = Uhrzeit::now();
     const bool gezeigt = warten_bis(
-        [&] { return datei_lesen(daten + "/mameldung.log").find("Alarm aus Gruppe 1 von:") != std::string::npos; },
+        [&] {
+            return datei_lesen(daten + "/mameldung.log").find("Alarm aus Gruppe 1 von:") != std::string::npos;
+        },
         std::chrono::seconds(6));
     const auto dauer = std::chrono::duration_cast<std::chrono::milliseconds>(Uhrzeit::now() - gelegt);
     ASSERT_TRUE(gezeigt) << datei_lesen(basis / "ausgabe.txt");
     EXPECT_LE(dauer.count(), 6000);
-    EXPECT_NE(datei_lesen(daten + "/mameldung.log").find(" Alarm aus Gruppe 1 von:\r\xDC"
-                                                         "berfall\r\nKasse 2\r\n\r\n\r\n\r\n"),
+    EXPECT_NE(datei_lesen(daten + "/mameldung.log")
+                  .find(" Alarm aus Gruppe 1 von:\r\xDC"
+                        "berfall\r\nKasse 2\r\n\r\n\r\n\r\n"),
               std::string::npos);
     // The receiver leaves the signal file for its sender to remove.
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
@@ -43,5 +46,5 @@ TEST(Prozess, FremderAlarmErscheintImJournalUndDasSignalBleibt)
     EXPECT_TRUE(hestrel.laeuft());
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -76,9 +76,9 @@ std::string alles_lesbare(const Arbeitsplatz& a)
 
 struct Pflanzung {
     const char* name;
-    bool fifo_signal;   // group 1: a FIFO named MESSAGE.XQV
-    bool link_daten;    // group 2: MDAT0.XQV a link to a private file, with a signal file
-    bool fifo_daten;    // group 3: a FIFO named MDAT0.XQV, with a signal file
+    bool fifo_signal; // group 1: a FIFO named MESSAGE.XQV
+    bool link_daten;  // group 2: MDAT0.XQV a link to a private file, with a signal file
+    bool fifo_daten;  // group 3: a FIFO named MDAT0.XQV, with a signal file
 };
 
 void PrintTo(const Pflanzung& p, std::ostream* aus)
@@ -117,8 +117,10 @@ TEST_P(Gepflanzt, AlarmDerNachbargruppeKommtNichtsWirdGefolgt)
     const auto beginn = Uhrzeit::now();
     EXPECT_TRUE(p.beenden(2s)) << "SIGTERM did not end the program within 2 s";
     RecordProperty("alarm_gruppe4_ms", std::to_string(dauer));
-    RecordProperty("ende_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  Uhrzeit::now() - beginn).count()));
+    RecordProperty(
+        "ende_ms",
+        std::to_string(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Uhrzeit::now() - beginn).count()));
 
     EXPECT_EQ(alles_lesbare(a).find("GEHEIM-7f3a9"), std::string::npos) << "the private file was read";
     EXPECT_EQ(datei_lesen(privat), k_geheimnis + "\r\n");
@@ -133,11 +135,11 @@ TEST_P(Gepflanzt, AlarmDerNachbargruppeKommtNichtsWirdGefolgt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Prozess, Gepflanzt,
-                         ::testing::Values(Pflanzung {"OhnePflanzung", false, false, false},
-                                           Pflanzung {"FifoAlsSignaldatei", true, false, false},
-                                           Pflanzung {"LinkAlsDatendatei", false, true, false},
-                                           Pflanzung {"FifoAlsDatendatei", false, false, true},
-                                           Pflanzung {"AlleDrei", true, true, true}),
+                         ::testing::Values(Pflanzung{"OhnePflanzung", false, false, false},
+                                           Pflanzung{"FifoAlsSignaldatei", true, false, false},
+                                           Pflanzung{"LinkAlsDatendatei", false, true, false},
+                                           Pflanzung{"FifoAlsDatendatei", false, false, true},
+                                           Pflanzung{"AlleDrei", true, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Group 1 lies on the test file system at /g1, groups 2 to 4 are local.
@@ -174,9 +176,12 @@ TEST(Laufwerk, HaengendeGruppeHaeltDieAnderenNichtAuf)
     EXPECT_GE(w.l.wartend(), 1) << "the program did not reach the hung group at all";
     RecordProperty("alarm_gruppe2_ms", std::to_string(dauer));
     const auto beginn = Uhrzeit::now();
-    EXPECT_TRUE(w.p->beenden(2s, [&] { w.l.freigeben(); })) << "SIGTERM did not end the program within 2 s while group 1 hangs";
-    RecordProperty("ende_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  Uhrzeit::now() - beginn).count()));
+    EXPECT_TRUE(w.p->beenden(2s, [&] { w.l.freigeben(); }))
+        << "SIGTERM did not end the program within 2 s while group 1 hangs";
+    RecordProperty(
+        "ende_ms",
+        std::to_string(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Uhrzeit::now() - beginn).count()));
 }
 
 TEST(Laufwerk, LangsameGruppeVerspaetetDieAnderenNicht)
@@ -190,7 +195,8 @@ TEST(Laufwerk, LangsameGruppeVerspaetetDieAnderenNicht)
     for (int gruppe : {2, 3}) {
         echt::alarm_legen(w.a->gruppen[static_cast<std::size_t>(gruppe - 1)], "Hilfe\r\n\r\n\r\n\r\n");
         const long dauer = w.a->warten_auf(gruppe, 1, 6s);
-        EXPECT_GE(dauer, 0) << "the alarm of group " << gruppe << " is late while group 1 takes 1 s per request";
+        EXPECT_GE(dauer, 0) << "the alarm of group " << gruppe
+                            << " is late while group 1 takes 1 s per request";
         RecordProperty("alarm_gruppe" + std::to_string(gruppe) + "_ms", std::to_string(dauer));
         std::this_thread::sleep_for(2300ms);
     }
@@ -223,5 +229,5 @@ TEST(Laufwerk, EinmaligerStatFehlerZeigtDenAlarmNichtZweimal)
     EXPECT_EQ(w.a->gezeigt(1), 1) << "the signal file that stayed was shown again";
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "arbeitsplatz/arbeitsplatz.h"
-#include "support/testarbeitsplatz.h"
 #include "core/textdatei.h"
 #include "core/virtualscheduler.h"
 #include "fuzz/speicherdateisystem.h"
+#include "support/testarbeitsplatz.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -28,14 +28,15 @@ struct Fuzzplatz {
     VirtualScheduler uhr;
     FakeMeldungsdienst boxen;
     FakePort port;
-    Testarbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
+    Testarbeitsplatz ap{Dienste{fs, uhr, uhr, boxen, port}};
 };
 
 // The 68 lines of a settings file for group 1 in gruppe1, the event log on.
 inline std::string einstellungen_bytes(const std::string& gruppe1, const std::string& import,
                                        const std::string& hardware, const std::string& comdeaktiviert)
 {
-    std::vector<std::string> z {"", import, "1", "0", "", "", "Taste 1", "0", comdeaktiviert, " 250", "1", gruppe1};
+    std::vector<std::string> z{"",  import,         "1",    "0", "",     "", "Taste 1",
+                               "0", comdeaktiviert, " 250", "1", gruppe1};
     z.resize(25);
     z.push_back(hardware);
     z.resize(66);
@@ -44,4 +45,4 @@ inline std::string einstellungen_bytes(const std::string& gruppe1, const std::st
     return zeilen_kodieren(z);
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -14,7 +14,7 @@ void abbrechen(const std::string& was)
 
 Fehlschlag g_fehlschlag = abbrechen;
 
-}  // namespace
+} // namespace
 
 void fehlschlag_setzen(Fehlschlag f)
 {
@@ -28,4 +28,4 @@ void pruefen(bool bedingung, const std::string& was)
     }
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -93,7 +93,7 @@ std::optional<Dateiinfo> Speicherdateisystem::info(const std::string& pfad)
     if (it == dateien.end()) {
         return std::nullopt;
     }
-    return Dateiinfo {it->second.size(), m_geaendert[pfad]};
+    return Dateiinfo{it->second.size(), m_geaendert[pfad]};
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -14,7 +14,7 @@ namespace hestrel::test {
 // in '/' that were declared; with alle_verzeichnisse every such path exists.
 // Every path asked for is recorded.
 class Speicherdateisystem : public Dateisystem {
-public:
+  public:
     bool existiert(const std::string& pfad) override;
     Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override;
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
@@ -33,11 +33,11 @@ public:
     // Appends per path: one per log entry.
     std::map<std::string, int> anhaengungen;
 
-private:
+  private:
     bool verzeichnis_da(const std::string& pfad) const;
     Fehler schreibbar(const std::string& pfad) const;
     std::map<std::string, std::int64_t> m_geaendert;
     std::int64_t m_zeit = 0;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

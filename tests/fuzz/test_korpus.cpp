@@ -29,10 +29,22 @@ void korpus_pruefen(const std::string& ziel, void (*pruefung)(std::string_view))
     fehlschlag_setzen(nullptr);
 }
 
-TEST(Fuzzkorpus, Einstellungsdatei) { korpus_pruefen("einstellungen", einstellungen_pruefen); }
-TEST(Fuzzkorpus, Alarmdaten) { korpus_pruefen("alarmdaten", alarmdaten_pruefen); }
-TEST(Fuzzkorpus, Empfangsdecoder) { korpus_pruefen("decoder", decoder_pruefen); }
-TEST(Fuzzkorpus, Signaldatei) { korpus_pruefen("empfang", empfang_pruefen); }
+TEST(Fuzzkorpus, Einstellungsdatei)
+{
+    korpus_pruefen("einstellungen", einstellungen_pruefen);
+}
+TEST(Fuzzkorpus, Alarmdaten)
+{
+    korpus_pruefen("alarmdaten", alarmdaten_pruefen);
+}
+TEST(Fuzzkorpus, Empfangsdecoder)
+{
+    korpus_pruefen("decoder", decoder_pruefen);
+}
+TEST(Fuzzkorpus, Signaldatei)
+{
+    korpus_pruefen("empfang", empfang_pruefen);
+}
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

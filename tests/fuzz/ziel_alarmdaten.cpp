@@ -29,4 +29,4 @@ void alarmdaten_pruefen(std::string_view eingabe)
     pruefen(p.datei("Alarmdaten.DAT") == erste, "the message list saves what the reader took in");
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -18,12 +18,12 @@ constexpr std::size_t k_rahmen = 14;
 struct Byte {
     std::uint8_t wert;
     std::int64_t zeit;
-    bool fertig;  // the decoder reported a frame with this byte
-    bool frei;    // the decoder had no frame in progress before this byte
+    bool fertig; // the decoder reported a frame with this byte
+    bool frei;   // the decoder had no frame in progress before this byte
     std::array<std::uint8_t, 13> puffer;
 };
 
-}  // namespace
+} // namespace
 
 void decoder_pruefen(std::string_view eingabe)
 {
@@ -53,7 +53,7 @@ void decoder_pruefen(std::string_view eingabe)
         uhr.advance(pause);
         p.uhr.advance(pause);
         const bool frei = decoder.empfangsstatus() == 0;
-        Byte b {wert, uhr.now_ms(), decoder.schritt(wert), frei, decoder.empfangspuffer()};
+        Byte b{wert, uhr.now_ms(), decoder.schritt(wert), frei, decoder.empfangspuffer()};
         folge.push_back(b);
         p.port.senden(std::string(1, static_cast<char>(wert)));
         pruefen(p.ap.geraet().decoder().empfangsstatus() == decoder.empfangsstatus(),
@@ -98,4 +98,4 @@ void decoder_pruefen(std::string_view eingabe)
     pruefen(alarme == erwartete_alarme, "every frame with input 2 active sends one alarm");
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -29,7 +29,7 @@ std::optional<std::string> laden_und_speichern(std::string_view bytes)
     return gespeichert;
 }
 
-}  // namespace
+} // namespace
 
 void einstellungen_pruefen(std::string_view eingabe)
 {
@@ -50,4 +50,4 @@ void einstellungen_pruefen(std::string_view eingabe)
     pruefen(a == b, "a saved settings file reads back to the same values");
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

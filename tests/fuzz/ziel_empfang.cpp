@@ -19,7 +19,7 @@ int eintraege(Fuzzplatz& p)
     return p.fs.anhaengungen["/daten/mameldung.log"];
 }
 
-}  // namespace
+} // namespace
 
 // Input: one byte of switches, one byte of key length, the key, the data file.
 void empfang_pruefen(std::string_view eingabe)
@@ -28,7 +28,8 @@ void empfang_pruefen(std::string_view eingabe)
         return;
     }
     const auto schalter = static_cast<std::uint8_t>(eingabe[0]);
-    const std::size_t laenge = std::min<std::size_t>(static_cast<std::uint8_t>(eingabe[1]), eingabe.size() - 2);
+    const std::size_t laenge =
+        std::min<std::size_t>(static_cast<std::uint8_t>(eingabe[1]), eingabe.size() - 2);
     const std::string schluessel(eingabe.substr(2, laenge));
     const std::string daten(eingabe.substr(2 + laenge));
     const bool ins_import = schalter & 1;
@@ -42,7 +43,8 @@ void empfang_pruefen(std::string_view eingabe)
         einstellungen_bytes(k_gruppe, k_import, geraet ? "Kestu_1" : "keine", geraet ? "0" : "1");
     p.starten();
     const std::string verzeichnis = ins_import ? k_import : k_gruppe;
-    const std::string datenname = verzeichnis + (unter_schluessel ? "MDAT" + schluessel + ".XQV" : "MDAT0.XQV");
+    const std::string datenname =
+        verzeichnis + (unter_schluessel ? "MDAT" + schluessel + ".XQV" : "MDAT0.XQV");
     const std::string signal = verzeichnis + "MESSAGE.XQV";
     p.fs.dateien[datenname] = daten;
     p.fs.dateien[signal] = schluessel;
@@ -59,7 +61,8 @@ void empfang_pruefen(std::string_view eingabe)
         const std::string text = cp1252_zu_utf8(p.fs.dateien[genannt].substr(0, k_max_alarmtext));
         pruefen(p.ap.alarmanzeige().label1() == text, "the alarm window shows the data file's text");
         const std::string eintrag =
-            std::string(ins_import ? "Alarm aus Gruppe 2 von:\r" : "Alarm aus Gruppe 1 von:\r") + text + "\r\n";
+            std::string(ins_import ? "Alarm aus Gruppe 2 von:\r" : "Alarm aus Gruppe 1 von:\r") + text +
+            "\r\n";
         pruefen(p.datei("mameldung.log").find(utf8_zu_cp1252(eintrag)) != std::string::npos,
                 "the journal holds the data file's text");
     } else {
@@ -69,9 +72,12 @@ void empfang_pruefen(std::string_view eingabe)
     }
     for (const auto& pfad : p.fs.zugriffe) {
         const bool daheim = pfad.rfind("/daten/", 0) == 0 && pfad.find('/', 7) == std::string::npos;
-        const bool gepollt = (pfad.rfind(k_gruppe, 0) == 0 && pfad.find('/', std::string(k_gruppe).size()) == std::string::npos) ||
-                             (pfad.rfind(k_import, 0) == 0 && pfad.find('/', std::string(k_import).size()) == std::string::npos);
-        pruefen(daheim || gepollt || pfad.empty(), "no file outside the polled directories is touched: " + pfad);
+        const bool gepollt = (pfad.rfind(k_gruppe, 0) == 0 &&
+                              pfad.find('/', std::string(k_gruppe).size()) == std::string::npos) ||
+                             (pfad.rfind(k_import, 0) == 0 &&
+                              pfad.find('/', std::string(k_import).size()) == std::string::npos);
+        pruefen(daheim || gepollt || pfad.empty(),
+                "no file outside the polled directories is touched: " + pfad);
     }
 
     // The group's signal file stays: the next tick leaves it alone. The import
@@ -79,8 +85,9 @@ void empfang_pruefen(std::string_view eingabe)
     if (gezeigt > 0) {
         p.uhr.advance(5000);
         const int danach = eintraege(p);
-        pruefen(ins_import ? danach >= 2 : danach == 1, "a group's alarm is presented once while its signal stays");
+        pruefen(ins_import ? danach >= 2 : danach == 1,
+                "a group's alarm is presented once while its signal stays");
     }
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

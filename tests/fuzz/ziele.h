@@ -19,4 +19,4 @@ using Fehlschlag = void (*)(const std::string& was);
 void fehlschlag_setzen(Fehlschlag f);
 void pruefen(bool bedingung, const std::string& was);
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -6,7 +6,7 @@ namespace hestrel::test {
 namespace {
 
 class AlarmanzeigeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         p.starten();
@@ -16,7 +16,7 @@ protected:
 
     TempVerzeichnis basis;
     VirtualScheduler uhr;
-    Platz p {uhr, basis / "daten"};
+    Platz p{uhr, basis / "daten"};
     Bildschirm schirm;
     Alarmanzeige& a = p.anzeige;
 };
@@ -119,7 +119,7 @@ TEST_F(AlarmanzeigeTest, GesperrterRechnerGibtDemMeldeprogrammDenTextAufDerEinga
     const std::string auslassung = "\xE2\x80\xA6";
     std::string euros;
     for (int i = 0; i < 21845; ++i) {
-        euros += euro;  // 64 KiB of characters, 192 KiB of UTF-8
+        euros += euro; // 64 KiB of characters, 192 KiB of UTF-8
     }
     std::string euros_gekappt;
     for (int i = 0; i < 1364; ++i) {
@@ -191,5 +191,5 @@ TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
     EXPECT_EQ(a.label1(), "zwei");
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

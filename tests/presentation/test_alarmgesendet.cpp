@@ -6,11 +6,11 @@ namespace hestrel::test {
 namespace {
 
 class AlarmgesendetTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { p.starten(); }
     TempVerzeichnis basis;
     VirtualScheduler uhr;
-    Platz p {uhr, basis / "daten"};
+    Platz p{uhr, basis / "daten"};
     Alarmgesendet& g = p.bestaetigung;
 };
 
@@ -65,5 +65,5 @@ TEST_F(AlarmgesendetTest, FreigabeDurchDasAufraeumenUndSchliessen)
     EXPECT_FALSE(g.ok_aktiv());
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

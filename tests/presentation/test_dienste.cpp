@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QtEndian>
-#include <filesystem>
-#include <optional>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "platform/qtprozessstarter.h"
@@ -57,7 +57,7 @@ TEST(Prozessstarter, FehlendesProgrammIstFehler53)
 
 // Sets an environment variable for the scope of a test.
 class Umgebung {
-public:
+  public:
     Umgebung(const char* name, const std::string& wert) : m_name(name)
     {
         if (const char* alt = std::getenv(name)) {
@@ -74,7 +74,7 @@ public:
         }
     }
 
-private:
+  private:
     const char* m_name;
     std::optional<std::string> m_alt;
 };
@@ -85,12 +85,11 @@ TEST(Prozessstarter, MeldeprogrammBekommtDenTextUeberDieEingabeNichtAlsArgument)
 {
     TempVerzeichnis dir;
     const std::string bin = dir.unterverzeichnis("bin");
-    datei_schreiben(bin + "notify-send",
-                    "#!/bin/sh\n"
-                    "for a; do koerper=$a; done\n"
-                    "printf '%s' \"$koerper\" > \"$AUFZEICHNUNG/koerper\"\n"
-                    "cat /proc/$PPID/cmdline > \"$AUFZEICHNUNG/helfer\"\n"
-                    "mv \"$AUFZEICHNUNG/koerper\" \"$AUFZEICHNUNG/koerper.fertig\"\n");
+    datei_schreiben(bin + "notify-send", "#!/bin/sh\n"
+                                         "for a; do koerper=$a; done\n"
+                                         "printf '%s' \"$koerper\" > \"$AUFZEICHNUNG/koerper\"\n"
+                                         "cat /proc/$PPID/cmdline > \"$AUFZEICHNUNG/helfer\"\n"
+                                         "mv \"$AUFZEICHNUNG/koerper\" \"$AUFZEICHNUNG/koerper.fertig\"\n");
     std::filesystem::permissions(bin + "notify-send", std::filesystem::perms::owner_all);
     const Umgebung pfad("PATH", bin + ":" + std::getenv("PATH"));
     const Umgebung bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (dir / "bus"));
@@ -127,5 +126,5 @@ TEST(Prozessstarter, MeldeprogrammBekommtDenTextUeberDieEingabeNichtAlsArgument)
     EXPECT_EQ(p.starten_mit_eingabe(dir / "hestrel-msg", {""}, "x").nummer, 53);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -19,14 +19,17 @@
 namespace hestrel::test {
 namespace {
 
-QColor hintergrund(const QWidget* w) { return w->palette().color(QPalette::Window); }
+QColor hintergrund(const QWidget* w)
+{
+    return w->palette().color(QPalette::Window);
+}
 
 class FensterTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { p.starten(); }
     TempVerzeichnis basis;
     VirtualScheduler uhr;
-    Platz p {uhr, basis / "daten"};
+    Platz p{uhr, basis / "daten"};
 };
 
 TEST_F(FensterTest, AlarmfensterObenBlinktUndSchliesst)
@@ -113,9 +116,11 @@ void taste(int key)
     if (!ziel) {
         return;
     }
-    QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier,
+                    key == Qt::Key_Space ? QStringLiteral(" ") : QString());
     QApplication::sendEvent(ziel, &druck);
-    QKeyEvent los(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    QKeyEvent los(QEvent::KeyRelease, key, Qt::NoModifier,
+                  key == Qt::Key_Space ? QStringLiteral(" ") : QString());
     QApplication::sendEvent(ziel, &los);
 }
 
@@ -141,8 +146,8 @@ TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
         EXPECT_FALSE(knopf->isDefault() || knopf->autoDefault()) << key;
 
         // Once the person clicked into it, the key is theirs.
-        QMouseEvent druck(QEvent::MouseButtonPress, QPointF(5, 5), f.mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent druck(QEvent::MouseButtonPress, QPointF(5, 5), f.mapToGlobal(QPointF(5, 5)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&f, &druck);
         aktivieren(f);
         taste(key);
@@ -202,7 +207,7 @@ TEST_F(FensterTest, BlinkenFaerbtNurUmUndLegtDenTextNichtNeuAus)
     const QRect lage = label->geometry();
 
     class Zaehler : public QObject {
-    public:
+      public:
         bool eventFilter(QObject*, QEvent* e) override
         {
             neu_ausgelegt += e->type() == QEvent::LayoutRequest || e->type() == QEvent::Resize ||
@@ -248,7 +253,8 @@ TEST(Dialoge, QtsEigeneTexteSindDeutsch)
     const struct {
         const char* name;
         const char* text;
-    } beschriftungen[] = {{"lookInLabel", "Suchen in:"}, {"fileNameLabel", "Datei&name:"},
+    } beschriftungen[] = {{"lookInLabel", "Suchen in:"},
+                          {"fileNameLabel", "Datei&name:"},
                           {"fileTypeLabel", "Dateien des Typs:"}};
     for (const auto& b : beschriftungen) {
         auto* label = dialog.findChild<QLabel*>(QLatin1String(b.name));
@@ -257,5 +263,5 @@ TEST(Dialoge, QtsEigeneTexteSindDeutsch)
     }
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -15,8 +15,13 @@ TEST(Meldetext, TerminalBekommtNurDruckbaresUndZeilen)
         {"Hilfe\r\nKasse 2\r\n", "Hilfe\r\nKasse 2\r\n"},
         {"a\nb\rc", "a\r\nb\r\nc"},
         {"\x1b]0;titel\x07rot\x1b[31m!", "]0;titelrot[31m!"},
-        {"Gl\xC3\xBC" "ck", "Gl\xC3\xBC" "ck"},
-        {"c1\xC2\x9B" "2J", "c12J"},
+        {"Gl\xC3\xBC"
+         "ck",
+         "Gl\xC3\xBC"
+         "ck"},
+        {"c1\xC2\x9B"
+         "2J",
+         "c12J"},
         {"tab\there", "tab here"},
         {"del\x7F", "del"},
     };
@@ -27,7 +32,8 @@ TEST(Meldetext, TerminalBekommtNurDruckbaresUndZeilen)
 
 TEST(Meldetext, BenachrichtigungZeigtMarkupAlsText)
 {
-    EXPECT_EQ(fuer_benachrichtigung("<b>Raum 3</b> & 4\r\nKasse"), "&lt;b&gt;Raum 3&lt;/b&gt; &amp; 4\nKasse");
+    EXPECT_EQ(fuer_benachrichtigung("<b>Raum 3</b> & 4\r\nKasse"),
+              "&lt;b&gt;Raum 3&lt;/b&gt; &amp; 4\nKasse");
 }
 
 TEST(Meldetext, TerminalpfadNurUnterDev)
@@ -41,5 +47,5 @@ TEST(Meldetext, TerminalpfadNurUnterDev)
     EXPECT_EQ(terminalpfad(":0"), "");
 }
 
-}  // namespace
-}  // namespace hestrel
+} // namespace
+} // namespace hestrel

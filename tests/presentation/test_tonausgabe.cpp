@@ -14,17 +14,17 @@
 #include <sys/stat.h>
 
 #include "arbeitsplatz/arbeitsplatz.h"
-#include "support/testarbeitsplatz.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/platz.h"
 #include "platform/qtscheduler.h"
 #include "platform/qttonausgabe.h"
+#include "support/testarbeitsplatz.h"
 
 namespace hestrel::test {
 namespace {
 
 constexpr int k_rate = 16000;
-constexpr int k_rahmen = k_rate / 100;  // 10 ms
+constexpr int k_rahmen = k_rate / 100; // 10 ms
 
 // A sound segment of one frequency: start and length in milliseconds.
 struct Ton {
@@ -94,7 +94,7 @@ struct Wavbau {
     int bits = 16;
     bool erweitert = false;
     bool liste_davor = false;
-    int abschneiden = 0;  // bytes taken off the end
+    int abschneiden = 0; // bytes taken off the end
 };
 
 std::string wav_bauen(const Wavbau& b, double frequenz, int ms)
@@ -120,10 +120,13 @@ std::string wav_bauen(const Wavbau& b, double frequenz, int ms)
             daten.append(roh, static_cast<std::size_t>(bytes));
         }
     }
-    auto u16 = [](int v) { return std::string {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; };
+    auto u16 = [](int v) {
+        return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+    };
     auto u32 = [&](qint64 v) { return u16(static_cast<int>(v & 0xFFFF)) + u16(static_cast<int>(v >> 16)); };
     std::string fmt = u16(b.erweitert ? 0xFFFE : b.format) + u16(b.kanaele) + u32(b.rate) +
-                      u32(static_cast<qint64>(b.rate) * b.kanaele * bytes) + u16(b.kanaele * bytes) + u16(b.bits);
+                      u32(static_cast<qint64>(b.rate) * b.kanaele * bytes) + u16(b.kanaele * bytes) +
+                      u16(b.bits);
     if (b.erweitert) {
         fmt += u16(22) + u16(b.bits) + u32(0) + u16(b.format) + std::string(14, '\x01');
     }
@@ -143,7 +146,7 @@ TEST(Wavdatei, GaengigeFormateKlingenRichtig)
     struct Fall {
         std::string name;
         Wavbau bau;
-        int ms;  // expected length
+        int ms; // expected length
     };
     const std::vector<Fall> faelle = {
         {"8 Bit", {1, 1, 8000, 8}, 500},
@@ -174,7 +177,8 @@ TEST(Wavdatei, GaengigeFormateKlingenRichtig)
         const qint16* mitte = links.data() + links.size() / 2 - k_rahmen;
         EXPECT_NEAR(amplitude(mitte, 2 * k_rahmen, 440), 0.5, 0.05);
         const double rechts_erwartet = f.bau.kanaele == 1 ? 0.5 : 0.0;
-        EXPECT_NEAR(amplitude(rechts.data() + rechts.size() / 2 - k_rahmen, 2 * k_rahmen, 440), rechts_erwartet, 0.05);
+        EXPECT_NEAR(amplitude(rechts.data() + rechts.size() / 2 - k_rahmen, 2 * k_rahmen, 440),
+                    rechts_erwartet, 0.05);
     }
 }
 
@@ -252,14 +256,14 @@ TEST(Wavdatei, OhneAudiogeraetEineMeldung)
         warten(10);
     }
     EXPECT_EQ(misslungen, 1);
-    EXPECT_EQ(meldungen, std::vector<std::string> {"Signalton nicht abspielbar: kein Audiogerät"});
+    EXPECT_EQ(meldungen, std::vector<std::string>{"Signalton nicht abspielbar: kein Audiogerät"});
     EXPECT_EQ(ton.ausstehend_ms(), 0);
 }
 
 // A sound server with one null sink, started for this test program alone,
 // and a recording of its monitor from start to end.
 class Tonserver {
-public:
+  public:
     // Empty when it runs; otherwise why not.
     QString starten()
     {
@@ -354,7 +358,7 @@ public:
     }
     std::size_t laenge() const { return static_cast<std::size_t>(QFile(m_aufnahme).size() / 2); }
 
-private:
+  private:
     TempVerzeichnis m_dir;
     QProcess m_server;
     QProcess m_parec;
@@ -363,7 +367,7 @@ private:
 
 // A workstation's engine on the real clock and the real sound output.
 class Alarmton : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         if (g_ohne_server_benutzt) {
@@ -380,7 +384,8 @@ protected:
     void SetUp() override
     {
         if (g_ohne_server_benutzt) {
-            GTEST_SKIP() << "skipped: this process has used its sound output without a server; run this test alone";
+            GTEST_SKIP()
+                << "skipped: this process has used its sound output without a server; run this test alone";
         }
         if (!s_grund.isEmpty()) {
             GTEST_SKIP() << "skipped: no sound server for the test: " << s_grund.toStdString();
@@ -437,8 +442,8 @@ protected:
     FakePort port;
     QtTonausgabe ton;
     FakeProzesse prozesse;
-    FakeMeldeliste liste {ereignisse};
-    Testarbeitsplatz ap {Dienste {fs, scheduler, uhr, boxen, port, &ton, &prozesse}};
+    FakeMeldeliste liste{ereignisse};
+    Testarbeitsplatz ap{Dienste{fs, scheduler, uhr, boxen, port, &ton, &prozesse}};
     Einstellungsverwaltung& h = ap.einstellungen();
 };
 
@@ -452,8 +457,8 @@ TEST_F(Alarmton, DreiAlarmeHintereinanderKlingenJederGanz)
     struct Fall {
         std::string name;
         std::string signaldatei;
-        std::size_t piepe;  // 2000 Hz, 300 ms
-        std::size_t wavs;   // 440 Hz, 700 ms
+        std::size_t piepe; // 2000 Hz, 300 ms
+        std::size_t wavs;  // 440 Hz, 700 ms
         int protokolliert;
     };
     const std::vector<Fall> faelle = {
@@ -482,9 +487,10 @@ TEST_F(Alarmton, DreiAlarmeHintereinanderKlingenJederGanz)
         EXPECT_EQ(piepe.size(), f.piepe);
         EXPECT_EQ(wavs.size(), f.wavs);
         const std::string log = datei_lesen(h.datenverzeichnis() + "/Hestrel.log").substr(vorher.size());
-        EXPECT_EQ(zaehlen(log, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"), f.protokolliert) << log;
+        EXPECT_EQ(zaehlen(log, "Signaldatei nicht abspielbar: " + f.signaldatei + "\r\n"), f.protokolliert)
+            << log;
     }
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -16,14 +16,16 @@ std::string zeitstempel(std::int64_t ms)
 {
     const std::int64_t s = ms / 1000 + 8 * 3600;
     char puffer[32];
-    std::snprintf(puffer, sizeof puffer, "08.12.2026 %02lld:%02lld:%02lld", static_cast<long long>(s / 3600 % 24),
-                  static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+    std::snprintf(puffer, sizeof puffer, "08.12.2026 %02lld:%02lld:%02lld",
+                  static_cast<long long>(s / 3600 % 24), static_cast<long long>(s / 60 % 60),
+                  static_cast<long long>(s % 60));
     return puffer;
 }
 
-}  // namespace
+} // namespace
 
-Altplatz::Altplatz(Umgebung u) : m_u(std::move(u)), m_abfragetakt(m_u.scheduler.timer("Alt.Abfragetakt", 5000))
+Altplatz::Altplatz(Umgebung u)
+    : m_u(std::move(u)), m_abfragetakt(m_u.scheduler.timer("Alt.Abfragetakt", 5000))
 {
     m_abfragetakt->tick = [this] { tick(); };
     m_abfragetakt->start();
@@ -88,12 +90,13 @@ void Altplatz::schreiben(const std::string& pfad, const std::string& inhalt)
     }
 }
 
-void Altplatz::alarm_ausloesen(const std::array<std::string, 4>& texte, const std::vector<int>& ziele, bool alle)
+void Altplatz::alarm_ausloesen(const std::array<std::string, 4>& texte, const std::vector<int>& ziele,
+                               bool alle)
 {
     if (haelt_an([this, texte, ziele, alle] { alarm_ausloesen(texte, ziele, alle); })) {
         return;
     }
-    std::array<bool, k_gruppen> ziel {};
+    std::array<bool, k_gruppen> ziel{};
     for (int i = 0; i < k_gruppen; ++i) {
         const bool gewaehlt = alle || std::find(ziele.begin(), ziele.end(), i) != ziele.end();
         ziel[static_cast<std::size_t>(i)] = gewaehlt && !m_u.gruppenpfad[static_cast<std::size_t>(i)].empty();
@@ -197,7 +200,8 @@ void Altplatz::tick()
         gepollt();
     }
     // The import directory's signal file.
-    const bool importsignal = !m_u.importverzeichnis.empty() && m_u.fs.existiert(m_u.importverzeichnis + k_signal);
+    const bool importsignal =
+        !m_u.importverzeichnis.empty() && m_u.fs.existiert(m_u.importverzeichnis + k_signal);
     // An alarm there is read each time (no once-only flag), as group index 1.
     if (!m_empfang_aktiv && importsignal) {
         m_abfragetakt->setInterval(500);
@@ -249,8 +253,9 @@ void Altplatz::alarm_empfangen(const std::string& pfad, int gruppe)
     }
     // The window, the device output and the sound are not played here; the journal is the record.
     ++m_angezeigt;
-    m_u.fs.anhaengen(m_u.daten + "/mameldung.log", zeitstempel(m_u.scheduler.jetzt_ms()) + " Alarm aus Gruppe " +
-                                                       std::to_string(gruppe + 1) + " von:\r" + text + "\r\n");
+    m_u.fs.anhaengen(m_u.daten + "/mameldung.log", zeitstempel(m_u.scheduler.jetzt_ms()) +
+                                                       " Alarm aus Gruppe " + std::to_string(gruppe + 1) +
+                                                       " von:\r" + text + "\r\n");
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -23,15 +23,15 @@ namespace hestrel::test {
 // Its thread has no share service: a share that hangs holds the whole
 // workstation until it answers again (weiter()).
 class Altplatz {
-public:
+  public:
     static constexpr int k_gruppen = 50;
 
     struct Umgebung {
-        Dateisystem& fs;  // existence tests, reads, deletes, the journal
+        Dateisystem& fs; // existence tests, reads, deletes, the journal
         Scheduler& scheduler;
-        std::string daten;              // its data directory
-        std::string importverzeichnis;  // a prefix; "" = none
-        std::array<std::string, k_gruppen> gruppenpfad {};  // prefixes; "" = no directory
+        std::string daten;                                // its data directory
+        std::string importverzeichnis;                    // a prefix; "" = none
+        std::array<std::string, k_gruppen> gruppenpfad{}; // prefixes; "" = no directory
         // After every in-place write, with the file's path.
         std::function<void(const std::string&)> geschrieben;
         // The share of that directory does not answer.
@@ -60,7 +60,7 @@ public:
     int intervall() const;
     long angezeigt() const { return m_angezeigt; }
 
-private:
+  private:
     void tick();
     void import_uebergeben();
     bool import_abwarten();
@@ -73,7 +73,7 @@ private:
 
     Umgebung m_u;
     std::unique_ptr<Zeitgeber> m_abfragetakt;
-    std::array<bool, k_gruppen + 1> m_gruppe_gemeldet {};
+    std::array<bool, k_gruppen + 1> m_gruppe_gemeldet{};
     bool m_empfang_aktiv = false;
     bool m_nachricht_gesendet = false;
     bool m_import_wartet = false;
@@ -84,4 +84,4 @@ private:
     long m_angezeigt = 0;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

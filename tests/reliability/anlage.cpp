@@ -6,15 +6,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "console/meldeliste.h"
 #include "arbeitsplatz/arbeitsplatz.h"
-#include "support/testarbeitsplatz.h"
+#include "console/meldeliste.h"
 #include "core/textdatei.h"
 #include "exchange/alarmversand.h"
 #include "presentation/alarmanzeige.h"
 #include "reliability/altplatz.h"
 #include "reliability/protokolldateisystem.h"
 #include "support/haltefreigaben.h"
+#include "support/testarbeitsplatz.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -41,7 +41,7 @@ std::uint64_t mischen(std::uint64_t x)
     return x ^ (x >> 31);
 }
 
-}  // namespace
+} // namespace
 
 struct Anlage::Platz {
     int nummer = 0;
@@ -117,7 +117,8 @@ Anlage::Anlage(Anlagenparameter p, std::string wurzel)
     }
     std::mt19937_64 wahl(mischen(m_p.seed ^ 0xA17ULL));
     std::shuffle(reihe.begin(), reihe.end(), wahl);
-    const auto alte = static_cast<std::size_t>(std::lround(std::clamp(m_p.alt_anteil, 0.0, 1.0) * m_p.plaetze));
+    const auto alte =
+        static_cast<std::size_t>(std::lround(std::clamp(m_p.alt_anteil, 0.0, 1.0) * m_p.plaetze));
     for (std::size_t k = 0; k < alte; ++k) {
         m_plaetze[static_cast<std::size_t>(reihe[k])]->alt = true;
     }
@@ -156,7 +157,8 @@ void Anlage::planen(std::int64_t zeit, std::function<void()> tun)
 
 std::int64_t Anlage::pause(double mittel_s)
 {
-    return static_cast<std::int64_t>(std::exponential_distribution<double>(1.0 / mittel_s)(m_zufall) * 1000) + 1;
+    return static_cast<std::int64_t>(std::exponential_distribution<double>(1.0 / mittel_s)(m_zufall) * 1000) +
+           1;
 }
 
 void Anlage::starten(Platz& p)
@@ -165,7 +167,8 @@ void Anlage::starten(Platz& p)
     b.geschrieben = [this, &p](const std::string& pfad) {
         const int g = gruppe_von(pfad);
         if (g >= 0 && name_von(pfad) == k_signal) {
-            m_buch.signal_geschrieben(g, p.lauf, m_uhr.now_ms(), datei_lesen(verzeichnis_von(pfad) + k_daten));
+            m_buch.signal_geschrieben(g, p.lauf, m_uhr.now_ms(),
+                                      datei_lesen(verzeichnis_von(pfad) + k_daten));
         }
     };
     b.geloescht = [this, &p](const std::string& pfad) {
@@ -216,17 +219,17 @@ void Anlage::starten(Platz& p)
     };
     b.lesestoerung = [this, &p](const std::string& pfad) { return lesestoerung(p, pfad); };
     // Simulated time on the shares, a day from an arbitrary start.
-    b.uhr_ns = [this] { return (std::int64_t {1'700'000'000'000} + m_uhr.now_ms()) * 1'000'000; };
+    b.uhr_ns = [this] { return (std::int64_t{1'700'000'000'000} + m_uhr.now_ms()) * 1'000'000; };
     p.lauf = m_buch.lauf_beginnt(p.nummer, p.gruppen, m_uhr.now_ms(), p.alt);
     p.zuletzt_gelesen = -1;
     if (p.alt) {
         auto geschrieben = b.geschrieben;
         p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
-        Altplatz::Umgebung u {*p.fs, m_uhr, p.daten, m_import, {}, geschrieben,
-                              [this](const std::string& verzeichnis) {
-                                  const int g = gruppe_von(verzeichnis + k_signal);
-                                  return g >= 0 && m_gruppe_haengt[static_cast<std::size_t>(g)];
-                              }};
+        Altplatz::Umgebung u{
+            *p.fs, m_uhr, p.daten, m_import, {}, geschrieben, [this](const std::string& verzeichnis) {
+                const int g = gruppe_von(verzeichnis + k_signal);
+                return g >= 0 && m_gruppe_haengt[static_cast<std::size_t>(g)];
+            }};
         for (int g : p.gruppen) {
             u.gruppenpfad[static_cast<std::size_t>(g)] = gruppenpfad(g);
         }
@@ -249,7 +252,7 @@ void Anlage::starten(Platz& p)
     p.boxen = std::make_unique<FakeMeldungsdienst>();
     p.port = std::make_unique<FakePort>();
     p.ap = std::make_unique<Testarbeitsplatz>(
-        Dienste {*p.fs, m_uhr, m_uhr, *p.boxen, *p.port, nullptr, nullptr, p.freigaben.get()});
+        Dienste{*p.fs, m_uhr, m_uhr, *p.boxen, *p.port, nullptr, nullptr, p.freigaben.get()});
     p.ap->starten(p.daten);
 
     Alarmversand& versand = p.ap->alarmversand();
@@ -305,14 +308,16 @@ void Anlage::alarm()
     }
     Platz& p = *laufend[std::uniform_int_distribution<std::size_t>(0, laufend.size() - 1)(m_zufall)];
     const long n = ++m_alarmnummer;
-    const std::array<std::string, 4> texte {"Alarm " + std::to_string(n), "von Platz " + std::to_string(p.nummer + 1),
-                                            "", "um " + std::to_string(m_uhr.now_ms()) + " ms"};
+    const std::array<std::string, 4> texte{"Alarm " + std::to_string(n),
+                                           "von Platz " + std::to_string(p.nummer + 1), "",
+                                           "um " + std::to_string(m_uhr.now_ms()) + " ms"};
     const bool alle = std::uniform_int_distribution<int>(0, 19)(m_zufall) == 0;
     std::vector<int> ziele;
     if (!alle) {
         ziele = p.gruppen;
         std::shuffle(ziele.begin(), ziele.end(), m_zufall);
-        const int k = std::uniform_int_distribution<int>(1, std::min<int>(3, static_cast<int>(ziele.size())))(m_zufall);
+        const int k =
+            std::uniform_int_distribution<int>(1, std::min<int>(3, static_cast<int>(ziele.size())))(m_zufall);
         ziele.resize(static_cast<std::size_t>(k));
     }
     // Drawn for every alarm, so the course does not depend on the kind of sender.
@@ -479,7 +484,8 @@ bool Anlage::laufen(std::string& bericht)
         // The workstations come up within the first poll period, each on its own phase.
         for (auto& p : m_plaetze) {
             Platz* platz = p.get();
-            planen(std::uniform_int_distribution<std::int64_t>(0, 4999)(m_zufall), [this, platz] { starten(*platz); });
+            planen(std::uniform_int_distribution<std::int64_t>(0, 4999)(m_zufall),
+                   [this, platz] { starten(*platz); });
         }
         planen(pause(m_p.alarmabstand_s), [this] { alarm(); });
         planen(pause(m_p.neustartabstand_s), [this] { neustart(); });
@@ -502,4 +508,4 @@ bool Anlage::laufen(std::string& bericht)
     return ok && m_buch.zaehler["absturz"] == 0;
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -38,7 +38,7 @@ struct Anlagenparameter {
 // workstations that stop and start again, group shares that go away for
 // minutes. Everything lands in the ledger, which gives the figures.
 class Anlage {
-public:
+  public:
     Anlage(Anlagenparameter p, std::string wurzel);
     ~Anlage();
     Anlage(const Anlage&) = delete;
@@ -49,7 +49,7 @@ public:
 
     const Anlagenbuch& buch() const { return m_buch; }
 
-private:
+  private:
     struct Platz;
     struct Ereignis {
         std::int64_t zeit;
@@ -85,4 +85,4 @@ private:
     long m_alarmnummer = 0;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

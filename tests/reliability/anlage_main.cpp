@@ -22,7 +22,7 @@
 
 namespace {
 
-using Gezeigt = std::set<std::pair<long, int>>;  // (alarm, place)
+using Gezeigt = std::set<std::pair<long, int>>; // (alarm, place)
 
 struct Ergebnis {
     bool ok = false;
@@ -37,9 +37,10 @@ struct Ergebnis {
 
 Ergebnis laufen(const hestrel::test::Anlagenparameter& p, const std::string& wurzel)
 {
-    std::printf("Simulierte Anlage: %d Plätze, %.0f %% ältere, %d Gruppen, %.1f h, Seed %llu, Verzeichnisbaum %s\n",
-                p.plaetze, p.alt_anteil * 100, p.gruppen, p.stunden, static_cast<unsigned long long>(p.seed),
-                wurzel.c_str());
+    std::printf(
+        "Simulierte Anlage: %d Plätze, %.0f %% ältere, %d Gruppen, %.1f h, Seed %llu, Verzeichnisbaum %s\n",
+        p.plaetze, p.alt_anteil * 100, p.gruppen, p.stunden, static_cast<unsigned long long>(p.seed),
+        wurzel.c_str());
     const auto start = std::chrono::steady_clock::now();
     Ergebnis e;
     std::string bericht;
@@ -53,7 +54,8 @@ Ergebnis laufen(const hestrel::test::Anlagenparameter& p, const std::string& wur
         for (const auto& sig : anlage.buch().signale()) {
             if (sig.datentext.rfind("Alarm ", 0) == 0) {
                 e.dateien[std::strtol(sig.datentext.c_str() + 6, nullptr, 10)] +=
-                    " G" + std::to_string(sig.gruppe + 1) + " " + std::to_string(sig.an) + "-" + std::to_string(sig.aus);
+                    " G" + std::to_string(sig.gruppe + 1) + " " + std::to_string(sig.an) + "-" +
+                    std::to_string(sig.aus);
             }
         }
         const auto& laeufe = anlage.buch().laeufe();
@@ -66,7 +68,7 @@ Ergebnis laufen(const hestrel::test::Anlagenparameter& p, const std::string& wur
     return e;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -84,8 +86,9 @@ int main(int argc, char* argv[])
         p.stunden = std::strtod(argv[1], nullptr);
     }
     // A tree in memory where there is one: thirty workstations poll it constantly.
-    const std::filesystem::path basis =
-        std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+    const std::filesystem::path basis = std::filesystem::is_directory("/dev/shm")
+                                            ? std::filesystem::path("/dev/shm")
+                                            : std::filesystem::temp_directory_path();
     const std::string wurzel = (basis / ("hestrel-anlage-" + std::to_string(::getpid()))).string();
 
     bool ok = true;
@@ -118,18 +121,22 @@ int main(int argc, char* argv[])
                 }
                 ++gruende[grund];
                 if (beispiele++ < 8) {
-                    std::printf("  nur ohne Hestrel gezeigt: Alarm %ld auf Platz %d (%s); Signaldateien dort:%s, hier:%s\n",
+                    std::printf("  nur ohne Hestrel gezeigt: Alarm %ld auf Platz %d (%s); Signaldateien "
+                                "dort:%s, hier:%s\n",
                                 alarm, platz + 1, grund.c_str(), vorher.dateien.at(alarm).c_str(),
-                                gemischt.dateien.count(alarm) ? gemischt.dateien.at(alarm).c_str() : " keine");
+                                gemischt.dateien.count(alarm) ? gemischt.dateien.at(alarm).c_str()
+                                                              : " keine");
                 }
             }
         }
-        std::printf("Vergleich mit nur älteren Plätzen (gleicher Verlauf):\n"
-                    "  Alarme (Alarm, Platz), die dort gezeigt wurden und hier fällig waren, aber fehlen: %ld von %zu\n"
-                    "  dort gezeigt, hier nicht fällig (kürzer sichtbar als eine Pollperiode, anders gesendet): %ld\n"
-                    "  gezeigt von fälligen: nur ältere %.2f %%; gemischt: ältere %.2f %%, Hestrel %.2f %%\n",
-                    fehlen, vorher.gezeigt.size(), zufall, 100 * vorher.alte.anteil(), 100 * gemischt.alte.anteil(),
-                    100 * gemischt.neue.anteil());
+        std::printf(
+            "Vergleich mit nur älteren Plätzen (gleicher Verlauf):\n"
+            "  Alarme (Alarm, Platz), die dort gezeigt wurden und hier fällig waren, aber fehlen: %ld von "
+            "%zu\n"
+            "  dort gezeigt, hier nicht fällig (kürzer sichtbar als eine Pollperiode, anders gesendet): %ld\n"
+            "  gezeigt von fälligen: nur ältere %.2f %%; gemischt: ältere %.2f %%, Hestrel %.2f %%\n",
+            fehlen, vorher.gezeigt.size(), zufall, 100 * vorher.alte.anteil(), 100 * gemischt.alte.anteil(),
+            100 * gemischt.neue.anteil());
         for (const auto& [grund, n] : gruende) {
             std::printf("  davon %s: %ld\n", grund.c_str(), n);
         }

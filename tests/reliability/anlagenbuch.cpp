@@ -1,8 +1,8 @@
 #include "reliability/anlagenbuch.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <sstream>
 
 namespace hestrel::test {
@@ -272,16 +272,17 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
                 } else {
                     ++verpasst;
                     if (beispielzahl++ < 8) {
-                        beispiele << "  verpasst: Signal " << si << " Gruppe " << s.gruppe + 1 << " "
-                                  << s.an << "-" << s.aus << " ms, Lauf " << li << " (Platz " << l.station + 1
-                                  << ", " << l.start << "-" << l.ende << " ms), gemeinsam " << zusammen
-                                  << " ms, Ende " << static_cast<int>(s.ende) << " durch Lauf " << s.loescherlauf
-                                  << ", Schreiber Lauf " << s.schreiberlauf << "\n";
+                        beispiele << "  verpasst: Signal " << si << " Gruppe " << s.gruppe + 1 << " " << s.an
+                                  << "-" << s.aus << " ms, Lauf " << li << " (Platz " << l.station + 1 << ", "
+                                  << l.start << "-" << l.ende << " ms), gemeinsam " << zusammen
+                                  << " ms, Ende " << static_cast<int>(s.ende) << " durch Lauf "
+                                  << s.loescherlauf << ", Schreiber Lauf " << s.schreiberlauf << "\n";
                         for (std::size_t vi = si; vi-- > 0 && si - vi < 40;) {
                             const Signal& v = m_signale[vi];
                             if (v.gruppe == s.gruppe) {
-                                beispiele << "    davor Signal " << vi << " " << v.an << "-" << v.aus << " Ende "
-                                          << static_cast<int>(v.ende) << " Schreiber " << v.schreiberlauf << "\n";
+                                beispiele << "    davor Signal " << vi << " " << v.an << "-" << v.aus
+                                          << " Ende " << static_cast<int>(v.ende) << " Schreiber "
+                                          << v.schreiberlauf << "\n";
                                 break;
                             }
                         }
@@ -332,10 +333,12 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "  Schreibfehler gemeldet (Freigabe weg):   " << zaehler["schreibfehler_gemeldet"] << "\n"
       << "Signaldateien geschrieben:                 " << m_signale.size() << "\n"
       << "  mindestens eine Pollperiode sichtbar:    " << lang << "\n"
-      << "  kürzer: ersetzt von einem anderen Sender " << kurz_weil[Ende::ersetzt] << ", vom Aufräumen eines anderen gelöscht "
-      << kurz_weil[Ende::von_anderem_geloescht] << ", vom eigenen Sender gelöscht " << kurz_weil[Ende::vom_sender_geloescht]
-      << ", bis zum Ende offen " << kurz_weil[Ende::offen] << "\n"
-      << "    davon doch gezeigt (Paare):            " << kurz_gezeigt << ", nicht gezeigt (Paare): " << kurz_verpasst << "\n"
+      << "  kürzer: ersetzt von einem anderen Sender " << kurz_weil[Ende::ersetzt]
+      << ", vom Aufräumen eines anderen gelöscht " << kurz_weil[Ende::von_anderem_geloescht]
+      << ", vom eigenen Sender gelöscht " << kurz_weil[Ende::vom_sender_geloescht] << ", bis zum Ende offen "
+      << kurz_weil[Ende::offen] << "\n"
+      << "    davon doch gezeigt (Paare):            " << kurz_gezeigt
+      << ", nicht gezeigt (Paare): " << kurz_verpasst << "\n"
       << "Fällige Paare (Signal, Lauf eines Platzes der Gruppe, der lief und zuhörte): " << faellig << "\n"
       << "  genau einmal gezeigt:                    " << einmal << "\n"
       << "  nicht gezeigt:                           " << verpasst << "\n"
@@ -346,7 +349,8 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "Empfänger, die während der ganzen Lebenszeit einer Signaldatei liefen (Paare): " << ganz << "\n"
       << "  gezeigt:                                 " << ganz_gezeigt << "\n"
       << "  nicht gezeigt, Datei kürzer als eine Pollperiode sichtbar: ersetzt " << ganz_kurz[Ende::ersetzt]
-      << ", vom Aufräumen eines anderen gelöscht " << ganz_kurz[Ende::von_anderem_geloescht] << ", bis zum Ende der Simulation offen "
+      << ", vom Aufräumen eines anderen gelöscht " << ganz_kurz[Ende::von_anderem_geloescht]
+      << ", bis zum Ende der Simulation offen "
       << ganz_kurz[Ende::offen] + ganz_kurz[Ende::vom_sender_geloescht] << "\n"
       << "  nicht gezeigt, Empfänger in eigener Sendewartezeit: " << ganz_taub << "\n"
       << "  nicht gezeigt, obwohl fällig:            " << ganz_verpasst << "\n"
@@ -378,4 +382,4 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
     return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0;
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

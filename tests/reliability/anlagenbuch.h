@@ -14,7 +14,7 @@ namespace hestrel::test {
 // while a workstation of its group was running and listening must have been
 // presented by that run exactly once, with the data file's text.
 class Anlagenbuch {
-public:
+  public:
     static constexpr std::int64_t k_pollperiode = 5000;
     // A sender removes its signal files this long after sending.
     static constexpr std::int64_t k_aufraeumzeit = 15000;
@@ -24,7 +24,7 @@ public:
 
     struct Strecke {
         std::int64_t von;
-        std::int64_t bis;  // -1 while open
+        std::int64_t bis; // -1 while open
     };
 
     // One signal file, from its writing until it was deleted or overwritten.
@@ -35,14 +35,14 @@ public:
         std::int64_t aus = -1;
         Ende ende = Ende::offen;
         int loescherlauf = -1;
-        std::vector<Strecke> sichtbar;  // the group directory could be reached
-        std::string datentext;          // the data file when the signal was written
+        std::vector<Strecke> sichtbar; // the group directory could be reached
+        std::string datentext;         // the data file when the signal was written
     };
 
     // One run of a workstation, from its start to its end.
     struct Lauf {
         int station = 0;
-        bool alt = false;  // an older workstation
+        bool alt = false; // an older workstation
         std::vector<int> gruppen;
         std::int64_t start = 0;
         std::int64_t ende = -1;
@@ -52,12 +52,12 @@ public:
 
     struct Praesentation {
         int lauf;
-        int signal;  // -1: no signal file in the ledger lay there
+        int signal; // -1: no signal file in the ledger lay there
         int gruppe;
         std::int64_t zeit;
         bool text_wie_datei;
         bool text_wie_gesendet;
-        long alarm;  // the number in the alarm's text; -1: none
+        long alarm; // the number in the alarm's text; -1: none
     };
 
     // Due pairs (signal file, run) and how many were shown, for one kind of receiver.
@@ -72,7 +72,10 @@ public:
         long verpasst_frisch = 0;
         long verpasst_lesefehler = 0;
         long verpasst_sonst = 0;
-        double anteil() const { return faellig ? static_cast<double>(gezeigt) / static_cast<double>(faellig) : 1.0; }
+        double anteil() const
+        {
+            return faellig ? static_cast<double>(gezeigt) / static_cast<double>(faellig) : 1.0;
+        }
     };
 
     explicit Anlagenbuch(int gruppen) : m_aktuell(static_cast<std::size_t>(gruppen), -1) {}
@@ -113,7 +116,7 @@ public:
     const Empfaenger& alte() const { return m_alte; }
     const Empfaenger& neue() const { return m_neue; }
 
-private:
+  private:
     void beenden(int signal, std::int64_t t, Ende grund, int lauf);
     void verpasst_warum(std::size_t signal, std::size_t lauf, Empfaenger& e);
     // The longest stretch in which the signal was visible and the run listened.
@@ -122,7 +125,7 @@ private:
     std::vector<Signal> m_signale;
     std::vector<Lauf> m_laeufe;
     std::vector<Praesentation> m_praesentationen;
-    std::vector<int> m_aktuell;  // per group: the signal file lying there, or -1
+    std::vector<int> m_aktuell; // per group: the signal file lying there, or -1
     struct Lesefehler {
         int lauf;
         int gruppe;
@@ -135,4 +138,4 @@ private:
     Empfaenger m_neue;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

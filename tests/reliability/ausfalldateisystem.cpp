@@ -101,4 +101,4 @@ std::optional<Dateiinfo> Ausfalldateisystem::info(const std::string& pfad)
     return m_echt.info(pfad);
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

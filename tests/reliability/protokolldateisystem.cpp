@@ -25,7 +25,9 @@ void Protokolldateisystem::zeit_setzen(const std::string& pfad) const
         return;
     }
     const std::int64_t ns = m_b.uhr_ns();
-    const struct timespec t {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    const struct timespec t {
+        static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)
+    };
     const struct timespec zeiten[2] = {t, t};
     ::utimensat(AT_FDCWD, pfad.c_str(), zeiten, AT_SYMLINK_NOFOLLOW);
 }
@@ -72,4 +74,4 @@ Fehler Protokolldateisystem::loeschen(const std::string& pfad)
     return f;
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

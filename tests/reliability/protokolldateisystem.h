@@ -10,7 +10,7 @@ namespace hestrel::test {
 // The real file system, reporting every exchange-file step of one
 // workstation to the simulated site's ledger as it happens.
 class Protokolldateisystem : public Dateisystem {
-public:
+  public:
     struct Beobachter {
         // A signal file or data file was written, a signal file deleted or read.
         std::function<void(const std::string& pfad)> geschrieben;
@@ -37,7 +37,8 @@ public:
         return m_echt.existiert(pfad);
     }
     Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override;
-    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt, std::size_t max_bytes) override
+    Fehler lesen_ab(const std::string& pfad, std::uint64_t ab, std::string& inhalt,
+                    std::size_t max_bytes) override
     {
         return m_echt.lesen_ab(pfad, ab, inhalt, max_bytes);
     }
@@ -59,10 +60,10 @@ public:
         return m_echt.stand(pfad);
     }
 
-private:
+  private:
     void zeit_setzen(const std::string& pfad) const;
     Beobachter m_b;
     EchtesDateisystem m_echt;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -12,7 +12,7 @@ namespace hestrel::test {
 namespace {
 
 class Mischbetrieb : public ::testing::Test {
-protected:
+  protected:
     Mischbetrieb()
     {
         for (int i = 0; i < 3; ++i) {
@@ -30,7 +30,7 @@ protected:
     std::unique_ptr<Altplatz> alt_starten(const std::string& name)
     {
         const std::string daten = basis.unterverzeichnis(name);
-        Altplatz::Umgebung u {echt, uhr, daten.substr(0, daten.size() - 1), "", {}, nullptr, nullptr};
+        Altplatz::Umgebung u{echt, uhr, daten.substr(0, daten.size() - 1), "", {}, nullptr, nullptr};
         for (int i = 0; i < 3; ++i) {
             u.gruppenpfad[static_cast<std::size_t>(i)] = g[i];
         }
@@ -53,7 +53,7 @@ protected:
     std::string g[3];
     VirtualScheduler uhr;
     EchtesDateisystem echt;
-    Platz a {uhr, basis / "a"};
+    Platz a{uhr, basis / "a"};
     std::unique_ptr<Altplatz> o;
 };
 
@@ -71,7 +71,7 @@ TEST_F(Mischbetrieb, AlarmeGehenInBeideRichtungen)
     // Hestrel to older, within the older sender's wait: it does not poll, so it sees it after its clean-up.
     uhr.advance(2000);
     hestrel_sendet("von Hestrel", 2);
-    uhr.advance(9000);  // 16 s: the older clean-up removed every signal file, also Hestrel's fresh one
+    uhr.advance(9000); // 16 s: the older clean-up removed every signal file, also Hestrel's fresh one
     EXPECT_FALSE(existiert(g[0] + "MESSAGE.XQV"));
     EXPECT_FALSE(existiert(g[2] + "MESSAGE.XQV"));
     EXPECT_EQ(alt_journal(), "");
@@ -82,7 +82,8 @@ TEST_F(Mischbetrieb, AlarmeGehenInBeideRichtungen)
     hestrel_sendet("noch einmal", 1);
     uhr.advance(5000);
     EXPECT_EQ(o->angezeigt(), 1);
-    EXPECT_NE(alt_journal().find(" Alarm aus Gruppe 2 von:\rnoch einmal\r\n\r\n\r\n\r\n\r\n"), std::string::npos);
+    EXPECT_NE(alt_journal().find(" Alarm aus Gruppe 2 von:\rnoch einmal\r\n\r\n\r\n\r\n\r\n"),
+              std::string::npos);
     // Group 3 right behind it has no signal file: that clears empfang_aktiv and sets 5000 ms again.
     EXPECT_FALSE(o->empfang_aktiv());
     uhr.advance(5000);
@@ -156,5 +157,5 @@ TEST_F(Mischbetrieb, GestoppterAlterSenderBlendetAlteEmpfaengerNicht)
     EXPECT_NE(alt_journal().find(" Alarm aus Gruppe 2 von:\rGruppe 2\r\n"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -12,7 +12,7 @@ namespace hestrel::test {
 namespace {
 
 class Signale : public ::testing::Test {
-protected:
+  protected:
     Signale()
     {
         g1 = basis.unterverzeichnis("gruppe1");
@@ -45,9 +45,9 @@ protected:
     TempVerzeichnis basis;
     std::string g1, g2, g3;
     VirtualScheduler uhr;
-    Platz a {uhr, basis / "a"};
-    Platz b {uhr, basis / "b"};
-    Platz c {uhr, basis / "c"};
+    Platz a{uhr, basis / "a"};
+    Platz b{uhr, basis / "b"};
+    Platz c{uhr, basis / "c"};
 };
 
 TEST_F(Signale, ZweiterSenderInDerselbenGruppeWirdAuchGezeigt)
@@ -198,5 +198,5 @@ TEST_F(Signale, ZwanzigBenachbarteGruppenInnerhalbVon15Sekunden)
     EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

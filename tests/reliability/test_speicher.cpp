@@ -13,7 +13,7 @@ TEST(Speicher, BlinkendesAlarmfensterGibtDemStilKeineNeuenBilder)
 {
     TempVerzeichnis basis;
     VirtualScheduler uhr;
-    Platz p {uhr, basis / "daten"};
+    Platz p{uhr, basis / "daten"};
     p.starten();
     AlarmanzeigeFenster f(p.anzeige);
     p.anzeige.alarm_zeigen("Überfall", "", "");
@@ -31,5 +31,5 @@ TEST(Speicher, BlinkendesAlarmfensterGibtDemStilKeineNeuenBilder)
     f.close();
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

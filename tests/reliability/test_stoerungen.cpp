@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <sys/resource.h>
 
-#include "console/meldeliste.h"
 #include "arbeitsplatz/arbeitsplatz.h"
-#include "support/testarbeitsplatz.h"
+#include "console/meldeliste.h"
 #include "core/textdatei.h"
 #include "exchange/alarmversand.h"
 #include "presentation/alarmanzeige.h"
 #include "reliability/ausfalldateisystem.h"
+#include "support/testarbeitsplatz.h"
 #include "support/testumgebung.h"
 
 namespace hestrel::test {
@@ -43,7 +43,7 @@ std::string einstellungen(const std::string& g1, const std::string& g3, const st
 // The four texts, groups 1 and 3 ticked, every group named.
 std::string alarmdaten()
 {
-    std::vector<std::string> z {"Überfall", "Kasse 2", "", "Bitte kommen"};
+    std::vector<std::string> z{"Überfall", "Kasse 2", "", "Bitte kommen"};
     for (int i = 0; i < 10; ++i) {
         z.push_back(i == 0 || i == 2 ? " 1 " : " 0 ");
     }
@@ -70,7 +70,7 @@ int zaehlen(const std::string& text, const std::string& teil)
 
 // Files above this size cannot be written by this process while it lives.
 class Dateigrenze {
-public:
+  public:
     explicit Dateigrenze(rlim_t bytes)
     {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -81,13 +81,13 @@ public:
     }
     ~Dateigrenze() { ::setrlimit(RLIMIT_FSIZE, &m_alt); }
 
-private:
-    rlimit m_alt {};
+  private:
+    rlimit m_alt{};
 };
 
 struct Stoerplatz {
     Stoerplatz(VirtualScheduler& uhr, const std::string& verzeichnis, const std::string& einstellungsdatei)
-        : daten(verzeichnis), ap(Dienste {fs, uhr, uhr, boxen, port})
+        : daten(verzeichnis), ap(Dienste{fs, uhr, uhr, boxen, port})
     {
         std::filesystem::create_directories(daten);
         datei_schreiben(daten + "/Hestrel.DAT", einstellungsdatei);
@@ -96,10 +96,7 @@ struct Stoerplatz {
     }
     std::string datei(const std::string& name) const { return datei_lesen(daten + "/" + name); }
     // What was stored before the fault.
-    void merken()
-    {
-        gespeichert = {datei("Hestrel.DAT"), datei("Alarmdaten.DAT"), datei("mameldung.log")};
-    }
+    void merken() { gespeichert = {datei("Hestrel.DAT"), datei("Alarmdaten.DAT"), datei("mameldung.log")}; }
     // Settings and group data unchanged, the journal at most added to.
     void nichts_verloren() const
     {
@@ -132,7 +129,7 @@ struct Stoerplatz {
 };
 
 class Stoerungen : public ::testing::Test {
-protected:
+  protected:
     Stoerungen()
         : g1(basis.unterverzeichnis("gruppe1")), g3(basis.unterverzeichnis("gruppe3")),
           a(uhr, basis / "a", einstellungen(g1, g3, "keine", "1")),
@@ -173,8 +170,9 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenDatenUndSignaldateien)
     // The receiver shows the group that got its signal; the sender goes on.
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_NE(b.datei("mameldung.log").find("Alarm aus Gruppe 3 von:\r\xDC"
-                                            "berfall"),
+    EXPECT_NE(b.datei("mameldung.log")
+                  .find("Alarm aus Gruppe 3 von:\r\xDC"
+                        "berfall"),
               std::string::npos);
     uhr.advance(10000);
     EXPECT_FALSE(existiert(g3 + "MESSAGE.XQV"));
@@ -350,7 +348,7 @@ TEST(StoerungAmGeraet, SchreibfehlerUndVerschwundenerAnschluss)
     // The device is unplugged while the port is open.
     p.port.oeffnen_fehler = {8002, "Ungültige Anschlussnummer"};
     p.port.schliessen();
-    p.port.verloren(Fehler {8010, "Hardware nicht verfügbar"});
+    p.port.verloren(Fehler{8010, "Hardware nicht verfügbar"});
     EXPECT_EQ(p.boxen.hinweise.back().text, "Schnittstelle nicht aktive!");
     EXPECT_TRUE(p.im_ereignislog("Schnittstelle pr\xFC"
                                  "fen Hardware nicht verf\xFC"
@@ -379,5 +377,5 @@ TEST(StoerungAmGeraet, SchreibfehlerUndVerschwundenerAnschluss)
     EXPECT_EQ(p.datei("Alarmdaten.DAT"), p.gespeichert[1]);
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

@@ -78,10 +78,10 @@ inline void alarm_legen(const std::string& gruppe, const std::string& text)
 
 // The program offscreen with its own data directory; ended when it goes out of scope.
 class Programm {
-public:
+  public:
     Programm(const std::string& programm, const std::string& daten, const std::string& ausgabe)
-        : m_kind({programm}, {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"}, {"DISPLAY", "WAYLAND_DISPLAY"},
-                 ausgabe)
+        : m_kind({programm}, {"APPDATA=" + daten, "QT_QPA_PLATFORM=offscreen"},
+                 {"DISPLAY", "WAYLAND_DISPLAY"}, ausgabe)
     {
     }
     ~Programm() { beenden(std::chrono::seconds(5)); }
@@ -119,7 +119,7 @@ public:
         return false;
     }
 
-private:
+  private:
     bool hauptfaden_beendet() const
     {
         const std::string pid = std::to_string(m_kind.pid());
@@ -128,7 +128,7 @@ private:
         if (!f) {
             return true;
         }
-        char zeile[512] {};
+        char zeile[512]{};
         const bool gelesen = std::fgets(zeile, sizeof zeile, f) != nullptr;
         std::fclose(f);
         const char* klammer = gelesen ? std::strrchr(zeile, ')') : nullptr;
@@ -138,4 +138,4 @@ private:
     Kindprozess m_kind;
 };
 
-}  // namespace hestrel::test::echt
+} // namespace hestrel::test::echt

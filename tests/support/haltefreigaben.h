@@ -17,7 +17,7 @@ namespace hestrel::test {
 // clock. With a clock, work that waited longer than its time limit is dropped
 // on release, as the program's own service drops it.
 class Haltefreigaben : public Freigabedienst {
-public:
+  public:
     explicit Haltefreigaben(Dateisystem& fs, std::function<std::int64_t()> uhr = nullptr)
         : m_fs(fs), m_uhr(std::move(uhr))
     {
@@ -39,7 +39,7 @@ public:
     std::size_t wartend(const std::string& verzeichnis) { return m_reihen[verzeichnis].size(); }
     long verfallen = 0;
 
-private:
+  private:
     struct Eintrag {
         Arbeit arbeit;
         Fertig fertig;
@@ -70,4 +70,4 @@ private:
     std::map<std::string, std::deque<Eintrag>> m_reihen;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -44,8 +44,8 @@ inline bool kind_starten(pid_t& pid, std::vector<std::string> argv, const std::v
     for (char** e = environ; *e; ++e) {
         const std::string eintrag = *e;
         const std::string name = eintrag.substr(0, eintrag.find('='));
-        const bool ersetzt =
-            std::any_of(dazu.begin(), dazu.end(), [&](const std::string& d) { return d.rfind(name + "=", 0) == 0; });
+        const bool ersetzt = std::any_of(dazu.begin(), dazu.end(),
+                                         [&](const std::string& d) { return d.rfind(name + "=", 0) == 0; });
         if (!ersetzt && std::find(weg.begin(), weg.end(), name) == weg.end()) {
             env.push_back(eintrag);
         }
@@ -74,7 +74,7 @@ inline bool kind_starten(pid_t& pid, std::vector<std::string> argv, const std::v
 // A started child (see kind_starten); ended with SIGTERM, then SIGKILL, when
 // it goes out of scope.
 class Kindprozess {
-public:
+  public:
     Kindprozess(std::vector<std::string> argv, const std::vector<std::string>& dazu,
                 const std::vector<std::string>& weg, const std::string& ausgabe, bool anhaengen = false)
     {
@@ -130,7 +130,7 @@ public:
     // Nothing more is sent to it or waited for; it counts as no longer running.
     void loslassen() { m_ok = false; }
 
-private:
+  private:
     bool eingesammelt()
     {
         int status = 0;
@@ -145,4 +145,4 @@ private:
     std::optional<int> m_status;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -13,7 +13,7 @@ struct Station {
     FakeMeldungsdienst boxen;
     FakePort port;
     FehlerDateisystem fs;
-    Testarbeitsplatz ap {Dienste {fs, uhr, uhr, boxen, port}};
+    Testarbeitsplatz ap{Dienste{fs, uhr, uhr, boxen, port}};
     Einstellungsverwaltung& h = ap.einstellungen();
 
     void starten() { ap.starten(dir.pfad()); }
@@ -28,4 +28,4 @@ struct Station {
     }
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -80,7 +80,8 @@ bool unter(const std::string& praefix, const char* pfad)
     if (praefix == "/" || p == praefix) {
         return true;
     }
-    return p.size() > praefix.size() && p.compare(0, praefix.size(), praefix) == 0 && p[praefix.size()] == '/';
+    return p.size() > praefix.size() && p.compare(0, praefix.size(), praefix) == 0 &&
+           p[praefix.size()] == '/';
 }
 
 bool trifft(const std::string& regel_op, const char* op)
@@ -108,7 +109,8 @@ int stoerung(const char* op, const char* pfad, const char* pfad2 = nullptr)
         g_cv.wait_for(l, std::chrono::milliseconds(ms), [] { return g_ende || g_verzoegerung_ms == 0; });
     }
     for (auto& f : g_fehlschlaege) {
-        if (!g_ende && f.anzahl > 0 && trifft(f.op, op) && (unter(f.praefix, pfad) || (pfad2 && unter(f.praefix, pfad2)))) {
+        if (!g_ende && f.anzahl > 0 && trifft(f.op, op) &&
+            (unter(f.praefix, pfad) || (pfad2 && unter(f.praefix, pfad2)))) {
             --f.anzahl;
             return -f.fehlernummer;
         }
@@ -116,7 +118,8 @@ int stoerung(const char* op, const char* pfad, const char* pfad2 = nullptr)
     if (!g_ende && haengt(op, pfad, pfad2)) {
         ++g_wartend;
         // Looks now and then whether the file system was told to end (SIGTERM).
-        while (!g_cv.wait_for(l, std::chrono::milliseconds(100), [&] { return g_ende || !haengt(op, pfad, pfad2); })) {
+        while (!g_cv.wait_for(l, std::chrono::milliseconds(100),
+                              [&] { return g_ende || !haengt(op, pfad, pfad2); })) {
             if (fuse_session_exited(fuse_get_session(g_fuse))) {
                 g_ende = true;
             }
@@ -139,8 +142,9 @@ int ergebnis(int r)
 int fehlernummer(const std::string& name)
 {
     static const std::pair<const char*, int> k_namen[] = {
-        {"EIO", EIO}, {"EACCES", EACCES}, {"EPERM", EPERM}, {"ENOENT", ENOENT}, {"ENOSPC", ENOSPC},
-        {"ESTALE", ESTALE}, {"ETIMEDOUT", ETIMEDOUT}, {"EAGAIN", EAGAIN}, {"EROFS", EROFS},
+        {"EIO", EIO},       {"EACCES", EACCES}, {"EPERM", EPERM},         {"ENOENT", ENOENT},
+        {"ENOSPC", ENOSPC}, {"ESTALE", ESTALE}, {"ETIMEDOUT", ETIMEDOUT}, {"EAGAIN", EAGAIN},
+        {"EROFS", EROFS},
     };
     for (const auto& [n, e] : k_namen) {
         if (name == n) {
@@ -485,7 +489,7 @@ int op_access(const char* pfad, int modus)
     return ergebnis(::access(voll(pfad).c_str(), modus));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -32,7 +32,7 @@ std::string zeile_lesen(int fd, std::chrono::milliseconds grenze)
     std::string zeile;
     const auto ende = Uhr::now() + grenze;
     while (Uhr::now() < ende) {
-        pollfd p {fd, POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(ende - Uhr::now());
         const int r = ::poll(&p, 1, static_cast<int>(std::max<long long>(rest.count(), 1)));
         if (r < 0 && errno == EINTR) {
@@ -96,7 +96,7 @@ pid_t starten(const std::vector<std::string>& argumente, const posix_spawn_file_
     return pid;
 }
 
-}  // namespace
+} // namespace
 
 Stoerlaufwerk::Stoerlaufwerk()
 {
@@ -189,7 +189,8 @@ bool Stoerlaufwerk::verzoegern(int millisekunden, const std::string& praefix)
 bool Stoerlaufwerk::scheitern(const std::string& operation, int anzahl, const std::string& fehler,
                               const std::string& praefix)
 {
-    return befehl("scheitern " + operation + " " + std::to_string(anzahl) + " " + fehler + " " + praefix) == "ok";
+    return befehl("scheitern " + operation + " " + std::to_string(anzahl) + " " + fehler + " " + praefix) ==
+           "ok";
 }
 
 bool Stoerlaufwerk::freigeben()
@@ -237,4 +238,4 @@ void Stoerlaufwerk::aushaengen()
     m_pid = -1;
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -11,7 +11,7 @@ namespace hestrel::test {
 // to hang, slow down or fail operations there. The destructor lets every
 // waiting operation go on and unmounts, even when something still hangs.
 class Stoerlaufwerk {
-public:
+  public:
     Stoerlaufwerk();
     ~Stoerlaufwerk();
     Stoerlaufwerk(const Stoerlaufwerk&) = delete;
@@ -39,7 +39,7 @@ public:
     // Operations waiting in a hang right now; -1 when the file system does not answer.
     int wartend();
 
-private:
+  private:
     std::string befehl(const std::string& zeile);
     void aushaengen();
 
@@ -53,12 +53,12 @@ private:
     dev_t m_geraet = 0;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test
 
 // At the start of a test: skips plainly where FUSE is missing, fails where
 // it is there but the mount does not work.
-#define STOERLAUFWERK_BEREIT(laufwerk)                    \
-    if (!(laufwerk).verfuegbar()) {                       \
-        GTEST_SKIP() << (laufwerk).grund();               \
-    }                                                     \
+#define STOERLAUFWERK_BEREIT(laufwerk)                                                                       \
+    if (!(laufwerk).verfuegbar()) {                                                                          \
+        GTEST_SKIP() << (laufwerk).grund();                                                                  \
+    }                                                                                                        \
     ASSERT_TRUE((laufwerk).eingehaengt()) << (laufwerk).grund()

@@ -148,7 +148,8 @@ TEST(Stoerlaufwerk, VerzoegerungUndFehlschlaegeTreffenNurIhrenBereich)
     };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.operation);
-        ASSERT_TRUE(l.scheitern(f.operation, f.anzahl, f.fehler, f.operation == std::string("readdir") ? "/f" : "/f/a"));
+        ASSERT_TRUE(l.scheitern(f.operation, f.anzahl, f.fehler,
+                                f.operation == std::string("readdir") ? "/f" : "/f/a"));
         EXPECT_EQ(lesen(m + "/f/b"), 0);
         EXPECT_EQ(f.tun(), f.erwartet);
         EXPECT_EQ(f.tun(), 0);
@@ -176,5 +177,5 @@ TEST(Stoerlaufwerk, EndeMitHaengenderOperationLaesstKeinLaufwerkZurueck)
     EXPECT_FALSE(existiert(punkt)) << "unmounted and removed";
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

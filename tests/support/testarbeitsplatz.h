@@ -9,7 +9,7 @@ namespace hestrel::test {
 // A workstation whose wiring between the parts a test can watch: each hook,
 // when set, runs in place of the part's call and may run it itself.
 class Testarbeitsplatz : public Arbeitsplatz {
-public:
+  public:
     using Arbeitsplatz::Arbeitsplatz;
 
     // "Alarm auslösen" or key 2, as the parts ask for it.
@@ -20,7 +20,7 @@ public:
     // Every command to the alarm box's outputs: austext, group, action.
     std::function<void(bool, int, int)> bei_statusausgabe;
 
-protected:
+  protected:
     void alarm_ausloesen() override
     {
         if (beim_ausloesen) {
@@ -47,4 +47,4 @@ protected:
     }
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

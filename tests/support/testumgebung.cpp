@@ -12,13 +12,14 @@ namespace {
 // Workstations built by tests, and programs they start, leave the machine's
 // system log alone unless a run names a socket in HESTREL_SYSLOG.
 [[maybe_unused]] const bool k_ohne_systemlog = ::setenv("HESTREL_SYSLOG", "", 0) == 0;
-}  // namespace
+} // namespace
 
 TempVerzeichnis::TempVerzeichnis()
 {
     static std::atomic<int> zaehler{0};
     const auto basis = std::filesystem::temp_directory_path();
-    m_pfad = (basis / ("hestrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(zaehler++))).string();
+    m_pfad =
+        (basis / ("hestrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(zaehler++))).string();
     std::filesystem::remove_all(m_pfad);
     std::filesystem::create_directories(m_pfad);
 }
@@ -162,4 +163,4 @@ std::optional<Dateiinfo> FehlerDateisystem::info(const std::string& pfad)
     return m_echt.info(pfad);
 }
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

@@ -15,7 +15,7 @@ namespace hestrel::test {
 
 // A fresh directory under the system's temp directory, removed afterwards.
 class TempVerzeichnis {
-public:
+  public:
     TempVerzeichnis();
     ~TempVerzeichnis();
     TempVerzeichnis(const TempVerzeichnis&) = delete;
@@ -27,20 +27,20 @@ public:
     // Makes a subdirectory and returns its path with a trailing separator.
     std::string unterverzeichnis(const std::string& name) const;
 
-private:
+  private:
     std::string m_pfad;
 };
 
 std::string datei_lesen(const std::string& pfad);
 void datei_schreiben(const std::string& pfad, const std::string& bytes);
 bool existiert(const std::string& pfad);
-std::vector<std::string> zeilen(const std::string& bytes);  // split at CR LF
+std::vector<std::string> zeilen(const std::string& bytes); // split at CR LF
 // Bytes this process has read from files so far (the kernel's count).
 std::uint64_t gelesene_bytes();
 
 // Message boxes that only record what they were asked to show.
 class FakeMeldungsdienst : public Meldungsdienst {
-public:
+  public:
     struct Box {
         std::string titel;
         std::string text;
@@ -49,8 +49,7 @@ public:
     {
         hinweise.push_back({titel, text});
     }
-    void frage(const std::string& titel, const std::string& text,
-               std::function<void(bool)> antwort) override
+    void frage(const std::string& titel, const std::string& text, std::function<void(bool)> antwort) override
     {
         fragen.push_back({titel, text});
         offene_antwort = std::move(antwort);
@@ -65,7 +64,7 @@ public:
 // A serial port in memory: records what is written, can refuse to open. Its
 // RTS line behaves as a driver's: raised at every opening, dropped at close.
 class FakePort : public Seriellerport {
-public:
+  public:
     void setCommPort(int nummer) override { nummer_ = nummer; }
     int commPort() const override { return nummer_; }
     Fehler port_oeffnen() override
@@ -124,7 +123,7 @@ public:
 // every operation whose path contains `muster`, or every operation after the
 // first `erlaubt` ones, fails with `fehler`.
 class FehlerDateisystem : public Dateisystem {
-public:
+  public:
     bool existiert(const std::string& pfad) override;
     Fehler lesen(const std::string& pfad, std::string& inhalt,
                  std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
@@ -136,14 +135,14 @@ public:
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override;
 
-    std::string muster;            // fail operations on paths containing this
-    long erlaubt = -1;             // fail every write after this many; -1: never
-    Fehler fehler {75, "Fehler beim Zugriff auf Pfad/Datei"};
+    std::string muster; // fail operations on paths containing this
+    long erlaubt = -1;  // fail every write after this many; -1: never
+    Fehler fehler{75, "Fehler beim Zugriff auf Pfad/Datei"};
     long schreibvorgaenge = 0;
 
-private:
+  private:
     bool scheitert(const std::string& pfad, bool schreibend);
     EchtesDateisystem m_echt;
 };
 
-}  // namespace hestrel::test
+} // namespace hestrel::test

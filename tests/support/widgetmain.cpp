@@ -14,8 +14,8 @@
 int main(int argc, char** argv)
 {
     const char* plattform = std::getenv("QT_QPA_PLATFORM");
-    const QString datei =
-        QDir::temp().filePath(QStringLiteral("hestrel-widgettest-schirm-%1.json").arg(static_cast<long>(::getpid())));
+    const QString datei = QDir::temp().filePath(
+        QStringLiteral("hestrel-widgettest-schirm-%1.json").arg(static_cast<long>(::getpid())));
     if (!plattform || std::strcmp(plattform, "offscreen") == 0) {
         // A screen of 1920 x 1080 at 96 dpi, as on the workstations; tests of
         // smaller screens pass their screen in.

@@ -41,7 +41,7 @@ struct Platz : Station {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Tray, SymbolMitTippNachDemStart)
 {

@@ -6,11 +6,11 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "support/station.h"
 #include "platform/twips.h"
+#include "support/station.h"
 #include "tray/programminfo.h"
-#include "tray/ui/programminfofenster.h"
 #include "tray/traymenue.h"
+#include "tray/ui/programminfofenster.h"
 #include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
@@ -19,8 +19,8 @@ using namespace hestrel::test;
 namespace {
 
 struct Platz : Station {
-    QtTraysymbol symbol {ap.traymenue()};
-    ProgramminfoFenster info {ap.programminfo()};
+    QtTraysymbol symbol{ap.traymenue()};
+    ProgramminfoFenster info{ap.programminfo()};
     int prozessende = 0;
     Platz()
     {
@@ -30,7 +30,7 @@ struct Platz : Station {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Trayfenster, MenueInDieserReihenfolge)
 {
@@ -54,9 +54,12 @@ TEST(Trayfenster, InfoFenster)
     ASSERT_TRUE(p.info.isVisible());
     EXPECT_EQ(p.info.windowTitle(), QStringLiteral("Borl XQV GmbH"));
     EXPECT_EQ(p.info.size(), QSize(twips(5430), twips(2655)));
-    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("Version 4.3.0 - TS"));
-    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("produkt"))->text(), QStringLiteral("Kestu für Mitarbeiteralarm"));
-    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("banner"))->geometry(), twips_rect(4200, 2400, 1215, 255));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("version"))->text(),
+              QStringLiteral("Version 4.3.0 - TS"));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("produkt"))->text(),
+              QStringLiteral("Kestu für Mitarbeiteralarm"));
+    EXPECT_EQ(p.info.findChild<QLabel*>(QStringLiteral("banner"))->geometry(),
+              twips_rect(4200, 2400, 1215, 255));
 
     p.info.findChild<QPushButton*>(QStringLiteral("schliessenButton"))->click();
     EXPECT_FALSE(p.info.isVisible());

@@ -11,11 +11,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
-#include <sstream>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include "support/echtprogramm.h"
 #include "support/kindprozess.h"
@@ -47,7 +47,7 @@ bool vorhanden(const std::string& programm)
 
 // Runs a shell command on the test's display and returns what it printed.
 class Anzeige {
-public:
+  public:
     explicit Anzeige(int nummer) : m_name(":" + std::to_string(nummer)) {}
     const std::string& name() const { return m_name; }
 
@@ -64,7 +64,10 @@ public:
         }
         return text;
     }
-    unsigned long zahl(const std::string& befehl) const { return std::strtoul(aus(befehl).c_str(), nullptr, 0); }
+    unsigned long zahl(const std::string& befehl) const
+    {
+        return std::strtoul(aus(befehl).c_str(), nullptr, 0);
+    }
 
     // The visible windows of a process, as X window ids.
     std::vector<unsigned long> fenster(pid_t pid) const
@@ -78,7 +81,10 @@ public:
         }
         return ids;
     }
-    std::string rolle(unsigned long id) const { return aus("xprop -id " + std::to_string(id) + " WM_WINDOW_ROLE"); }
+    std::string rolle(unsigned long id) const
+    {
+        return aus("xprop -id " + std::to_string(id) + " WM_WINDOW_ROLE");
+    }
     // The visible window of the process whose role is `rolle`, or 0.
     unsigned long mit_rolle(pid_t pid, const std::string& r) const
     {
@@ -92,7 +98,7 @@ public:
     // The client area: x, y, width, height in screen pixels.
     std::array<int, 4> lage(unsigned long id) const
     {
-        std::array<int, 4> l {};
+        std::array<int, 4> l{};
         std::istringstream zeilen(aus("xwininfo -id " + std::to_string(id)));
         const std::pair<const char*, int*> felder[] = {{"Absolute upper-left X:", &l[0]},
                                                        {"Absolute upper-left Y:", &l[1]},
@@ -123,7 +129,8 @@ public:
     void klicken(unsigned long id, int x, int y) const
     {
         const auto l = lage(id);
-        aus("xdotool mousemove --sync " + std::to_string(l[0] + x) + " " + std::to_string(l[1] + y) + " click 1");
+        aus("xdotool mousemove --sync " + std::to_string(l[0] + x) + " " + std::to_string(l[1] + y) +
+            " click 1");
     }
     // Window ids from the bottom of the stack to the top.
     std::vector<unsigned long> stapel() const
@@ -138,7 +145,7 @@ public:
         return ids;
     }
 
-private:
+  private:
     std::string m_name;
 };
 
@@ -148,7 +155,7 @@ int gemeldete_anzeige(int fd, std::chrono::milliseconds grenze)
     std::string text;
     const auto ende = Uhrzeit::now() + grenze;
     while (Uhrzeit::now() < ende && text.find('\n') == std::string::npos) {
-        pollfd p {fd, POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, 100) > 0) {
             char puffer[32];
             const ssize_t n = ::read(fd, puffer, sizeof puffer);
@@ -206,8 +213,9 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     // Xvfb picks a free display itself and says which once it is ready.
     int rohr[2];
     ASSERT_EQ(::pipe(rohr), 0);
-    Prozess xvfb({"Xvfb", "-displayfd", std::to_string(rohr[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                 {}, protokoll);
+    Prozess xvfb(
+        {"Xvfb", "-displayfd", std::to_string(rohr[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+        {}, protokoll);
     ::close(rohr[1]);
     const int nummer = gemeldete_anzeige(rohr[0], 20s);
     ::close(rohr[0]);
@@ -215,13 +223,15 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     const Anzeige x(nummer);
 
     Prozess wm({"openbox"}, {"DISPLAY=" + x.name()}, protokoll);
-    ASSERT_TRUE(warten_bis([&] { return x.aus("xprop -root _NET_SUPPORTING_WM_CHECK").find('#') != std::string::npos; },
-                           20s, takt))
+    ASSERT_TRUE(warten_bis(
+        [&] { return x.aus("xprop -root _NET_SUPPORTING_WM_CHECK").find('#') != std::string::npos; }, 20s,
+        takt))
         << datei_lesen(protokoll);
 
     // The other program, with the keyboard.
     const std::string getippt = basis / "getippt.txt";
-    Prozess anderes({HESTREL_FOKUSFENSTER, getippt}, {"DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb"}, protokoll);
+    Prozess anderes({HESTREL_FOKUSFENSTER, getippt}, {"DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb"},
+                    protokoll);
     unsigned long fokus = 0;
     ASSERT_TRUE(warten_bis(
         [&] {
@@ -247,7 +257,8 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     Prozess hestrel({HESTREL_PROGRAMM}, {"APPDATA=" + daten, "DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb"},
                     protokoll);
     unsigned long liste = 0;
-    ASSERT_TRUE(warten_bis([&] { return (liste = x.mit_rolle(hestrel.pid(), "Meldeliste")) != 0; }, 20s, takt))
+    ASSERT_TRUE(
+        warten_bis([&] { return (liste = x.mit_rolle(hestrel.pid(), "Meldeliste")) != 0; }, 20s, takt))
         << datei_lesen(protokoll);
     EXPECT_EQ(x.zahl("xdotool getactivewindow"), fokus) << "the message list took the keyboard at start";
 
@@ -271,7 +282,8 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
             return frage != 0;
         },
         5s, takt))
-        << x.aus("xdotool search --onlyvisible --name .") << datei_lesen(daten + "/Hestrel.log") << datei_lesen(protokoll);
+        << x.aus("xdotool search --onlyvisible --name .") << datei_lesen(daten + "/Hestrel.log")
+        << datei_lesen(protokoll);
 
     // Back to typing in the other program while an alarm arrives.
     x.aus("xdotool windowactivate --sync " + std::to_string(fokus));
@@ -312,5 +324,5 @@ TEST(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBrau
     EXPECT_TRUE(hestrel.laeuft());
 }
 
-}  // namespace
-}  // namespace hestrel::test
+} // namespace
+} // namespace hestrel::test

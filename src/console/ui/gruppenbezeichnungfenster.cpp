@@ -15,12 +15,12 @@ namespace {
 
 QFont schrift(const char* familie, double punkte)
 {
-    QFont f {QLatin1String(familie)};
+    QFont f{QLatin1String(familie)};
     f.setPointSizeF(punkte);
     return f;
 }
 
-}  // namespace
+} // namespace
 
 GruppenbezeichnungFenster::GruppenbezeichnungFenster(Gruppenbezeichnung& dialog, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_dialog(dialog)
@@ -97,4 +97,4 @@ void GruppenbezeichnungFenster::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -13,16 +13,16 @@ class Gruppenbezeichnung;
 // The group naming dialog: a view over its model; not modal.
 class GruppenbezeichnungFenster : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit GruppenbezeichnungFenster(Gruppenbezeichnung& dialog, QWidget* parent = nullptr);
     ~GruppenbezeichnungFenster() override;
 
     void aktualisieren();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     Gruppenbezeichnung& m_dialog;
     QLineEdit* m_akt_bez = nullptr;
     QLineEdit* m_neu_bez = nullptr;
@@ -30,4 +30,4 @@ private:
     bool m_schliesst = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

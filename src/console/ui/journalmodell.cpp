@@ -64,4 +64,4 @@ void Journalmodell::abgleichen()
     endInsertRows();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -13,7 +13,7 @@ struct Meldelistenmaske;
 // that were only appended are inserted without touching the others.
 class Journalmodell : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     Journalmodell(const Meldelistenmaske& maske, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -23,11 +23,11 @@ public:
     // inserted, a refill resets.
     void abgleichen();
 
-private:
+  private:
     const Meldelistenmaske& m_maske;
     std::uint64_t m_generation = 0;
     std::uint64_t m_entfernt = 0;
     int m_zeilen = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -17,8 +17,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "console/ui/journalmodell.h"
 #include "console/meldeliste.h"
+#include "console/ui/journalmodell.h"
 #include "platform/fensterbau.h"
 
 namespace hestrel {
@@ -50,10 +50,9 @@ constexpr int k_melde_links[5] = {16005, 16440, 16920, 17400, 17880};
 constexpr int k_breite = 18600;
 constexpr int k_hoehe = 9675;
 
-}  // namespace
+} // namespace
 
-MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
-    : QWidget(parent), m_liste(liste)
+MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent) : QWidget(parent), m_liste(liste)
 {
     setObjectName(QStringLiteral("Meldeliste"));
     setWindowRole(objectName());
@@ -83,7 +82,8 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     const struct {
         const char* name;
         int l, o, b, h;
-    } rahmen[] = {{"Shape2", 120, 3000, 11115, 6495}, {"Shape1", 11400, 3000, 6975, 6495},
+    } rahmen[] = {{"Shape2", 120, 3000, 11115, 6495},
+                  {"Shape1", 11400, 3000, 6975, 6495},
                   {"Shape3", 11400, 600, 6975, 1815}};
     for (const auto& r : rahmen) {
         auto* f = control<QFrame>(flaeche, QLatin1String(r.name), r.l, r.o, r.b, r.h);
@@ -100,13 +100,15 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     m_version = control<QLabel>(flaeche, QStringLiteral("version"), 240, 1200, 1815, 255);
     m_version->setFont(arial(8.25));
 
-    auto* speichern = control<QPushButton>(flaeche, QStringLiteral("alarmdatenSpeichernButton"), 120, 1920, 2655, 495);
+    auto* speichern =
+        control<QPushButton>(flaeche, QStringLiteral("alarmdatenSpeichernButton"), 120, 1920, 2655, 495);
     speichern->setText(QStringLiteral("Einstellungen speichern"));
     speichern->setFont(arial(9.75, true));
     nur_mit_maus(speichern);
     connect(speichern, &QPushButton::clicked, this, [this] { m_liste.alarmdaten_speichern_geklickt(); });
 
-    auto* loeschen = control<QPushButton>(flaeche, QStringLiteral("listeLoeschenButton"), 9240, 1920, 2055, 495);
+    auto* loeschen =
+        control<QPushButton>(flaeche, QStringLiteral("listeLoeschenButton"), 9240, 1920, 2055, 495);
     loeschen->setText(QStringLiteral("Liste löschen"));
     loeschen->setFont(arial(9.75, true));
     nur_mit_maus(loeschen);
@@ -152,8 +154,8 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
         connect(knopf, &QPushButton::clicked, this, [this, i] { m_liste.relais_geklickt(i); });
         m_rel_stat[static_cast<std::size_t>(i)] = knopf;
 
-        auto* status = control<QLabel>(flaeche, QStringLiteral("gruppennameFeld_%1").arg(i), k_status_links[k],
-                                       3360 + 600 * r, 1395, 375);
+        auto* status = control<QLabel>(flaeche, QStringLiteral("gruppennameFeld_%1").arg(i),
+                                       k_status_links[k], 3360 + 600 * r, 1395, 375);
         status->setFont(arial(12, true));
         status->installEventFilter(this);
         m_gruppe_status[static_cast<std::size_t>(i)] = status;
@@ -162,14 +164,16 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     beschriftung(flaeche, "gruppenalarmBeschriftung", "Gruppenalarm", 11520, 2640, 2895, 375);
     beschriftung(flaeche, "alarmtextBeschriftung", "Alarmtext", 11520, 3600, 2535, 375);
     for (int n = 0; n < 4; ++n) {
-        auto* text = control<QLineEdit>(flaeche, QStringLiteral("alarmtextFeld%1").arg(n + 1), 11520, 4080 + 480 * n, 3615, 390);
+        auto* text = control<QLineEdit>(flaeche, QStringLiteral("alarmtextFeld%1").arg(n + 1), 11520,
+                                        4080 + 480 * n, 3615, 390);
         text->setFont(arial(12, true));
         connect(text, &QLineEdit::textEdited, this,
                 [this, n](const QString& t) { m_liste.alarmtext_geaendert(n + 1, t.toStdString()); });
         m_sntext[static_cast<std::size_t>(n)] = text;
     }
 
-    auto* senden = control<QPushButton>(flaeche, QStringLiteral("alarmAusloesenButton"), 11640, 6840, 3375, 855);
+    auto* senden =
+        control<QPushButton>(flaeche, QStringLiteral("alarmAusloesenButton"), 11640, 6840, 3375, 855);
     senden->setText(QStringLiteral("Alarm auslösen"));
     senden->setFont(arial(14.25, true));
     senden->setStyleSheet(hintergrund(255));
@@ -187,15 +191,19 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent)
     const struct {
         const char* text;
         int l, o;
-    } nummern[] = {{"01", 15600, 4080}, {"05", 15600, 6000}, {"10", 15600, 8400}, {"01", 15960, 3720},
+    } nummern[] = {{"01", 15600, 4080},
+                   {"05", 15600, 6000},
+                   {"10", 15600, 8400},
+                   {"01", 15960, 3720},
                    {"41", 17880, 3720}};
     for (int n = 0; n < 5; ++n) {
-        auto* label = control<QLabel>(flaeche, QStringLiteral("gruppennummer_%1").arg(n), nummern[n].l, nummern[n].o, 375, 255);
+        auto* label = control<QLabel>(flaeche, QStringLiteral("gruppennummer_%1").arg(n), nummern[n].l,
+                                      nummern[n].o, 375, 255);
         label->setText(QLatin1String(nummern[n].text));
     }
     for (int i = 0; i < 50; ++i) {
-        auto* box = control<QCheckBox>(flaeche, QStringLiteral("meldegruppeBox_%1").arg(i), k_melde_links[i / 10],
-                                       4080 + 480 * (i % 10), 255, 270);
+        auto* box = control<QCheckBox>(flaeche, QStringLiteral("meldegruppeBox_%1").arg(i),
+                                       k_melde_links[i / 10], 4080 + 480 * (i % 10), 255, 270);
         connect(box, &QCheckBox::clicked, this, [this, i](bool) { m_liste.meldegruppe_geklickt(i); });
         m_melde_gruppen[static_cast<std::size_t>(i)] = box;
     }
@@ -348,7 +356,8 @@ bool MeldelisteFenster::eventFilter(QObject* objekt, QEvent* event)
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int i = 0; i < 50; ++i) {
             QLabel* status = m_gruppe_status[static_cast<std::size_t>(i)];
-            if (objekt == status && status->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            if (objekt == status &&
+                status->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
                 m_liste.gruppenname_geklickt(i);
                 return true;
             }
@@ -357,4 +366,4 @@ bool MeldelisteFenster::eventFilter(QObject* objekt, QEvent* event)
     return QWidget::eventFilter(objekt, event);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

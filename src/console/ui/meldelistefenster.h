@@ -20,7 +20,7 @@ class Meldeliste;
 // The message list window: a view over the message list's state.
 class MeldelisteFenster : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit MeldelisteFenster(Meldeliste& liste, QWidget* parent = nullptr);
     ~MeldelisteFenster() override;
 
@@ -30,11 +30,11 @@ public:
     // fits, otherwise as large as the area, the controls reached by scrolling.
     void einpassen(const QRect& frei);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* objekt, QEvent* event) override;
 
-private:
+  private:
     void gruppenname_zeigen(std::size_t i, const QString& name, const QString& hinweis);
 
     Meldeliste& m_liste;
@@ -44,16 +44,16 @@ private:
     QLabel* m_produkttitel = nullptr;
     QLabel* m_version = nullptr;
     QTableView* m_listmeldungen = nullptr;
-    std::array<QLineEdit*, 4> m_sntext {};
-    std::array<QPushButton*, 50> m_rel_stat {};
-    std::array<QLabel*, 50> m_gruppe_status {};
-    std::array<QCheckBox*, 50> m_melde_gruppen {};
+    std::array<QLineEdit*, 4> m_sntext{};
+    std::array<QPushButton*, 50> m_rel_stat{};
+    std::array<QLabel*, 50> m_gruppe_status{};
+    std::array<QCheckBox*, 50> m_melde_gruppen{};
     QCheckBox* m_melde_alle = nullptr;
     QCheckBox* m_ein1 = nullptr;
     QCheckBox* m_ein2 = nullptr;
-    std::array<int, 50> m_farbe {};
+    std::array<int, 50> m_farbe{};
     std::uint64_t m_gezeigt = 0;
     bool m_schliesst = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -5,7 +5,7 @@ namespace {
 
 constexpr std::uint8_t k_start = 242;
 
-}  // namespace
+} // namespace
 
 Geraetesimulator::Ergebnis Geraetesimulator::empfangen(const std::string& bytes)
 {
@@ -69,8 +69,8 @@ void Geraetesimulator::druecken(int tasten)
 
 std::string Geraetesimulator::statusrahmen()
 {
-    std::string r {static_cast<char>(k_start), 1, static_cast<char>(m_taste1 > 0 ? 1 : 0),
-                   static_cast<char>(m_taste2 > 0 ? 1 : 0)};
+    std::string r{static_cast<char>(k_start), 1, static_cast<char>(m_taste1 > 0 ? 1 : 0),
+                  static_cast<char>(m_taste2 > 0 ? 1 : 0)};
     for (bool an : m_ausgaenge) {
         r += static_cast<char>(an ? 1 : 0);
     }
@@ -94,4 +94,4 @@ std::string Geraetesimulator::ausgangsliste() const
     return an.empty() ? "Ausgänge: alle aus" : "Ausgänge an:" + an;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -12,12 +12,12 @@ namespace hestrel {
 // 14-byte status frame. A pressed key stays active for k_tastendauer frames,
 // so that one frame cut off by the workstation's port check loses nothing.
 class Geraetesimulator {
-public:
+  public:
     static constexpr int k_tastendauer = 2;
 
     struct Ergebnis {
-        std::string antwort;               // bytes to write back to the line
-        std::vector<std::string> zeilen;   // the commands in readable form
+        std::string antwort;             // bytes to write back to the line
+        std::vector<std::string> zeilen; // the commands in readable form
     };
 
     // Bytes from the line, in any pieces.
@@ -32,14 +32,14 @@ public:
     // "Ausgänge an: 1 5" or "Ausgänge: alle aus".
     std::string ausgangsliste() const;
 
-private:
+  private:
     void befehl(std::uint8_t code, std::uint8_t parameter, Ergebnis& e);
 
     int m_zustand = 0;
     std::uint8_t m_code = 0;
-    std::array<bool, 10> m_ausgaenge {};
+    std::array<bool, 10> m_ausgaenge{};
     int m_taste1 = 0;
     int m_taste2 = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -31,7 +31,7 @@ const char* const k_hilfe =
 
 // Prints the device's lines; a run of status requests stays one line that counts up.
 class Ausgabe {
-public:
+  public:
     explicit Ausgabe(bool terminal) : m_terminal(terminal) {}
 
     void zeile(const std::string& text)
@@ -61,7 +61,7 @@ public:
         m_abfragen = 0;
     }
 
-private:
+  private:
     bool m_terminal;
     long m_abfragen = 0;
 };
@@ -88,7 +88,7 @@ int nutzung()
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -123,7 +123,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "kestu-sim: %s: %s\n", pfad.c_str(), std::strerror(errno));
         return 1;
     }
-    termios t {};
+    termios t{};
     ::tcgetattr(slave, &t);
     ::cfmakeraw(&t);
     ::cfsetispeed(&t, B2400);
@@ -131,7 +131,7 @@ int main(int argc, char* argv[])
     ::tcsetattr(slave, TCSANOW, &t);
 
     const bool terminal = ::isatty(STDIN_FILENO) != 0;
-    termios alt {};
+    termios alt{};
     if (terminal) {
         ::tcgetattr(STDIN_FILENO, &alt);
         termios roh = alt;
@@ -180,7 +180,7 @@ int main(int argc, char* argv[])
             char c = 0;
             const ssize_t r = ::read(STDIN_FILENO, &c, 1);
             if (r <= 0) {
-                eingabe_offen = false;  // input closed: keep answering until a signal ends us
+                eingabe_offen = false; // input closed: keep answering until a signal ends us
                 continue;
             }
             switch (c) {

@@ -5,8 +5,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,9 +19,6 @@
 namespace hestrel {
 namespace {
 
-
-
-
 void text_setzen(QLineEdit* e, const std::string& text)
 {
     const QString t = q(text);
@@ -30,7 +27,7 @@ void text_setzen(QLineEdit* e, const std::string& text)
     }
 }
 
-}  // namespace
+} // namespace
 
 Einstellungsfenster::Einstellungsfenster(Einstellungsverwaltung& engine, QWidget* parent)
     : QWidget(parent), m_engine(engine)
@@ -77,9 +74,8 @@ Einstellungsfenster::Einstellungsfenster(Einstellungsverwaltung& engine, QWidget
     m_geraeteart->setObjectName(QStringLiteral("geraeteartAuswahl"));
     twips_setzen(m_geraeteart, 240, 360, 2000, 375);
     m_geraeteart->addItems({QStringLiteral("keine"), QStringLiteral("Kestu_1"), QStringLiteral("Kestu_10")});
-    connect(m_geraeteart, &QComboBox::activated, this, [this](int) {
-        m_engine.geraeteart_gewaehlt(m_geraeteart->currentText().toStdString());
-    });
+    connect(m_geraeteart, &QComboBox::activated, this,
+            [this](int) { m_engine.geraeteart_gewaehlt(m_geraeteart->currentText().toStdString()); });
     m_port_beschriftung = new QLabel(QStringLiteral("Port:"), m_geraetrahmen);
     m_port_beschriftung->setObjectName(QStringLiteral("portBeschriftung"));
     twips_setzen(m_port_beschriftung, 240, 960, 700, 375);
@@ -90,9 +86,8 @@ Einstellungsfenster::Einstellungsfenster(Einstellungsverwaltung& engine, QWidget
         m_port->addItem(QString::number(n));
     }
     m_port->setToolTip(QStringLiteral("COM-Port"));
-    connect(m_port, &QComboBox::activated, this, [this](int) {
-        m_engine.maske().port = m_port->currentText().toStdString();
-    });
+    connect(m_port, &QComboBox::activated, this,
+            [this](int) { m_engine.maske().port = m_port->currentText().toStdString(); });
 
     m_vollbild = control<QCheckBox>(this, "vollbildBox", 7800, 3600, 3300, 330);
     m_vollbild->setText(QStringLiteral("Anzeige als Vollbild"));
@@ -210,4 +205,4 @@ void Einstellungsfenster::closeEvent(QCloseEvent* event)
     m_engine.fenster_geschlossen();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -20,7 +20,7 @@ class Einstellungsverwaltung;
 // The settings window: a view over the settings' state.
 class Einstellungsfenster : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Einstellungsfenster(Einstellungsverwaltung& engine, QWidget* parent = nullptr);
 
     // Brings every control in line with the engine's state and shows or hides the window.
@@ -29,10 +29,10 @@ public:
     // The sound file dialog, open while the user chooses (for tests).
     QFileDialog* signaldialog() const { return m_dialog; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void signal_suchen();
 
     Einstellungsverwaltung& m_engine;
@@ -41,8 +41,8 @@ private:
     QLabel* m_bild = nullptr;
     QLabel* m_pfade_ueberschrift = nullptr;
     QLabel* m_pfade_beispiel = nullptr;
-    std::array<QPushButton*, 5> m_pfadseiten {};
-    std::array<QLineEdit*, 50> m_pfade {};
+    std::array<QPushButton*, 5> m_pfadseiten{};
+    std::array<QLineEdit*, 50> m_pfade{};
     QGroupBox* m_geraetrahmen = nullptr;
     QComboBox* m_geraeteart = nullptr;
     QLabel* m_port_beschriftung = nullptr;
@@ -62,4 +62,4 @@ private:
     bool m_aktualisiert = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -89,8 +89,9 @@ bool benachrichtigen(const std::string& text)
             ::dup2(null, STDOUT_FILENO);
             ::dup2(null, STDERR_FILENO);
         }
-        const char* argv[] = {"notify-send", "--urgency=critical", "--app-name=Hestrel", "--", k_titel,
-                              koerper.c_str(), nullptr};
+        const char* argv[] = {
+            "notify-send", "--urgency=critical", "--app-name=Hestrel", "--", k_titel, koerper.c_str(),
+            nullptr};
         ::execvp(argv[0], const_cast<char* const*>(argv));
         ::_exit(127);
     }
@@ -105,7 +106,8 @@ bool benachrichtigen(const std::string& text)
 
 int an_terminals(const std::string& benutzer, const std::string& text)
 {
-    const std::string nachricht = "\r\n\a*** " + std::string(k_titel) + " ***\r\n" + hestrel::fuer_terminal(text) + "\r\n";
+    const std::string nachricht =
+        "\r\n\a*** " + std::string(k_titel) + " ***\r\n" + hestrel::fuer_terminal(text) + "\r\n";
     std::vector<std::string> erledigt;
     int zugestellt = 0;
     ::setutxent();
@@ -116,7 +118,8 @@ int an_terminals(const std::string& benutzer, const std::string& text)
         if (benutzer != std::string(u->ut_user, strnlen(u->ut_user, sizeof u->ut_user))) {
             continue;
         }
-        const std::string pfad = hestrel::terminalpfad(std::string(u->ut_line, strnlen(u->ut_line, sizeof u->ut_line)));
+        const std::string pfad =
+            hestrel::terminalpfad(std::string(u->ut_line, strnlen(u->ut_line, sizeof u->ut_line)));
         if (pfad.empty()) {
             continue;
         }
@@ -143,7 +146,7 @@ int an_terminals(const std::string& benutzer, const std::string& text)
     return zugestellt;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -6,7 +6,7 @@ namespace hestrel {
 
 std::string fuer_meldeprogramm(const std::string& text)
 {
-    static constexpr std::string_view k_auslassung = "\xE2\x80\xA6";  // "…"
+    static constexpr std::string_view k_auslassung = "\xE2\x80\xA6"; // "…"
     std::string aus = text;
     for (char& c : aus) {
         if (c == '\0') {
@@ -90,4 +90,4 @@ std::string terminalpfad(const std::string& zeile)
     return "/dev/" + zeile;
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -26,4 +26,4 @@ std::string fuer_benachrichtigung(const std::string& text);
 // could name anything else.
 std::string terminalpfad(const std::string& zeile);
 
-}  // namespace hestrel
+} // namespace hestrel

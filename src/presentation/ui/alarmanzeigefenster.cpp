@@ -34,7 +34,7 @@ bool heben_moeglich()
     return p != QLatin1String("offscreen") && p != QLatin1String("minimal");
 }
 
-}  // namespace
+} // namespace
 
 AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_modell(modell)
@@ -108,7 +108,8 @@ QRect AlarmanzeigeFenster::schirm() const
 void AlarmanzeigeFenster::mittig_setzen()
 {
     const QRect s = schirm();
-    move(s.x() + (s.width() - frameGeometry().width()) / 2, s.y() + (s.height() - frameGeometry().height()) / 2);
+    move(s.x() + (s.width() - frameGeometry().width()) / 2,
+         s.y() + (s.height() - frameGeometry().height()) / 2);
 }
 
 QRect AlarmanzeigeFenster::frei() const
@@ -133,7 +134,8 @@ void AlarmanzeigeFenster::einpassen()
     // The normal window: its designed size, grown as far as the text needs, and on the screen.
     const QRect f = frei();
     const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
-    const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), m_label1->y() + texthoehe + k_rand_px);
+    const int noetig =
+        std::max(twips(Alarmanzeige::k_innenhoehe_twips), m_label1->y() + texthoehe + k_rand_px);
     const int hoehe = std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
     if (hoehe != height()) {
         resize(width(), hoehe);
@@ -163,7 +165,8 @@ void AlarmanzeigeFenster::aktualisieren()
 
     // The blink: colours only. Nothing here lays the text out again.
     const QColor hinten = farbe(m_modell.hintergrundfarbe());
-    if (palette().color(QPalette::Window) != hinten || m_label1->palette().color(QPalette::Window) != hinten) {
+    if (palette().color(QPalette::Window) != hinten ||
+        m_label1->palette().color(QPalette::Window) != hinten) {
         QPalette p = palette();
         p.setColor(QPalette::Window, hinten);
         p.setColor(QPalette::WindowText, Qt::black);
@@ -277,7 +280,8 @@ void AlarmanzeigeFenster::closeEvent(QCloseEvent* event)
 
 void AlarmanzeigeFenster::aussenbreite_einhalten()
 {
-    if (!m_rahmen_offen || !isVisible() || windowState() != Qt::WindowNoState || m_modell.vollbild_platziert()) {
+    if (!m_rahmen_offen || !isVisible() || windowState() != Qt::WindowNoState ||
+        m_modell.vollbild_platziert()) {
         return;
     }
     // The desktop tells the frame only once the window is on the screen.
@@ -320,4 +324,4 @@ void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

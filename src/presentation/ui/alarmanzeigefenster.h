@@ -14,13 +14,13 @@ class Alarmtext;
 // text, "schließen" and the alarm picture; a view over Alarmanzeige.
 class AlarmanzeigeFenster : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent = nullptr);
     ~AlarmanzeigeFenster() override;
 
     void aktualisieren();
 
-protected:
+  protected:
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -28,7 +28,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
-private:
+  private:
     void vorholen();
     void mittig_setzen();
     void aussenbreite_einhalten();
@@ -51,4 +51,4 @@ private:
     bool m_rahmen_offen = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

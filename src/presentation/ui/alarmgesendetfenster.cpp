@@ -89,4 +89,4 @@ void AlarmgesendetFenster::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

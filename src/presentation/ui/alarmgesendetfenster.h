@@ -13,16 +13,16 @@ class Alarmgesendet;
 // view over Alarmgesendet.
 class AlarmgesendetFenster : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit AlarmgesendetFenster(Alarmgesendet& modell, QWidget* parent = nullptr);
     ~AlarmgesendetFenster() override;
 
     void aktualisieren();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void vorholen();
 
     Alarmgesendet& m_modell;
@@ -32,4 +32,4 @@ private:
     bool m_platziert = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <climits>
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 namespace hestrel {
 namespace {
 
 constexpr int k_ausrichtung = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
-}  // namespace
+} // namespace
 
 Alarmtext::Alarmtext(QWidget* parent) : QLabel(parent)
 {
@@ -26,7 +26,8 @@ int Alarmtext::hoehe_fuer(int breite) const
         m_hoehe_breite = breite;
         m_hoehe_schrift = font();
         m_hoehe_text = text();
-        m_hoehe = fontMetrics().boundingRect(QRect(0, 0, breite, INT_MAX / 4), k_ausrichtung, text()).height();
+        m_hoehe =
+            fontMetrics().boundingRect(QRect(0, 0, breite, INT_MAX / 4), k_ausrichtung, text()).height();
     }
     return m_hoehe;
 }
@@ -59,4 +60,4 @@ void Alarmtext::paintEvent(QPaintEvent* event)
     p.drawPixmap(0, 0, m_bild);
 }
 
-}  // namespace hestrel
+} // namespace hestrel

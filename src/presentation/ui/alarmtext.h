@@ -10,7 +10,7 @@ namespace hestrel {
 // it repaints from a picture of the text, so a text of thousands of lines
 // costs no layout twice a second.
 class Alarmtext : public QLabel {
-public:
+  public:
     explicit Alarmtext(QWidget* parent = nullptr);
 
     // The height the text needs at this width; laid out once per text, font and width.
@@ -18,10 +18,10 @@ public:
     // How often the text was laid out into its picture (for tests).
     int aufbauten() const { return m_aufbauten; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QPixmap m_bild;
     QString m_bild_text;
     QFont m_bild_schrift;
@@ -35,4 +35,4 @@ private:
     mutable int m_hoehe = 0;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

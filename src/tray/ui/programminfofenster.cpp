@@ -12,8 +12,6 @@
 namespace hestrel {
 namespace {
 
-
-
 QLabel* bild(QWidget* eltern, const char* name, const char* datei, int l, int o, int b, int h)
 {
     auto* label = control<QLabel>(eltern, name, l, o, b, h);
@@ -24,7 +22,7 @@ QLabel* bild(QWidget* eltern, const char* name, const char* datei, int l, int o,
     return label;
 }
 
-}  // namespace
+} // namespace
 
 ProgramminfoFenster::ProgramminfoFenster(Programminfo& info, QWidget* parent) : QWidget(parent), m_info(info)
 {
@@ -86,4 +84,4 @@ void ProgramminfoFenster::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-}  // namespace hestrel
+} // namespace hestrel

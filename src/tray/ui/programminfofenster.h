@@ -13,20 +13,20 @@ class Programminfo;
 // The info window: a view over its model.
 class ProgramminfoFenster : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ProgramminfoFenster(Programminfo& info, QWidget* parent = nullptr);
     ~ProgramminfoFenster() override;
 
     void aktualisieren();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     Programminfo& m_info;
     QLabel* m_version = nullptr;
     std::uint64_t m_gezeigt = 0;
     bool m_schliesst = false;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -19,7 +19,9 @@ QtTraysymbol::QtTraysymbol(Traymenue& mnbar, QObject* parent) : QObject(parent),
         QAction* a = m_menue->addAction(QString::fromUtf8(p.text));
         a->setObjectName(QLatin1String(p.name));
         // Queued: the exit command must not destroy the menu while it still delivers the click.
-        connect(a, &QAction::triggered, this, [this, i] { m_traymenue.menuepunkt_gewaehlt(i); }, Qt::QueuedConnection);
+        connect(
+            a, &QAction::triggered, this, [this, i] { m_traymenue.menuepunkt_gewaehlt(i); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -35,7 +37,8 @@ bool QtTraysymbol::hinzufuegen(const std::string& tip)
         static bool gemeldet = false;
         if (!gemeldet) {
             gemeldet = true;
-            std::fputs("hestrel: the desktop has no notification area; running without the tray icon\n", stderr);
+            std::fputs("hestrel: the desktop has no notification area; running without the tray icon\n",
+                       stderr);
         }
         return false;
     }
@@ -55,4 +58,4 @@ void QtTraysymbol::entfernen()
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -16,7 +16,7 @@ class Traymenue;
 // without the icon and says so once on standard error.
 class QtTraysymbol : public QObject, public Traysymbol {
     Q_OBJECT
-public:
+  public:
     explicit QtTraysymbol(Traymenue& mnbar, QObject* parent = nullptr);
     ~QtTraysymbol() override;
 
@@ -26,10 +26,10 @@ public:
     QMenu* menue() const { return m_menue; }
     QSystemTrayIcon* symbol() const { return m_symbol; }
 
-private:
+  private:
     Traymenue& m_traymenue;
     QMenu* m_menue = nullptr;
     QSystemTrayIcon* m_symbol = nullptr;
 };
 
-}  // namespace hestrel
+} // namespace hestrel

@@ -22,7 +22,7 @@ extern "C" void signal_schreiben(int)
     errno = gesichert;
 }
 
-}  // namespace
+} // namespace
 
 Signalwaechter::Signalwaechter(std::function<void()> beenden, QObject* parent)
     : QObject(parent), m_beenden(std::move(beenden))
@@ -65,4 +65,4 @@ void Signalwaechter::signal_angekommen()
     }
 }
 
-}  // namespace hestrel
+} // namespace hestrel

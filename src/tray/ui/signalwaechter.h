@@ -12,15 +12,15 @@ namespace hestrel {
 // writes a byte into a pipe, the loop reads it and runs `beenden`.
 class Signalwaechter : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Signalwaechter(std::function<void()> beenden, QObject* parent = nullptr);
     ~Signalwaechter() override;
 
-private:
+  private:
     void signal_angekommen();
 
     std::function<void()> m_beenden;
     QSocketNotifier* m_melder = nullptr;
 };
 
-}  // namespace hestrel
+} // namespace hestrel
