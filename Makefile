@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure test run deps clean package demo screenshots bench fuzz sanitize
+.PHONY: all build configure test run deps clean package demo screenshots bench fuzz sanitize format format-check
 
 all: build
 
@@ -70,6 +70,13 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp:print_suppressions=0
 sanitize:
 	$(SANITIZE_ENV) $(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS="-DHESTREL_SANITIZE=ON $(CMAKE_FLAGS)"
+
+# The code's layout follows .clang-format; format rewrites, format-check only reports.
+QUELLEN = $(shell git ls-files 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp')
+format: deps
+	clang-format -i $(QUELLEN)
+format-check: deps
+	clang-format --dry-run -Werror $(QUELLEN)
 
 clean:
 	rm -rf $(BUILD)
