@@ -76,7 +76,7 @@ QUELLEN = $(shell git ls-files 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' '
 format: deps
 	clang-format -i $(QUELLEN)
 format-check: deps
-	clang-format --dry-run -Werror $(QUELLEN)
+	@clang-format --dry-run -Werror $(QUELLEN) && echo "format-check: ok"
 
 clean:
 	rm -rf $(BUILD)
