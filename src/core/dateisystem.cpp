@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -409,6 +410,53 @@ std::optional<std::int64_t> EchtesDateisystem::verzeichnisuhr_ns(const std::stri
         return info_aus(st).geaendert_ns;
     }
     return std::nullopt;
+}
+
+Fehler Dateisystem::auflisten(const std::string& verzeichnis, const std::string& /*praefix*/,
+                              std::vector<Verzeichniseintrag>& eintraege, std::size_t /*max_eintraege*/)
+{
+    eintraege.clear();
+    return {45, "Verzeichnis kann nicht aufgelistet werden: " + verzeichnis};
+}
+
+Fehler EchtesDateisystem::auflisten(const std::string& verzeichnis, const std::string& praefix,
+                                    std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege)
+{
+    eintraege.clear();
+    const int fd =
+        ::open(verzeichnis.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK |
+                                        (m_verknuepfungen == Verknuepfungen::nicht_folgen ? O_NOFOLLOW : 0));
+    if (fd < 0) {
+        return Fehler::aus_errno(errno, verzeichnis);
+    }
+    DIR* d = ::fdopendir(fd);
+    if (d == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        return Fehler::aus_errno(err, verzeichnis);
+    }
+    errno = 0;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() < praefix.size() || name.compare(0, praefix.size(), praefix) != 0) {
+            continue;
+        }
+        struct stat st {};
+        // Never followed: a link under a record's name is not a record.
+        if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        eintraege.push_back({name, info_aus(st)});
+        if (eintraege.size() >= max_eintraege) {
+            break;
+        }
+    }
+    const int err = errno;
+    ::closedir(d);
+    if (err != 0 && eintraege.size() < max_eintraege) {
+        return Fehler::aus_errno(err, verzeichnis);
+    }
+    return {};
 }
 
 std::optional<bool> EchtesDateisystem::eingehaengt(const std::string& verzeichnis)

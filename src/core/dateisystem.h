@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/fehler.h"
 
@@ -31,6 +32,12 @@ struct Dateistand {
     Art art = Art::fehlt;
     Dateiinfo info; // for a file
     Fehler fehler;  // for anderes and fehler: what was found
+};
+
+// One regular file found in a directory.
+struct Verzeichniseintrag {
+    std::string name;
+    Dateiinfo info;
 };
 
 // Every file access of the engine goes through this interface, so tests can
@@ -76,6 +83,11 @@ class Dateisystem {
     // True when the directory lies on another device than its parent (a share
     // mounted there); false when on the same; none where it cannot be told.
     virtual std::optional<bool> eingehaengt(const std::string& /*verzeichnis*/) { return std::nullopt; }
+    // The regular files of the directory whose names begin with praefix, at
+    // most max_eintraege of them; links, directories and the like are left
+    // out. A file system that cannot list answers with an error.
+    virtual Fehler auflisten(const std::string& verzeichnis, const std::string& praefix,
+                             std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege = 256);
 };
 
 // The real file system. Nothing is ever opened blocking, and only regular
@@ -101,6 +113,8 @@ class EchtesDateisystem : public Dateisystem {
     Dateistand stand(const std::string& pfad) override;
     std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override;
     std::optional<bool> eingehaengt(const std::string& verzeichnis) override;
+    Fehler auflisten(const std::string& verzeichnis, const std::string& praefix,
+                     std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege = 256) override;
 
   private:
     int oeffnen_flags() const;

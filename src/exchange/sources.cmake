@@ -2,6 +2,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   exchange/alarmempfang.cpp
   exchange/alarmversand.cpp
   exchange/austauschdateien.cpp
+  exchange/begleitdateien.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
 )
