@@ -208,8 +208,8 @@ void BM_Rahmendecoder(benchmark::State& s)
 {
     // The decoder with a frame time-out like the program's, which it restarts at every byte.
     QtScheduler scheduler;
-    auto timerser = scheduler.timer("Zeichenfrist", 1000);
-    Empfangsdecoder decoder(*timerser);
+    auto zeichenfrist = scheduler.timer("Zeichenfrist", 1000);
+    Empfangsdecoder decoder(*zeichenfrist);
     const std::string bytes = rahmenfolge(1000);
     std::int64_t rahmen = 0;
     for (auto _ : s) {

@@ -94,8 +94,8 @@ TEST(Leitung, StatusrahmenKommenBeimProgrammAnUndWerdenAlsTaste2Erkannt)
     ASSERT_EQ(bytes.size(), 28U);
 
     VirtualScheduler uhr;
-    auto timerser = uhr.timer("Zeichenfrist", 1000);
-    Empfangsdecoder decoder(*timerser);
+    auto zeichenfrist = uhr.timer("Zeichenfrist", 1000);
+    Empfangsdecoder decoder(*zeichenfrist);
     std::vector<std::pair<int, int>> tasten;
     for (unsigned char b : bytes) {
         if (decoder.schritt(b)) {

@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     AlarmgesendetFenster bestaetigung(s.ap.alarmgesendet());
     s.ap.alarmgesendet().einschalten();
     ok = speichern(bestaetigung, ziel + QStringLiteral("/bestaetigung.png")) && ok;
-    s.ap.alarmgesendet().Command1_Click();
+    s.ap.alarmgesendet().ok_geklickt();
 
     AlarmanzeigeFenster alarm(s.ap.alarmanzeige());
     s.ap.alarmanzeige().alarm_zeigen(

@@ -2,13 +2,13 @@
 
 namespace hestrel {
 
-Empfangsdecoder::Empfangsdecoder(Zeitgeber& timerser) : m_timerser(timerser) {}
+Empfangsdecoder::Empfangsdecoder(Zeitgeber& zeichenfrist) : m_zeichenfrist(zeichenfrist) {}
 
-void Empfangsdecoder::timerser_neu()
+void Empfangsdecoder::zeichenfrist_neu()
 {
-    m_timerser.stop();
-    m_timerser.setInterval(1000);
-    m_timerser.start();
+    m_zeichenfrist.stop();
+    m_zeichenfrist.setInterval(1000);
+    m_zeichenfrist.start();
 }
 
 bool Empfangsdecoder::schritt(std::uint8_t byte)
@@ -19,12 +19,12 @@ bool Empfangsdecoder::schritt(std::uint8_t byte)
             m_empfangsstatus = 1;
             m_empfangszaehler = 0;
             // A new frame gets its own full time-out, not what is left of the previous frame's.
-            timerser_neu();
+            zeichenfrist_neu();
         }
         return false;
     case 1:
         m_empfangsstatus = 2;
-        timerser_neu();
+        zeichenfrist_neu();
         if (byte == k_status) {
             m_telegrammtyp = k_status;
             m_telegramm_fertig = false;
@@ -35,7 +35,7 @@ bool Empfangsdecoder::schritt(std::uint8_t byte)
         return false;
     case 2:
         if (m_empfangszaehler <= m_telegrammlaenge) {
-            timerser_neu();
+            zeichenfrist_neu();
             ++m_empfangszaehler;
             m_empfangspuffer[static_cast<std::size_t>(m_empfangszaehler)] = byte;
             if (m_empfangszaehler == m_telegrammlaenge) {
@@ -54,7 +54,7 @@ bool Empfangsdecoder::schritt(std::uint8_t byte)
 void Empfangsdecoder::zeitablauf()
 {
     m_empfangsstatus = 0;
-    m_timerser.stop();
+    m_zeichenfrist.stop();
 }
 
 } // namespace hestrel

@@ -16,7 +16,7 @@ class Empfangsdecoder {
     static constexpr int k_status = 1;
     static constexpr int k_statuslaenge = 12;
 
-    explicit Empfangsdecoder(Zeitgeber& timerser);
+    explicit Empfangsdecoder(Zeitgeber& zeichenfrist);
 
     // One received byte; true when it completed a status frame.
     bool schritt(std::uint8_t byte);
@@ -32,9 +32,9 @@ class Empfangsdecoder {
     const std::array<std::uint8_t, k_statuslaenge + 1>& empfangspuffer() const { return m_empfangspuffer; }
 
   private:
-    void timerser_neu();
+    void zeichenfrist_neu();
 
-    Zeitgeber& m_timerser;
+    Zeitgeber& m_zeichenfrist;
     int m_empfangsstatus = 0;
     int m_empfangszaehler = 0;
     int m_telegrammlaenge = 0;

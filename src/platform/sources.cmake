@@ -12,6 +12,3 @@ list(APPEND HESTREL_UI_SOURCES
   platform/qttonausgabe.cpp
   platform/qtprozessstarter.cpp
 )
-list(APPEND HESTREL_UI_SOURCES
-  app/programm.cpp
-)

@@ -17,7 +17,7 @@ constexpr double k_twips_pro_punkt = 450.0;
 Alarmanzeige::Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen,
                            Scheduler& scheduler, Prozessstarter* prozesse)
     : m_e(einstellungen), m_log(log), m_boxen(boxen), m_prozesse(prozesse),
-      m_hintergrund(scheduler.timer("hintergrund", 500))
+      m_hintergrund(scheduler.timer("Blinktakt", 500))
 {
     m_hintergrund->tick = [this] { blinken(); };
 }
@@ -42,7 +42,7 @@ void Alarmanzeige::erzeugen()
     m_zustand = Fensterzustand::normal;
     m_vollbild_platziert = false;
     m_farbe = k_rot;
-    m_label1.clear();
+    m_alarmtext.clear();
     m_hintergrund->start();
 }
 
@@ -107,7 +107,7 @@ void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /
             fehler_melden(f);
         }
     }
-    m_label1 = anztext;
+    m_alarmtext = anztext;
     melden();
 }
 

@@ -42,7 +42,7 @@ class Alarmanzeige {
     // Hides the window and keeps it, with its timer, for the next alarm.
     void verbergen();
     // "schließen".
-    void Command1_Click() { verbergen(); }
+    void schliessen_geklickt() { verbergen(); }
     // Closing through the title bar destroys the window, its timer included.
     void schliessen();
     void blinken();
@@ -60,7 +60,7 @@ class Alarmanzeige {
     Fensterzustand fensterzustand() const { return m_zustand; }
     int hintergrundfarbe() const { return m_farbe; }
     double schriftgroesse() const { return m_schriftgroesse; }
-    const std::string& label1() const { return m_label1; }
+    const std::string& alarmtext() const { return m_alarmtext; }
     const std::string& caption() const { return m_caption; }
     // Counts the creations, so that the view places a new window in the middle.
     int erzeugungen() const { return m_erzeugungen; }
@@ -94,7 +94,7 @@ class Alarmanzeige {
     Fensterzustand m_zustand = Fensterzustand::normal;
     int m_farbe = 0;
     double m_schriftgroesse = 11.25;
-    std::string m_label1;
+    std::string m_alarmtext;
     std::string m_caption;
     int m_erzeugungen = 0;
 };

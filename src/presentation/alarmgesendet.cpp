@@ -4,7 +4,8 @@
 
 namespace hestrel {
 
-Alarmgesendet::Alarmgesendet(Scheduler& scheduler) : m_wartezeit(scheduler.timer("Timerwarte", 15000))
+Alarmgesendet::Alarmgesendet(Scheduler& scheduler)
+    : m_wartezeit(scheduler.timer("Bestaetigungswartezeit", 15000))
 {
     m_wartezeit->tick = [this] { wartezeit_um(); };
 }
@@ -47,7 +48,7 @@ void Alarmgesendet::ok_freigeben()
     melden();
 }
 
-void Alarmgesendet::Command1_Click()
+void Alarmgesendet::ok_geklickt()
 {
     if (!m_ok_aktiv) {
         return;

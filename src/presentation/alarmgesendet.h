@@ -10,7 +10,7 @@ namespace hestrel {
 
 // The confirmation window "Der Alarm wurde ausgelöst ." shown to the sender:
 // its state and handlers, without the toolkit. "OK !" stays disabled until
-// the sender's clean-up removed a signal file or Timerwarte ran out.
+// the sender's clean-up removed a signal file or its wait ran out.
 class Alarmgesendet {
   public:
     Alarmgesendet(Scheduler& scheduler);
@@ -22,7 +22,7 @@ class Alarmgesendet {
     // Enables "OK !" (the sender removed a delivered signal file).
     void ok_freigeben();
     // "OK !": hides the window; it stays for the next alarm.
-    void Command1_Click();
+    void ok_geklickt();
     // Closing through the title bar destroys the window, its timer included.
     void schliessen();
     void wartezeit_um();
@@ -31,7 +31,7 @@ class Alarmgesendet {
     bool sichtbar() const { return m_sichtbar; }
     bool ok_aktiv() const { return m_ok_aktiv; }
     const std::string& caption() const { return m_caption; }
-    Zeitgeber& Timerwarte() { return *m_wartezeit; }
+    Zeitgeber& wartezeit() { return *m_wartezeit; }
 
     // The view refreshes on every change.
     std::function<void()> geaendert;

@@ -22,7 +22,7 @@ void Programminfo::zeigen()
     melden();
 }
 
-void Programminfo::Command1_Click()
+void Programminfo::schliessen_geklickt()
 {
     sichtbar = false;
     melden();

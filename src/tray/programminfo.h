@@ -13,7 +13,7 @@ class Programminfo {
     // Makes the window visible, creating it when needed.
     void zeigen();
     // "Schliessen": invisible, kept.
-    void Command1_Click();
+    void schliessen_geklickt();
     // Closed through the title bar: destroyed.
     void geschlossen();
 

@@ -84,9 +84,9 @@ TEST(Empfangsdecoder, Bytefolgen)
     };
     for (const Fall& f : faelle) {
         VirtualScheduler uhr;
-        auto timerser = uhr.timer("Zeichenfrist", 1000);
-        Empfangsdecoder d(*timerser);
-        timerser->tick = [&] { d.zeitablauf(); };
+        auto zeichenfrist = uhr.timer("Zeichenfrist", 1000);
+        Empfangsdecoder d(*zeichenfrist);
+        zeichenfrist->tick = [&] { d.zeitablauf(); };
         int fertig = 0;
         Bytes letzter;
         for (const auto& [bytes, pause] : f.stuecke) {

@@ -70,7 +70,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     uhr.advance(1);
     EXPECT_EQ(b.journaleintraege(), 2);
     const std::string text = "Überfall\r\nKasse 2\r\n\r\nBitte kommen\r\n";
-    EXPECT_EQ(b.anzeige.label1(), text);
+    EXPECT_EQ(b.anzeige.alarmtext(), text);
     EXPECT_TRUE(b.anzeige.sichtbar());
     const std::string journal = b.journal();
     EXPECT_NE(journal.find(" Alarm aus Gruppe 1 von:\r\xDC"
@@ -108,7 +108,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     alarm_legen(g1, "Brand");
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 3);
-    EXPECT_EQ(b.anzeige.label1(), "Brand");
+    EXPECT_EQ(b.anzeige.alarmtext(), "Brand");
 }
 
 TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
@@ -116,7 +116,7 @@ TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
     a.liste.gruppen[0] = 1;
     a.ap.ausloesen();
     a.bestaetigung.wartezeit_um();
-    a.bestaetigung.Command1_Click();
+    a.bestaetigung.ok_geklickt();
     ASSERT_FALSE(a.bestaetigung.sichtbar());
     std::filesystem::remove(g1 + "MESSAGE.XQV");
 
@@ -149,14 +149,14 @@ TEST_F(Austausch, NachbargruppenAufeinanderfolgendenTicks)
     // the 15 s its signal file stays.
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 1);
-    EXPECT_EQ(b.anzeige.label1(), "eins");
+    EXPECT_EQ(b.anzeige.alarmtext(), "eins");
     EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 500);
     uhr.advance(500);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_EQ(b.anzeige.label1(), "zwei");
+    EXPECT_EQ(b.anzeige.alarmtext(), "zwei");
     uhr.advance(500);
     EXPECT_EQ(b.journaleintraege(), 3);
-    EXPECT_EQ(b.anzeige.label1(), "drei");
+    EXPECT_EQ(b.anzeige.alarmtext(), "drei");
     EXPECT_EQ(b.ap.alarmempfang().abfragetakt().interval(), 5000);
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 3);
@@ -187,7 +187,7 @@ TEST_F(Austausch, SignaldateiBeimStartWirdBeimErstenTickGezeigt)
     uhr2.advance(4999);
     EXPECT_FALSE(c.anzeige.existiert());
     uhr2.advance(1);
-    EXPECT_EQ(c.anzeige.label1(), "liegt schon");
+    EXPECT_EQ(c.anzeige.alarmtext(), "liegt schon");
     EXPECT_EQ(c.journaleintraege(), 1);
     // A signal file is left for its sender.
     EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
@@ -223,7 +223,7 @@ TEST_F(Austausch, SchluesselOhneDatendateiLoeschtDasSignal)
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.schluessel);
         datei_schreiben(g1 + "MESSAGE.XQV", f.schluessel);
-        const std::string vorher = b.anzeige.label1();
+        const std::string vorher = b.anzeige.alarmtext();
         uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         if (f.gezeigt) {
@@ -233,7 +233,7 @@ TEST_F(Austausch, SchluesselOhneDatendateiLoeschtDasSignal)
             uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         } else {
             EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
-            EXPECT_EQ(b.anzeige.label1(), vorher);
+            EXPECT_EQ(b.anzeige.alarmtext(), vorher);
         }
         EXPECT_EQ(b.journaleintraege(), gezeigt);
     }
@@ -252,12 +252,12 @@ TEST_F(Austausch, LeereOderUnlesbareSignaldateiIstNochNichtBereit)
     uhr.advance(5000);
     EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_FALSE(b.empfang.gruppe_gemeldet(0));
-    EXPECT_EQ(b.anzeige.label1(), "zwei") << "a signal file not ready must not hold back its neighbour";
+    EXPECT_EQ(b.anzeige.alarmtext(), "zwei") << "a signal file not ready must not hold back its neighbour";
 
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
     uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
     uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
-    EXPECT_EQ(b.anzeige.label1(), "eins");
+    EXPECT_EQ(b.anzeige.alarmtext(), "eins");
     EXPECT_EQ(b.journaleintraege(), 2);
 
     // A signal file that cannot be read is tried again, neither deleted nor counted.
@@ -272,14 +272,14 @@ TEST_F(Austausch, LeereOderUnlesbareSignaldateiIstNochNichtBereit)
         << "a read that failed is tried again half a second on";
     b.fs.lesen_muster.clear();
     uhr.advance(5000);
-    EXPECT_EQ(b.anzeige.label1(), "drei");
+    EXPECT_EQ(b.anzeige.alarmtext(), "drei");
 }
 
 TEST_F(Austausch, GrosseDatendateiWirdNurZum64KiBTeilGelesen)
 {
     alarm_legen(g1, std::string(10 * 1024 * 1024, 'x'));
     uhr.advance(5000);
-    EXPECT_EQ(b.anzeige.label1().size(), 65536u);
+    EXPECT_EQ(b.anzeige.alarmtext().size(), 65536u);
     EXPECT_EQ(b.journaleintraege(), 1);
 }
 
@@ -579,7 +579,7 @@ TEST_F(Austausch, OhneMeldelisteWirdTrotzdemEmpfangenUndGesendet)
     b.ap.meldeliste_verwenden(static_cast<FakeMeldeliste*>(nullptr));
     alarm_legen(g1, "ohne Liste");
     uhr.advance(5000);
-    EXPECT_EQ(b.anzeige.label1(), "ohne Liste");
+    EXPECT_EQ(b.anzeige.alarmtext(), "ohne Liste");
     EXPECT_EQ(b.journaleintraege(), 1);
     EXPECT_TRUE(b.ap.alarmempfang().piepser().aktiv());
 

@@ -95,7 +95,7 @@ TEST_F(Freigaben, EineHaengendeGruppeHaeltDieAnderenNichtAuf)
     EXPECT_EQ(empfaenger.journaleintraege(), 0);
     uhr.advance(Alarmempfang::k_antwortfrist_ms);
     EXPECT_EQ(empfaenger.journaleintraege(), 1);
-    EXPECT_EQ(empfaenger.anzeige.label1(), "Gruppe drei");
+    EXPECT_EQ(empfaenger.anzeige.alarmtext(), "Gruppe drei");
 
     // Later ticks do not wait for it at all; after a few seconds it counts as unreachable, once.
     std::filesystem::remove(g3 + "MESSAGE.XQV");
@@ -164,7 +164,7 @@ TEST_F(Freigaben, EinFehlerIstKeinFehlen)
         }
         // Shown once the data file could be read, while its signal file stayed.
         EXPECT_EQ(empfaenger.journaleintraege(), ++erwartet);
-        EXPECT_EQ(empfaenger.anzeige.label1(), f.name);
+        EXPECT_EQ(empfaenger.anzeige.alarmtext(), f.name);
         launen.standfehler[g1 + "MESSAGE.XQV"] = f.standfehler;
         for (int tick = 0; tick < f.standfehler + 3; ++tick) {
             uhr.advance(5000);
@@ -252,7 +252,7 @@ TEST_F(Freigaben, FremdeDingeUnterDenNamenWerdenUebergangen)
         EXPECT_NE(empfaenger.journal().find(std::string("Alarm aus Gruppe 3 von:\r") + f.name),
                   std::string::npos);
         EXPECT_EQ(empfaenger.journal().find("GEHEIM"), std::string::npos);
-        EXPECT_EQ(empfaenger.anzeige.label1().find("GEHEIM"), std::string::npos);
+        EXPECT_EQ(empfaenger.anzeige.alarmtext().find("GEHEIM"), std::string::npos);
         EXPECT_EQ(datei_lesen(geheim), "GEHEIM");
         std::filesystem::remove(g3 + "MESSAGE.XQV");
         uhr.advance(5000);

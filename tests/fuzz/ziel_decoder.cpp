@@ -29,9 +29,9 @@ void decoder_pruefen(std::string_view eingabe)
 {
     // The decoder alone, with its inter-byte time-out on a virtual clock.
     VirtualScheduler uhr;
-    auto timerser = uhr.timer("Zeichenfrist", 1000);
-    Empfangsdecoder decoder(*timerser);
-    timerser->tick = [&] { decoder.zeitablauf(); };
+    auto zeichenfrist = uhr.timer("Zeichenfrist", 1000);
+    Empfangsdecoder decoder(*zeichenfrist);
+    zeichenfrist->tick = [&] { decoder.zeitablauf(); };
 
     // The same bytes at the same moments into a workstation without a device
     // in use, whose port check therefore never interrupts a frame.

@@ -59,7 +59,7 @@ void empfang_pruefen(std::string_view eingabe)
         pruefen(p.fs.dateien.count(genannt) > 0 && genannt.find('/', verzeichnis.size()) == std::string::npos,
                 "only a data file the key names in the same directory is presented");
         const std::string text = cp1252_zu_utf8(p.fs.dateien[genannt].substr(0, k_max_alarmtext));
-        pruefen(p.ap.alarmanzeige().label1() == text, "the alarm window shows the data file's text");
+        pruefen(p.ap.alarmanzeige().alarmtext() == text, "the alarm window shows the data file's text");
         const std::string eintrag =
             std::string(ins_import ? "Alarm aus Gruppe 2 von:\r" : "Alarm aus Gruppe 1 von:\r") + text +
             "\r\n";

@@ -31,7 +31,7 @@ TEST_F(AlarmanzeigeTest, VollbildUeberDenGanzenSchirm)
     EXPECT_EQ(a.breite_px(), 1920);
     EXPECT_EQ(a.hoehe_px(), 1080);
     EXPECT_DOUBLE_EQ(a.schriftgroesse(), 64.0);
-    EXPECT_EQ(a.label1(), "Hilfe");
+    EXPECT_EQ(a.alarmtext(), "Hilfe");
     EXPECT_EQ(a.caption(), "BORL XQV GmbH");
     EXPECT_NE(anzeigelog().find(" Vollbild - gesetzt\r\n"), std::string::npos);
 
@@ -80,15 +80,15 @@ TEST_F(AlarmanzeigeTest, EinFensterFuerAlleAlarmeSchliessenUndWiederzeigen)
     a.alarm_zeigen("eins", "1", "0");
     a.alarm_zeigen("zwei", "9", "1");
     EXPECT_EQ(a.erzeugungen(), 1);
-    EXPECT_EQ(a.label1(), "zwei");
-    a.Command1_Click();
+    EXPECT_EQ(a.alarmtext(), "zwei");
+    a.schliessen_geklickt();
     EXPECT_FALSE(a.sichtbar());
     EXPECT_TRUE(a.hintergrund().aktiv()) << "hidden, the window keeps blinking";
     uhr.advance(500);
     EXPECT_FALSE(a.sichtbar());
     a.alarm_zeigen("drei", "", "");
     EXPECT_TRUE(a.sichtbar());
-    EXPECT_EQ(a.label1(), "drei");
+    EXPECT_EQ(a.alarmtext(), "drei");
 
     // The device's reset key hides it through the engine's seam.
     p.ap.alarmanzeige().verbergen();
@@ -148,7 +148,7 @@ TEST_F(AlarmanzeigeTest, GesperrterRechnerGibtDemMeldeprogrammDenTextAufDerEinga
         EXPECT_EQ(start.argumente, (std::vector<std::string>{"user1"})) << "the text is never an argument";
         EXPECT_EQ(start.eingabe, f.eingabe) << f.text.substr(0, 40);
         EXPECT_LE(start.eingabe.size(), 4096u);
-        EXPECT_EQ(a.label1(), f.text) << "the window keeps the whole text";
+        EXPECT_EQ(a.alarmtext(), f.text) << "the window keeps the whole text";
     }
     EXPECT_NE(anzeigelog().find(" Meldung bei gesperrtem Rechner\r\n"), std::string::npos);
     EXPECT_TRUE(p.boxen.hinweise.empty());
@@ -166,7 +166,7 @@ TEST_F(AlarmanzeigeTest, MeldeprogrammFehltTextWirdTrotzdemGezeigt)
     a.alarm_zeigen("alt", "", "");
     a.alarm_zeigen("neu", "", "");
     EXPECT_TRUE(a.sichtbar());
-    EXPECT_EQ(a.label1(), "neu");
+    EXPECT_EQ(a.alarmtext(), "neu");
     ASSERT_FALSE(p.boxen.hinweise.empty());
     EXPECT_EQ(p.boxen.hinweise.back().text, "Datei nicht gefunden - 53  ");
     const std::string log = anzeigelog();
@@ -180,7 +180,7 @@ TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
     a.alarm_zeigen("Hilfe", "", "");
     EXPECT_TRUE(a.sichtbar());
     EXPECT_TRUE(a.vollbild_platziert());
-    EXPECT_EQ(a.label1(), "Hilfe");
+    EXPECT_EQ(a.alarmtext(), "Hilfe");
     ASSERT_EQ(p.boxen.hinweise.size(), 1u);
     EXPECT_EQ(p.boxen.hinweise[0].text, "Zugriff verweigert - 70  ");
 
@@ -188,7 +188,7 @@ TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
     p.h.einstellungen().gesperrtanzeige = true;
     a.alarm_zeigen("zwei", "", "");
     EXPECT_EQ(p.prozesse.starts.size(), 1u);
-    EXPECT_EQ(a.label1(), "zwei");
+    EXPECT_EQ(a.alarmtext(), "zwei");
 }
 
 } // namespace

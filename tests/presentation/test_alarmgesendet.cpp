@@ -20,14 +20,14 @@ TEST_F(AlarmgesendetTest, OkErstNach15Sekunden)
     EXPECT_TRUE(g.sichtbar());
     EXPECT_EQ(g.caption(), "BORL XQV GmbH");
     EXPECT_FALSE(g.ok_aktiv());
-    g.Command1_Click();
+    g.ok_geklickt();
     EXPECT_TRUE(g.sichtbar()) << "a disabled button does nothing";
     uhr.advance(14999);
     EXPECT_FALSE(g.ok_aktiv());
     uhr.advance(1);
     EXPECT_TRUE(g.ok_aktiv());
-    EXPECT_FALSE(g.Timerwarte().aktiv());
-    g.Command1_Click();
+    EXPECT_FALSE(g.wartezeit().aktiv());
+    g.ok_geklickt();
     EXPECT_FALSE(g.sichtbar());
     EXPECT_TRUE(g.existiert());
 }
@@ -56,10 +56,10 @@ TEST_F(AlarmgesendetTest, FreigabeDurchDasAufraeumenUndSchliessen)
     g.einschalten();
     g.ok_freigeben();
     EXPECT_TRUE(g.ok_aktiv());
-    EXPECT_TRUE(g.Timerwarte().aktiv());
+    EXPECT_TRUE(g.wartezeit().aktiv());
     g.schliessen();
     EXPECT_FALSE(g.existiert());
-    EXPECT_FALSE(g.Timerwarte().aktiv());
+    EXPECT_FALSE(g.wartezeit().aktiv());
     g.einschalten();
     EXPECT_TRUE(g.sichtbar());
     EXPECT_FALSE(g.ok_aktiv());

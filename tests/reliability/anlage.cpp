@@ -213,7 +213,7 @@ void Anlage::starten(Platz& p)
         const int lauf = p.lauf;
         planen(m_uhr.now_ms() + 60000, [&p, lauf] {
             if (p.lauf == lauf && p.ap) {
-                p.ap->alarmanzeige().Command1_Click();
+                p.ap->alarmanzeige().schliessen_geklickt();
             }
         });
     };

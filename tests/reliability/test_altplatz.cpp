@@ -66,7 +66,7 @@ TEST_F(Mischbetrieb, AlarmeGehenInBeideRichtungen)
     EXPECT_EQ(o->intervall(), 15000);
     uhr.advance(4000);
     EXPECT_EQ(a.journaleintraege(), 1);
-    EXPECT_EQ(a.anzeige.label1(), "vom alten\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(a.anzeige.alarmtext(), "vom alten\r\n\r\n\r\n\r\n");
 
     // Hestrel to older, within the older sender's wait: it does not poll, so it sees it after its clean-up.
     uhr.advance(2000);

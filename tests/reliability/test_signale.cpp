@@ -62,7 +62,7 @@ TEST_F(Signale, ZweiterSenderInDerselbenGruppeWirdAuchGezeigt)
     senden(c, "zweiter", {0});
     uhr.advance(3000);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_EQ(b.anzeige.label1(), "zweiter\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(b.anzeige.alarmtext(), "zweiter\r\n\r\n\r\n\r\n");
     EXPECT_NE(b.journal().find(eintrag(1, "zweiter")), std::string::npos);
 
     // a's clean-up leaves c's signal file for c's receivers; c removes it.
@@ -88,7 +88,7 @@ TEST_F(Signale, NeuesSignalNachKurzerLueckeIstEinNeuerAlarm)
     alarm_legen(g1, "zwei");
     uhr.advance(3000);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_EQ(b.anzeige.label1(), "zwei");
+    EXPECT_EQ(b.anzeige.alarmtext(), "zwei");
 
     // The same file, however long it stays, is shown once.
     uhr.advance(60000);
@@ -132,7 +132,7 @@ TEST_F(Signale, UnloeschbaresSignalHaeltSpaetereAlarmeNichtAuf)
     senden(c, "zweiter", {0});
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_EQ(b.anzeige.label1(), "zweiter\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(b.anzeige.alarmtext(), "zweiter\r\n\r\n\r\n\r\n");
 }
 
 TEST_F(Signale, AufraeumenLaesstEinenSpaeterenFremdenAlarmLiegen)

@@ -203,7 +203,7 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenSignalUndDatendateiBeimEmpfaenger
     b.fs.weg.clear();
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 2);
-    EXPECT_EQ(b.ap.alarmanzeige().label1(), "Brand");
+    EXPECT_EQ(b.ap.alarmanzeige().alarmtext(), "Brand");
     uhr.advance(20000);
     EXPECT_EQ(b.journaleintraege(), 2);
     b.nichts_verloren();
@@ -230,7 +230,7 @@ TEST_F(Stoerungen, HalbGeschriebeneEinstellungenUndGruppendaten)
     datei_schreiben(g1 + "MDAT0.XQV", "Brand");
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
     uhr.advance(5000);
-    EXPECT_EQ(a.ap.alarmanzeige().label1(), "Brand");
+    EXPECT_EQ(a.ap.alarmanzeige().alarmtext(), "Brand");
 }
 
 TEST_F(Stoerungen, HalbGeschriebeneDatendateiBeimSenden)
@@ -268,7 +268,7 @@ TEST_F(Stoerungen, JournalEintragBrichtMittendrinAb)
         uhr.advance(5000);
     }
     // Shown all the same, and the failure is in the event log.
-    EXPECT_EQ(b.ap.alarmanzeige().label1(), "Brand");
+    EXPECT_EQ(b.ap.alarmanzeige().alarmtext(), "Brand");
     EXPECT_TRUE(b.im_ereignislog("Alarm nicht ins Journal geschrieben: "));
     EXPECT_EQ(b.datei("mameldung.log"), b.gespeichert[2]) << "no piece of the entry stays";
 
@@ -293,7 +293,7 @@ TEST_F(Stoerungen, JournalLaesstSichNichtOeffnen)
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
     uhr.advance(5000);
     EXPECT_TRUE(b.ap.alarmanzeige().sichtbar());
-    EXPECT_EQ(b.ap.alarmanzeige().label1(), "Brand");
+    EXPECT_EQ(b.ap.alarmanzeige().alarmtext(), "Brand");
     EXPECT_TRUE(b.im_ereignislog("Alarm nicht ins Journal geschrieben: Zugriff verweigert - 70"));
     b.fs.kaputt.clear();
     b.nichts_verloren();
@@ -319,7 +319,7 @@ TEST(StoerungBeimStart, FehlendesJournalDasSichNichtAnlegenLaesst)
     datei_schreiben(g1 + "MDAT0.XQV", "Brand");
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
     uhr.advance(5000);
-    EXPECT_EQ(p.ap.alarmanzeige().label1(), "Brand");
+    EXPECT_EQ(p.ap.alarmanzeige().alarmtext(), "Brand");
     EXPECT_EQ(p.datei("Hestrel.DAT"), p.gespeichert[0]);
     EXPECT_EQ(p.datei("Alarmdaten.DAT"), p.gespeichert[1]);
 }
@@ -340,7 +340,7 @@ TEST(StoerungAmGeraet, SchreibfehlerUndVerschwundenerAnschluss)
     datei_schreiben(g1 + "MDAT0.XQV", "Brand");
     datei_schreiben(g1 + "MESSAGE.XQV", "0");
     uhr.advance(5000);
-    EXPECT_EQ(p.ap.alarmanzeige().label1(), "Brand");
+    EXPECT_EQ(p.ap.alarmanzeige().alarmtext(), "Brand");
     EXPECT_EQ(p.journaleintraege(), 2);
     EXPECT_TRUE(p.im_ereignislog("Schnittstelle Ausgabe Schreiben fehlgeschlagen - 8015"));
     p.port.schreib_fehler = {};
@@ -359,7 +359,7 @@ TEST(StoerungAmGeraet, SchreibfehlerUndVerschwundenerAnschluss)
     datei_schreiben(g3 + "MDAT0.XQV", "Wasser");
     datei_schreiben(g3 + "MESSAGE.XQV", "0");
     uhr.advance(5000);
-    EXPECT_EQ(p.ap.alarmanzeige().label1(), "Wasser");
+    EXPECT_EQ(p.ap.alarmanzeige().alarmtext(), "Wasser");
 
     // Plugged in again: the interface check opens it and polls; key 2 sends an alarm.
     p.port.oeffnen_fehler = {};

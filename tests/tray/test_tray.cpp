@@ -89,7 +89,7 @@ TEST(Tray, MenuepunkteOeffnenIhreFenster)
     bar.menuepunkt_gewaehlt(0);
     EXPECT_TRUE(info.sichtbar);
     EXPECT_EQ(info.version, "Version 4.3.0 - TS");
-    info.Command1_Click();
+    info.schliessen_geklickt();
     EXPECT_FALSE(info.sichtbar);
     EXPECT_TRUE(info.geladen);
     info.geschlossen();

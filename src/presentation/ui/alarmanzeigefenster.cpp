@@ -69,12 +69,12 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     m_knopf->setPalette(knopf);
     // "schließen" is pressed by a deliberate click; see keyPressEvent for the keyboard.
     nur_mit_maus(m_knopf);
-    connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
+    connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.schliessen_geklickt(); });
 
-    m_label1 = new Alarmtext(this);
-    m_label1->setObjectName(QStringLiteral("alarmtext"));
-    m_label1->move(twips(1560), twips(1080));
-    m_label1->setAutoFillBackground(true);
+    m_text = new Alarmtext(this);
+    m_text->setObjectName(QStringLiteral("alarmtext"));
+    m_text->move(twips(1560), twips(1080));
+    m_text->setAutoFillBackground(true);
 
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
@@ -122,10 +122,10 @@ void AlarmanzeigeFenster::einpassen()
 {
     // The label takes the room right of and below its place; the text is laid
     // out only when its text, font or width changed.
-    const int breite = std::max(1, width() - m_label1->x() - k_rand_px);
-    const int texthoehe = std::max(m_label1->hoehe_fuer(breite), m_label1->fontMetrics().height());
-    if (m_label1->size() != QSize(breite, texthoehe)) {
-        m_label1->setFixedSize(breite, texthoehe);
+    const int breite = std::max(1, width() - m_text->x() - k_rand_px);
+    const int texthoehe = std::max(m_text->hoehe_fuer(breite), m_text->fontMetrics().height());
+    if (m_text->size() != QSize(breite, texthoehe)) {
+        m_text->setFixedSize(breite, texthoehe);
     }
     if (m_modell.vollbild_platziert() ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
@@ -134,8 +134,7 @@ void AlarmanzeigeFenster::einpassen()
     // The normal window: its designed size, grown as far as the text needs, and on the screen.
     const QRect f = frei();
     const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
-    const int noetig =
-        std::max(twips(Alarmanzeige::k_innenhoehe_twips), m_label1->y() + texthoehe + k_rand_px);
+    const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), m_text->y() + texthoehe + k_rand_px);
     const int hoehe = std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
     if (hoehe != height()) {
         resize(width(), hoehe);
@@ -165,22 +164,21 @@ void AlarmanzeigeFenster::aktualisieren()
 
     // The blink: colours only. Nothing here lays the text out again.
     const QColor hinten = farbe(m_modell.hintergrundfarbe());
-    if (palette().color(QPalette::Window) != hinten ||
-        m_label1->palette().color(QPalette::Window) != hinten) {
+    if (palette().color(QPalette::Window) != hinten || m_text->palette().color(QPalette::Window) != hinten) {
         QPalette p = palette();
         p.setColor(QPalette::Window, hinten);
         p.setColor(QPalette::WindowText, Qt::black);
         setPalette(p);
-        m_label1->setPalette(p);
+        m_text->setPalette(p);
     }
 
     const QFont f = arial(std::max(1.0, m_modell.schriftgroesse()), false);
-    if (m_label1->font() != f) {
-        m_label1->setFont(f);
+    if (m_text->font() != f) {
+        m_text->setFont(f);
     }
-    const QString text = QString::fromStdString(m_modell.label1());
-    if (m_label1->text() != text) {
-        m_label1->setText(text);
+    const QString text = QString::fromStdString(m_modell.alarmtext());
+    if (m_text->text() != text) {
+        m_text->setText(text);
     }
     einpassen();
 
@@ -261,7 +259,7 @@ void AlarmanzeigeFenster::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Space:
         if (m_selbst_aktiviert && isActiveWindow() && isVisible()) {
             event->accept();
-            m_modell.Command1_Click();
+            m_modell.schliessen_geklickt();
             return;
         }
         break;

@@ -37,7 +37,7 @@ class AlarmanzeigeFenster : public QWidget {
     QRect frei() const;
 
     Alarmanzeige& m_modell;
-    Alarmtext* m_label1 = nullptr;
+    Alarmtext* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;
     int m_erzeugungen = 0;

@@ -25,20 +25,20 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setFixedSize(twips(4440), twips(1845));
 
-    m_label1 = new QLabel(QStringLiteral("Der Alarm wurde ausgelöst ."), this);
-    m_label1->setObjectName(QStringLiteral("meldung"));
-    twips_setzen(m_label1, 240, 240, 2895, 615);
+    m_text = new QLabel(QStringLiteral("Der Alarm wurde ausgelöst ."), this);
+    m_text->setObjectName(QStringLiteral("meldung"));
+    twips_setzen(m_text, 240, 240, 2895, 615);
     QFont f(QStringLiteral("Arial"));
     f.setPointSizeF(12);
     f.setBold(true);
-    m_label1->setFont(f);
-    m_label1->setWordWrap(true);
+    m_text->setFont(f);
+    m_text->setWordWrap(true);
 
     m_knopf = new QPushButton(QStringLiteral("OK !"), this);
     m_knopf->setObjectName(QStringLiteral("okButton"));
     twips_setzen(m_knopf, 1440, 1080, 1455, 495);
     nur_mit_maus(m_knopf);
-    connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.Command1_Click(); });
+    connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.ok_geklickt(); });
 
     m_bild = new QLabel(this);
     m_bild->setObjectName(QStringLiteral("bild"));

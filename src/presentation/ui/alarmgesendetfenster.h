@@ -26,7 +26,7 @@ class AlarmgesendetFenster : public QWidget {
     void vorholen();
 
     Alarmgesendet& m_modell;
-    QLabel* m_label1 = nullptr;
+    QLabel* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;
     bool m_platziert = false;

@@ -48,7 +48,7 @@ ProgramminfoFenster::ProgramminfoFenster(Programminfo& info, QWidget* parent) : 
 
     auto* schliessen = control<QPushButton>(this, "schliessenButton", 2400, 1680, 1215, 495);
     schliessen->setText(QStringLiteral("Schliessen"));
-    connect(schliessen, &QPushButton::clicked, this, [this] { m_info.Command1_Click(); });
+    connect(schliessen, &QPushButton::clicked, this, [this] { m_info.schliessen_geklickt(); });
 
     bild(this, "banner", ":/bilder/banner.svg", 4200, 2400, 1215, 255);
 

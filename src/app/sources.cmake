@@ -1,0 +1,4 @@
+# The program: Qt services under one workstation, its windows over it.
+list(APPEND HESTREL_UI_SOURCES
+  app/programm.cpp
+)
