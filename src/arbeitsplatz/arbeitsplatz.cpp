@@ -34,6 +34,11 @@ void Arbeitsplatz::starten(const std::string& datenverzeichnis)
 {
     m_datenverzeichnis = datenverzeichnis;
     m_einstellungen->starten();
+    std::string meldung;
+    m_zusatz = zusatz_laden(m_d.fs, m_datenverzeichnis, meldung);
+    if (!meldung.empty()) {
+        m_log.logeintrag(meldung);
+    }
     // Runs even where the load opened the settings window for setting up.
     m_empfang->abfragetakt().start();
     m_traymenue->laden();

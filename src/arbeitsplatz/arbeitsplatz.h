@@ -14,6 +14,7 @@
 #include "device/geraet.h"
 #include "einstellungen/einstellungen.h"
 #include "einstellungen/einstellungsverwaltung.h"
+#include "einstellungen/zusatzeinstellungen.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
 #include "tray/traymenue.h"
@@ -84,6 +85,8 @@ class Arbeitsplatz : public Einstellungsfolgen,
     Logbuch& log() { return m_log; }
     Freigabedienst& freigaben() { return m_d.freigaben ? *m_d.freigaben : m_sofort; }
     const std::string& datenverzeichnis() const { return m_datenverzeichnis; }
+    // What goes beyond the alarm (Hestrel-Zusatz.ini), loaded at the start.
+    Zusatzeinstellungen& zusatz() { return m_zusatz; }
     Einstellungsverwaltung& einstellungen() { return *m_einstellungen; }
     Alarmanzeige& alarmanzeige() { return *m_alarmanzeige; }
     Alarmgesendet& alarmgesendet() { return *m_alarmgesendet; }
@@ -118,6 +121,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     SofortigerFreigabedienst m_sofort;
     std::string m_datenverzeichnis;
     Einstellungen m_werte;
+    Zusatzeinstellungen m_zusatz = zusatz_voreinstellungen();
     Logbuch m_log;
     std::unique_ptr<Einstellungsverwaltung> m_einstellungen;
     std::unique_ptr<Meldeliste> m_meldeliste;
