@@ -17,3 +17,8 @@ hestrel_test(test_exchange_stoerungen
 target_link_libraries(test_exchange_stoerungen PRIVATE hestrel_stoerlaufwerk)
 target_compile_definitions(test_exchange_stoerungen PRIVATE HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>")
 add_dependencies(test_exchange_stoerungen hestrel)
+
+# The records beside the alarm files and the extra settings file.
+hestrel_test(test_begleitdateien
+  exchange/test_begleitdateien.cpp
+)
