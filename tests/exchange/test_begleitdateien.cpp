@@ -16,7 +16,7 @@ namespace {
 
 TEST(Begleitdateien, JedeArtKommtUnveraendertZurueck)
 {
-    const Herkunft h{"0123456789abcdef", "Empfang-2", "jdoe", "09.12.2026 10:32:05", {3, 12, 50}, true,
+    const Herkunft h{"0123456789abcdef",        "Empfang-2", "jdoe", "09.12.2026 10:32:05", {3, 12, 50}, true,
                      pruefsumme("Überfall\r\n")};
     std::string grund;
     const auto h2 = herkunft_lesen(kodieren(h), grund);
@@ -32,7 +32,10 @@ TEST(Begleitdateien, JedeArtKommtUnveraendertZurueck)
     ASSERT_TRUE(a2) << grund;
     EXPECT_EQ(a2->platz, "Küche 1");
     EXPECT_EQ(a2->art, Antwort::Art::empfangen);
-    EXPECT_NE(kodieren(a).find("Platz=K\xFC" "che 1\r\n"), std::string::npos) << "Windows-1252, CR LF";
+    EXPECT_NE(kodieren(a).find("Platz=K\xFC"
+                               "che 1\r\n"),
+              std::string::npos)
+        << "Windows-1252, CR LF";
 
     const auto w2 = anwesenheit_lesen(kodieren(Anwesenheit{"Lager", "", "x"}), grund);
     ASSERT_TRUE(w2) << grund;
@@ -50,7 +53,8 @@ TEST(Begleitdateien, MuellWirdMitGrundAbgewiesen)
         {"other kind", kodieren(Anwesenheit{"P", "", "t"})},
         {"too large", gut + std::string(k_max_begleitdatei, 'x')},
         {"no identity", "HESTREL-ANTWORT 1\r\nPlatz=P\r\nZeit=t\r\nArt=kommt\r\n"},
-        {"identity not hex", "HESTREL-ANTWORT 1\r\nAlarm=../../etc/pass\r\nPlatz=P\r\nZeit=t\r\nArt=kommt\r\n"},
+        {"identity not hex",
+         "HESTREL-ANTWORT 1\r\nAlarm=../../etc/pass\r\nPlatz=P\r\nZeit=t\r\nArt=kommt\r\n"},
         {"unknown answer", "HESTREL-ANTWORT 1\r\nAlarm=0123456789abcdef\r\nPlatz=P\r\nZeit=t\r\nArt=ja\r\n"},
         {"binary", std::string("\0\xff\xfe", 3)},
     };
@@ -61,16 +65,16 @@ TEST(Begleitdateien, MuellWirdMitGrundAbgewiesen)
     }
     // A line break inside a value cannot start another key.
     std::string grund;
-    const auto a = antwort_lesen(kodieren(Antwort{"0123456789abcdef", "P\r\nArt=empfangen", "", "t",
-                                                  Antwort::Art::kommt}),
-                                 grund);
+    const auto a = antwort_lesen(
+        kodieren(Antwort{"0123456789abcdef", "P\r\nArt=empfangen", "", "t", Antwort::Art::kommt}), grund);
     ASSERT_TRUE(a);
     EXPECT_EQ(a->art, Antwort::Art::kommt);
 }
 
 TEST(Begleitdateien, NamenBleibenImVerzeichnis)
 {
-    for (const std::string& name : std::vector<std::string>{"../../etc", "Empfang 2/Tür", "", std::string(100, 'a')}) {
+    for (const std::string& name :
+         std::vector<std::string>{"../../etc", "Empfang 2/Tür", "", std::string(100, 'a')}) {
         const std::string datei = anwesenheitsdatei(name);
         EXPECT_EQ(datei.find('/'), std::string::npos) << name;
         EXPECT_EQ(datei.rfind("hestrel-da-", 0), 0u);
