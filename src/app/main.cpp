@@ -30,18 +30,20 @@ namespace {
 // "hestrel 4.3.0"
 std::string versionszeile()
 {
-    return "hestrel " + std::to_string(hestrel::k_version_major) + "." + std::to_string(hestrel::k_version_minor) +
-           "." + std::to_string(hestrel::k_version_revision);
+    return "hestrel " + std::to_string(hestrel::k_version_major) + "." +
+           std::to_string(hestrel::k_version_minor) + "." + std::to_string(hestrel::k_version_revision);
 }
 
 struct Befehlszeile {
-    QCommandLineOption pruefen{QStringLiteral("check"),
-                               QStringLiteral("Prüft Einstellungen, Gruppenverzeichnisse, Importverzeichnis, "
-                                              "Alarmbox, Tondatei und Journal dieses Arbeitsplatzes, ohne ein "
-                                              "Fenster zu öffnen oder einen Alarm zu senden. Rückgabewert: 0 alles "
-                                              "bereit, 1 etwas für Empfang oder Senden Nötiges gestört, 2 "
-                                              "Einstellungen nicht lesbar oder falscher Aufruf.")};
-    QCommandLineOption hilfe{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Zeigt diese Hilfe.")};
+    QCommandLineOption pruefen{
+        QStringLiteral("check"),
+        QStringLiteral("Prüft Einstellungen, Gruppenverzeichnisse, Importverzeichnis, "
+                       "Alarmbox, Tondatei und Journal dieses Arbeitsplatzes, ohne ein "
+                       "Fenster zu öffnen oder einen Alarm zu senden. Rückgabewert: 0 alles "
+                       "bereit, 1 etwas für Empfang oder Senden Nötiges gestört, 2 "
+                       "Einstellungen nicht lesbar oder falscher Aufruf.")};
+    QCommandLineOption hilfe{{QStringLiteral("h"), QStringLiteral("help")},
+                             QStringLiteral("Zeigt diese Hilfe.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Zeigt die Version.")};
     QCommandLineParser parser;
@@ -75,7 +77,8 @@ bool ohne_fenster(int argc, char* argv[])
 int befehlszeile_auswerten(Befehlszeile& b, const QStringList& argumente)
 {
     if (!b.parser.parse(argumente)) {
-        std::fprintf(stderr, "hestrel: %s\n%s", qPrintable(b.parser.errorText()), qPrintable(b.parser.helpText()));
+        std::fprintf(stderr, "hestrel: %s\n%s", qPrintable(b.parser.errorText()),
+                     qPrintable(b.parser.helpText()));
         return hestrel::Pruefung::k_ohne_einstellungen;
     }
     if (!b.parser.positionalArguments().isEmpty()) {
@@ -93,13 +96,14 @@ std::string pruefen()
     hestrel::EchtesDateisystem fs;
     hestrel::QtScheduler scheduler;
     // Dies before the scheduler its answers go through, after the check that asks.
-    hestrel::FaedenFreigabedienst freigaben(
-        std::make_shared<hestrel::EchtesDateisystem>(hestrel::EchtesDateisystem::Verknuepfungen::nicht_folgen),
-        scheduler);
+    hestrel::FaedenFreigabedienst freigaben(std::make_shared<hestrel::EchtesDateisystem>(
+                                                hestrel::EchtesDateisystem::Verknuepfungen::nicht_folgen),
+                                            scheduler);
     hestrel::SystemUhr uhr;
     hestrel::QtSeriellerport port;
     {
-        hestrel::Pruefung pruefung(fs, scheduler, uhr, port, freigaben, hestrel::datenverzeichnis_ermitteln(umgebung),
+        hestrel::Pruefung pruefung(fs, scheduler, uhr, port, freigaben,
+                                   hestrel::datenverzeichnis_ermitteln(umgebung),
                                    hestrel::standortverzeichnisse_ermitteln(umgebung));
         pruefung.starten([] { QCoreApplication::exit(0); });
         if (!pruefung.fertig()) {
@@ -164,7 +168,8 @@ int pruefen_in_kind(int argc, char* argv[])
     const auto ende = std::chrono::steady_clock::now() + std::chrono::milliseconds(k_gesamtfrist_ms);
     for (;;) {
         const auto rest =
-            std::chrono::duration_cast<std::chrono::milliseconds>(ende - std::chrono::steady_clock::now()).count();
+            std::chrono::duration_cast<std::chrono::milliseconds>(ende - std::chrono::steady_clock::now())
+                .count();
         pollfd p{rohr[0], POLLIN, 0};
         const int n = rest > 0 ? ::poll(&p, 1, static_cast<int>(rest)) : 0;
         if (n < 0 && errno == EINTR) {
@@ -230,7 +235,8 @@ int main(int argc, char* argv[])
         if (ohne_anzeige) {
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
             std::fputs("hestrel: no display found, running with QT_QPA_PLATFORM=offscreen\n", stderr);
-        } else if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY")) {
+        } else if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") &&
+                   std::getenv("DISPLAY")) {
             // Through XWayland a window may stay on top of all others; the alarm window must.
             setenv("QT_QPA_PLATFORM", "xcb", 1);
         }

@@ -41,7 +41,10 @@ class Nurlesend : public Dateisystem {
 class Boxensammler : public Meldungsdienst {
   public:
     void hinweis(const std::string&, const std::string& text) override { merken(text); }
-    void frage(const std::string&, const std::string& text, std::function<void(bool)>) override { merken(text); }
+    void frage(const std::string&, const std::string& text, std::function<void(bool)>) override
+    {
+        merken(text);
+    }
     void merken(std::string text)
     {
         // An error box's text ends in two blanks after the number.
@@ -135,7 +138,8 @@ Pruefung::Pruefung(Dateisystem& fs, Scheduler& scheduler, const Uhr& uhr, Seriel
                    std::vector<std::string> standortverzeichnisse)
     : m_fs(fs), m_scheduler(scheduler), m_uhr(uhr), m_port(port), m_freigaben(freigaben),
       m_datenverzeichnis(std::move(datenverzeichnis)), m_standort(std::move(standortverzeichnisse)),
-      m_frist(scheduler.timer("Pruefungsfrist", k_frist_ms)), m_zeichenfrist(scheduler.timer("Zeichenfrist", 1000))
+      m_frist(scheduler.timer("Pruefungsfrist", k_frist_ms)),
+      m_zeichenfrist(scheduler.timer("Zeichenfrist", 1000))
 {
     m_z = std::make_unique<Zustand>(m_fs, m_scheduler, m_uhr, m_datenverzeichnis);
     m_decoder = std::make_unique<Empfangsdecoder>(*m_zeichenfrist);
@@ -316,7 +320,8 @@ void Pruefung::geraet_pruefen()
     // The status request of the interface check: start byte, command 1, all outputs.
     const std::string abfrage{static_cast<char>(Empfangsdecoder::k_startzeichen), 1, 10};
     if (Fehler f = m_port.schreiben(abfrage)) {
-        setzen(m_geraetebefund, Stufe::fehler, anschluss + ": Statusabfrage nicht gesendet: " + f.beschreibung);
+        setzen(m_geraetebefund, Stufe::fehler,
+               anschluss + ": Statusabfrage nicht gesendet: " + f.beschreibung);
     }
 }
 
@@ -376,8 +381,8 @@ void Pruefung::fristablauf()
         if (m_befunde[i].stufe == Stufe::offen) {
             const std::string& was = m_befunde[i].text;
             setzen(i, Stufe::fehler,
-                   was + (i == m_geraetebefund ? ": keine Antwort" : ": antwortet nicht") + " innerhalb von " +
-                       sekunden + " s");
+                   was + (i == m_geraetebefund ? ": keine Antwort" : ": antwortet nicht") +
+                       " innerhalb von " + sekunden + " s");
         }
     }
 }
@@ -429,7 +434,7 @@ std::string Pruefung::bericht() const
     const int code = rueckgabewert();
     s += "Ergebnis: " + std::to_string(fehler) + " Fehler, " + std::to_string(warnungen) +
          (warnungen == 1 ? " Warnung" : " Warnungen") + "; ";
-    s += code == k_alles_gut ? "Empfang und Senden bereit"
+    s += code == k_alles_gut  ? "Empfang und Senden bereit"
          : code == k_gestoert ? "Empfang oder Senden gestört"
                               : "Einstellungen nicht lesbar";
     s += " (Rückgabewert " + std::to_string(code) + ")\n";

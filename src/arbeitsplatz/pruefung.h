@@ -33,15 +33,16 @@ class Pruefung {
 
     // Exit codes of the check.
     static constexpr int k_alles_gut = 0;
-    static constexpr int k_gestoert = 1;      // something needed for receiving or sending fails
+    static constexpr int k_gestoert = 1;           // something needed for receiving or sending fails
     static constexpr int k_ohne_einstellungen = 2; // the settings cannot be read (or a bad command line)
     // How long the check waits for a share or the alarm box.
     static constexpr int k_frist_ms = 3000;
 
     // fs: the data directory and the sound file; freigaben: the group and
     // import directories; port: the alarm box.
-    Pruefung(Dateisystem& fs, Scheduler& scheduler, const Uhr& uhr, Seriellerport& port, Freigabedienst& freigaben,
-             std::string datenverzeichnis, std::vector<std::string> standortverzeichnisse);
+    Pruefung(Dateisystem& fs, Scheduler& scheduler, const Uhr& uhr, Seriellerport& port,
+             Freigabedienst& freigaben, std::string datenverzeichnis,
+             std::vector<std::string> standortverzeichnisse);
     ~Pruefung();
     Pruefung(const Pruefung&) = delete;
     Pruefung& operator=(const Pruefung&) = delete;

@@ -34,7 +34,8 @@ std::string datenverzeichnis_ermitteln(const std::function<const char*(const cha
     return dir;
 }
 
-std::vector<std::string> standortverzeichnisse_ermitteln(const std::function<const char*(const char*)>& umgebung)
+std::vector<std::string>
+standortverzeichnisse_ermitteln(const std::function<const char*(const char*)>& umgebung)
 {
     const char* w = umgebung("XDG_CONFIG_DIRS");
     std::string liste = w ? w : "";

@@ -17,7 +17,8 @@ std::string datenverzeichnis_ermitteln(const std::function<const char*(const cha
 // order they are searched: "hestrel" under each directory of $XDG_CONFIG_DIRS
 // (colon-separated; unset or empty: /etc/xdg; relative entries are ignored),
 // then /etc/hestrel. No trailing separators.
-std::vector<std::string> standortverzeichnisse_ermitteln(const std::function<const char*(const char*)>& umgebung);
+std::vector<std::string>
+standortverzeichnisse_ermitteln(const std::function<const char*(const char*)>& umgebung);
 
 // The path of `name` in the first of the directories that holds it; empty
 // when none does.

@@ -32,7 +32,10 @@ class Schreibgeschuetzt : public Dateisystem {
     {
         return gesperrt_(p) ? Fehler::aus_errno(EACCES, p) : m_fs.anhaengen(p, i);
     }
-    Fehler leeren(const std::string& p) override { return gesperrt_(p) ? Fehler::aus_errno(EACCES, p) : m_fs.leeren(p); }
+    Fehler leeren(const std::string& p) override
+    {
+        return gesperrt_(p) ? Fehler::aus_errno(EACCES, p) : m_fs.leeren(p);
+    }
     Fehler loeschen(const std::string& p) override
     {
         return gesperrt_(p) ? Fehler::aus_errno(EACCES, p) : m_fs.loeschen(p);
@@ -59,7 +62,9 @@ class Antwortport : public FakePort {
     {
         Fehler f = FakePort::schreiben(bytes);
         if (!f && antworten && bytes == std::string{'\xF2', '\x01', '\x0A'}) {
-            m_s.einreihen([this] { senden(std::string{'\xF2', '\x01', '\x00', '\x00', '\x01'} + std::string(9, '\0')); });
+            m_s.einreihen([this] {
+                senden(std::string{'\xF2', '\x01', '\x00', '\x00', '\x01'} + std::string(9, '\0'));
+            });
         }
         return f;
     }
@@ -70,7 +75,8 @@ class Antwortport : public FakePort {
 };
 
 // Every file below the directory with its bytes and modification time.
-std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> abbild(const std::string& wurzel)
+std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>
+abbild(const std::string& wurzel)
 {
     std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> a;
     for (const auto& e : std::filesystem::recursive_directory_iterator(wurzel)) {
@@ -109,7 +115,10 @@ struct Baum {
         datei_schreiben(ton, wav());
         datei_schreiben(daten + "mameldung.log", "01.12.2026 08:00:00 Alarm aus Gruppe 1 von:\rTest\r\n");
     }
-    void schreiben(const std::string& verzeichnis) { datei_schreiben(verzeichnis + "Hestrel.DAT", echt::zeilen_cr_lf(zeilen)); }
+    void schreiben(const std::string& verzeichnis)
+    {
+        datei_schreiben(verzeichnis + "Hestrel.DAT", echt::zeilen_cr_lf(zeilen));
+    }
 };
 
 struct Fall {
@@ -174,39 +183,82 @@ TEST_P(Pruefen, BerichtRueckgabewertUndNichtsVeraendert)
 }
 
 const std::vector<Fall> k_faelle = {
-    {"gesund", [](Baum&, Schreibgeschuetzt&, Haltefreigaben&, Antwortport&) {}, 0,
+    {"gesund",
+     [](Baum&, Schreibgeschuetzt&, Haltefreigaben&, Antwortport&) {},
+     0,
      {"OK      Einstellungen: ", "OK      Gruppe 1: ", "OK      Gruppe 2: ", "OK      Importverzeichnis: ",
       "OK      Alarmbox: Anschluss 3: antwortet, Taste 1 frei, Taste 2 frei, Ausgänge an: 1",
-      "OK      Tondatei: ", "OK      Journal: ", "Ergebnis: 0 Fehler, 0 Warnungen; Empfang und Senden bereit"}},
-    {"Gruppe 2 fehlt", [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.g2); }, 1,
-     {"OK", "OK", "FEHLER  Gruppe 2: " }},
-    {"Gruppe 2 schreibgeschützt", [](Baum& b, Schreibgeschuetzt& s, auto&, auto&) { s.gesperrt = b.g2; }, 1,
+      "OK      Tondatei: ", "OK      Journal: ",
+      "Ergebnis: 0 Fehler, 0 Warnungen; Empfang und Senden bereit"}},
+    {"Gruppe 2 fehlt",
+     [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.g2); },
+     1,
      {"OK", "OK", "FEHLER  Gruppe 2: "}},
-    {"Gruppe 2 hängt", [](Baum& b, auto&, Haltefreigaben& h, auto&) { h.halten(b.g2); }, 1,
-     {"OK", "OK", "FEHLER  Gruppe 2: ", "OK      Importverzeichnis"}, 3000},
-    {"Importverzeichnis fehlt", [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.import); }, 1,
+    {"Gruppe 2 schreibgeschützt",
+     [](Baum& b, Schreibgeschuetzt& s, auto&, auto&) { s.gesperrt = b.g2; },
+     1,
+     {"OK", "OK", "FEHLER  Gruppe 2: "}},
+    {"Gruppe 2 hängt",
+     [](Baum& b, auto&, Haltefreigaben& h, auto&) { h.halten(b.g2); },
+     1,
+     {"OK", "OK", "FEHLER  Gruppe 2: ", "OK      Importverzeichnis"},
+     3000},
+    {"Importverzeichnis fehlt",
+     [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.import); },
+     1,
      {"OK", "OK", "OK", "FEHLER  Importverzeichnis: "}},
-    {"Box schweigt", [](Baum&, auto&, auto&, Antwortport& p) { p.antworten = false; }, 1,
-     {"OK", "OK", "OK", "OK", "FEHLER  Alarmbox: Anschluss 3: keine Antwort innerhalb von 3 s"}, 3000},
-    {"Anschluss fehlt", [](Baum&, auto&, auto&, Antwortport& p) { p.oeffnen_fehler = {8002, "Anschlussnummer ungültig"}; },
-     1, {"OK", "OK", "OK", "OK", "FEHLER  Alarmbox: Anschluss 3: nicht geöffnet: Anschlussnummer ungültig"}},
-    {"ohne Box, ohne Ton", [](Baum& b, auto&, auto&, auto&) { b.zeilen[4] = ""; b.zeilen[25] = "keine"; b.zeilen[8] = "1"; b.schreiben(b.daten); },
-     0, {"OK", "OK", "OK", "OK", "HINWEIS Alarmbox: keine eingestellt", "HINWEIS Tondatei: keine eingestellt"}},
-    {"Tondatei fehlt", [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.ton); }, 0,
+    {"Box schweigt",
+     [](Baum&, auto&, auto&, Antwortport& p) { p.antworten = false; },
+     1,
+     {"OK", "OK", "OK", "OK", "FEHLER  Alarmbox: Anschluss 3: keine Antwort innerhalb von 3 s"},
+     3000},
+    {"Anschluss fehlt",
+     [](Baum&, auto&, auto&, Antwortport& p) {
+         p.oeffnen_fehler = {8002, "Anschlussnummer ungültig"};
+     },
+     1,
+     {"OK", "OK", "OK", "OK", "FEHLER  Alarmbox: Anschluss 3: nicht geöffnet: Anschlussnummer ungültig"}},
+    {"ohne Box, ohne Ton",
+     [](Baum& b, auto&, auto&, auto&) {
+         b.zeilen[4] = "";
+         b.zeilen[25] = "keine";
+         b.zeilen[8] = "1";
+         b.schreiben(b.daten);
+     },
+     0,
+     {"OK", "OK", "OK", "OK", "HINWEIS Alarmbox: keine eingestellt", "HINWEIS Tondatei: keine eingestellt"}},
+    {"Tondatei fehlt",
+     [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.ton); },
+     0,
      {"OK", "OK", "OK", "OK", "OK", "WARNUNG Tondatei: "}},
-    {"Tondatei kein WAV", [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, "ID3 mp3"); }, 0,
+    {"Tondatei kein WAV",
+     [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, "ID3 mp3"); },
+     0,
      {"OK", "OK", "OK", "OK", "OK", "WARNUNG Tondatei: "}},
-    {"Journal nicht beschreibbar", [](Baum& b, auto&, auto&, auto&) {
+    {"Journal nicht beschreibbar",
+     [](Baum& b, auto&, auto&, auto&) {
          std::filesystem::remove(b.daten + "mameldung.log");
          std::filesystem::create_directory(b.daten + "mameldung.log");
-     }, 1, {"OK", "OK", "OK", "OK", "OK", "OK", "FEHLER  Journal: "}},
-    {"Voreinstellungen des Standorts", [](Baum& b, auto&, auto&, auto&) {
+     },
+     1,
+     {"OK", "OK", "OK", "OK", "OK", "OK", "FEHLER  Journal: "}},
+    {"Voreinstellungen des Standorts",
+     [](Baum& b, auto&, auto&, auto&) {
          std::filesystem::remove(b.daten + "Hestrel.DAT");
          b.schreiben(b.standort);
-     }, 0, {"(Voreinstellungen des Standorts)", "OK      Gruppe 1"}},
-    {"keine Einstellungen", [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.daten + "Hestrel.DAT"); }, 2,
+     },
+     0,
+     {"(Voreinstellungen des Standorts)", "OK      Gruppe 1"}},
+    {"keine Einstellungen",
+     [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.daten + "Hestrel.DAT"); },
+     2,
      {"FEHLER  Einstellungen: keine Hestrel.DAT"}},
-    {"Einstellungen kaputt", [](Baum& b, auto&, auto&, auto&) { b.zeilen.resize(25); b.schreiben(b.daten); }, 2,
+    {"Einstellungen kaputt",
+     [](Baum& b, auto&, auto&, auto&) {
+         b.zeilen.resize(25);
+         b.schreiben(b.daten);
+     },
+     2,
      {"FEHLER  Einstellungen: ", "OK      Gruppe 1"}},
 };
 
@@ -228,9 +280,9 @@ TEST(Pruefung, ProbedateiTraegtDenPlatznamen)
     p.starten({});
     ASSERT_TRUE(p.fertig());
     EXPECT_EQ(p.rueckgabewert(), Pruefung::k_alles_gut) << p.bericht();
-    EXPECT_EQ(teilfs.geschrieben,
-              (std::vector<std::string>{b.g1 + "hestrel-probe-Empfang_2.txt", b.g2 + "hestrel-probe-Empfang_2.txt",
-                                        b.import + "hestrel-probe-Empfang_2.txt"}));
+    EXPECT_EQ(teilfs.geschrieben, (std::vector<std::string>{b.g1 + "hestrel-probe-Empfang_2.txt",
+                                                            b.g2 + "hestrel-probe-Empfang_2.txt",
+                                                            b.import + "hestrel-probe-Empfang_2.txt"}));
 }
 
 } // namespace

@@ -21,8 +21,8 @@ struct Lauf {
 };
 
 // Runs the program with the arguments and the environment over the test's own.
-Lauf laufen(const TempVerzeichnis& basis, std::vector<std::string> argumente, std::vector<std::string> umgebung,
-            std::chrono::milliseconds grenze = 15s)
+Lauf laufen(const TempVerzeichnis& basis, std::vector<std::string> argumente,
+            std::vector<std::string> umgebung, std::chrono::milliseconds grenze = 15s)
 {
     argumente.insert(argumente.begin(), HESTREL_PROGRAMM);
     umgebung.push_back("HESTREL_SYSLOG=");
@@ -125,7 +125,8 @@ TEST(PruefungProzess, HaengendeFreigabeWirdInWenigenSekundenGemeldet)
     RecordProperty("pruefung_haengend_ms", std::to_string(l.ms));
     EXPECT_EQ(l.code, 1) << l.ausgabe;
     EXPECT_TRUE(enthaelt(l.ausgabe, "OK      Gruppe 1: ")) << l.ausgabe;
-    EXPECT_TRUE(enthaelt(l.ausgabe, "FEHLER  Gruppe 2: " + g2 + ": antwortet nicht innerhalb von 3 s")) << l.ausgabe;
+    EXPECT_TRUE(enthaelt(l.ausgabe, "FEHLER  Gruppe 2: " + g2 + ": antwortet nicht innerhalb von 3 s"))
+        << l.ausgabe;
     EXPECT_LT(l.ms, 6000) << "the check hung with its share";
     laufwerk.freigeben();
 }

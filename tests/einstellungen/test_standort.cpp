@@ -57,8 +57,8 @@ struct Standortplatz {
     {
         // As the program passes them: without trailing separators.
         auto ohne = [](const std::string& p) { return p.substr(0, p.size() - 1); };
-        ap = std::make_unique<Testarbeitsplatz>(Dienste{fs, uhr, uhr, boxen, port, nullptr, nullptr, nullptr,
-                                                        {ohne(erster), ohne(zweiter)}});
+        ap = std::make_unique<Testarbeitsplatz>(
+            Dienste{fs, uhr, uhr, boxen, port, nullptr, nullptr, nullptr, {ohne(erster), ohne(zweiter)}});
         ap->starten(ohne(daten));
     }
     std::vector<std::string> hinweise() const
@@ -131,10 +131,12 @@ TEST(Standortvorgaben, KaputteVorgabeGibtDieMeldungenEinerKaputtenEigenenDateiUn
         datei_schreiben(standort.erster + "Hestrel.DAT", bytes);
         standort.starten();
 
-        EXPECT_TRUE(!eigen.hinweise().empty() || !eigen.ap->einstellungen().maske().id_warnung.empty()) << name;
+        EXPECT_TRUE(!eigen.hinweise().empty() || !eigen.ap->einstellungen().maske().id_warnung.empty())
+            << name;
         EXPECT_EQ(standort.hinweise(), eigen.hinweise()) << name;
         EXPECT_TRUE(standort.ap->einstellungen().maske().sichtbar) << name;
-        EXPECT_EQ(standort.ap->einstellungen().maske().id_warnung, eigen.ap->einstellungen().maske().id_warnung)
+        EXPECT_EQ(standort.ap->einstellungen().maske().id_warnung,
+                  eigen.ap->einstellungen().maske().id_warnung)
             << name;
         // A save from the window writes the user's file only.
         standort.ap->einstellungen().maske().idnummer = "0";
