@@ -41,7 +41,8 @@ Programm::Programm()
 {
     ressourcen_laden();
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(Dienste{
-        *m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get()});
+        *m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get(),
+        standortverzeichnisse_ermitteln([](const char* n) { return std::getenv(n); })});
     m_arbeitsplatz->systemlog_setzen(systemlog_des_rechners());
     Logbuch& log = m_arbeitsplatz->log();
     m_ton->setStoerung([&log](const std::string& text) { log.logeintrag(text); });

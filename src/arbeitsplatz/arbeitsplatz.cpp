@@ -25,6 +25,8 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
                                                *m_alarmversand, *m_alarmanzeige, m_d.ton, *this);
     m_geraet =
         std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
+    m_einstellungen->standort_setzen(m_d.standortverzeichnisse);
+    m_meldeliste->standort_setzen(m_d.standortverzeichnisse);
     meldeliste_verwenden(m_meldeliste.get());
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/meldeliste.h"
 #include "core/dateisystem.h"
@@ -40,6 +41,9 @@ struct Dienste {
     Prozessstarter* prozesse = nullptr;
     // File work on the group and import directories; none: done at once on fs.
     Freigabedienst* freigaben = nullptr;
+    // The site's directories with the defaults of "Hestrel.DAT" and
+    // "Alarmdaten.DAT" for a data directory without them; none: no defaults.
+    std::vector<std::string> standortverzeichnisse = {};
 };
 
 // One whole workstation: the settings and the parts, put together and wired

@@ -1,6 +1,7 @@
 #include "console/meldeliste.h"
 
 #include "console/alarmdatei.h"
+#include "core/datenverzeichnis.h"
 #include "core/version.h"
 #include "einstellungen/einstellungsverwaltung.h"
 
@@ -122,19 +123,24 @@ void Meldeliste::liste_laden()
 
 void Meldeliste::alarmdaten_laden()
 {
+    std::string pfad = alarmdaten_pfad();
     m_wavab.verzeichnisdatei_pruefen(m_datenverzeichnis, "Alarmdaten.DAT");
     if (!m_wavab.datei_gefunden) {
-        return;
+        // The site's copy, where there is one; a save writes the data directory's file.
+        pfad = standortdatei_finden(m_fs, m_standort, "Alarmdaten.DAT");
+        if (pfad.empty()) {
+            return;
+        }
     }
     auto melden_ = [this](const Fehler& f) { m_log.logeintrag("lade Alarmdaten: " + f.beschreibung); };
     std::string bytes;
-    if (Fehler f = m_fs.lesen(alarmdaten_pfad(), bytes, k_alarmdaten_max + 1)) {
+    if (Fehler f = m_fs.lesen(pfad, bytes, k_alarmdaten_max + 1)) {
         melden_(f);
         return;
     }
     if (bytes.size() > k_alarmdaten_max) {
         // Not a file this program wrote: every control keeps its state.
-        melden_(Fehler::zu_gross(alarmdaten_pfad()));
+        melden_(Fehler::zu_gross(pfad));
         return;
     }
     alarmdaten_einlesen(bytes, m_maske, melden_);

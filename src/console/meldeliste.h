@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/gruppenbezeichnung.h"
 #include "console/journalliste.h"
@@ -85,6 +86,9 @@ class Meldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanze
     // Re-reads the journal every 5 s while the list is loaded.
     Zeitgeber& journaltakt() { return *m_journaltakt; }
     std::string alarmdaten_pfad() const;
+    // The site's directories searched for "Alarmdaten.DAT" where the data
+    // directory has none; the save still writes the data directory's file.
+    void standort_setzen(std::vector<std::string> verzeichnisse) { m_standort = std::move(verzeichnisse); }
 
     // Called whenever the window's state changed (the view refreshes).
     std::function<void()> geaendert;
@@ -101,6 +105,7 @@ class Meldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanze
     Dateisystem& m_fs;
     Meldungsdienst& m_boxen;
     Meldelistenfolgen& m_folgen;
+    std::vector<std::string> m_standort;
     Wavab m_wavab;
     Meldelistenmaske m_maske;
     Journalliste m_journal;

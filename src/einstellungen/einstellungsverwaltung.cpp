@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "core/cp1252.h"
+#include "core/datenverzeichnis.h"
 #include "core/textdatei.h"
 #include "core/version.h"
 #include "core/zahlen.h"
@@ -152,7 +153,17 @@ void Einstellungsverwaltung::laden()
         }
     }
 
+    // Without a file of its own the workstation starts from the site's copy;
+    // the first save writes the data directory's file and never the site's.
+    m_geladen_aus.clear();
+    std::string quelle = einstellungsdatei_pfad();
     if (!datei_da(m_datenverzeichnis, "Hestrel.DAT")) {
+        quelle = standortdatei_finden(m_fs, m_standort, "Hestrel.DAT");
+        if (!quelle.empty()) {
+            m_log.logeintrag("Voreinstellungen des Standorts: " + quelle);
+        }
+    }
+    if (quelle.empty()) {
         m_e.importverzeichnis.clear();
         m_e.portnummer = "1";
         m_e.idnummer.clear();
@@ -169,12 +180,13 @@ void Einstellungsverwaltung::laden()
         return;
     }
 
+    m_geladen_aus = quelle;
     std::string bytes;
-    if (Fehler f = m_fs.lesen(einstellungsdatei_pfad(), bytes, k_einstellungen_max + 1)) {
+    if (Fehler f = m_fs.lesen(quelle, bytes, k_einstellungen_max + 1)) {
         return ladefehler(f, dateiende);
     }
     if (bytes.size() > k_einstellungen_max) {
-        return ladefehler(Fehler::zu_gross(einstellungsdatei_pfad()), dateiende);
+        return ladefehler(Fehler::zu_gross(quelle), dateiende);
     }
     const std::vector<std::string> werte = einstellungsdatei_lesen(bytes);
     auto wert = [&](int zeile, std::string& ziel) {

@@ -82,6 +82,11 @@ class Einstellungsverwaltung {
     Logbuch& log() { return m_log; }
     const std::string& datenverzeichnis() const { return m_datenverzeichnis; }
     std::string einstellungsdatei_pfad() const;
+    // The site's directories searched for "Hestrel.DAT" where the data
+    // directory has none; the save still writes the data directory's file.
+    void standort_setzen(std::vector<std::string> verzeichnisse) { m_standort = std::move(verzeichnisse); }
+    // The file the last load read (or failed to read); empty when there was none.
+    const std::string& geladen_aus() const { return m_geladen_aus; }
 
     // The message list whose group controls follow the saved paths; none: nothing to adapt.
     void gruppensteuerung_setzen(Gruppensteuerung* g) { m_gruppen = g; }
@@ -123,6 +128,8 @@ class Einstellungsverwaltung {
     Seriellerport& m_port;
     Einstellungsfolgen& m_folgen;
     Gruppensteuerung* m_gruppen = nullptr;
+    std::vector<std::string> m_standort;
+    std::string m_geladen_aus;
     Einstellungsmaske m_maske;
     Wavab m_wavab;
     // How long a save waits for its group directories and the import directory.

@@ -5,3 +5,8 @@ hestrel_test(test_einstellungen
 hestrel_widgettest(test_einstellungsfenster
   einstellungen/test_einstellungsfenster.cpp
 )
+
+# The site's defaults in the system configuration directories.
+hestrel_test(test_standort
+  einstellungen/test_standort.cpp
+)
