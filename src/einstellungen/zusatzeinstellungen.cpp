@@ -89,8 +89,9 @@ Zusatzeinstellungen zusatz_laden(Dateisystem& fs, const std::string& datenverzei
         } else if (schluessel == "Warnton") {
             gut = schalter(wert, z.warnton);
         } else if (schluessel == "WarntonMinuten") {
-            gut = !wert.empty() && wert.size() <= 3 && wert.find_first_not_of("0123456789") == std::string::npos &&
-                  std::stoi(wert) >= 1 && std::stoi(wert) <= k_max_minuten;
+            gut = !wert.empty() && wert.size() <= 3 &&
+                  wert.find_first_not_of("0123456789") == std::string::npos && std::stoi(wert) >= 1 &&
+                  std::stoi(wert) <= k_max_minuten;
             if (gut) {
                 z.warnton_minuten = std::stoi(wert);
             }

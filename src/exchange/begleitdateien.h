@@ -40,13 +40,13 @@ std::string probedatei(const std::string& platzname);
 
 // Who sent the alarm: written by the sender after the signal files.
 struct Herkunft {
-    std::string alarm;     // alarm identity
-    std::string platz;     // workstation name
-    std::string benutzer;  // user
-    std::string zeit;      // "dd.mm.yyyy hh:mm:ss", the sender's clock
+    std::string alarm;        // alarm identity
+    std::string platz;        // workstation name
+    std::string benutzer;     // user
+    std::string zeit;         // "dd.mm.yyyy hh:mm:ss", the sender's clock
     std::vector<int> gruppen; // target groups, 1..50
-    bool probe = false;    // a test alarm
-    std::string pruefsumme; // of the data file sent with it
+    bool probe = false;       // a test alarm
+    std::string pruefsumme;   // of the data file sent with it
 };
 
 // A receiver's answer to an alarm, in the directory the alarm came from.

@@ -106,7 +106,8 @@ TEST(Tray, ProgrammBeendenEntferntSymbolUndSchliesstDenPort)
     p.starten();
     ASSERT_FALSE(p.port.oeffnen());
     const auto boxen = p.boxen.hinweise.size();
-    p.ap.traymenue().menuepunkt_gewaehlt(3);
+    // "Programm beenden" is the last item.
+    p.ap.traymenue().menuepunkt_gewaehlt(static_cast<int>(k_traymenue.size()) - 1);
     EXPECT_FALSE(p.symbol.da);
     EXPECT_FALSE(p.port.offen());
     EXPECT_EQ(p.prozessende, 1);

@@ -1,0 +1,3 @@
+hestrel_test(test_ueberwachung
+  ueberwachung/test_ueberwachung.cpp
+)
