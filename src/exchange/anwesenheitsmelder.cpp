@@ -42,7 +42,8 @@ void Anwesenheitsmelder::starten()
 }
 
 Anwesenheitsmelder::Befund Anwesenheitsmelder::befund_erheben(Dateisystem& fs, const std::string& pfad,
-                                                              const std::string& eigen, const std::string& bytes)
+                                                              const std::string& eigen,
+                                                              const std::string& bytes)
 {
     Befund b;
     b.schreibfehler = fs.ersetzen_fluechtig(pfad + eigen, bytes);
@@ -128,7 +129,10 @@ void Anwesenheitsmelder::runde()
         g.datei = eigen;
         auto befund = std::make_shared<Befund>();
         m_freigaben.auftrag(
-            pfad, [befund, pfad, eigen, bytes](Dateisystem& fs) { *befund = befund_erheben(fs, pfad, eigen, bytes); },
+            pfad,
+            [befund, pfad, eigen, bytes](Dateisystem& fs) {
+                *befund = befund_erheben(fs, pfad, eigen, bytes);
+            },
             [this, lebt = std::weak_ptr<bool>(m_lebt), i, befund](bool ausgefuehrt) {
                 if (lebt.lock()) {
                     beantwortet(i, *befund, ausgefuehrt);
@@ -224,7 +228,8 @@ std::vector<std::string> Anwesenheitsmelder::reichweite(const std::vector<int>& 
     }
     // Older workstations keep no record, and a group not counted may hold more.
     const bool mindestens = !nur_hestrel || unbekannt;
-    std::vector<std::string> zeilen{(mindestens ? "mindestens " : "") + plaetze(erreicht.size()) + " erreicht"};
+    std::vector<std::string> zeilen{(mindestens ? "mindestens " : "") + plaetze(erreicht.size()) +
+                                    " erreicht"};
     zeilen.insert(zeilen.end(), warnungen.begin(), warnungen.end());
     return zeilen;
 }

@@ -23,9 +23,9 @@ constexpr int k_warnton_ms = 120;
 
 } // namespace
 
-Ueberwachung::Ueberwachung(const Einstellungen& einstellungen, const Zusatzeinstellungen& zusatz, Logbuch& log,
-                           Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr, Tonausgabe* ton,
-                           Ueberwachungsquellen& quellen)
+Ueberwachung::Ueberwachung(const Einstellungen& einstellungen, const Zusatzeinstellungen& zusatz,
+                           Logbuch& log, Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr,
+                           Tonausgabe* ton, Ueberwachungsquellen& quellen)
     : m_e(einstellungen), m_zusatz(zusatz), m_log(log), m_freigaben(freigaben), m_scheduler(scheduler),
       m_uhr(uhr), m_ton(ton), m_quellen(quellen), m_takt(scheduler.timer("Ueberwachungstakt", k_takt_ms)),
       m_warnton(scheduler.timer("Warnton", 300000)),
@@ -88,7 +88,8 @@ void Ueberwachung::behoben(const std::string& schluessel)
     m_log.logeintrag("Überwachung: behoben: " + s->text);
     m_stoerungen.erase(s);
     anzeigen();
-    if (std::none_of(m_stoerungen.begin(), m_stoerungen.end(), [](const Stoerung& x) { return !x.bestaetigt; })) {
+    if (std::none_of(m_stoerungen.begin(), m_stoerungen.end(),
+                     [](const Stoerung& x) { return !x.bestaetigt; })) {
         m_warnton->stop();
     }
 }
@@ -111,8 +112,8 @@ void Ueberwachung::ton_ausgeben()
 
 void Ueberwachung::ton_wiederholen()
 {
-    const bool offen =
-        std::any_of(m_stoerungen.begin(), m_stoerungen.end(), [](const Stoerung& s) { return !s.bestaetigt; });
+    const bool offen = std::any_of(m_stoerungen.begin(), m_stoerungen.end(),
+                                   [](const Stoerung& s) { return !s.bestaetigt; });
     if (!offen || !m_zusatz.warnton) {
         m_warnton->stop();
         return;
@@ -170,7 +171,8 @@ void Ueberwachung::pruefen()
             m_unerreichbar_zeit[g] = m_uhr.jetzt();
         }
         if (jetzt - m_unerreichbar_seit[g] >= k_unerreichbar_ms) {
-            stoerung(gruppenschluessel("gruppe", i), i, "Gruppe " + std::to_string(i + 1) + " nicht erreichbar");
+            stoerung(gruppenschluessel("gruppe", i), i,
+                     "Gruppe " + std::to_string(i + 1) + " nicht erreichbar");
         }
     }
     if (m_quellen.geraet_stumm()) {

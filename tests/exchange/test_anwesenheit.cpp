@@ -35,7 +35,8 @@ struct Anlage {
                const std::string& bytes = "")
     {
         const std::string pfad = verzeichnis + anwesenheitsdatei(name);
-        datei_schreiben(pfad, bytes.empty() ? kodieren(Anwesenheit{name, "jemand", "08.12.2026 08:00:00"}) : bytes);
+        datei_schreiben(pfad,
+                        bytes.empty() ? kodieren(Anwesenheit{name, "jemand", "08.12.2026 08:00:00"}) : bytes);
         Stoerdateisystem::stempeln(pfad, (std::int64_t{1800000000000} + uhr.jetzt_ms() - alter_ms) * 1000000);
     }
 };
@@ -158,7 +159,10 @@ TEST(Anwesenheit, ReichweiteInDerBestaetigung)
     };
     const std::vector<Fall> faelle = {
         {"nur Hestrel, alle erreicht", true, {0, 1}, {"2 Plätze erreicht"}},
-        {"nur Hestrel, eine Gruppe leer", true, {0, 2}, {"2 Plätze erreicht", "Gruppe 3: kein Platz empfangsbereit"}},
+        {"nur Hestrel, eine Gruppe leer",
+         true,
+         {0, 2},
+         {"2 Plätze erreicht", "Gruppe 3: kein Platz empfangsbereit"}},
         {"ältere Plätze möglich", false, {0, 2}, {"mindestens 2 Plätze erreicht"}},
         {"nur die leere Gruppe", true, {2}, {"0 Plätze erreicht", "Gruppe 3: kein Platz empfangsbereit"}},
         {"eine Gruppe ungezählt", true, {1, 3}, {"mindestens 1 Platz erreicht"}},

@@ -63,9 +63,11 @@ TEST(Ueberwachung, JedeStoerungKommtUndGehtMitEinemEintrag)
         std::int64_t frist_ms; // how long the fault lasts before it is one
     };
     const std::vector<Fall> faelle = {
-        {"Gruppe 3 nicht erreichbar", [](Quellen& q, bool an) { q.weg[2] = an; }, 2, Ueberwachung::k_unerreichbar_ms},
+        {"Gruppe 3 nicht erreichbar", [](Quellen& q, bool an) { q.weg[2] = an; }, 2,
+         Ueberwachung::k_unerreichbar_ms},
         {"Alarmbox antwortet nicht", [](Quellen& q, bool an) { q.stumm = an; }, -1, 0},
-        {"Journal mameldung.log nicht schreibbar", [](Quellen& q, bool an) { q.wartend = an ? 3 : 0; }, -1, 0},
+        {"Journal mameldung.log nicht schreibbar", [](Quellen& q, bool an) { q.wartend = an ? 3 : 0; }, -1,
+         0},
     };
     for (const Fall& f : faelle) {
         SCOPED_TRACE(f.text);
@@ -153,7 +155,8 @@ TEST(Ueberwachung, ProbeUndAufzeichnungenDerArbeitsplatz)
         std::int64_t heilung_ms; // when the next try finds it mended
     };
     const std::vector<Fall> faelle = {
-        {"hestrel-probe-", [&] { u.probe(false); }, "Gruppe 1: Probe fehlgeschlagen: schreiben: Zugriff verweigert",
+        {"hestrel-probe-", [&] { u.probe(false); },
+         "Gruppe 1: Probe fehlgeschlagen: schreiben: Zugriff verweigert",
          Ueberwachung::k_probewiederholung_ms},
         {"hestrel-da-", [&] { p.ap.anwesenheit().runde(); },
          "Gruppe 1: Anwesenheit nicht geschrieben: Zugriff verweigert", Anwesenheitsmelder::k_takt_ms},
@@ -171,7 +174,8 @@ TEST(Ueberwachung, ProbeUndAufzeichnungenDerArbeitsplatz)
         EXPECT_TRUE(u.stoerungen().empty());
         EXPECT_FALSE(p.ap.meldeliste().maske().gruppe_warnung[0]);
         EXPECT_EQ(p.ap.traymenue().warnung(), "");
-        EXPECT_EQ(zaehlen(cp1252_zu_utf8(p.ereignislog()), std::string("Überwachung: behoben: ") + f.text), 1);
+        EXPECT_EQ(zaehlen(cp1252_zu_utf8(p.ereignislog()), std::string("Überwachung: behoben: ") + f.text),
+                  1);
     }
     EXPECT_FALSE(existiert(g1 + probedatei(p.ap.zusatz().platzname))) << "the probe leaves nothing behind";
 

@@ -17,7 +17,8 @@
 
 namespace hestrel {
 
-Zusatzfenster::Zusatzfenster(Zusatzverwaltung& modell, QWidget* parent) : QWidget(parent, Qt::Window), m_modell(modell)
+Zusatzfenster::Zusatzfenster(Zusatzverwaltung& modell, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_modell(modell)
 {
     setObjectName(QStringLiteral("Zusatzeinstellungen"));
     setWindowRole(objectName());
