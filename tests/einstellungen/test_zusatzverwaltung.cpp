@@ -25,7 +25,8 @@ TEST(Zusatzverwaltung, SpeichertNurWasDieDateiWiederLiest)
         {"Zeichen ohne Windows-1252", "Empfang ★", 5, "", false, ""},
         {"zu lang", std::string(65, 'x'), 5, "", false, "Der Name dieses Arbeitsplatzes ist zu lang"},
         {"Minuten außerhalb", "Empfang", 0, "", false, "Warnton alle 1 bis 600"},
-        {"Datei nicht schreibbar", "Empfang", 5, "Hestrel-Zusatz", false, "Zusatzeinstellungen nicht gespeichert: "},
+        {"Datei nicht schreibbar", "Empfang", 5, "Hestrel-Zusatz", false,
+         "Zusatzeinstellungen nicht gespeichert: "},
     };
     for (const Fall& f : faelle) {
         SCOPED_TRACE(f.name);
@@ -70,7 +71,8 @@ TEST(Zusatzverwaltung, SpeichertNurWasDieDateiWiederLiest)
             EXPECT_TRUE(boxen.hinweise.empty());
         } else {
             ASSERT_EQ(boxen.hinweise.size(), 1U);
-            EXPECT_NE(cp1252_zu_utf8(datei_lesen(tmp / "Hestrel.log")).find("Zusatzeinstellungen nicht gespeichert"),
+            EXPECT_NE(cp1252_zu_utf8(datei_lesen(tmp / "Hestrel.log"))
+                          .find("Zusatzeinstellungen nicht gespeichert"),
                       std::string::npos);
         }
         // Closed without saving: shown again, it starts from what is in force.
