@@ -14,6 +14,7 @@
 #include "core/freigabedienst.h"
 #include "core/systemlog.h"
 #include "einstellungen/ui/einstellungsfenster.h"
+#include "einstellungen/ui/zusatzfenster.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
 #include "platform/qtscheduler.h"
@@ -53,6 +54,7 @@ Programm::Programm()
     m_bezeichnungsfenster =
         std::make_unique<GruppenbezeichnungFenster>(m_arbeitsplatz->meldeliste().gruppenbezeichnung());
     m_infofenster = std::make_unique<ProgramminfoFenster>(m_arbeitsplatz->programminfo());
+    m_zusatzfenster = std::make_unique<Zusatzfenster>(m_arbeitsplatz->zusatzverwaltung());
     m_tray = std::make_unique<QtTraysymbol>(m_arbeitsplatz->traymenue());
     m_arbeitsplatz->traymenue().symbol_setzen(m_tray.get());
     m_arbeitsplatz->traymenue().prozess_beenden = [this] {

@@ -15,6 +15,7 @@ class MeldelisteFenster;
 class QtTraysymbol;
 class Signalwaechter;
 class Einstellungsfenster;
+class Zusatzfenster;
 class QtMeldungsdienst;
 class QtProzessstarter;
 class QtTonausgabe;
@@ -53,6 +54,7 @@ class Programm {
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;
     std::unique_ptr<GruppenbezeichnungFenster> m_bezeichnungsfenster;
     std::unique_ptr<ProgramminfoFenster> m_infofenster;
+    std::unique_ptr<Zusatzfenster> m_zusatzfenster;
     std::unique_ptr<QtTraysymbol> m_tray;
     std::unique_ptr<Signalwaechter> m_signale;
     bool m_beendet = false;

@@ -28,6 +28,32 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
     m_einstellungen->standort_setzen(m_d.standortverzeichnisse);
     m_meldeliste->standort_setzen(m_d.standortverzeichnisse);
     meldeliste_verwenden(m_meldeliste.get());
+    zusatz_verbinden();
+}
+
+void Arbeitsplatz::zusatz_verbinden()
+{
+    m_anwesenheit =
+        std::make_unique<Anwesenheitsmelder>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler, m_d.uhr);
+    m_anwesenheit->anzeige_setzen(m_meldeliste.get());
+    m_ueberwachung = std::make_unique<Ueberwachung>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler,
+                                                    m_d.uhr, m_d.ton, *this);
+    m_ueberwachung->anzeige_setzen(this);
+    // A presence record that cannot be written is a fault of its group.
+    m_anwesenheit->schreibergebnis = [this](int index, const std::string& fehler) {
+        const std::string schluessel = "anwesenheit-" + std::to_string(index + 1);
+        if (fehler.empty()) {
+            m_ueberwachung->behoben(schluessel);
+        } else {
+            m_ueberwachung->stoerung(schluessel, index,
+                                     "Gruppe " + std::to_string(index + 1) +
+                                         ": Anwesenheit nicht geschrieben: " + fehler);
+        }
+    };
+    m_zusatzverwaltung =
+        std::make_unique<Zusatzverwaltung>(m_zusatz, m_d.fs, m_datenverzeichnis, m_log, m_d.boxen);
+    // A new name is on the shares with the next round, now.
+    m_zusatzverwaltung->gespeichert = [this] { m_anwesenheit->runde(); };
 }
 
 Arbeitsplatz::~Arbeitsplatz() = default;
@@ -43,6 +69,8 @@ void Arbeitsplatz::starten(const std::string& datenverzeichnis)
     }
     // Runs even where the load opened the settings window for setting up.
     m_empfang->abfragetakt().start();
+    m_anwesenheit->starten();
+    m_ueberwachung->starten();
     m_traymenue->laden();
     if (m_empfangsanzeige) {
         m_empfangsanzeige->zeigen();
@@ -85,7 +113,26 @@ void Arbeitsplatz::programm_beenden()
 
 void Arbeitsplatz::alarm_ausloesen()
 {
+    reichweite_melden();
     m_alarmversand->alarm_ausloesen();
+}
+
+void Arbeitsplatz::reichweite_melden()
+{
+    if (m_zielauswahl == nullptr) {
+        return;
+    }
+    // The targets as the send takes them: ticked (or all) groups with a directory.
+    const bool alle = m_zielauswahl->melde_alle();
+    std::vector<int> ziele;
+    for (int i = 0; i < k_gruppen; ++i) {
+        if (!m_einstellungen->maske().pfade[static_cast<std::size_t>(i)].empty() &&
+            (alle || m_zielauswahl->melde_gruppe(i) == 1)) {
+            ziele.push_back(i);
+        }
+    }
+    m_alarmgesendet->reichweite_setzen(
+        ziele.empty() ? std::vector<std::string>{} : m_anwesenheit->reichweite(ziele, m_zusatz.nur_hestrel));
 }
 
 void Arbeitsplatz::alarmanzeige_verbergen()
@@ -113,6 +160,47 @@ void Arbeitsplatz::meldeliste_zeigen()
 void Arbeitsplatz::einstellungen_zeigen()
 {
     m_einstellungen->einstellungen_zeigen();
+}
+
+void Arbeitsplatz::zusatz_zeigen()
+{
+    m_zusatzverwaltung->zeigen();
+}
+
+void Arbeitsplatz::warnung_bestaetigen()
+{
+    m_ueberwachung->bestaetigen();
+}
+
+void Arbeitsplatz::abmelden(std::function<void()> danach)
+{
+    m_ueberwachung->takt().stop();
+    m_anwesenheit->abmelden(std::move(danach));
+}
+
+bool Arbeitsplatz::gruppe_unerreichbar(int index)
+{
+    return m_empfang->unerreichbar(index);
+}
+
+bool Arbeitsplatz::geraet_stumm()
+{
+    return m_geraet->stumm();
+}
+
+std::size_t Arbeitsplatz::journal_wartend()
+{
+    return m_log.wartende_eintraege();
+}
+
+void Arbeitsplatz::warnung_zeigen(const std::string& text)
+{
+    m_traymenue->warnung_setzen(text);
+}
+
+void Arbeitsplatz::gruppe_warnen(int index, bool an)
+{
+    m_meldeliste->gruppe_warnen(index, an);
 }
 
 } // namespace hestrel

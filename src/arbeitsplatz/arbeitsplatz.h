@@ -16,9 +16,12 @@
 #include "einstellungen/einstellungen.h"
 #include "einstellungen/einstellungsverwaltung.h"
 #include "einstellungen/zusatzeinstellungen.h"
+#include "einstellungen/zusatzverwaltung.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
+#include "exchange/anwesenheitsmelder.h"
 #include "tray/traymenue.h"
+#include "ueberwachung/ueberwachung.h"
 
 namespace hestrel {
 
@@ -54,7 +57,9 @@ class Arbeitsplatz : public Einstellungsfolgen,
                      public Geraetefolgen,
                      public Geraeteausgang,
                      public Meldelistenfolgen,
-                     public Traybefehle {
+                     public Traybefehle,
+                     public Ueberwachungsquellen,
+                     public Warnanzeige {
   public:
     explicit Arbeitsplatz(Dienste dienste);
     ~Arbeitsplatz() override;
@@ -79,6 +84,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     template <typename Liste> void meldeliste_verwenden(Liste* liste)
     {
         m_empfangsanzeige = liste;
+        m_zielauswahl = liste;
         m_alarmversand->zielauswahl_setzen(liste);
         m_empfang->anzeige_setzen(liste);
         m_geraet->relaisanzeige_setzen(liste);
@@ -100,6 +106,9 @@ class Arbeitsplatz : public Einstellungsfolgen,
     Programminfo& programminfo() { return *m_programminfo; }
     Traymenue& traymenue() { return *m_traymenue; }
     Geraet& geraet() { return *m_geraet; }
+    Anwesenheitsmelder& anwesenheit() { return *m_anwesenheit; }
+    Ueberwachung& ueberwachung() { return *m_ueberwachung; }
+    Zusatzverwaltung& zusatzverwaltung() { return *m_zusatzverwaltung; }
 
   protected:
     // What the parts ask of each other; protected so that a test can watch
@@ -119,8 +128,22 @@ class Arbeitsplatz : public Einstellungsfolgen,
     // Traybefehle
     void meldeliste_zeigen() override;
     void einstellungen_zeigen() override;
+    void zusatz_zeigen() override;
+    void warnung_bestaetigen() override;
+    void abmelden(std::function<void()> danach) override;
+    // Ueberwachungsquellen
+    bool gruppe_unerreichbar(int index) override;
+    bool geraet_stumm() override;
+    std::size_t journal_wartend() override;
+    // Warnanzeige
+    void warnung_zeigen(const std::string& text) override;
+    void gruppe_warnen(int index, bool an) override;
 
   private:
+    void zusatz_verbinden();
+    // The confirmation learns, before the send, whom the target groups reach.
+    void reichweite_melden();
+
     Dienste m_d;
     SofortigerFreigabedienst m_sofort;
     std::string m_datenverzeichnis;
@@ -137,6 +160,10 @@ class Arbeitsplatz : public Einstellungsfolgen,
     std::unique_ptr<Alarmempfang> m_empfang;
     std::unique_ptr<Geraet> m_geraet;
     Empfangsanzeige* m_empfangsanzeige = nullptr;
+    Zielauswahl* m_zielauswahl = nullptr;
+    std::unique_ptr<Anwesenheitsmelder> m_anwesenheit;
+    std::unique_ptr<Ueberwachung> m_ueberwachung;
+    std::unique_ptr<Zusatzverwaltung> m_zusatzverwaltung;
 };
 
 } // namespace hestrel

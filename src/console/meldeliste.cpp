@@ -89,7 +89,14 @@ void Meldeliste::zuruecksetzen()
     const auto generation = m_maske.liste_generation;
     const auto entfernt = m_maske.liste_entfernt;
     const auto gezeigt = m_maske.gezeigt;
+    // What other parts reported while the window was unloaded stays.
+    const auto anwesend = m_maske.gruppe_anwesend;
+    const auto anwesende = m_maske.gruppe_anwesende;
+    const auto warnung = m_maske.gruppe_warnung;
     m_maske = Meldelistenmaske::neu();
+    m_maske.gruppe_anwesend = anwesend;
+    m_maske.gruppe_anwesende = anwesende;
+    m_maske.gruppe_warnung = warnung;
     m_maske.liste_generation = generation + 1;
     m_maske.liste_entfernt = entfernt;
     m_maske.gezeigt = gezeigt;
@@ -184,6 +191,37 @@ void Meldeliste::gruppe_erreichbar(int index, bool erreichbar, const std::string
     }
     m_maske.gruppe_stoerung[idx(index)] =
         erreichbar ? "" : "Gruppe " + std::to_string(index + 1) + " " + grund;
+    melden();
+}
+
+void Meldeliste::anwesende_zeigen(int index, int anzahl, const std::vector<std::string>& namen)
+{
+    if (!gueltig(index)) {
+        return;
+    }
+    std::string zeile;
+    if (anzahl == 0) {
+        zeile = "kein Platz empfangsbereit";
+    } else if (anzahl > 0) {
+        zeile = std::to_string(anzahl) + (anzahl == 1 ? " Platz" : " Plätze") + " empfangsbereit";
+        for (std::size_t n = 0; n < namen.size(); ++n) {
+            zeile += (n == 0 ? ": " : ", ") + namen[n];
+        }
+    }
+    if (m_maske.gruppe_anwesend[idx(index)] == anzahl && m_maske.gruppe_anwesende[idx(index)] == zeile) {
+        return;
+    }
+    m_maske.gruppe_anwesend[idx(index)] = anzahl;
+    m_maske.gruppe_anwesende[idx(index)] = zeile;
+    melden();
+}
+
+void Meldeliste::gruppe_warnen(int index, bool an)
+{
+    if (!gueltig(index) || m_maske.gruppe_warnung[idx(index)] == an) {
+        return;
+    }
+    m_maske.gruppe_warnung[idx(index)] = an;
     melden();
 }
 

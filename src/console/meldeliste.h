@@ -20,6 +20,7 @@
 #include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
+#include "exchange/anwesenheitsmelder.h"
 
 namespace hestrel {
 
@@ -40,7 +41,11 @@ class Meldelistenfolgen {
 // It answers what the other parts need of it: the send's targets and texts,
 // the reception's showing and group states, the device's relay buttons, and
 // the settings' group controls.
-class Meldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanzeige, public Gruppensteuerung {
+class Meldeliste : public Zielauswahl,
+                   public Empfangsanzeige,
+                   public Relaisanzeige,
+                   public Gruppensteuerung,
+                   public Anwesenheitsanzeige {
   public:
     Meldeliste(const Einstellungen& einstellungen, const std::string& datenverzeichnis, Dateisystem& fs,
                const Uhr& uhr, Scheduler& scheduler, Meldungsdienst& boxen, Meldelistenfolgen& folgen);
@@ -56,6 +61,9 @@ class Meldeliste : public Zielauswahl, public Empfangsanzeige, public Relaisanze
     bool melde_alle() override;
     int melde_gruppe(int index) override;
     std::array<std::string, 4> sammeltexte() override;
+    void anwesende_zeigen(int index, int anzahl, const std::vector<std::string>& namen) override;
+    // The supervision found a fault of the group, or it is mended.
+    void gruppe_warnen(int index, bool an);
 
     // Loads the window, hidden, when it is not loaded.
     void laden();

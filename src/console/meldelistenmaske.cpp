@@ -11,6 +11,7 @@ Meldelistenmaske Meldelistenmaske::neu()
         m.melde_gruppen_aktiv[i] = true;
         m.relais_aktiv[i] = true;
         m.relaisfarben[i] = k_schaltflaeche;
+        m.gruppe_anwesend[i] = -1;
     }
     return m;
 }

@@ -44,6 +44,12 @@ struct Meldelistenmaske {
     std::array<std::string, k_gruppen> gruppennamen; // group names
     std::array<bool, k_gruppen> gruppennamen_aktiv{};
     std::array<std::string, k_gruppen> gruppennamen_tooltip;
+    // Colleagues ready to receive in each group: their count (-1 not known)
+    // and the line naming them; kept while the window is unloaded.
+    std::array<int, k_gruppen> gruppe_anwesend{};
+    std::array<std::string, k_gruppen> gruppe_anwesende;
+    // The supervision found a fault of the group (its button turns orange).
+    std::array<bool, k_gruppen> gruppe_warnung{};
 
     // Never shown: the device inputs and the echo of the list's own log.
     bool ein1 = false;

@@ -30,8 +30,8 @@ Fehler nicht_offen()
 
 Geraet::Geraet(Einstellungsverwaltung& einstellungen, Logbuch& log, Meldungsdienst& boxen,
                Seriellerport& port, Scheduler& scheduler, const Uhr& uhr, Geraetefolgen& folgen)
-    : m_einstellungen(einstellungen), m_log(log), m_boxen(boxen), m_port(port), m_uhr(uhr), m_folgen(folgen),
-      m_entprellung(scheduler.timer("Tastenentprellung", 2000)),
+    : m_einstellungen(einstellungen), m_log(log), m_boxen(boxen), m_port(port), m_uhr(uhr),
+      m_scheduler(scheduler), m_folgen(folgen), m_entprellung(scheduler.timer("Tastenentprellung", 2000)),
       m_statusabfrage(scheduler.timer("Statusabfrage", 500)),
       m_zeichenfrist(scheduler.timer("Zeichenfrist", 1000)), m_decoder(*m_zeichenfrist)
 {
@@ -83,6 +83,12 @@ void Geraet::schnittstelle_pruefen()
     if (m_einstellungen.einstellungen().comdeaktiviert == "1") {
         return;
     }
+    // A poll that starts again after a pause (device switched off and on) starts the silence anew.
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    if (m_letzte_frage_ms < 0 || jetzt - m_letzte_frage_ms > 4 * k_stumm_ms / 10) {
+        m_letzte_antwort_ms = jetzt;
+    }
+    m_letzte_frage_ms = jetzt;
     Fehler fehler;
     if (port_pruefen(portnummer())) {
         fehler = m_port.oeffnen();
@@ -185,6 +191,7 @@ void Geraet::eingang_auswerten()
     }
     statusabfrage().stop();
     if (m_decoder.telegrammtyp() == Empfangsdecoder::k_status) {
+        m_letzte_antwort_ms = m_scheduler.jetzt_ms();
         // Copied: the calls below may receive and decode further bytes.
         const auto puffer = m_decoder.empfangspuffer();
         const bool ein1 = puffer[1] == 1;
@@ -221,6 +228,16 @@ void Geraet::eingang_auswerten()
     }
     statusabfrage().start();
     aktualisieren();
+}
+
+bool Geraet::stumm() const
+{
+    if (m_einstellungen.einstellungen().comdeaktiviert == "1" || m_letzte_frage_ms < 0) {
+        return false;
+    }
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    // Asked lately (the poll runs), and no answer for the whole while.
+    return jetzt - m_letzte_frage_ms <= 4 * k_stumm_ms / 10 && jetzt - m_letzte_antwort_ms >= k_stumm_ms;
 }
 
 } // namespace hestrel

@@ -79,6 +79,11 @@ class Geraet {
 
     const Empfangsdecoder& decoder() const { return m_decoder; }
 
+    // The box is asked for its state and has sent no status frame for this long.
+    static constexpr std::int64_t k_stumm_ms = 10000;
+    // True while the status poll runs and the box has been silent for k_stumm_ms.
+    bool stumm() const;
+
     // The trace keeps only its last characters.
     static constexpr std::size_t k_spurlaenge = 4096;
 
@@ -94,6 +99,7 @@ class Geraet {
     Meldungsdienst& m_boxen;
     Seriellerport& m_port;
     const Uhr& m_uhr;
+    Scheduler& m_scheduler;
     Geraetefolgen& m_folgen;
     Relaisanzeige* m_relais = nullptr;
     std::unique_ptr<Zeitgeber> m_entprellung;
@@ -101,6 +107,9 @@ class Geraet {
     std::unique_ptr<Zeitgeber> m_zeichenfrist;
     Empfangsdecoder m_decoder;
     Fehler m_oeffnungsfehler;
+    // When the box was last asked and last answered with a status frame (scheduler ms).
+    std::int64_t m_letzte_frage_ms = -1;
+    std::int64_t m_letzte_antwort_ms = -1;
 };
 
 } // namespace hestrel

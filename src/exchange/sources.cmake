@@ -1,6 +1,7 @@
 list(APPEND HESTREL_ENGINE_SOURCES
   exchange/alarmempfang.cpp
   exchange/alarmversand.cpp
+  exchange/anwesenheitsmelder.cpp
   exchange/austauschdateien.cpp
   exchange/begleitdateien.cpp
 )

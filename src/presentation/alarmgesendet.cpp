@@ -73,4 +73,10 @@ void Alarmgesendet::wartezeit_um()
     melden();
 }
 
+void Alarmgesendet::reichweite_setzen(std::vector<std::string> zeilen)
+{
+    m_reichweite = std::move(zeilen);
+    melden();
+}
+
 } // namespace hestrel

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/scheduler.h"
 
@@ -33,6 +34,11 @@ class Alarmgesendet {
     const std::string& caption() const { return m_caption; }
     Zeitgeber& wartezeit() { return *m_wartezeit; }
 
+    // How many workstations the send reached, and a line for each target group
+    // with none ready to receive; set before the send, shown with the window.
+    void reichweite_setzen(std::vector<std::string> zeilen);
+    const std::vector<std::string>& reichweite() const { return m_reichweite; }
+
     // The view refreshes on every change.
     std::function<void()> geaendert;
     // The view brings the window to the front.
@@ -47,6 +53,7 @@ class Alarmgesendet {
     bool m_sichtbar = false;
     bool m_ok_aktiv = true;
     std::string m_caption;
+    std::vector<std::string> m_reichweite;
 };
 
 } // namespace hestrel

@@ -1,5 +1,7 @@
 #include "tray/traymenue.h"
 
+#include <string_view>
+
 #include "core/version.h"
 #include "tray/programminfo.h"
 #include "tray/traysymbol.h"
@@ -12,26 +14,42 @@ void Traymenue::laden()
     // The icon is added once; a failure leaves the program running without it.
     if (m_symbol != nullptr && !symbol_da) {
         symbol_da = m_symbol->hinzufuegen("Kestu");
+        if (symbol_da && !m_warnung.empty()) {
+            m_symbol->warnung("Kestu – Störung\n" + m_warnung);
+        }
     }
 }
 
 void Traymenue::menuepunkt_gewaehlt(int punkt)
 {
-    switch (punkt) {
-    case 0:
+    if (punkt < 0 || punkt >= static_cast<int>(k_traymenue.size())) {
+        return;
+    }
+    // By the item's name: items added to the menu leave the others' meaning as it is.
+    const std::string_view name = k_traymenue[static_cast<std::size_t>(punkt)].name;
+    if (name == "infoAktion") {
         info_zeigen();
-        break;
-    case 1:
+    } else if (name == "meldelisteAktion") {
         meldeliste_zeigen();
-        break;
-    case 2:
+    } else if (name == "einstellungAktion") {
         einstellungen_zeigen();
-        break;
-    case 3:
+    } else if (name == "zusatzAktion") {
+        m_befehle.zusatz_zeigen();
+    } else if (name == "warnungAktion") {
+        m_befehle.warnung_bestaetigen();
+    } else if (name == "beendenAktion") {
         beenden();
-        break;
-    default:
-        break;
+    }
+}
+
+void Traymenue::warnung_setzen(const std::string& text)
+{
+    if (text == m_warnung) {
+        return;
+    }
+    m_warnung = text;
+    if (m_symbol != nullptr && symbol_da) {
+        m_symbol->warnung(text.empty() ? std::string() : "Kestu – Störung\n" + text);
     }
 }
 
@@ -70,9 +88,11 @@ void Traymenue::beenden()
     if (m_port.offen()) {
         m_port.schliessen();
     }
-    if (prozess_beenden) {
-        prozess_beenden();
-    }
+    m_befehle.abmelden([this] {
+        if (prozess_beenden) {
+            prozess_beenden();
+        }
+    });
 }
 
 } // namespace hestrel

@@ -17,6 +17,13 @@ class Traybefehle {
     virtual ~Traybefehle() = default;
     virtual void meldeliste_zeigen() = 0;
     virtual void einstellungen_zeigen() = 0;
+    // "Zusatzeinstellungen": the dialog of Hestrel-Zusatz.ini.
+    virtual void zusatz_zeigen() {}
+    // "Warnung bestätigen": the supervision's warning tone stops.
+    virtual void warnung_bestaetigen() {}
+    // Before the process ends: the workstation takes its records off the
+    // shares, then runs danach (at once where there is nothing to take off).
+    virtual void abmelden(std::function<void()> danach) { danach(); }
 };
 
 // One item of the tray menu: its control name and its text.
@@ -26,10 +33,12 @@ struct Menuepunkt {
 };
 
 // The tray menu in the order it shows, without separators.
-inline constexpr std::array<Menuepunkt, 4> k_traymenue{{
+inline constexpr std::array<Menuepunkt, 6> k_traymenue{{
     {"infoAktion", "Info"},
     {"meldelisteAktion", "Meldeliste"},
     {"einstellungAktion", "Einstellung"},
+    {"zusatzAktion", "Zusatzeinstellungen"},
+    {"warnungAktion", "Warnung bestätigen"},
     {"beendenAktion", "Programm beenden"},
 }};
 
@@ -50,6 +59,9 @@ class Traymenue {
 
     // The menu items, by index into k_traymenue.
     void menuepunkt_gewaehlt(int punkt);
+    // The supervision's warning: the icon and its tip; empty: all is well.
+    void warnung_setzen(const std::string& text);
+    const std::string& warnung() const { return m_warnung; }
     void info_zeigen();
     void meldeliste_zeigen();
     void einstellungen_zeigen();
@@ -72,6 +84,7 @@ class Traymenue {
     Programminfo& m_info;
     Traysymbol* m_symbol = nullptr;
     bool m_beendet = false;
+    std::string m_warnung;
 };
 
 } // namespace hestrel

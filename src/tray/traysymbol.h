@@ -12,6 +12,9 @@ class Traysymbol {
     virtual bool hinzufuegen(const std::string& tip) = 0;
     // Removes the icon; harmless when it is already gone.
     virtual void entfernen() = 0;
+    // The warning icon with the given tip (what is broken and since when), or
+    // with an empty text the plain icon with the tip of hinzufuegen again.
+    virtual void warnung(const std::string& /*text*/) {}
 };
 
 } // namespace hestrel

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "core/prozessstarter.h"
 #include "core/tonausgabe.h"
 #include "device/geraet.h"
@@ -139,7 +142,11 @@ class Stoerdateisystem : public Dateisystem {
         if (trifft(schreiben_muster, pfad)) {
             return fehler;
         }
-        return m_echt.ersetzen(pfad, inhalt);
+        Fehler f = m_echt.ersetzen(pfad, inhalt);
+        if (!f && freigabeuhr) {
+            stempeln(pfad, freigabezeit_ns());
+        }
+        return f;
     }
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override
     {
@@ -160,6 +167,30 @@ class Stoerdateisystem : public Dateisystem {
         return m_echt.loeschen(pfad);
     }
     std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
+    Fehler auflisten(const std::string& v, const std::string& p, std::vector<Verzeichniseintrag>& e,
+                     std::size_t m) override
+    {
+        return m_echt.auflisten(v, p, e, m);
+    }
+    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& v) override
+    {
+        return freigabeuhr ? std::optional<std::int64_t>(freigabezeit_ns()) : m_echt.verzeichnisuhr_ns(v);
+    }
+
+    // The shares' clock on the virtual one: every file written gets its time,
+    // so records age with the test's clock. None: the real clock.
+    const Scheduler* freigabeuhr = nullptr;
+    std::int64_t freigabezeit_ns() const
+    {
+        return (std::int64_t{1800000000000} + freigabeuhr->jetzt_ms()) * 1000000;
+    }
+    // Sets the file's time as the share's clock would have stamped it.
+    static void stempeln(const std::string& pfad, std::int64_t ns)
+    {
+        const timespec t{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        const timespec zeiten[2] = {t, t};
+        ::utimensat(AT_FDCWD, pfad.c_str(), zeiten, AT_SYMLINK_NOFOLLOW);
+    }
 
     std::string lesen_muster;
     std::string schreiben_muster;

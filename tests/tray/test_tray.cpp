@@ -5,6 +5,7 @@
 #include "tray/programminfo.h"
 #include "tray/traymenue.h"
 #include "tray/traysymbol.h"
+#include "ueberwachung/ueberwachung.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
@@ -24,6 +25,8 @@ struct FakeTraysymbol : Traysymbol {
         ++entfernt;
         da = false;
     }
+    void warnung(const std::string& t) override { warntip = t; }
+    std::string warntip;
     bool verfuegbar = true;
     bool da = false;
     int hinzugefuegt = 0;
@@ -52,8 +55,10 @@ TEST(Tray, SymbolMitTippNachDemStart)
     EXPECT_EQ(p.symbol.hinzugefuegt, 1);
     EXPECT_EQ(p.ap.traymenue().caption, "BORL XQV GmbH");
 
-    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
-    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "beendenAktion"};
+    const char* texte[] = {
+        "Info", "Meldeliste", "Einstellung", "Zusatzeinstellungen", "Warnung bestätigen", "Programm beenden"};
+    const char* namen[] = {"infoAktion",   "meldelisteAktion", "einstellungAktion",
+                           "zusatzAktion", "warnungAktion",    "beendenAktion"};
     for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
         EXPECT_STREQ(k_traymenue[i].text, texte[i]);
         EXPECT_STREQ(k_traymenue[i].name, namen[i]);
@@ -106,7 +111,8 @@ TEST(Tray, ProgrammBeendenEntferntSymbolUndSchliesstDenPort)
     p.starten();
     ASSERT_FALSE(p.port.oeffnen());
     const auto boxen = p.boxen.hinweise.size();
-    p.ap.traymenue().menuepunkt_gewaehlt(3);
+    // "Programm beenden" is the last item.
+    p.ap.traymenue().menuepunkt_gewaehlt(static_cast<int>(k_traymenue.size()) - 1);
     EXPECT_FALSE(p.symbol.da);
     EXPECT_FALSE(p.port.offen());
     EXPECT_EQ(p.prozessende, 1);
@@ -129,4 +135,32 @@ TEST(Tray, SchliessfeldDerEinstellungenBeendetWieDasMenue)
     EXPECT_EQ(p.symbol.entfernt, 1);
     EXPECT_FALSE(p.port.offen());
     EXPECT_EQ(p.prozessende, 1);
+}
+
+TEST(Tray, WarnungImSymbolBestaetigenUndZusatzeinstellungen)
+{
+    Platz p;
+    p.starten();
+    auto punkt = [](std::string_view name) {
+        for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+            if (name == k_traymenue[i].name) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+    Ueberwachung& u = p.ap.ueberwachung();
+    u.stoerung("geraet", -1, "Alarmbox antwortet nicht");
+    EXPECT_EQ(p.symbol.warntip.rfind("Kestu – Störung\nAlarmbox antwortet nicht seit ", 0), 0U)
+        << p.symbol.warntip;
+    p.ap.traymenue().menuepunkt_gewaehlt(punkt("warnungAktion"));
+    ASSERT_EQ(u.stoerungen().size(), 1U);
+    EXPECT_TRUE(u.stoerungen()[0].bestaetigt);
+    EXPECT_FALSE(u.warnton().aktiv());
+    u.behoben("geraet");
+    EXPECT_EQ(p.symbol.warntip, "") << "the plain icon again";
+
+    p.ap.traymenue().menuepunkt_gewaehlt(punkt("zusatzAktion"));
+    EXPECT_TRUE(p.ap.zusatzverwaltung().maske().sichtbar);
+    EXPECT_EQ(p.prozessende, 0);
 }

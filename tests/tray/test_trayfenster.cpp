@@ -36,10 +36,12 @@ TEST(Trayfenster, MenueInDieserReihenfolge)
 {
     Platz p;
     const QList<QAction*> punkte = p.symbol.menue()->actions();
-    ASSERT_EQ(punkte.size(), 4);
-    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
-    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "beendenAktion"};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(punkte.size(), 6);
+    const char* texte[] = {
+        "Info", "Meldeliste", "Einstellung", "Zusatzeinstellungen", "Warnung bestätigen", "Programm beenden"};
+    const char* namen[] = {"infoAktion",   "meldelisteAktion", "einstellungAktion",
+                           "zusatzAktion", "warnungAktion",    "beendenAktion"};
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(punkte[i]->text(), QString::fromUtf8(texte[i]));
         EXPECT_EQ(punkte[i]->objectName(), QLatin1String(namen[i]));
         EXPECT_FALSE(punkte[i]->isSeparator());
@@ -70,7 +72,7 @@ TEST(Trayfenster, InfoFenster)
     EXPECT_FALSE(p.ap.programminfo().geladen);
     EXPECT_EQ(p.prozessende, 0) << "closing the info window leaves the program running";
 
-    p.symbol.menue()->actions().at(3)->trigger();
+    p.symbol.menue()->actions().last()->trigger();
     QApplication::processEvents();
     EXPECT_EQ(p.prozessende, 1);
 }

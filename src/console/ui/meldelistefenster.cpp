@@ -44,6 +44,10 @@ QString hintergrund(int farbe)
         .arg(c.name());
 }
 
+// The supervision's warning colour of a group's button (orange).
+constexpr int k_warnfarbe = 0x008CFF;
+constexpr int k_marke_breite = 20;
+
 constexpr int k_rel_links[5] = {360, 2520, 4680, 6840, 9000};
 constexpr int k_status_links[5] = {960, 3120, 5280, 7440, 9600};
 constexpr int k_melde_links[5] = {16005, 16440, 16920, 17400, 17880};
@@ -159,6 +163,14 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent) : QWidg
         status->setFont(arial(12, true));
         status->installEventFilter(this);
         m_gruppe_status[static_cast<std::size_t>(i)] = status;
+        auto* marke = new QLabel(status);
+        marke->setObjectName(QStringLiteral("anwesendMarke_%1").arg(i));
+        marke->setFont(arial(8.25, true));
+        marke->setAlignment(Qt::AlignCenter);
+        marke->setAttribute(Qt::WA_TransparentForMouseEvents);
+        marke->setGeometry(status->width() - k_marke_breite, (status->height() - 16) / 2, k_marke_breite, 16);
+        marke->hide();
+        m_anwesend[static_cast<std::size_t>(i)] = marke;
     }
 
     beschriftung(flaeche, "gruppenalarmBeschriftung", "Gruppenalarm", 11520, 2640, 2895, 375);
@@ -267,6 +279,28 @@ void MeldelisteFenster::gruppenname_zeigen(std::size_t i, const QString& name, c
     }
 }
 
+void MeldelisteFenster::anwesende_zeigen(std::size_t i, int anzahl)
+{
+    QLabel* marke = m_anwesend[i];
+    const bool zeigen = anzahl >= 0;
+    if (zeigen) {
+        const QString text = anzahl > 99 ? QStringLiteral("99+") : QString::number(anzahl);
+        if (marke->text() != text) {
+            marke->setText(text);
+            // Nobody there: grey; colleagues ready: blue.
+            marke->setStyleSheet(
+                anzahl == 0
+                    ? QStringLiteral("QLabel { background: #a0a0a0; color: white; border-radius: 7px; }")
+                    : QStringLiteral("QLabel { background: #1f5fbf; color: white; border-radius: 7px; }"));
+        }
+    }
+    if (marke->isVisibleTo(m_gruppe_status[i]) != zeigen) {
+        marke->setVisible(zeigen);
+        // The name ends before the mark; a name cut there shows whole in the tooltip.
+        m_gruppe_status[i]->setContentsMargins(0, 0, zeigen ? k_marke_breite + 2 : 0, 0);
+    }
+}
+
 MeldelisteFenster::~MeldelisteFenster()
 {
     m_liste.geaendert = nullptr;
@@ -297,8 +331,10 @@ void MeldelisteFenster::aktualisieren()
     for (std::size_t i = 0; i < 50; ++i) {
         QPushButton* knopf = m_rel_stat[i];
         knopf->setEnabled(m.relais_aktiv[i]);
-        if (m_farbe[i] != m.relaisfarben[i]) {
-            m_farbe[i] = m.relaisfarben[i];
+        // A group fault turns the button orange; an alarm's red stays above it.
+        const int farbe = m.gruppe_warnung[i] && m.relaisfarben[i] != k_rot ? k_warnfarbe : m.relaisfarben[i];
+        if (m_farbe[i] != farbe) {
+            m_farbe[i] = farbe;
             knopf->setStyleSheet(hintergrund(m_farbe[i]));
         }
         // An unreachable group directory: a mark on the group's button, the reason in its tooltip.
@@ -307,7 +343,12 @@ void MeldelisteFenster::aktualisieren()
             knopf->setToolTip(stoerung);
             knopf->setText(stoerung.isEmpty() ? QString() : QStringLiteral("!"));
         }
-        gruppenname_zeigen(i, q(m.gruppennamen[i]), q(m.gruppennamen_tooltip[i]));
+        anwesende_zeigen(i, m.gruppe_anwesend[i]);
+        const QString anwesende = q(m.gruppe_anwesende[i]);
+        gruppenname_zeigen(i, q(m.gruppennamen[i]),
+                           anwesende.isEmpty()
+                               ? q(m.gruppennamen_tooltip[i])
+                               : anwesende + QLatin1Char('\n') + q(m.gruppennamen_tooltip[i]));
         m_gruppe_status[i]->setEnabled(m.gruppennamen_aktiv[i]);
         QCheckBox* box = m_melde_gruppen[i];
         const int wert = m.melde_gruppen[i];

@@ -35,6 +35,7 @@ class MeldelisteFenster : public QWidget {
     bool eventFilter(QObject* objekt, QEvent* event) override;
 
   private:
+    void anwesende_zeigen(std::size_t i, int anzahl);
     void gruppenname_zeigen(std::size_t i, const QString& name, const QString& hinweis);
 
     Meldeliste& m_liste;
@@ -47,6 +48,8 @@ class MeldelisteFenster : public QWidget {
     std::array<QLineEdit*, 4> m_sntext{};
     std::array<QPushButton*, 50> m_rel_stat{};
     std::array<QLabel*, 50> m_gruppe_status{};
+    // The count of colleagues ready to receive, a small mark at the name's right end.
+    std::array<QLabel*, 50> m_anwesend{};
     std::array<QCheckBox*, 50> m_melde_gruppen{};
     QCheckBox* m_melde_alle = nullptr;
     QCheckBox* m_ein1 = nullptr;

@@ -45,6 +45,15 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     twips_setzen(m_bild, 3240, 120, 975, 975);
     m_bild->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
 
+    m_reichweite = new QLabel(this);
+    m_reichweite->setObjectName(QStringLiteral("reichweite"));
+    QFont klein(QStringLiteral("Arial"));
+    klein.setPointSizeF(9.75);
+    klein.setBold(true);
+    m_reichweite->setFont(klein);
+    m_reichweite->setTextFormat(Qt::RichText);
+    m_reichweite->hide();
+
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
     aktualisieren();
@@ -60,6 +69,7 @@ void AlarmgesendetFenster::aktualisieren()
 {
     setWindowTitle(QString::fromStdString(m_modell.caption()));
     m_knopf->setEnabled(m_modell.ok_aktiv());
+    reichweite_zeigen();
     const bool zeigen = m_modell.existiert() && m_modell.sichtbar();
     if (zeigen && !m_platziert) {
         // First shown in the middle of the screen; afterwards where the user left it.
@@ -72,6 +82,26 @@ void AlarmgesendetFenster::aktualisieren()
     if (zeigen != isVisible()) {
         setVisible(zeigen);
     }
+}
+
+void AlarmgesendetFenster::reichweite_zeigen()
+{
+    const std::vector<std::string>& zeilen = m_modell.reichweite();
+    QString html;
+    for (std::size_t n = 0; n < zeilen.size(); ++n) {
+        const QString zeile = QString::fromStdString(zeilen[n]).toHtmlEscaped();
+        // The first line is the count; every further one warns of a group nobody hears.
+        html += (n == 0 ? zeile : QStringLiteral("<br><span style=\"color:#b00000\">%1</span>").arg(zeile));
+    }
+    if (m_reichweite->text() == html && m_reichweite->isVisibleTo(this) == !zeilen.empty()) {
+        return;
+    }
+    m_reichweite->setText(html);
+    const int zeilenhoehe = 270;
+    const int hoehe = static_cast<int>(zeilen.size()) * zeilenhoehe;
+    twips_setzen(m_reichweite, 240, 1680, 3960, std::max(hoehe, zeilenhoehe));
+    m_reichweite->setVisible(!zeilen.empty());
+    setFixedSize(twips(4440), twips(1845 + (zeilen.empty() ? 0 : hoehe + 120)));
 }
 
 void AlarmgesendetFenster::vorholen()

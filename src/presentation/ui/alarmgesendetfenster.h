@@ -24,11 +24,14 @@ class AlarmgesendetFenster : public QWidget {
 
   private:
     void vorholen();
+    // The reach of the send below the button; the window grows with its lines.
+    void reichweite_zeigen();
 
     Alarmgesendet& m_modell;
     QLabel* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;
+    QLabel* m_reichweite = nullptr;
     bool m_platziert = false;
 };
 

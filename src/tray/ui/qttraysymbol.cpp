@@ -46,9 +46,21 @@ bool QtTraysymbol::hinzufuegen(const std::string& tip)
         m_symbol = new QSystemTrayIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
         m_symbol->setContextMenu(m_menue);
     }
-    m_symbol->setToolTip(QString::fromStdString(tip));
+    m_tip = QString::fromStdString(tip);
+    m_symbol->setToolTip(m_warnung.isEmpty() ? m_tip : m_warnung);
     m_symbol->show();
     return true;
+}
+
+void QtTraysymbol::warnung(const std::string& text)
+{
+    m_warnung = QString::fromStdString(text);
+    if (m_symbol == nullptr) {
+        return;
+    }
+    m_symbol->setIcon(QIcon(m_warnung.isEmpty() ? QStringLiteral(":/bilder/programm.svg")
+                                                : QStringLiteral(":/bilder/warnung.svg")));
+    m_symbol->setToolTip(m_warnung.isEmpty() ? m_tip : m_warnung);
 }
 
 void QtTraysymbol::entfernen()

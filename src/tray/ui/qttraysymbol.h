@@ -22,6 +22,7 @@ class QtTraysymbol : public QObject, public Traysymbol {
 
     bool hinzufuegen(const std::string& tip) override;
     void entfernen() override;
+    void warnung(const std::string& text) override;
 
     QMenu* menue() const { return m_menue; }
     QSystemTrayIcon* symbol() const { return m_symbol; }
@@ -30,6 +31,8 @@ class QtTraysymbol : public QObject, public Traysymbol {
     Traymenue& m_traymenue;
     QMenu* m_menue = nullptr;
     QSystemTrayIcon* m_symbol = nullptr;
+    QString m_tip;
+    QString m_warnung;
 };
 
 } // namespace hestrel

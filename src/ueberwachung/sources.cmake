@@ -1,0 +1,3 @@
+list(APPEND HESTREL_ENGINE_SOURCES
+  ueberwachung/ueberwachung.cpp
+)
