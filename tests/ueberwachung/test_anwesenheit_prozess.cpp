@@ -23,7 +23,9 @@ TEST(AnwesenheitProzess, AufzeichnungKommtMitDemStartUndGehtMitDemEnde)
         programme.push_back(
             std::make_unique<echt::Programm>(HESTREL_PROGRAMM, daten, basis / ("ausgabe-" + name + ".txt")));
     }
-    const auto da = [&](const std::string& name) { return existiert(gruppe + "hestrel-da-" + name + ".txt"); };
+    const auto da = [&](const std::string& name) {
+        return existiert(gruppe + "hestrel-da-" + name + ".txt");
+    };
     ASSERT_TRUE(warten_bis([&] { return da(namen[0]) && da(namen[1]); }, std::chrono::seconds(20)))
         << datei_lesen(basis / "ausgabe-Anmeldung.txt");
     const std::string inhalt = datei_lesen(gruppe + "hestrel-da-Empfang-2.txt");
