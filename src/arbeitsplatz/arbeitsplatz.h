@@ -17,6 +17,7 @@
 #include "einstellungen/zusatzeinstellungen.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
+#include "exchange/rueckmeldungen.h"
 #include "tray/traymenue.h"
 
 namespace hestrel {
@@ -92,6 +93,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     Alarmgesendet& alarmgesendet() { return *m_alarmgesendet; }
     Alarmversand& alarmversand() { return *m_alarmversand; }
     Alarmempfang& alarmempfang() { return *m_empfang; }
+    Rueckmeldungen& rueckmeldungen() { return *m_rueckmeldungen; }
     Meldeliste& meldeliste() { return *m_meldeliste; }
     Programminfo& programminfo() { return *m_programminfo; }
     Traymenue& traymenue() { return *m_traymenue; }
@@ -115,6 +117,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     // Traybefehle
     void meldeliste_zeigen() override;
     void einstellungen_zeigen() override;
+    void probealarm_senden() override;
 
   private:
     Dienste m_d;
@@ -131,6 +134,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     std::unique_ptr<Alarmgesendet> m_alarmgesendet;
     std::unique_ptr<Alarmversand> m_alarmversand;
     std::unique_ptr<Alarmempfang> m_empfang;
+    std::unique_ptr<Rueckmeldungen> m_rueckmeldungen;
     std::unique_ptr<Geraet> m_geraet;
     Empfangsanzeige* m_empfangsanzeige = nullptr;
 };

@@ -34,8 +34,8 @@ std::string schreiben(const char* kopf, const std::vector<std::pair<const char*,
     return zeilen_kodieren(zeilen);
 }
 
-std::optional<Werte> lesen(std::string_view bytes, const char* kopf, std::initializer_list<const char*> pflicht,
-                           std::string& grund)
+std::optional<Werte> lesen(std::string_view bytes, const char* kopf,
+                           std::initializer_list<const char*> pflicht, std::string& grund)
 {
     if (bytes.size() > k_max_begleitdatei) {
         grund = "zu groß";
@@ -91,8 +91,8 @@ std::string platzkennung(std::string_view platzname)
         if (k.size() >= k_max_kennung) {
             break;
         }
-        const bool gut = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                         c == '_';
+        const bool gut = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                         c == '-' || c == '_';
         k += gut ? c : '_';
     }
     return k.empty() ? std::string("platz") : k;
@@ -100,9 +100,9 @@ std::string platzkennung(std::string_view platzname)
 
 std::string neue_alarmkennung()
 {
-    static std::mt19937_64 zufall{std::random_device{}() ^
-                                  static_cast<std::uint64_t>(
-                                      std::chrono::system_clock::now().time_since_epoch().count())};
+    static std::mt19937_64 zufall{
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())};
     return hex(zufall());
 }
 
@@ -119,6 +119,17 @@ std::string pruefsumme(std::string_view bytes)
 std::string antwortdatei(const std::string& alarm, const std::string& platzname)
 {
     return std::string(k_antwortpraefix) + alarm + "-" + platzkennung(platzname) + ".txt";
+}
+
+std::string antwortpraefix(const std::string& alarm)
+{
+    return std::string(k_antwortpraefix) + alarm + "-";
+}
+
+std::string uhrzeit_aus(const std::string& zeit)
+{
+    const auto leer = zeit.rfind(' ');
+    return leer == std::string::npos ? zeit : zeit.substr(leer + 1);
 }
 
 std::string anwesenheitsdatei(const std::string& platzname)
@@ -157,7 +168,8 @@ std::string kodieren(const Antwort& a)
 
 std::string kodieren(const Anwesenheit& a)
 {
-    return schreiben("HESTREL-ANWESENHEIT 1", {{"Platz", a.platz}, {"Benutzer", a.benutzer}, {"Zeit", a.zeit}});
+    return schreiben("HESTREL-ANWESENHEIT 1",
+                     {{"Platz", a.platz}, {"Benutzer", a.benutzer}, {"Zeit", a.zeit}});
 }
 
 std::optional<Herkunft> herkunft_lesen(std::string_view bytes, std::string& grund)

@@ -24,6 +24,8 @@ inline constexpr const char* k_herkunftsdatei = "hestrel-herkunft.txt";
 inline constexpr const char* k_antwortpraefix = "hestrel-antwort-";
 inline constexpr const char* k_anwesenheitspraefix = "hestrel-da-";
 inline constexpr const char* k_probepraefix = "hestrel-probe-";
+// Responses and origin records older than this (by the share's clock) are removed by whoever finds them.
+inline constexpr std::int64_t k_begleitdatei_veraltet_ns = std::int64_t{10} * 60 * 1000 * 1000 * 1000;
 
 // A workstation's name as it may stand in a file name: letters, digits, '-'
 // and '_' kept (at most 40), everything else '_'; never empty.
@@ -35,18 +37,22 @@ std::string neue_alarmkennung();
 std::string pruefsumme(std::string_view bytes);
 
 std::string antwortdatei(const std::string& alarm, const std::string& platzname);
+// The names of every response to one alarm begin with this.
+std::string antwortpraefix(const std::string& alarm);
+// The time of day of a record's "dd.mm.yyyy hh:mm:ss": what follows the space, or all of it.
+std::string uhrzeit_aus(const std::string& zeit);
 std::string anwesenheitsdatei(const std::string& platzname);
 std::string probedatei(const std::string& platzname);
 
 // Who sent the alarm: written by the sender after the signal files.
 struct Herkunft {
-    std::string alarm;     // alarm identity
-    std::string platz;     // workstation name
-    std::string benutzer;  // user
-    std::string zeit;      // "dd.mm.yyyy hh:mm:ss", the sender's clock
+    std::string alarm;        // alarm identity
+    std::string platz;        // workstation name
+    std::string benutzer;     // user
+    std::string zeit;         // "dd.mm.yyyy hh:mm:ss", the sender's clock
     std::vector<int> gruppen; // target groups, 1..50
-    bool probe = false;    // a test alarm
-    std::string pruefsumme; // of the data file sent with it
+    bool probe = false;       // a test alarm
+    std::string pruefsumme;   // of the data file sent with it
 };
 
 // A receiver's answer to an alarm, in the directory the alarm came from.

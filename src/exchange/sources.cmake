@@ -3,6 +3,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   exchange/alarmversand.cpp
   exchange/austauschdateien.cpp
   exchange/begleitdateien.cpp
+  exchange/rueckmeldungen.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
 )

@@ -1,5 +1,7 @@
 #include "tray/traymenue.h"
 
+#include <string_view>
+
 #include "core/version.h"
 #include "tray/programminfo.h"
 #include "tray/traysymbol.h"
@@ -17,21 +19,21 @@ void Traymenue::laden()
 
 void Traymenue::menuepunkt_gewaehlt(int punkt)
 {
-    switch (punkt) {
-    case 0:
+    if (punkt < 0 || punkt >= static_cast<int>(k_traymenue.size())) {
+        return;
+    }
+    // By name: an item added to the menu moves the others' places.
+    const std::string_view name = k_traymenue[static_cast<std::size_t>(punkt)].name;
+    if (name == "infoAktion") {
         info_zeigen();
-        break;
-    case 1:
+    } else if (name == "meldelisteAktion") {
         meldeliste_zeigen();
-        break;
-    case 2:
+    } else if (name == "einstellungAktion") {
         einstellungen_zeigen();
-        break;
-    case 3:
+    } else if (name == "probealarmAktion") {
+        probealarm_senden();
+    } else if (name == "beendenAktion") {
         beenden();
-        break;
-    default:
-        break;
     }
 }
 
@@ -48,6 +50,11 @@ void Traymenue::meldeliste_zeigen()
 void Traymenue::einstellungen_zeigen()
 {
     m_befehle.einstellungen_zeigen();
+}
+
+void Traymenue::probealarm_senden()
+{
+    m_befehle.probealarm_senden();
 }
 
 void Traymenue::symbol_entfernen()

@@ -17,6 +17,8 @@ class Traybefehle {
     virtual ~Traybefehle() = default;
     virtual void meldeliste_zeigen() = 0;
     virtual void einstellungen_zeigen() = 0;
+    // A test alarm to the ticked target groups.
+    virtual void probealarm_senden() {}
 };
 
 // One item of the tray menu: its control name and its text.
@@ -26,10 +28,11 @@ struct Menuepunkt {
 };
 
 // The tray menu in the order it shows, without separators.
-inline constexpr std::array<Menuepunkt, 4> k_traymenue{{
+inline constexpr std::array<Menuepunkt, 5> k_traymenue{{
     {"infoAktion", "Info"},
     {"meldelisteAktion", "Meldeliste"},
     {"einstellungAktion", "Einstellung"},
+    {"probealarmAktion", "Probealarm"},
     {"beendenAktion", "Programm beenden"},
 }};
 
@@ -53,6 +56,7 @@ class Traymenue {
     void info_zeigen();
     void meldeliste_zeigen();
     void einstellungen_zeigen();
+    void probealarm_senden();
     // The exit command: icon removed, port closed, process ended. Safe to
     // enter again while it runs.
     void beenden();

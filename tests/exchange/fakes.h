@@ -160,6 +160,15 @@ class Stoerdateisystem : public Dateisystem {
         return m_echt.loeschen(pfad);
     }
     std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
+    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& v) override
+    {
+        return m_echt.verzeichnisuhr_ns(v);
+    }
+    Fehler auflisten(const std::string& v, const std::string& p, std::vector<Verzeichniseintrag>& e,
+                     std::size_t m) override
+    {
+        return m_echt.auflisten(v, p, e, m);
+    }
 
     std::string lesen_muster;
     std::string schreiben_muster;

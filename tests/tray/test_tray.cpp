@@ -52,8 +52,9 @@ TEST(Tray, SymbolMitTippNachDemStart)
     EXPECT_EQ(p.symbol.hinzugefuegt, 1);
     EXPECT_EQ(p.ap.traymenue().caption, "BORL XQV GmbH");
 
-    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
-    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "beendenAktion"};
+    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Probealarm", "Programm beenden"};
+    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "probealarmAktion",
+                           "beendenAktion"};
     for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
         EXPECT_STREQ(k_traymenue[i].text, texte[i]);
         EXPECT_STREQ(k_traymenue[i].name, namen[i]);
@@ -106,7 +107,7 @@ TEST(Tray, ProgrammBeendenEntferntSymbolUndSchliesstDenPort)
     p.starten();
     ASSERT_FALSE(p.port.oeffnen());
     const auto boxen = p.boxen.hinweise.size();
-    p.ap.traymenue().menuepunkt_gewaehlt(3);
+    p.ap.traymenue().menuepunkt_gewaehlt(static_cast<int>(k_traymenue.size()) - 1);
     EXPECT_FALSE(p.symbol.da);
     EXPECT_FALSE(p.port.offen());
     EXPECT_EQ(p.prozessende, 1);

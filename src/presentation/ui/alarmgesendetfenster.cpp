@@ -45,6 +45,13 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     twips_setzen(m_bild, 3240, 120, 975, 975);
     m_bild->setPixmap(QIcon(QStringLiteral(":/bilder/alarm.svg")).pixmap(twips(975), twips(975)));
 
+    m_rueckmeldungen = new QLabel(this);
+    m_rueckmeldungen->setObjectName(QStringLiteral("rueckmeldungen"));
+    m_rueckmeldungen->move(twips(240), twips(1725));
+    m_rueckmeldungen->setFont(arial(9.75, true));
+    m_rueckmeldungen->setWordWrap(true);
+    m_rueckmeldungen->hide();
+
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
     aktualisieren();
@@ -60,6 +67,19 @@ void AlarmgesendetFenster::aktualisieren()
 {
     setWindowTitle(QString::fromStdString(m_modell.caption()));
     m_knopf->setEnabled(m_modell.ok_aktiv());
+    const QString meldung = QString::fromStdString(m_modell.meldung());
+    if (m_text->text() != meldung) {
+        m_text->setText(meldung);
+    }
+    const QString rueckmeldungen = QString::fromStdString(m_modell.rueckmeldetext());
+    if (m_rueckmeldungen->text() != rueckmeldungen) {
+        m_rueckmeldungen->setText(rueckmeldungen);
+        m_rueckmeldungen->setVisible(!rueckmeldungen.isEmpty());
+        const int breite = twips(4440 - 2 * 240);
+        const int hoehe = rueckmeldungen.isEmpty() ? 0 : m_rueckmeldungen->heightForWidth(breite);
+        m_rueckmeldungen->setFixedSize(breite, std::max(1, hoehe));
+        setFixedSize(twips(4440), twips(1845) + (hoehe > 0 ? hoehe + twips(120) : 0));
+    }
     const bool zeigen = m_modell.existiert() && m_modell.sichtbar();
     if (zeigen && !m_platziert) {
         // First shown in the middle of the screen; afterwards where the user left it.

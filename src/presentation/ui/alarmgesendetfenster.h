@@ -29,6 +29,8 @@ class AlarmgesendetFenster : public QWidget {
     QLabel* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;
+    // The answers below "OK !"; the window grows by their height.
+    QLabel* m_rueckmeldungen = nullptr;
     bool m_platziert = false;
 };
 
