@@ -1,5 +1,8 @@
 #include "exchange/rueckmeldungen.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "core/tonausgabe.h"
 #include "presentation/alarmgesendet.h"
 
@@ -145,6 +148,12 @@ void Rueckmeldungen::sender_schauen()
                     return;
                 }
                 m_sendung->unterwegs.erase(i);
+                // Several in one look are shown in the order they were given.
+                std::sort(gelesen.begin(), gelesen.end(), [](const Gelesen& x, const Gelesen& y) {
+                    const std::string& zx = x.antwort ? x.antwort->zeit : x.name;
+                    const std::string& zy = y.antwort ? y.antwort->zeit : y.name;
+                    return std::tie(zx, x.name) < std::tie(zy, y.name);
+                });
                 for (const Gelesen& g : gelesen) {
                     m_sendung->bekannt.insert(g.name);
                     if (!g.antwort) {
@@ -163,7 +172,7 @@ void Rueckmeldungen::sender_schauen()
                     const std::string wer = a.platz + (a.benutzer.empty() ? "" : " (" + a.benutzer + ")");
                     const std::string was = m_sendung->probe ? "Probealarm" : "Alarm";
                     if (Fehler f = m_log.meldung_eintragen("Antwort von " + wer + ": " + artname(a.art) +
-                                                           ", " + was + " aus " + gruppenname(gruppe))) {
+                                                           ", " + was + " in " + gruppenname(gruppe))) {
                         m_log.logeintrag("Antwort nicht ins Journal geschrieben: " + f.meldungstext());
                     }
                 }
@@ -314,7 +323,7 @@ void Rueckmeldungen::antworten(int nummer)
     const std::string ziel = m_empfang->pfad + antwortdatei(a.alarm, a.platz);
     const std::string bytes = kodieren(a);
     const std::string was = artname(a.art) + ", " + (m_anzeige.probealarm() ? "Probealarm" : "Alarm") +
-                            " aus " + gruppenname(m_empfang->gruppe);
+                            " in " + gruppenname(m_empfang->gruppe);
     auto fehler = std::make_shared<Fehler>();
     m_freigaben.auftrag(
         m_empfang->pfad,

@@ -1,6 +1,7 @@
 hestrel_test(test_exchange
   exchange/test_austausch.cpp
   exchange/test_freigaben.cpp
+  exchange/test_rueckmeldungen.cpp
 )
 
 # Runs the real program: it must be built first.
