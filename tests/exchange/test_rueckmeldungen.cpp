@@ -99,7 +99,8 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     uhr.advance(1000);
     EXPECT_TRUE(a.bestaetigung.sichtbar());
     EXPECT_EQ(a.bestaetigung.rueckmeldungen().size(), 2u);
-    EXPECT_EQ(a.bestaetigung.rueckmeldetext().rfind("Es kommen (2): Empfang-2 " + geklickt + ", Lager ", 0), 0u)
+    EXPECT_EQ(a.bestaetigung.rueckmeldetext().rfind("Es kommen (2): Empfang-2 " + geklickt + ", Lager ", 0),
+              0u)
         << a.bestaetigung.rueckmeldetext();
     EXPECT_EQ(b.anzeige.rueckmeldezeile(), "1 kommen bereits: Lager");
     EXPECT_EQ(a.ton.piepe.size(), 1u) << "a tone with the first answer only";
@@ -150,7 +151,8 @@ TEST_F(Rueckmeldung, OhnePassendeHerkunftKeineZeileUndKeinKnopf)
          0, false, 0},
         {"another alarm's record", [&] { datei_schreiben(herkunft, kodieren(anders)); }, 0, false, 0},
         {"garbage", [&] { datei_schreiben(herkunft, "HESTREL-HERKUNFT 1\r\nAlarm=zz\r\n"); }, 0, false, 1},
-        {"too large", [&] { datei_schreiben(herkunft, std::string(k_max_begleitdatei + 1, 'x')); }, 0, false, 1},
+        {"too large", [&] { datei_schreiben(herkunft, std::string(k_max_begleitdatei + 1, 'x')); }, 0, false,
+         1},
         {"a link", [&] { fs::create_symlink(g1 + "ziel.txt", herkunft); }, 0, false, 0},
         {"its own record", [&] { datei_schreiben(herkunft, kodieren(h)); }, 0, true, 0},
         {"its own record, written late", [&] { datei_schreiben(herkunft, kodieren(h)); }, 2500, true, 0},
@@ -185,7 +187,8 @@ TEST_F(Rueckmeldung, OhnePassendeHerkunftKeineZeileUndKeinKnopf)
                               "bergangen"),
                   f.protokolliert)
             << log;
-        EXPECT_EQ(b.ap.rueckmeldungen().empfaengertakt().aktiv(), f.zeile) << "an older sender reads no answers";
+        EXPECT_EQ(b.ap.rueckmeldungen().empfaengertakt().aktiv(), f.zeile)
+            << "an older sender reads no answers";
     }
 }
 
@@ -229,7 +232,8 @@ TEST_F(Rueckmeldung, ProbealarmBlauMitEinemTonOhneGeraetUndMitEmpfangsliste)
     EXPECT_EQ(a.bestaetigung.meldung(), "Der Probealarm wurde ausgelöst .");
     EXPECT_EQ(a.bestaetigung.rueckmeldetext().substr(0, 25), "Empfangen (2): Empfang-2 ");
     EXPECT_EQ(zeilen(cp1252_zu_utf8(a.journal()), ": Empfangen, Probealarm in Gruppe 1\r\n"), 2);
-    EXPECT_EQ(zeilen(cp1252_zu_utf8(b.journal()), "Antwort gesendet: Empfangen, Probealarm in Gruppe 1\r\n"), 1);
+    EXPECT_EQ(zeilen(cp1252_zu_utf8(b.journal()), "Antwort gesendet: Empfangen, Probealarm in Gruppe 1\r\n"),
+              1);
 
     // A real alarm within the test's 15 s is a new alarm for those who showed the test.
     a.ap.ausloesen();

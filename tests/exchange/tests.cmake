@@ -18,3 +18,11 @@ hestrel_test(test_exchange_stoerungen
 target_link_libraries(test_exchange_stoerungen PRIVATE hestrel_stoerlaufwerk)
 target_compile_definitions(test_exchange_stoerungen PRIVATE HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>")
 add_dependencies(test_exchange_stoerungen hestrel)
+
+# Two real programs and the box simulator: an answer reaches its sender.
+hestrel_widgettest(test_exchange_antwort
+  exchange/test_antwort_prozess.cpp
+)
+target_compile_definitions(test_exchange_antwort PRIVATE
+  HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>" KESTU_SIM="$<TARGET_FILE:kestu-sim>")
+add_dependencies(test_exchange_antwort hestrel kestu-sim)
