@@ -18,8 +18,9 @@ namespace hestrel::test {
 namespace {
 
 // A workstation with group 1 in `gruppe1`, its name in Hestrel-Zusatz.ini.
-void arbeitsplatz_einrichten(const std::string& verzeichnis, const std::string& gruppe1, const std::string& import,
-                             const std::string& hardware, const std::string& aus, const std::string& name)
+void arbeitsplatz_einrichten(const std::string& verzeichnis, const std::string& gruppe1,
+                             const std::string& import, const std::string& hardware, const std::string& aus,
+                             const std::string& name)
 {
     std::vector<std::string> z{"", import, "3", "0", "", "", "Taste 1", "0", aus, " 250", "1", gruppe1};
     z.resize(25);

@@ -90,6 +90,8 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     m_herkunft = new QLabel(this);
     m_herkunft->setObjectName(QStringLiteral("herkunft"));
     m_herkunft->setFont(arial(9.75, true));
+    // Names from a share are shown as they are, never as markup.
+    m_herkunft->setTextFormat(Qt::PlainText);
     m_herkunft->move(twips(1560), twips(k_text_oben_twips));
     m_herkunft->hide();
 
@@ -101,6 +103,7 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     m_rueckmeldung = new QLabel(this);
     m_rueckmeldung->setObjectName(QStringLiteral("rueckmeldung"));
     m_rueckmeldung->setFont(arial(9.75, true));
+    m_rueckmeldung->setTextFormat(Qt::PlainText);
     m_rueckmeldung->setWordWrap(true);
     m_rueckmeldung->hide();
 

@@ -49,6 +49,8 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     m_rueckmeldungen->setObjectName(QStringLiteral("rueckmeldungen"));
     m_rueckmeldungen->move(twips(240), twips(1725));
     m_rueckmeldungen->setFont(arial(9.75, true));
+    // Names from a share are shown as they are, never as markup.
+    m_rueckmeldungen->setTextFormat(Qt::PlainText);
     m_rueckmeldungen->setWordWrap(true);
     m_rueckmeldungen->hide();
 
