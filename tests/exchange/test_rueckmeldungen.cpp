@@ -32,7 +32,12 @@ class Rueckmeldung : public ::testing::Test {
     {
         gesendet_um = langzeit(uhr.jetzt());
         if (probe) {
-            a.ap.traymenue().probealarm_senden();
+            // The tray menu's item, as the person chooses it.
+            for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+                if (std::string_view(k_traymenue[i].text) == "Probealarm") {
+                    a.ap.traymenue().menuepunkt_gewaehlt(static_cast<int>(i));
+                }
+            }
         } else {
             a.ap.ausloesen();
         }

@@ -36,10 +36,11 @@ TEST(Trayfenster, MenueInDieserReihenfolge)
 {
     Platz p;
     const QList<QAction*> punkte = p.symbol.menue()->actions();
-    ASSERT_EQ(punkte.size(), 4);
-    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Programm beenden"};
-    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "beendenAktion"};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(punkte.size(), 5);
+    const char* texte[] = {"Info", "Meldeliste", "Einstellung", "Probealarm", "Programm beenden"};
+    const char* namen[] = {"infoAktion", "meldelisteAktion", "einstellungAktion", "probealarmAktion",
+                           "beendenAktion"};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(punkte[i]->text(), QString::fromUtf8(texte[i]));
         EXPECT_EQ(punkte[i]->objectName(), QLatin1String(namen[i]));
         EXPECT_FALSE(punkte[i]->isSeparator());
@@ -70,7 +71,7 @@ TEST(Trayfenster, InfoFenster)
     EXPECT_FALSE(p.ap.programminfo().geladen);
     EXPECT_EQ(p.prozessende, 0) << "closing the info window leaves the program running";
 
-    p.symbol.menue()->actions().at(3)->trigger();
+    p.symbol.menue()->actions().last()->trigger();
     QApplication::processEvents();
     EXPECT_EQ(p.prozessende, 1);
 }
