@@ -23,6 +23,10 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
                                                     m_d.boxen, *m_alarmgesendet);
     m_empfang = std::make_unique<Alarmempfang>(m_werte, m_log, m_d.fs, freigaben(), m_d.scheduler, m_d.uhr,
                                                *m_alarmversand, *m_alarmanzeige, m_d.ton, *this);
+    m_rueckmeldungen = std::make_unique<Rueckmeldungen>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler,
+                                                        m_d.uhr, m_d.ton, *m_alarmanzeige, *m_alarmgesendet);
+    m_alarmversand->absender_setzen(m_zusatz, m_d.uhr, *m_rueckmeldungen);
+    m_empfang->folgen_setzen(m_rueckmeldungen.get());
     m_geraet =
         std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
     m_einstellungen->standort_setzen(m_d.standortverzeichnisse);
@@ -155,6 +159,11 @@ void Arbeitsplatz::meldeliste_zeigen()
     if (m_empfangsanzeige) {
         m_empfangsanzeige->zeigen();
     }
+}
+
+void Arbeitsplatz::probealarm_senden()
+{
+    m_alarmversand->alarm_ausloesen(true);
 }
 
 void Arbeitsplatz::einstellungen_zeigen()

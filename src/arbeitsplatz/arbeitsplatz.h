@@ -20,6 +20,7 @@
 #include "exchange/alarmempfang.h"
 #include "exchange/alarmversand.h"
 #include "exchange/anwesenheitsmelder.h"
+#include "exchange/rueckmeldungen.h"
 #include "tray/traymenue.h"
 #include "ueberwachung/ueberwachung.h"
 
@@ -102,6 +103,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     Alarmgesendet& alarmgesendet() { return *m_alarmgesendet; }
     Alarmversand& alarmversand() { return *m_alarmversand; }
     Alarmempfang& alarmempfang() { return *m_empfang; }
+    Rueckmeldungen& rueckmeldungen() { return *m_rueckmeldungen; }
     Meldeliste& meldeliste() { return *m_meldeliste; }
     Programminfo& programminfo() { return *m_programminfo; }
     Traymenue& traymenue() { return *m_traymenue; }
@@ -138,6 +140,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     // Warnanzeige
     void warnung_zeigen(const std::string& text) override;
     void gruppe_warnen(int index, bool an) override;
+    void probealarm_senden() override;
 
   private:
     void zusatz_verbinden();
@@ -158,6 +161,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     std::unique_ptr<Alarmgesendet> m_alarmgesendet;
     std::unique_ptr<Alarmversand> m_alarmversand;
     std::unique_ptr<Alarmempfang> m_empfang;
+    std::unique_ptr<Rueckmeldungen> m_rueckmeldungen;
     std::unique_ptr<Geraet> m_geraet;
     Empfangsanzeige* m_empfangsanzeige = nullptr;
     Zielauswahl* m_zielauswahl = nullptr;

@@ -15,6 +15,8 @@ constexpr int k_piepticks = 3;
 constexpr int k_piepe_pro_tick = 3;
 constexpr int k_piepfrequenz = 2000;
 constexpr int k_piepdauer = 300;
+constexpr int k_probetonfrequenz = 1500;
+constexpr int k_probetondauer = 200;
 
 bool ist_datei(const std::optional<Verzeichnisbefund>& b)
 {
@@ -386,6 +388,10 @@ void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
         m_gruppe_gemeldet[index] = true;
         m_gemeldet_als[index] = m_befunde[index]->signal.info;
         m_gemeldet_eingehaengt[index] = b.eingehaengt.value_or(false);
+        if (e == Ergebnis::praesentiert && m_folgen) {
+            m_folgen->alarm_praesentiert(gruppe, m_verzeichnisse[index].pfad, m_befunde[index]->signal.info,
+                                         b.datentext);
+        }
     }
 }
 
@@ -508,20 +514,26 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
         return Ergebnis::nicht_bereit;
     }
     const std::string text = cp1252_zu_utf8(b.datentext);
+    // A test alarm is shown as such, with one tone; the alarm box's output stays as it is.
+    const bool probe = ist_probealarm(text);
 
     m_anzeige.alarm_zeigen(text, e.portnummer, e.comdeaktiviert);
-    if (e.comdeaktiviert == "0") {
+    if (e.comdeaktiviert == "0" && !probe) {
         m_ausgang.alarm_an_geraet(gruppe);
     }
     if (m_liste) {
         m_liste->zeigen();
     }
-    ton_ausgeben();
+    if (probe) {
+        probeton();
+    } else {
+        ton_ausgeben();
+    }
     if (Fehler f = m_log.meldung_eintragen("Alarm aus Gruppe " + std::to_string(gruppe + 1) + " von:" + "\r" +
                                            text)) {
         m_log.logeintrag("Alarm nicht ins Journal geschrieben: " + f.meldungstext());
     }
-    if (e.comdeaktiviert == "1" && m_liste) {
+    if (e.comdeaktiviert == "1" && m_liste && !probe) {
         m_liste->relais_farbe(gruppe, k_rot);
     }
     return Ergebnis::praesentiert;
@@ -545,6 +557,13 @@ void Alarmempfang::ton_ausgeben()
         m_log.logeintrag("Signaldatei nicht abspielbar: " + wav);
         piepen_starten();
     });
+}
+
+void Alarmempfang::probeton()
+{
+    if (m_ton) {
+        m_ton->piepen(k_probetonfrequenz, k_probetondauer);
+    }
 }
 
 void Alarmempfang::piepen_starten()

@@ -38,6 +38,17 @@ class Geraeteausgang {
     virtual void alarm_an_geraet(int gruppe) = 0;
 };
 
+// What follows a group alarm once it is presented: its origin and answers
+// are looked for (after the window, the device, the list, the sound and the
+// journal, never before).
+class Empfangsfolgen {
+  public:
+    virtual ~Empfangsfolgen() = default;
+    // gruppe: index 0..49; signal: the signal file it came from; daten: the data file's bytes as read.
+    virtual void alarm_praesentiert(int gruppe, const std::string& pfad, const Dateiinfo& signal,
+                                    const std::string& daten) = 0;
+};
+
 // What one look into a directory found: the signal file, and for a signal
 // file not yet presented its key and the data file it names. Taken on the
 // share's side, evaluated on the engine's thread.
@@ -101,6 +112,8 @@ class Alarmempfang {
     Zeitgeber& piepser() { return *m_piepser; }
     // The message list; none: nothing shows there.
     void anzeige_setzen(Empfangsanzeige* liste) { m_liste = liste; }
+    // What follows a presented group alarm; none: nothing.
+    void folgen_setzen(Empfangsfolgen* folgen) { m_folgen = folgen; }
     // Presents the alarm whose signal file lies in pfad, for group index
     // gruppe, looking at the files right now on this thread.
     Ergebnis alarm_empfangen(const std::string& pfad, int gruppe);
@@ -163,6 +176,8 @@ class Alarmempfang {
     std::string verzeichnisname(std::size_t index) const;
     void ton_ausgeben();
     void piepen_starten();
+    // A test alarm's one short tone.
+    void probeton();
 
     const Einstellungen& m_e;
     Logbuch& m_log;
@@ -175,6 +190,7 @@ class Alarmempfang {
     Tonausgabe* m_ton;
     Geraeteausgang& m_ausgang;
     Empfangsanzeige* m_liste = nullptr;
+    Empfangsfolgen* m_folgen = nullptr;
     std::unique_ptr<Zeitgeber> m_abfragetakt;
     std::unique_ptr<Zeitgeber> m_piepser;
     std::array<bool, k_gruppen + 1> m_gruppe_gemeldet{};

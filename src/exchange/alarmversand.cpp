@@ -8,6 +8,9 @@
 #include "einstellungen/einstellungsverwaltung.h"
 #include "exchange/alarmempfang.h"
 #include "exchange/austauschdateien.h"
+#include "exchange/begleitdateien.h"
+#include "exchange/rueckmeldungen.h"
+#include "presentation/alarmanzeige.h"
 #include "presentation/alarmgesendet.h"
 
 namespace hestrel {
@@ -41,6 +44,9 @@ struct Alarmversand::Sendung {
     bool einreihen = true;
     bool weiter = false;
     bool berichtet = false;
+    bool probe = false;
+    // The origin record's bytes; "" where none is written.
+    std::string herkunft;
 };
 
 Alarmversand::Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
@@ -87,8 +93,16 @@ void Alarmversand::schreibfehler_zeigen()
     m_boxen.hinweis(k_programmtitel, text);
 }
 
-void Alarmversand::alarm_ausloesen()
+void Alarmversand::alarm_ausloesen(bool probe)
 {
+    const bool unterwegs = m_nachricht_gesendet || m_import_wartet || (m_sendung && !m_sendung->weiter);
+    if (probe && unterwegs) {
+        // Its text would take the place of the alarm's own in the data files.
+        m_log.logeintrag("Probealarm nicht gesendet: ein Alarm ist noch unterwegs");
+        m_boxen.hinweis(k_programmtitel, "Der Probealarm wurde nicht gesendet: ein Alarm dieses Platzes ist "
+                                         "noch unterwegs. Bitte in einer Minute erneut versuchen.");
+        return;
+    }
     m_fehler.clear();
 
     // The targets: every ticked group with a directory, or all of them.
@@ -114,8 +128,32 @@ void Alarmversand::alarm_ausloesen()
     if (m_ziele) {
         texte = m_ziele->sammeltexte();
     }
+    if (probe) {
+        texte[0] = std::string(k_probevorsatz) + texte[0];
+    }
     const std::string daten = zeilen_kodieren({texte.begin(), texte.end()});
-    s->laufend = m_nachricht_gesendet || m_import_wartet || (m_sendung && !m_sendung->weiter);
+    // A real alarm right after a test alarm gets signal files of its own:
+    // receivers that showed the test must see it as a new alarm.
+    s->laufend = unterwegs && !m_probe_laeuft;
+    s->probe = probe;
+    m_probe_laeuft = probe;
+    if (m_zusatz && m_uhr && !s->ziele.empty()) {
+        if (!s->laufend || m_alarmkennung.empty()) {
+            m_alarmkennung = neue_alarmkennung();
+        }
+        Herkunft h;
+        h.alarm = m_alarmkennung;
+        h.platz = m_zusatz->platzname;
+        h.benutzer = benutzername();
+        const Zeitstempel z = m_uhr->jetzt();
+        h.zeit = kurzdatum(z) + " " + langzeit(z);
+        for (int i : s->ziele) {
+            h.gruppen.push_back(i + 1);
+        }
+        h.probe = probe;
+        h.pruefsumme = pruefsumme(daten);
+        s->herkunft = kodieren(h);
+    }
     m_sendung = s;
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
@@ -141,8 +179,8 @@ void Alarmversand::alarm_ausloesen()
             k_verfall_ms);
     }
 
-    // S4a: whether another alarm waits in the import directory.
-    if (!s->laufend && !m_einstellungen.einstellungen().importverzeichnis.empty()) {
+    // Whether another alarm waits in the import directory; a test alarm never goes there.
+    if (!s->laufend && !probe && !m_einstellungen.einstellungen().importverzeichnis.empty()) {
         ++s->offen;
         auto da = std::make_shared<bool>(false);
         m_freigaben.auftrag(
@@ -213,8 +251,14 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
 
     m_log.logeintrag("Alarm gesetzt");
 
-    // A send in progress keeps its signal files; the texts are renewed.
+    // A send in progress keeps its signal files; the texts are renewed, and
+    // with them the origin records the receivers compare them with.
     if (s->laufend) {
+        if (m_nachricht_gesendet) {
+            for (int i : s->ziele) {
+                herkunft_schreiben(s, static_cast<std::size_t>(i), nullptr);
+            }
+        }
         erledigt(s);
         return;
     }
@@ -236,7 +280,14 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
     m_abfragetakt->stop();
     signale_schreiben(s);
 
-    m_bestaetigung.einschalten();
+    m_bestaetigung.einschalten(s->probe);
+    if (m_rueckmeldungen && !s->herkunft.empty()) {
+        std::vector<std::pair<int, std::string>> ziele;
+        for (int i : s->ziele) {
+            ziele.emplace_back(i, s->pfade[static_cast<std::size_t>(i)]);
+        }
+        m_rueckmeldungen->gesendet(m_alarmkennung, ziele, s->probe);
+    }
     m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
     m_abfragetakt->start();
@@ -279,8 +330,33 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
                 erledigt(s);
             },
             k_verfall_ms);
+        herkunft_schreiben(s, g, fehler);
     }
     s->einreihen = false;
+}
+
+void Alarmversand::herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g,
+                                      std::shared_ptr<Fehler> signalfehler)
+{
+    if (s->herkunft.empty()) {
+        return;
+    }
+    // In the group's own queue, after its signal file: the record never delays the alarm.
+    auto fehler = std::make_shared<std::optional<Fehler>>();
+    m_freigaben.auftrag(
+        s->pfade[g],
+        [s, g, signalfehler, fehler](Dateisystem& fs) {
+            if (s->daten_ok[g] && !(signalfehler && *signalfehler)) {
+                *fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_herkunftsdatei, s->herkunft);
+            }
+        },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, g](bool) {
+            if (lebt.lock() && fehler->has_value() && **fehler) {
+                m_log.logeintrag("Herkunft nicht geschrieben, Gruppe " + std::to_string(g + 1) + ": " +
+                                 (**fehler).meldungstext());
+            }
+        },
+        k_verfall_ms);
 }
 
 void Alarmversand::bericht(const std::shared_ptr<Sendung>& s)

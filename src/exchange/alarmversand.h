@@ -12,12 +12,15 @@
 #include "core/logbuch.h"
 #include "core/meldungsdienst.h"
 #include "core/scheduler.h"
+#include "core/uhr.h"
 #include "einstellungen/einstellungen.h"
+#include "einstellungen/zusatzeinstellungen.h"
 
 namespace hestrel {
 
 class Alarmgesendet;
 class Einstellungsverwaltung;
+class Rueckmeldungen;
 struct Verzeichnisbefund;
 
 // What the send needs of the message list: the ticked target groups and the texts.
@@ -57,8 +60,20 @@ class Alarmversand {
     Alarmversand(const Alarmversand&) = delete;
     Alarmversand& operator=(const Alarmversand&) = delete;
 
-    // Data files into every target group, then the signal files.
-    void alarm_ausloesen();
+    // Data files into every target group, then the signal files, then each
+    // group's origin record. probe: a test alarm, its text beginning
+    // "PROBEALARM – ", never handed over through the import directory.
+    void alarm_ausloesen(bool probe = false);
+    // Who sends (the origin records' workstation and user, their time) and who
+    // watches for the answers; without them no origin record is written.
+    void absender_setzen(const Zusatzeinstellungen& zusatz, const Uhr& uhr, Rueckmeldungen& rueckmeldungen)
+    {
+        m_zusatz = &zusatz;
+        m_uhr = &uhr;
+        m_rueckmeldungen = &rueckmeldungen;
+    }
+    // The identity of the alarm last sent with origin records; "" before.
+    const std::string& alarmkennung() const { return m_alarmkennung; }
 
     // The follow-up steps, each run by the poll tick when its flag is set.
     // The import directory is free: this workstation's signal goes there.
@@ -89,6 +104,10 @@ class Alarmversand {
     void schreibfehler(const std::string& ziel, const Fehler& f);
     void schreibfehler_zeigen();
     void keine_zielgruppe();
+    // Queues the origin record behind the group's signal file (or, for a
+    // send that renews the texts, behind its data file).
+    void herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g,
+                            std::shared_ptr<Fehler> signalfehler);
     void weitersenden(const std::shared_ptr<Sendung>& s);
     void signale_schreiben(const std::shared_ptr<Sendung>& s);
     void erledigt(const std::shared_ptr<Sendung>& s);
@@ -103,6 +122,12 @@ class Alarmversand {
     Meldungsdienst& m_boxen;
     Alarmgesendet& m_bestaetigung;
     Zeitgeber* m_abfragetakt = nullptr;
+    const Zusatzeinstellungen* m_zusatz = nullptr;
+    const Uhr* m_uhr = nullptr;
+    Rueckmeldungen* m_rueckmeldungen = nullptr;
+    std::string m_alarmkennung;
+    // The send in progress is a test alarm: a real one after it is sent anew, not merged into it.
+    bool m_probe_laeuft = false;
     Zielauswahl* m_ziele = nullptr;
     bool m_nachricht_gesendet = false;
     bool m_import_wartet = false;

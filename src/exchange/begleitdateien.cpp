@@ -121,6 +121,17 @@ std::string antwortdatei(const std::string& alarm, const std::string& platzname)
     return std::string(k_antwortpraefix) + alarm + "-" + platzkennung(platzname) + ".txt";
 }
 
+std::string antwortpraefix(const std::string& alarm)
+{
+    return std::string(k_antwortpraefix) + alarm + "-";
+}
+
+std::string uhrzeit_aus(const std::string& zeit)
+{
+    const auto leer = zeit.rfind(' ');
+    return leer == std::string::npos ? zeit : zeit.substr(leer + 1);
+}
+
 std::string anwesenheitsdatei(const std::string& platzname)
 {
     return std::string(k_anwesenheitspraefix) + platzkennung(platzname) + ".txt";

@@ -24,6 +24,8 @@ inline constexpr const char* k_herkunftsdatei = "hestrel-herkunft.txt";
 inline constexpr const char* k_antwortpraefix = "hestrel-antwort-";
 inline constexpr const char* k_anwesenheitspraefix = "hestrel-da-";
 inline constexpr const char* k_probepraefix = "hestrel-probe-";
+// Responses and origin records older than this (by the share's clock) are removed by whoever finds them.
+inline constexpr std::int64_t k_begleitdatei_veraltet_ns = std::int64_t{10} * 60 * 1000 * 1000 * 1000;
 
 // A workstation's name as it may stand in a file name: letters, digits, '-'
 // and '_' kept (at most 40), everything else '_'; never empty.
@@ -35,6 +37,10 @@ std::string neue_alarmkennung();
 std::string pruefsumme(std::string_view bytes);
 
 std::string antwortdatei(const std::string& alarm, const std::string& platzname);
+// The names of every response to one alarm begin with this.
+std::string antwortpraefix(const std::string& alarm);
+// The time of day of a record's "dd.mm.yyyy hh:mm:ss": what follows the space, or all of it.
+std::string uhrzeit_aus(const std::string& zeit);
 std::string anwesenheitsdatei(const std::string& platzname);
 std::string probedatei(const std::string& platzname);
 

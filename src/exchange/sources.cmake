@@ -4,6 +4,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   exchange/anwesenheitsmelder.cpp
   exchange/austauschdateien.cpp
   exchange/begleitdateien.cpp
+  exchange/rueckmeldungen.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
 )

@@ -80,6 +80,14 @@ void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /
                                 const std::string& /*statuscom*/)
 {
     erzeugen();
+    // Each alarm starts blinking, without origin or answer; a test alarm in its own colours.
+    ++m_alarmnummer;
+    m_probe = ist_probealarm(anztext);
+    m_caption = m_probe ? "PROBEALARM" : k_firmentext;
+    m_farbe = hauptfarbe();
+    m_geantwortet = false;
+    m_herkunft.clear();
+    m_rueckmeldung.clear();
     const Einstellungen& e = m_e;
     // A failing step is reported but never keeps the alarm from being shown.
     if (e.vollbildanzeige) {
@@ -132,14 +140,68 @@ void Alarmanzeige::aussenbreite_setzen(int twips)
     m_aussenbreite_twips = twips;
 }
 
+int Alarmanzeige::vordergrundfarbe() const
+{
+    if (!m_probe) {
+        return 0;
+    }
+    return m_farbe == k_probeblau ? k_weiss : k_probeblau;
+}
+
+void Alarmanzeige::herkunft_setzen(int nummer, const std::string& zeile)
+{
+    if (nummer != m_alarmnummer || zeile == m_herkunft) {
+        return;
+    }
+    m_herkunft = zeile;
+    melden();
+}
+
+void Alarmanzeige::kommende_setzen(int nummer, const std::string& zeile)
+{
+    if (nummer != m_alarmnummer || zeile == m_rueckmeldung) {
+        return;
+    }
+    m_rueckmeldung = zeile;
+    melden();
+}
+
+void Alarmanzeige::antwort_geklickt()
+{
+    if (!antwort_moeglich() || !m_existiert) {
+        return;
+    }
+    // The window no longer calls for attention: its colour stays.
+    m_geantwortet = true;
+    m_farbe = hauptfarbe();
+    melden();
+    if (m_antwortweg) {
+        m_antwortweg->antworten(m_alarmnummer);
+    }
+}
+
+void Alarmanzeige::antwort_misslungen(int nummer, const std::string& grund)
+{
+    if (nummer != m_alarmnummer) {
+        return;
+    }
+    m_geantwortet = false;
+    m_rueckmeldung = "Antwort nicht gesendet: " + grund;
+    melden();
+}
+
 void Alarmanzeige::blinken()
 {
-    if (m_farbe == k_rot) {
+    if (m_geantwortet) {
+        return;
+    }
+    const int haupt = hauptfarbe();
+    if (m_farbe == haupt) {
         m_farbe = k_weiss;
         melden();
         return;
     }
-    m_farbe = k_rot;
+    m_farbe = haupt;
     if (m_e.vollbildanzeige) {
         m_zustand = Fensterzustand::maximiert;
     } else {

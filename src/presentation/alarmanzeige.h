@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/fehler.h"
 #include "core/logbuch.h"
@@ -21,6 +22,25 @@ struct Bildschirm {
     int twips_pro_pixel_x = 15;
     int twips_pro_pixel_y = 15;
 };
+
+// Where a pressed "Ich komme" (or "Empfangen" for a test alarm) goes: to the
+// directory the alarm came from. nummer names the alarm shown (alarmnummer()).
+class Antwortweg {
+  public:
+    virtual ~Antwortweg() = default;
+    virtual void antworten(int nummer) = 0;
+};
+
+// A test alarm's text begins with this (an en dash), so that older receivers,
+// which show every alarm as a real one, mislead nobody; Hestrel knows it by it.
+inline constexpr std::string_view k_probevorsatz = "PROBEALARM – ";
+inline bool ist_probealarm(std::string_view text)
+{
+    return text.starts_with(k_probevorsatz);
+}
+
+// The test alarm's colours (0x00BBGGRR): a blue that is not the alarm's red.
+inline constexpr int k_probeblau = 0xAA4600;
 
 // The alarm window: the topmost, red and white blinking window with the text
 // of a received alarm. This is its state and its logic; the view draws it.
@@ -46,6 +66,16 @@ class Alarmanzeige {
     // Closing through the title bar destroys the window, its timer included.
     void schliessen();
     void blinken();
+    // What is known of the alarm shown, nummer naming it; for an earlier alarm nothing changes.
+    // The origin line ("Gruppe 3 · Empfang-2 · 10:32:05"): its sender reads responses.
+    void herkunft_setzen(int nummer, const std::string& zeile);
+    // "n kommen bereits: …", or "" while nobody else answered.
+    void kommende_setzen(int nummer, const std::string& zeile);
+    // "Ich komme" / "Empfangen": the colour stays, the answer goes its way.
+    void antwort_geklickt();
+    // The answer could not be written: the window blinks again and says so.
+    void antwort_misslungen(int nummer, const std::string& grund);
+    void antwortweg_setzen(Antwortweg* weg) { m_antwortweg = weg; }
     // The view reports the window's outer width when the user changes it.
     void aussenbreite_setzen(int twips);
 
@@ -59,6 +89,21 @@ class Alarmanzeige {
     int aussenbreite_twips() const { return m_aussenbreite_twips; }
     Fensterzustand fensterzustand() const { return m_zustand; }
     int hintergrundfarbe() const { return m_farbe; }
+    // The text's colour on the current background.
+    int vordergrundfarbe() const;
+    // The colour the window blinks from and stays in once answered.
+    int hauptfarbe() const { return m_probe ? k_probeblau : k_rot; }
+    // Counts the alarms shown, so that what comes later for one finds it.
+    int alarmnummer() const { return m_alarmnummer; }
+    // The alarm shown is a test alarm (its text begins "PROBEALARM – ").
+    bool probealarm() const { return m_probe; }
+    const std::string& herkunftszeile() const { return m_herkunft; }
+    // The button is there while the alarm's sender reads answers and none was given.
+    bool antwort_moeglich() const { return !m_herkunft.empty() && !m_geantwortet; }
+    bool geantwortet() const { return m_geantwortet; }
+    std::string antwortknopf() const { return m_probe ? "Empfangen" : "Ich komme"; }
+    // Who else is coming, or why the answer failed.
+    const std::string& rueckmeldezeile() const { return m_rueckmeldung; }
     double schriftgroesse() const { return m_schriftgroesse; }
     const std::string& alarmtext() const { return m_alarmtext; }
     const std::string& caption() const { return m_caption; }
@@ -97,6 +142,12 @@ class Alarmanzeige {
     std::string m_alarmtext;
     std::string m_caption;
     int m_erzeugungen = 0;
+    int m_alarmnummer = 0;
+    bool m_probe = false;
+    bool m_geantwortet = false;
+    std::string m_herkunft;
+    std::string m_rueckmeldung;
+    Antwortweg* m_antwortweg = nullptr;
 };
 
 } // namespace hestrel

@@ -18,8 +18,9 @@ class Alarmgesendet {
     Alarmgesendet(const Alarmgesendet&) = delete;
     Alarmgesendet& operator=(const Alarmgesendet&) = delete;
 
-    // Shows the window with "OK !" disabled and starts the wait unless it runs.
-    void einschalten();
+    // Shows the window with "OK !" disabled and starts the wait unless it runs;
+    // probe: the send was a test alarm.
+    void einschalten(bool probe = false);
     // Enables "OK !" (the sender removed a delivered signal file).
     void ok_freigeben();
     // "OK !": hides the window; it stays for the next alarm.
@@ -27,6 +28,23 @@ class Alarmgesendet {
     // Closing through the title bar destroys the window, its timer included.
     void schliessen();
     void wartezeit_um();
+
+    // The answers to the alarm just sent. A new send begins an empty list;
+    // each answer comes forward in the window, hidden or closed before, without
+    // taking the keyboard; after their time the list goes.
+    void rueckmeldungen_beginnen(bool probe);
+    void rueckmeldung(const std::string& platz, const std::string& uhrzeit);
+    void rueckmeldungen_beenden();
+    struct Rueckmeldung {
+        std::string platz;
+        std::string uhrzeit;
+    };
+    const std::vector<Rueckmeldung>& rueckmeldungen() const { return m_rueckmeldungen; }
+    // "Der Alarm wurde ausgelöst ." or, for a test alarm, "Der Probealarm wurde ausgelöst ."
+    std::string meldung() const;
+    // "Es kommen (2): Empfang-2 10:32:07, Lager 10:32:15"; for a test alarm
+    // "Empfangen (2): …"; "" while there is none.
+    std::string rueckmeldetext() const;
 
     bool existiert() const { return m_existiert; }
     bool sichtbar() const { return m_sichtbar; }
@@ -54,6 +72,9 @@ class Alarmgesendet {
     bool m_ok_aktiv = true;
     std::string m_caption;
     std::vector<std::string> m_reichweite;
+    bool m_probe = false;
+    bool m_rueckmeldung_probe = false;
+    std::vector<Rueckmeldung> m_rueckmeldungen;
 };
 
 } // namespace hestrel

@@ -33,6 +33,8 @@ void Traymenue::menuepunkt_gewaehlt(int punkt)
         meldeliste_zeigen();
     } else if (name == "einstellungAktion") {
         einstellungen_zeigen();
+    } else if (name == "probealarmAktion") {
+        probealarm_senden();
     } else if (name == "zusatzAktion") {
         m_befehle.zusatz_zeigen();
     } else if (name == "warnungAktion") {
@@ -66,6 +68,11 @@ void Traymenue::meldeliste_zeigen()
 void Traymenue::einstellungen_zeigen()
 {
     m_befehle.einstellungen_zeigen();
+}
+
+void Traymenue::probealarm_senden()
+{
+    m_befehle.probealarm_senden();
 }
 
 void Traymenue::symbol_entfernen()

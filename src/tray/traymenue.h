@@ -24,6 +24,8 @@ class Traybefehle {
     // Before the process ends: the workstation takes its records off the
     // shares, then runs danach (at once where there is nothing to take off).
     virtual void abmelden(std::function<void()> danach) { danach(); }
+    // A test alarm to the ticked target groups.
+    virtual void probealarm_senden() {}
 };
 
 // One item of the tray menu: its control name and its text.
@@ -33,10 +35,11 @@ struct Menuepunkt {
 };
 
 // The tray menu in the order it shows, without separators.
-inline constexpr std::array<Menuepunkt, 6> k_traymenue{{
+inline constexpr std::array<Menuepunkt, 7> k_traymenue{{
     {"infoAktion", "Info"},
     {"meldelisteAktion", "Meldeliste"},
     {"einstellungAktion", "Einstellung"},
+    {"probealarmAktion", "Probealarm"},
     {"zusatzAktion", "Zusatzeinstellungen"},
     {"warnungAktion", "Warnung bestätigen"},
     {"beendenAktion", "Programm beenden"},
@@ -65,6 +68,7 @@ class Traymenue {
     void info_zeigen();
     void meldeliste_zeigen();
     void einstellungen_zeigen();
+    void probealarm_senden();
     // The exit command: icon removed, port closed, process ended. Safe to
     // enter again while it runs.
     void beenden();

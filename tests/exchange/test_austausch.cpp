@@ -57,7 +57,8 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     EXPECT_EQ(datei_lesen(g1 + "MESSAGE.XQV"), "0");
     EXPECT_EQ(datei_lesen(g3 + "MDAT0.XQV"), daten);
     EXPECT_EQ(datei_lesen(g3 + "MESSAGE.XQV"), "0");
-    EXPECT_EQ(dateien(g1), (std::vector<std::string>{"MDAT0.XQV", "MESSAGE.XQV"}));
+    // Beside them only the origin record, which older workstations never read.
+    EXPECT_EQ(dateien(g1), (std::vector<std::string>{"MDAT0.XQV", "MESSAGE.XQV", "hestrel-herkunft.txt"}));
     EXPECT_EQ(dateien(g2), std::vector<std::string>{});
     EXPECT_NE(a.ereignislog().find("Alarm gesetzt\r\n"), std::string::npos);
     EXPECT_TRUE(a.bestaetigung.sichtbar());

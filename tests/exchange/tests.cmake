@@ -2,6 +2,7 @@ hestrel_test(test_exchange
   exchange/test_austausch.cpp
   exchange/test_freigaben.cpp
   exchange/test_anwesenheit.cpp
+  exchange/test_rueckmeldungen.cpp
 )
 
 # Runs the real program: it must be built first.
@@ -23,3 +24,11 @@ add_dependencies(test_exchange_stoerungen hestrel)
 hestrel_test(test_begleitdateien
   exchange/test_begleitdateien.cpp
 )
+
+# Two real programs and the box simulator: an answer reaches its sender.
+hestrel_widgettest(test_exchange_antwort
+  exchange/test_antwort_prozess.cpp
+)
+target_compile_definitions(test_exchange_antwort PRIVATE
+  HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>" KESTU_SIM="$<TARGET_FILE:kestu-sim>")
+add_dependencies(test_exchange_antwort hestrel kestu-sim)

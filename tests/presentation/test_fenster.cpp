@@ -85,6 +85,82 @@ TEST_F(FensterTest, AlarmfensterVollbildUeberDemSchirm)
     EXPECT_NEAR(label->font().pointSizeF(), schirm.width() * 15 / 450.0, 0.01);
 }
 
+// The origin line above the text, "Ich komme" beside "schließen" only with a
+// known origin, who else comes below; names from a share never as markup; a
+// test alarm in blue and white.
+TEST_F(FensterTest, AlarmfensterHerkunftAntwortUndProbealarm)
+{
+    struct Antwortweg : hestrel::Antwortweg {
+        void antworten(int nummer) override { gefragt.push_back(nummer); }
+        std::vector<int> gefragt;
+    } weg;
+    AlarmanzeigeFenster f(p.anzeige);
+    p.anzeige.antwortweg_setzen(&weg);
+    auto* herkunft = f.findChild<QLabel*>(QStringLiteral("herkunft"));
+    auto* antwort = f.findChild<QPushButton*>(QStringLiteral("antwortButton"));
+    auto* kommen = f.findChild<QLabel*>(QStringLiteral("rueckmeldung"));
+    auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
+    ASSERT_TRUE(herkunft && antwort && kommen && label);
+
+    p.anzeige.alarm_zeigen("Überfall\r\nKasse 2", "", "");
+    EXPECT_TRUE(antwort->isHidden()) << "an older sender reads no answers";
+    EXPECT_TRUE(herkunft->isHidden());
+    EXPECT_EQ(antwort->focusPolicy(), Qt::NoFocus);
+
+    const int nummer = p.anzeige.alarmnummer();
+    p.anzeige.herkunft_setzen(nummer, "Gruppe 3 · <b>Empfang-2</b> · 10:32:05");
+    p.anzeige.kommende_setzen(nummer, "1 kommen bereits: Lager");
+    EXPECT_FALSE(antwort->isHidden());
+    EXPECT_TRUE(antwort->isEnabled());
+    EXPECT_EQ(antwort->text(), QStringLiteral("Ich komme"));
+    EXPECT_EQ(herkunft->textFormat(), Qt::PlainText);
+    EXPECT_EQ(herkunft->text(), QStringLiteral("Gruppe 3 · <b>Empfang-2</b> · 10:32:05"));
+    EXPECT_LE(herkunft->geometry().bottom(), label->geometry().top());
+    EXPECT_GE(kommen->geometry().top(), label->geometry().bottom());
+    EXPECT_LE(kommen->geometry().bottom(), f.height());
+
+    antwort->click();
+    EXPECT_EQ(weg.gefragt, std::vector<int>{nummer});
+    EXPECT_FALSE(antwort->isEnabled());
+    uhr.advance(2000);
+    EXPECT_EQ(hintergrund(&f), QColor(Qt::red)) << "steady once answered";
+    // What comes for an earlier alarm changes nothing.
+    p.anzeige.alarm_zeigen("PROBEALARM – Kasse 2", "", "");
+    p.anzeige.herkunft_setzen(nummer, "Gruppe 1 · Alt · 09:00:00");
+    EXPECT_TRUE(herkunft->isHidden());
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("PROBEALARM"));
+    EXPECT_EQ(hintergrund(&f), QColor(0, 0x46, 0xAA));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::white));
+    p.anzeige.herkunft_setzen(p.anzeige.alarmnummer(), "Gruppe 1 · Kasse · 10:40:00");
+    EXPECT_EQ(antwort->text(), QStringLiteral("Empfangen"));
+    p.anzeige.antwortweg_setzen(nullptr);
+}
+
+// The answers below "OK !": the window grows for them and comes back for each.
+TEST_F(FensterTest, BestaetigungZeigtDieAntworten)
+{
+    AlarmgesendetFenster f(p.bestaetigung);
+    p.bestaetigung.einschalten();
+    p.bestaetigung.rueckmeldungen_beginnen(false);
+    auto* liste = f.findChild<QLabel*>(QStringLiteral("rueckmeldungen"));
+    ASSERT_TRUE(liste);
+    EXPECT_TRUE(liste->isHidden());
+    const int hoehe = f.height();
+    uhr.advance(15000);
+    f.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    ASSERT_FALSE(f.isVisible());
+
+    p.bestaetigung.rueckmeldung("Empfang-2", "10:32:07");
+    p.bestaetigung.rueckmeldung("Lager", "10:32:15");
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(liste->text(), QStringLiteral("Es kommen (2): Empfang-2 10:32:07, Lager 10:32:15"));
+    EXPECT_GT(f.height(), hoehe);
+    EXPECT_LE(liste->geometry().bottom(), f.height());
+    p.bestaetigung.rueckmeldungen_beenden();
+    EXPECT_TRUE(liste->isHidden());
+    EXPECT_EQ(f.height(), hoehe);
+}
+
 TEST_F(FensterTest, BestaetigungOkErstNachDerWarte)
 {
     AlarmgesendetFenster f(p.bestaetigung);

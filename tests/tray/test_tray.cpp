@@ -55,9 +55,14 @@ TEST(Tray, SymbolMitTippNachDemStart)
     EXPECT_EQ(p.symbol.hinzugefuegt, 1);
     EXPECT_EQ(p.ap.traymenue().caption, "BORL XQV GmbH");
 
-    const char* texte[] = {
-        "Info", "Meldeliste", "Einstellung", "Zusatzeinstellungen", "Warnung bestätigen", "Programm beenden"};
-    const char* namen[] = {"infoAktion",   "meldelisteAktion", "einstellungAktion",
+    const char* texte[] = {"Info",
+                           "Meldeliste",
+                           "Einstellung",
+                           "Probealarm",
+                           "Zusatzeinstellungen",
+                           "Warnung bestätigen",
+                           "Programm beenden"};
+    const char* namen[] = {"infoAktion",   "meldelisteAktion", "einstellungAktion", "probealarmAktion",
                            "zusatzAktion", "warnungAktion",    "beendenAktion"};
     for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
         EXPECT_STREQ(k_traymenue[i].text, texte[i]);

@@ -36,12 +36,17 @@ TEST(Trayfenster, MenueInDieserReihenfolge)
 {
     Platz p;
     const QList<QAction*> punkte = p.symbol.menue()->actions();
-    ASSERT_EQ(punkte.size(), 6);
-    const char* texte[] = {
-        "Info", "Meldeliste", "Einstellung", "Zusatzeinstellungen", "Warnung bestätigen", "Programm beenden"};
-    const char* namen[] = {"infoAktion",   "meldelisteAktion", "einstellungAktion",
+    ASSERT_EQ(punkte.size(), 7);
+    const char* texte[] = {"Info",
+                           "Meldeliste",
+                           "Einstellung",
+                           "Probealarm",
+                           "Zusatzeinstellungen",
+                           "Warnung bestätigen",
+                           "Programm beenden"};
+    const char* namen[] = {"infoAktion",   "meldelisteAktion", "einstellungAktion", "probealarmAktion",
                            "zusatzAktion", "warnungAktion",    "beendenAktion"};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(punkte[i]->text(), QString::fromUtf8(texte[i]));
         EXPECT_EQ(punkte[i]->objectName(), QLatin1String(namen[i]));
         EXPECT_FALSE(punkte[i]->isSeparator());

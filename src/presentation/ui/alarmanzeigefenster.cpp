@@ -26,6 +26,22 @@ QColor farbe(int windowsfarbe)
 }
 
 constexpr int k_rand_px = 8;
+constexpr int k_text_oben_twips = 1080;
+
+// A button keeps its own colours: inheriting the blinking palette would give
+// the style a new cached picture of it twice a second.
+void eigene_farben(QPushButton* knopf)
+{
+    QPalette p = knopf->palette();
+    for (int gruppe = 0; gruppe < QPalette::NColorGroups; ++gruppe) {
+        for (int rolle = 0; rolle < QPalette::NColorRoles; ++rolle) {
+            const auto g = static_cast<QPalette::ColorGroup>(gruppe);
+            const auto r = static_cast<QPalette::ColorRole>(rolle);
+            p.setColor(g, r, p.color(g, r));
+        }
+    }
+    knopf->setPalette(p);
+}
 
 // Without a display (offscreen) there is nothing to raise above.
 bool heben_moeglich()
@@ -56,25 +72,40 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     m_knopf->setObjectName(QStringLiteral("schliessenButton"));
     twips_setzen(m_knopf, 1440, 240, 2415, 615);
     m_knopf->setFont(arial(9.75, true));
-    // The button keeps its own colours: inheriting the blinking palette would
-    // give the style a new cached picture of it twice a second.
-    QPalette knopf = m_knopf->palette();
-    for (int gruppe = 0; gruppe < QPalette::NColorGroups; ++gruppe) {
-        for (int rolle = 0; rolle < QPalette::NColorRoles; ++rolle) {
-            const auto g = static_cast<QPalette::ColorGroup>(gruppe);
-            const auto r = static_cast<QPalette::ColorRole>(rolle);
-            knopf.setColor(g, r, knopf.color(g, r));
-        }
-    }
-    m_knopf->setPalette(knopf);
+    eigene_farben(m_knopf);
     // "schließen" is pressed by a deliberate click; see keyPressEvent for the keyboard.
     nur_mit_maus(m_knopf);
     connect(m_knopf, &QPushButton::clicked, this, [this] { m_modell.schliessen_geklickt(); });
 
+    // "Ich komme" answers the sender; shown only for an alarm whose sender reads answers.
+    m_antwort = new QPushButton(QStringLiteral("Ich komme"), this);
+    m_antwort->setObjectName(QStringLiteral("antwortButton"));
+    twips_setzen(m_antwort, 3975, 240, 1155, 615);
+    m_antwort->setFont(arial(9.75, true));
+    eigene_farben(m_antwort);
+    nur_mit_maus(m_antwort);
+    m_antwort->hide();
+    connect(m_antwort, &QPushButton::clicked, this, [this] { m_modell.antwort_geklickt(); });
+
+    m_herkunft = new QLabel(this);
+    m_herkunft->setObjectName(QStringLiteral("herkunft"));
+    m_herkunft->setFont(arial(9.75, true));
+    // Names from a share are shown as they are, never as markup.
+    m_herkunft->setTextFormat(Qt::PlainText);
+    m_herkunft->move(twips(1560), twips(k_text_oben_twips));
+    m_herkunft->hide();
+
     m_text = new Alarmtext(this);
     m_text->setObjectName(QStringLiteral("alarmtext"));
-    m_text->move(twips(1560), twips(1080));
+    m_text->move(twips(1560), twips(k_text_oben_twips));
     m_text->setAutoFillBackground(true);
+
+    m_rueckmeldung = new QLabel(this);
+    m_rueckmeldung->setObjectName(QStringLiteral("rueckmeldung"));
+    m_rueckmeldung->setFont(arial(9.75, true));
+    m_rueckmeldung->setTextFormat(Qt::PlainText);
+    m_rueckmeldung->setWordWrap(true);
+    m_rueckmeldung->hide();
 
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
@@ -121,11 +152,32 @@ QRect AlarmanzeigeFenster::frei() const
 void AlarmanzeigeFenster::einpassen()
 {
     // The label takes the room right of and below its place; the text is laid
-    // out only when its text, font or width changed.
+    // out only when its text, font or width changed. The origin line sits
+    // above it, who else comes below it.
     const int breite = std::max(1, width() - m_text->x() - k_rand_px);
+    int oben = twips(k_text_oben_twips);
+    if (!m_herkunft->text().isEmpty()) {
+        const QSize kopf(breite, m_herkunft->sizeHint().height());
+        if (m_herkunft->size() != kopf) {
+            m_herkunft->setFixedSize(kopf);
+        }
+        oben += kopf.height() + k_rand_px / 2;
+    }
+    if (m_text->y() != oben) {
+        m_text->move(m_text->x(), oben);
+    }
     const int texthoehe = std::max(m_text->hoehe_fuer(breite), m_text->fontMetrics().height());
     if (m_text->size() != QSize(breite, texthoehe)) {
         m_text->setFixedSize(breite, texthoehe);
+    }
+    int unten = m_text->y() + texthoehe;
+    if (!m_rueckmeldung->text().isEmpty()) {
+        const QSize fuss(breite, m_rueckmeldung->heightForWidth(breite));
+        if (m_rueckmeldung->size() != fuss) {
+            m_rueckmeldung->setFixedSize(fuss);
+        }
+        m_rueckmeldung->move(m_text->x(), unten + k_rand_px / 2);
+        unten += k_rand_px / 2 + fuss.height();
     }
     if (m_modell.vollbild_platziert() ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
@@ -134,7 +186,7 @@ void AlarmanzeigeFenster::einpassen()
     // The normal window: its designed size, grown as far as the text needs, and on the screen.
     const QRect f = frei();
     const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
-    const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), m_text->y() + texthoehe + k_rand_px);
+    const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), unten + k_rand_px);
     const int hoehe = std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
     if (hoehe != height()) {
         resize(width(), hoehe);
@@ -164,12 +216,34 @@ void AlarmanzeigeFenster::aktualisieren()
 
     // The blink: colours only. Nothing here lays the text out again.
     const QColor hinten = farbe(m_modell.hintergrundfarbe());
-    if (palette().color(QPalette::Window) != hinten || m_text->palette().color(QPalette::Window) != hinten) {
+    const QColor vorne = farbe(m_modell.vordergrundfarbe());
+    if (palette().color(QPalette::Window) != hinten || m_text->palette().color(QPalette::Window) != hinten ||
+        palette().color(QPalette::WindowText) != vorne) {
         QPalette p = palette();
         p.setColor(QPalette::Window, hinten);
-        p.setColor(QPalette::WindowText, Qt::black);
+        p.setColor(QPalette::WindowText, vorne);
         setPalette(p);
         m_text->setPalette(p);
+    }
+
+    // What is known of the alarm's sender and the others' answers.
+    const QString herkunft = QString::fromStdString(m_modell.herkunftszeile());
+    if (m_herkunft->text() != herkunft) {
+        m_herkunft->setText(herkunft);
+        m_herkunft->setVisible(!herkunft.isEmpty());
+        m_herkunft->setFixedSize(QSize(1, 1));
+    }
+    const QString knopftext = QString::fromStdString(m_modell.antwortknopf());
+    if (m_antwort->text() != knopftext) {
+        m_antwort->setText(knopftext);
+    }
+    m_antwort->setVisible(!herkunft.isEmpty());
+    m_antwort->setEnabled(m_modell.antwort_moeglich());
+    const QString rueckmeldung = QString::fromStdString(m_modell.rueckmeldezeile());
+    if (m_rueckmeldung->text() != rueckmeldung) {
+        m_rueckmeldung->setText(rueckmeldung);
+        m_rueckmeldung->setVisible(!rueckmeldung.isEmpty());
+        m_rueckmeldung->setFixedSize(QSize(1, 1));
     }
 
     const QFont f = arial(std::max(1.0, m_modell.schriftgroesse()), false);
@@ -205,7 +279,7 @@ void AlarmanzeigeFenster::aktualisieren()
         show();
     }
     aussenbreite_einhalten();
-    if (m_modell.hintergrundfarbe() == k_rot && heben_moeglich()) {
+    if (m_modell.hintergrundfarbe() == m_modell.hauptfarbe() && !m_modell.geantwortet() && heben_moeglich()) {
         // Once a second, as the window state is put back, it goes back above all others.
         raise();
     }

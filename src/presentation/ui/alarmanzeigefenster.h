@@ -40,6 +40,10 @@ class AlarmanzeigeFenster : public QWidget {
     Alarmtext* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;
+    // The origin line above the text, "Ich komme" beside "schließen", who else comes below the text.
+    QLabel* m_herkunft = nullptr;
+    QPushButton* m_antwort = nullptr;
+    QLabel* m_rueckmeldung = nullptr;
     int m_erzeugungen = 0;
     // The person clicked into the window since it was last shown or left:
     // only then does a key close it.

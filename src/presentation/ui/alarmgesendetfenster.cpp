@@ -53,6 +53,13 @@ AlarmgesendetFenster::AlarmgesendetFenster(Alarmgesendet& modell, QWidget* paren
     m_reichweite->setFont(klein);
     m_reichweite->setTextFormat(Qt::RichText);
     m_reichweite->hide();
+    m_rueckmeldungen = new QLabel(this);
+    m_rueckmeldungen->setObjectName(QStringLiteral("rueckmeldungen"));
+    m_rueckmeldungen->setFont(arial(9.75, true));
+    // Names from a share are shown as they are, never as markup.
+    m_rueckmeldungen->setTextFormat(Qt::PlainText);
+    m_rueckmeldungen->setWordWrap(true);
+    m_rueckmeldungen->hide();
 
     m_modell.geaendert = [this] { aktualisieren(); };
     m_modell.vorholen = [this] { vorholen(); };
@@ -69,7 +76,13 @@ void AlarmgesendetFenster::aktualisieren()
 {
     setWindowTitle(QString::fromStdString(m_modell.caption()));
     m_knopf->setEnabled(m_modell.ok_aktiv());
+    const QString meldung = QString::fromStdString(m_modell.meldung());
+    if (m_text->text() != meldung) {
+        m_text->setText(meldung);
+    }
     reichweite_zeigen();
+    rueckmeldungen_zeigen();
+    groesse_anpassen();
     const bool zeigen = m_modell.existiert() && m_modell.sichtbar();
     if (zeigen && !m_platziert) {
         // First shown in the middle of the screen; afterwards where the user left it.
@@ -101,7 +114,36 @@ void AlarmgesendetFenster::reichweite_zeigen()
     const int hoehe = static_cast<int>(zeilen.size()) * zeilenhoehe;
     twips_setzen(m_reichweite, 240, 1680, 3960, std::max(hoehe, zeilenhoehe));
     m_reichweite->setVisible(!zeilen.empty());
-    setFixedSize(twips(4440), twips(1845 + (zeilen.empty() ? 0 : hoehe + 120)));
+}
+
+void AlarmgesendetFenster::rueckmeldungen_zeigen()
+{
+    const QString rueckmeldungen = QString::fromStdString(m_modell.rueckmeldetext());
+    if (m_rueckmeldungen->text() == rueckmeldungen) {
+        return;
+    }
+    m_rueckmeldungen->setText(rueckmeldungen);
+    m_rueckmeldungen->setVisible(!rueckmeldungen.isEmpty());
+    const int breite = twips(4440 - 2 * 240);
+    const int hoehe = rueckmeldungen.isEmpty() ? 0 : m_rueckmeldungen->heightForWidth(breite);
+    m_rueckmeldungen->setFixedSize(breite, std::max(1, hoehe));
+}
+
+void AlarmgesendetFenster::groesse_anpassen()
+{
+    // The reach lines below "OK !", the answers below them; the window grows by both.
+    int unten = twips(1680);
+    if (m_reichweite->isVisibleTo(this)) {
+        unten = m_reichweite->geometry().bottom() + twips(60);
+    }
+    if (m_rueckmeldungen->isVisibleTo(this)) {
+        m_rueckmeldungen->move(twips(240), unten);
+        unten += m_rueckmeldungen->height() + twips(60);
+    }
+    const QSize groesse(twips(4440), std::max(twips(1845), unten + twips(180)));
+    if (size() != groesse) {
+        setFixedSize(groesse);
+    }
 }
 
 void AlarmgesendetFenster::vorholen()

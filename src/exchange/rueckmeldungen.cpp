@@ -1,0 +1,390 @@
+#include "exchange/rueckmeldungen.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "core/tonausgabe.h"
+#include "presentation/alarmgesendet.h"
+
+namespace hestrel {
+namespace {
+
+// The sender's tone at the first answer: short and discreet, nothing like an alarm.
+constexpr int k_tonfrequenz = 1000;
+constexpr int k_tondauer = 120;
+// Work on a share that could not start within this is dropped; the next look asks again.
+constexpr int k_verfall_ms = 2000;
+constexpr int k_schreibverfall_ms = 10000;
+
+std::string gruppenname(int gruppe)
+{
+    return "Gruppe " + std::to_string(gruppe + 1);
+}
+
+std::string artname(Antwort::Art art)
+{
+    return art == Antwort::Art::kommt ? "Ich komme" : "Empfangen";
+}
+
+} // namespace
+
+// One answer record looked at on the share's side.
+struct Rueckmeldungen::Gelesen {
+    std::string name;
+    Dateiinfo info;
+    std::optional<Antwort> antwort;
+    std::string grund;
+};
+
+Rueckmeldungen::Rueckmeldungen(const Einstellungen& einstellungen, const Zusatzeinstellungen& zusatz,
+                               Logbuch& log, Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr,
+                               Tonausgabe* ton, Alarmanzeige& anzeige, Alarmgesendet& bestaetigung)
+    : m_e(einstellungen), m_zusatz(zusatz), m_log(log), m_freigaben(freigaben), m_scheduler(scheduler),
+      m_uhr(uhr), m_ton(ton), m_anzeige(anzeige), m_bestaetigung(bestaetigung),
+      m_sendertakt(scheduler.timer("Rueckmeldungsabfrage", k_sendertakt_ms)),
+      m_empfaengertakt(scheduler.timer("Antwortschau", k_empfaengertakt_ms)),
+      m_aufraeumtakt(scheduler.timer("Begleitaufraeumen", k_aufraeumtakt_ms))
+{
+    m_sendertakt->tick = [this] { sender_schauen(); };
+    m_empfaengertakt->tick = [this] { empfaenger_schauen(); };
+    m_aufraeumtakt->tick = [this] { aufraeumen(); };
+    m_aufraeumtakt->start();
+    m_anzeige.antwortweg_setzen(this);
+}
+
+Rueckmeldungen::~Rueckmeldungen()
+{
+    *m_lebt = false;
+    m_anzeige.antwortweg_setzen(nullptr);
+}
+
+void Rueckmeldungen::unbrauchbar(const std::string& wo, const std::string& name, const Dateiinfo& info,
+                                 const std::string& grund)
+{
+    // Once per file: the same record is seen again at every look.
+    if (!m_gemeldet.insert({wo + name, info.geaendert_ns}).second) {
+        return;
+    }
+    if (m_gemeldet.size() > 1024) {
+        m_gemeldet.clear();
+    }
+    m_log.logeintrag("Begleitdatei übergangen, " + wo + ": " + name + ", " + grund);
+}
+
+void Rueckmeldungen::antworten_lesen(const std::string& pfad, const std::string& praefix,
+                                     const std::set<std::string>& bekannt,
+                                     std::function<void(std::vector<Gelesen>)> fertig)
+{
+    auto gelesen = std::make_shared<std::vector<Gelesen>>();
+    m_freigaben.auftrag(
+        pfad,
+        [gelesen, pfad, praefix, bekannt](Dateisystem& fs) {
+            std::vector<Verzeichniseintrag> eintraege;
+            if (fs.auflisten(pfad, praefix, eintraege, k_max_antworten)) {
+                return;
+            }
+            for (const Verzeichniseintrag& e : eintraege) {
+                if (bekannt.count(e.name) != 0) {
+                    continue;
+                }
+                Gelesen g{e.name, e.info, std::nullopt, ""};
+                std::string bytes;
+                if (e.info.groesse > k_max_begleitdatei) {
+                    g.grund = "zu groß";
+                } else if (Fehler f = fs.lesen(pfad + e.name, bytes, k_max_begleitdatei + 1)) {
+                    // Not read this time: looked at again at the next look.
+                    continue;
+                } else {
+                    g.antwort = antwort_lesen(bytes, g.grund);
+                }
+                gelesen->push_back(std::move(g));
+            }
+        },
+        [lebt = std::weak_ptr<bool>(m_lebt), gelesen, fertig = std::move(fertig)](bool) {
+            if (lebt.lock()) {
+                fertig(std::move(*gelesen));
+            }
+        },
+        k_verfall_ms);
+}
+
+// The sender.
+
+void Rueckmeldungen::gesendet(const std::string& alarm, const std::vector<std::pair<int, std::string>>& ziele,
+                              bool probe)
+{
+    m_sendung = Sendung{};
+    m_sendung->alarm = alarm;
+    m_sendung->probe = probe;
+    m_sendung->ziele = ziele;
+    m_sendung->seit_ms = m_scheduler.jetzt_ms();
+    m_bestaetigung.rueckmeldungen_beginnen(probe);
+    m_sendertakt->start();
+}
+
+void Rueckmeldungen::sender_schauen()
+{
+    if (!m_sendung) {
+        m_sendertakt->stop();
+        return;
+    }
+    if (m_scheduler.jetzt_ms() - m_sendung->seit_ms >= k_dauer_ms) {
+        m_sendung.reset();
+        m_sendertakt->stop();
+        m_bestaetigung.rueckmeldungen_beenden();
+        return;
+    }
+    for (std::size_t i = 0; i < m_sendung->ziele.size(); ++i) {
+        // One look at a time per directory: a slow share is not asked again meanwhile.
+        if (!m_sendung->unterwegs.insert(i).second) {
+            continue;
+        }
+        const auto [gruppe, pfad] = m_sendung->ziele[i];
+        const std::string alarm = m_sendung->alarm;
+        antworten_lesen(
+            pfad, antwortpraefix(alarm), m_sendung->bekannt,
+            [this, alarm, i, gruppe, pfad](std::vector<Gelesen> gelesen) {
+                if (!m_sendung || m_sendung->alarm != alarm) {
+                    return;
+                }
+                m_sendung->unterwegs.erase(i);
+                // Several in one look are shown in the order they were given.
+                std::sort(gelesen.begin(), gelesen.end(), [](const Gelesen& x, const Gelesen& y) {
+                    const std::string& zx = x.antwort ? x.antwort->zeit : x.name;
+                    const std::string& zy = y.antwort ? y.antwort->zeit : y.name;
+                    return std::tie(zx, x.name) < std::tie(zy, y.name);
+                });
+                for (const Gelesen& g : gelesen) {
+                    m_sendung->bekannt.insert(g.name);
+                    if (!g.antwort) {
+                        unbrauchbar(pfad, g.name, g.info, g.grund);
+                        continue;
+                    }
+                    const Antwort& a = *g.antwort;
+                    // A workstation in several target groups is counted once.
+                    if (a.alarm != alarm || !m_sendung->platze.insert(platzkennung(a.platz)).second) {
+                        continue;
+                    }
+                    if (m_sendung->platze.size() == 1 && m_ton) {
+                        m_ton->piepen(k_tonfrequenz, k_tondauer);
+                    }
+                    m_bestaetigung.rueckmeldung(a.platz, uhrzeit_aus(a.zeit));
+                    const std::string wer = a.platz + (a.benutzer.empty() ? "" : " (" + a.benutzer + ")");
+                    const std::string was = m_sendung->probe ? "Probealarm" : "Alarm";
+                    if (Fehler f = m_log.meldung_eintragen("Antwort von " + wer + ": " + artname(a.art) +
+                                                           ", " + was + " in " + gruppenname(gruppe))) {
+                        m_log.logeintrag("Antwort nicht ins Journal geschrieben: " + f.meldungstext());
+                    }
+                }
+            });
+    }
+}
+
+// The receiver.
+
+void Rueckmeldungen::alarm_praesentiert(int gruppe, const std::string& pfad, const Dateiinfo& signal,
+                                        const std::string& daten)
+{
+    m_empfang = Empfang{};
+    m_empfang->nummer = m_anzeige.alarmnummer();
+    m_empfang->gruppe = gruppe;
+    m_empfang->pfad = pfad;
+    m_empfang->signal = signal;
+    m_empfang->pruefsumme = pruefsumme(daten);
+    m_empfang->seit_ms = m_scheduler.jetzt_ms();
+    herkunft_anfragen();
+    m_empfaengertakt->start();
+}
+
+void Rueckmeldungen::herkunft_anfragen()
+{
+    struct Befund {
+        Dateistand stand;
+        std::string bytes;
+        bool gelesen = false;
+    };
+    auto b = std::make_shared<Befund>();
+    ++m_empfang->versuche;
+    m_empfang->unterwegs = true;
+    const int nummer = m_empfang->nummer;
+    const std::string pfad = m_empfang->pfad;
+    m_freigaben.auftrag(
+        pfad,
+        [b, datei = pfad + k_herkunftsdatei](Dateisystem& fs) {
+            b->stand = fs.stand(datei);
+            if (b->stand.art == Dateistand::Art::datei && b->stand.info.groesse <= k_max_begleitdatei) {
+                b->gelesen = !fs.lesen(datei, b->bytes, k_max_begleitdatei + 1);
+            }
+        },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), b, nummer, pfad](bool) {
+            if (!lebt.lock() || !m_empfang || m_empfang->nummer != nummer) {
+                return;
+            }
+            m_empfang->unterwegs = false;
+            if (b->stand.art != Dateistand::Art::datei) {
+                // None (an older sender, or not written yet): looked for again.
+                return;
+            }
+            // Written before this alarm's signal file: an earlier alarm's.
+            if (b->stand.info.geaendert_ns < m_empfang->signal.geaendert_ns) {
+                return;
+            }
+            std::string grund = "zu groß";
+            std::optional<Herkunft> h;
+            if (b->gelesen) {
+                h = herkunft_lesen(b->bytes, grund);
+            } else if (b->stand.info.groesse <= k_max_begleitdatei) {
+                return;
+            }
+            if (!h) {
+                unbrauchbar(pfad, k_herkunftsdatei, b->stand.info, grund);
+                return;
+            }
+            // Another alarm's origin (the same sender's next one, or another sender's).
+            if (h->pruefsumme != m_empfang->pruefsumme) {
+                return;
+            }
+            m_empfang->herkunft = *h;
+            m_anzeige.herkunft_setzen(nummer, gruppenname(m_empfang->gruppe) + " · " + h->platz + " · " +
+                                                  uhrzeit_aus(h->zeit));
+        },
+        k_verfall_ms);
+}
+
+void Rueckmeldungen::empfaenger_schauen()
+{
+    if (!m_empfang || m_anzeige.alarmnummer() != m_empfang->nummer || !m_anzeige.existiert() ||
+        !m_anzeige.sichtbar() || m_scheduler.jetzt_ms() - m_empfang->seit_ms >= k_dauer_ms) {
+        m_empfaengertakt->stop();
+        return;
+    }
+    if (m_empfang->unterwegs) {
+        return;
+    }
+    if (!m_empfang->herkunft) {
+        if (m_empfang->versuche < k_herkunftsversuche) {
+            herkunft_anfragen();
+        } else {
+            // An older sender: nobody reads answers to its alarm.
+            m_empfaengertakt->stop();
+        }
+        return;
+    }
+    if (m_empfang->herkunft->probe || ist_probealarm(m_anzeige.alarmtext())) {
+        // Who received a test alarm is the sender's business only.
+        m_empfaengertakt->stop();
+        return;
+    }
+    m_empfang->unterwegs = true;
+    const int nummer = m_empfang->nummer;
+    const std::string alarm = m_empfang->herkunft->alarm;
+    const std::string eigene = antwortdatei(alarm, m_zusatz.platzname);
+    const std::string pfad = m_empfang->pfad;
+    antworten_lesen(pfad, antwortpraefix(alarm), m_empfang->bekannt,
+                    [this, nummer, alarm, eigene, pfad](std::vector<Gelesen> gelesen) {
+                        if (!m_empfang || m_empfang->nummer != nummer) {
+                            return;
+                        }
+                        m_empfang->unterwegs = false;
+                        for (const Gelesen& g : gelesen) {
+                            m_empfang->bekannt.insert(g.name);
+                            if (!g.antwort) {
+                                unbrauchbar(pfad, g.name, g.info, g.grund);
+                            } else if (g.antwort->alarm == alarm && g.antwort->art == Antwort::Art::kommt &&
+                                       g.name != eigene) {
+                                m_empfang->kommen[g.name] = g.antwort->platz;
+                            }
+                        }
+                        if (m_empfang->kommen.empty()) {
+                            return;
+                        }
+                        std::string zeile = std::to_string(m_empfang->kommen.size()) + " kommen bereits:";
+                        bool erste = true;
+                        for (const auto& [name, platz] : m_empfang->kommen) {
+                            zeile += (erste ? " " : ", ") + platz;
+                            erste = false;
+                        }
+                        m_anzeige.kommende_setzen(nummer, zeile);
+                    });
+}
+
+void Rueckmeldungen::antworten(int nummer)
+{
+    if (!m_empfang || m_empfang->nummer != nummer || !m_empfang->herkunft) {
+        return;
+    }
+    Antwort a;
+    a.alarm = m_empfang->herkunft->alarm;
+    a.platz = m_zusatz.platzname;
+    a.benutzer = benutzername();
+    const Zeitstempel z = m_uhr.jetzt();
+    a.zeit = kurzdatum(z) + " " + langzeit(z);
+    a.art = m_anzeige.probealarm() ? Antwort::Art::empfangen : Antwort::Art::kommt;
+    const std::string ziel = m_empfang->pfad + antwortdatei(a.alarm, a.platz);
+    const std::string bytes = kodieren(a);
+    const std::string was = artname(a.art) + ", " + (m_anzeige.probealarm() ? "Probealarm" : "Alarm") +
+                            " in " + gruppenname(m_empfang->gruppe);
+    auto fehler = std::make_shared<Fehler>();
+    m_freigaben.auftrag(
+        m_empfang->pfad,
+        [fehler, ziel, bytes](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(ziel, bytes); },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, nummer, was,
+         pfad = m_empfang->pfad](bool ausgefuehrt) {
+            if (!lebt.lock()) {
+                return;
+            }
+            if (!ausgefuehrt) {
+                *fehler = Fehler{57, "Das Verzeichnis antwortet nicht: " + pfad};
+            }
+            if (*fehler) {
+                m_log.logeintrag("Antwort nicht geschrieben, " + was + ": " + fehler->meldungstext());
+                m_anzeige.antwort_misslungen(nummer, fehler->meldungstext());
+                return;
+            }
+            if (Fehler f = m_log.meldung_eintragen("Antwort gesendet: " + was)) {
+                m_log.logeintrag("Antwort nicht ins Journal geschrieben: " + f.meldungstext());
+            }
+        },
+        k_schreibverfall_ms);
+}
+
+// The sweep.
+
+void Rueckmeldungen::aufraeumen()
+{
+    std::set<std::string> pfade;
+    for (const std::string& p : m_e.gruppenpfad) {
+        if (!p.empty()) {
+            pfade.insert(p);
+        }
+    }
+    for (const std::string& pfad : pfade) {
+        m_freigaben.auftrag(
+            pfad,
+            [pfad](Dateisystem& fs) {
+                const std::optional<std::int64_t> jetzt = fs.verzeichnisuhr_ns(pfad);
+                if (!jetzt) {
+                    return;
+                }
+                const auto veraltet = [&](const Dateiinfo& i) {
+                    return *jetzt - i.geaendert_ns > k_begleitdatei_veraltet_ns;
+                };
+                std::vector<Verzeichniseintrag> eintraege;
+                if (!fs.auflisten(pfad, k_antwortpraefix, eintraege, k_max_antworten)) {
+                    for (const Verzeichniseintrag& e : eintraege) {
+                        // Removed only while it is still the same file.
+                        if (veraltet(e.info) && fs.info(pfad + e.name) == e.info) {
+                            fs.loeschen(pfad + e.name);
+                        }
+                    }
+                }
+                const Dateistand herkunft = fs.stand(pfad + k_herkunftsdatei);
+                if (herkunft.art == Dateistand::Art::datei && veraltet(herkunft.info)) {
+                    fs.loeschen(pfad + k_herkunftsdatei);
+                }
+            },
+            nullptr, k_schreibverfall_ms);
+    }
+}
+
+} // namespace hestrel

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/dateisystem.h"
+#include "core/freigabedienst.h"
+#include "core/logbuch.h"
+#include "core/scheduler.h"
+#include "core/uhr.h"
+#include "einstellungen/einstellungen.h"
+#include "einstellungen/zusatzeinstellungen.h"
+#include "exchange/alarmempfang.h"
+#include "exchange/begleitdateien.h"
+#include "presentation/alarmanzeige.h"
+
+namespace hestrel {
+
+class Alarmgesendet;
+class Tonausgabe;
+
+// Who sent an alarm and who answers it, through the records beside the alarm
+// files ("hestrel-herkunft.txt", "hestrel-antwort-<alarm>-<platz>.txt").
+//
+// The sender: for ten minutes after its own alarm it looks into the target
+// directories every 500 ms for answers, shows each in the confirmation window
+// (a short tone with the first) and writes it into the journal.
+//
+// A receiver: after an alarm was presented it reads the group's origin
+// record; when the record belongs to that alarm (written after its signal
+// file, with the check sum of the text shown) the alarm window gets its origin
+// line and "Ich komme". While the window shows that alarm it looks every
+// second for the other receivers' answers ("n kommen bereits: …").
+//
+// Every five minutes the group directories are swept of answers and origin
+// records older than ten minutes by the share's clock. All share work goes
+// through the share service; nothing here holds up an alarm.
+class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
+  public:
+    static constexpr int k_sendertakt_ms = 500;
+    static constexpr int k_empfaengertakt_ms = 1000;
+    // How long answers to an alarm are looked for and shown.
+    static constexpr std::int64_t k_dauer_ms = 10 * 60 * 1000;
+    static constexpr int k_aufraeumtakt_ms = 5 * 60 * 1000;
+    // How often a receiver looks for an origin record not (yet) there for its alarm.
+    static constexpr int k_herkunftsversuche = 5;
+    // At most this many answers are listed per directory and look.
+    static constexpr std::size_t k_max_antworten = 256;
+
+    Rueckmeldungen(const Einstellungen& einstellungen, const Zusatzeinstellungen& zusatz, Logbuch& log,
+                   Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr, Tonausgabe* ton,
+                   Alarmanzeige& anzeige, Alarmgesendet& bestaetigung);
+    ~Rueckmeldungen() override;
+    Rueckmeldungen(const Rueckmeldungen&) = delete;
+    Rueckmeldungen& operator=(const Rueckmeldungen&) = delete;
+
+    // The sender: its alarm went into these groups (index, directory).
+    void gesendet(const std::string& alarm, const std::vector<std::pair<int, std::string>>& ziele,
+                  bool probe);
+    // The receiver: an alarm from group index was presented.
+    void alarm_praesentiert(int gruppe, const std::string& pfad, const Dateiinfo& signal,
+                            const std::string& daten) override;
+    // "Ich komme" / "Empfangen" in the alarm window.
+    void antworten(int nummer) override;
+    // Removes stale answers and origin records from every group directory.
+    void aufraeumen();
+
+    Zeitgeber& sendertakt() { return *m_sendertakt; }
+    Zeitgeber& empfaengertakt() { return *m_empfaengertakt; }
+
+    struct Gelesen;
+
+  private:
+    struct Sendung {
+        std::string alarm;
+        bool probe = false;
+        std::vector<std::pair<int, std::string>> ziele;
+        std::int64_t seit_ms = 0;
+        std::set<std::string> bekannt;
+        std::set<std::string> platze;
+        std::set<std::size_t> unterwegs;
+    };
+    struct Empfang {
+        int nummer = 0;
+        int gruppe = 0;
+        std::string pfad;
+        Dateiinfo signal;
+        std::string pruefsumme;
+        std::int64_t seit_ms = 0;
+        int versuche = 0;
+        bool unterwegs = false;
+        std::optional<Herkunft> herkunft;
+        std::set<std::string> bekannt;
+        std::map<std::string, std::string> kommen; // file name -> workstation
+    };
+
+    void sender_schauen();
+    void empfaenger_schauen();
+    void herkunft_anfragen();
+    void antworten_lesen(const std::string& pfad, const std::string& praefix,
+                         const std::set<std::string>& bekannt,
+                         std::function<void(std::vector<Gelesen>)> fertig);
+    // One event-log entry per garbage record.
+    void unbrauchbar(const std::string& wo, const std::string& name, const Dateiinfo& info,
+                     const std::string& grund);
+
+    const Einstellungen& m_e;
+    const Zusatzeinstellungen& m_zusatz;
+    Logbuch& m_log;
+    Freigabedienst& m_freigaben;
+    Scheduler& m_scheduler;
+    const Uhr& m_uhr;
+    Tonausgabe* m_ton;
+    Alarmanzeige& m_anzeige;
+    Alarmgesendet& m_bestaetigung;
+    std::unique_ptr<Zeitgeber> m_sendertakt;
+    std::unique_ptr<Zeitgeber> m_empfaengertakt;
+    std::unique_ptr<Zeitgeber> m_aufraeumtakt;
+    std::optional<Sendung> m_sendung;
+    std::optional<Empfang> m_empfang;
+    std::set<std::pair<std::string, std::int64_t>> m_gemeldet;
+    std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
+};
+
+} // namespace hestrel

@@ -1,0 +1,300 @@
+// Who sent an alarm, who answers it, and the test alarm: workstations on one
+// virtual clock and one tree of group directories.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/cp1252.h"
+#include "exchange/begleitdateien.h"
+#include "exchange/platz.h"
+#include "exchange/rueckmeldungen.h"
+
+namespace hestrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Rueckmeldung : public ::testing::Test {
+  protected:
+    Rueckmeldung() { g1 = basis.unterverzeichnis("gruppe1"); }
+    void SetUp() override
+    {
+        for (auto [p, name] : {std::pair{&a, "Kasse"}, {&b, "Empfang-2"}, {&c, "Lager"}}) {
+            p->starten();
+            p->gruppe(0, g1);
+            p->ap.zusatz().platzname = name;
+        }
+        a.liste.gruppen[0] = 1;
+        uhr.advance(1000);
+    }
+    // The sender's alarm, presented by both receivers at their next tick.
+    void senden(bool probe = false)
+    {
+        gesendet_um = langzeit(uhr.jetzt());
+        if (probe) {
+            // The tray menu's item, as the person chooses it.
+            for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+                if (std::string_view(k_traymenue[i].text) == "Probealarm") {
+                    a.ap.traymenue().menuepunkt_gewaehlt(static_cast<int>(i));
+                }
+            }
+        } else {
+            a.ap.ausloesen();
+        }
+        uhr.advance(4000);
+    }
+    static int zeilen(const std::string& text, const std::string& teil) { return zaehlen(text, teil); }
+    // A file's time set back by `sekunden` (the share's clock is the real one).
+    static void altern(const std::string& pfad, int sekunden)
+    {
+        fs::last_write_time(pfad, fs::last_write_time(pfad) - std::chrono::seconds(sekunden));
+    }
+
+    TempVerzeichnis basis;
+    std::string g1;
+    std::string gesendet_um;
+    VirtualScheduler uhr;
+    Platz a{uhr, basis / "a"};
+    Platz b{uhr, basis / "b"};
+    Platz c{uhr, basis / "c"};
+};
+
+TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
+{
+    senden();
+    ASSERT_EQ(b.journaleintraege(), 1);
+    ASSERT_EQ(c.journaleintraege(), 1);
+    EXPECT_EQ(b.anzeige.herkunftszeile(), "Gruppe 1 · Kasse · " + gesendet_um);
+    EXPECT_TRUE(b.anzeige.antwort_moeglich());
+    EXPECT_EQ(b.anzeige.antwortknopf(), "Ich komme");
+    EXPECT_EQ(b.anzeige.caption(), "BORL XQV GmbH");
+
+    // "Ich komme" at b: the record lies beside the alarm, the window stops blinking.
+    uhr.advance(200);
+    const std::string vorher = b.journal();
+    const std::string geklickt = langzeit(uhr.jetzt());
+    b.anzeige.antwort_geklickt();
+    const std::string alarm = a.versand.alarmkennung();
+    const auto antwort = [&](const std::string& platz) {
+        std::string grund;
+        return antwort_lesen(datei_lesen(g1 + antwortdatei(alarm, platz)), grund);
+    };
+    ASSERT_TRUE(antwort("Empfang-2"));
+    EXPECT_EQ(antwort("Empfang-2")->art, Antwort::Art::kommt);
+    EXPECT_EQ(zeilen(b.journal(), "Antwort gesendet: Ich komme, Alarm in Gruppe 1\r\n"), 1);
+    EXPECT_EQ(b.journaleintraege(), 1) << vorher;
+    EXPECT_FALSE(b.anzeige.antwort_moeglich());
+    for (int i = 0; i < 4; ++i) {
+        uhr.advance(250);
+        EXPECT_EQ(b.anzeige.hintergrundfarbe(), k_rot);
+    }
+
+    // The sender shows it within half a second of its writing, with one short tone;
+    // the third receiver within a second; the answering one does not count itself.
+    EXPECT_EQ(a.bestaetigung.rueckmeldetext(), "Es kommt (1): Empfang-2 " + geklickt);
+    EXPECT_EQ(a.ton.piepe, (std::vector<std::pair<int, int>>{{1000, 120}}));
+    EXPECT_EQ(c.anzeige.rueckmeldezeile(), "1 kommen bereits: Empfang-2");
+    EXPECT_EQ(b.anzeige.rueckmeldezeile(), "");
+
+    // "OK !" hides the confirmation; the next answer brings it back.
+    uhr.advance(15000);
+    a.bestaetigung.ok_geklickt();
+    ASSERT_FALSE(a.bestaetigung.sichtbar());
+    c.anzeige.antwort_geklickt();
+    uhr.advance(1000);
+    EXPECT_TRUE(a.bestaetigung.sichtbar());
+    EXPECT_EQ(a.bestaetigung.rueckmeldungen().size(), 2u);
+    EXPECT_EQ(a.bestaetigung.rueckmeldetext().rfind("Es kommen (2): Empfang-2 " + geklickt + ", Lager ", 0),
+              0u)
+        << a.bestaetigung.rueckmeldetext();
+    EXPECT_EQ(b.anzeige.rueckmeldezeile(), "1 kommen bereits: Lager");
+    EXPECT_EQ(a.ton.piepe.size(), 1u) << "a tone with the first answer only";
+
+    // Each answer once in the sender's journal, however often it looks.
+    uhr.advance(60000);
+    const std::string j = cp1252_zu_utf8(a.journal());
+    EXPECT_EQ(zeilen(j, "Antwort von Empfang-2"), 1) << j;
+    EXPECT_EQ(zeilen(j, "Antwort von Lager"), 1) << j;
+    EXPECT_EQ(zeilen(j, ": Ich komme, Alarm in Gruppe 1\r\n"), 2) << j;
+
+    // Ten minutes after the send the answers go and the sender stops looking.
+    EXPECT_TRUE(a.ap.rueckmeldungen().sendertakt().aktiv());
+    uhr.advance(Rueckmeldungen::k_dauer_ms);
+    EXPECT_TRUE(a.bestaetigung.rueckmeldungen().empty());
+    EXPECT_EQ(a.bestaetigung.rueckmeldetext(), "");
+    EXPECT_FALSE(a.ap.rueckmeldungen().sendertakt().aktiv());
+}
+
+TEST_F(Rueckmeldung, OhnePassendeHerkunftKeineZeileUndKeinKnopf)
+{
+    const std::string text = "\xDC"
+                             "berfall\r\nKasse 2\r\n";
+    Herkunft h;
+    h.alarm = "0123456789abcdef";
+    h.platz = "Empfang-9";
+    h.zeit = "01.02.2024 10:32:05";
+    h.gruppen = {1};
+    h.pruefsumme = pruefsumme(text);
+    Herkunft anders = h;
+    anders.pruefsumme = pruefsumme("Brand\r\n");
+    const std::string herkunft = g1 + k_herkunftsdatei;
+
+    struct Fall {
+        const char* name;
+        std::function<void()> legen; // after the alarm's files
+        int spaeter_ms;              // the record is laid this long after the alarm
+        bool zeile;
+        int protokolliert;
+    };
+    const std::vector<Fall> faelle{
+        {"older sender: no record", [] {}, 0, false, 0},
+        {"record of an earlier alarm with the same text",
+         [&] {
+             datei_schreiben(herkunft, kodieren(h));
+             altern(herkunft, 60);
+         },
+         0, false, 0},
+        {"another alarm's record", [&] { datei_schreiben(herkunft, kodieren(anders)); }, 0, false, 0},
+        {"garbage", [&] { datei_schreiben(herkunft, "HESTREL-HERKUNFT 1\r\nAlarm=zz\r\n"); }, 0, false, 1},
+        {"too large", [&] { datei_schreiben(herkunft, std::string(k_max_begleitdatei + 1, 'x')); }, 0, false,
+         1},
+        {"a link", [&] { fs::create_symlink(g1 + "ziel.txt", herkunft); }, 0, false, 0},
+        {"its own record", [&] { datei_schreiben(herkunft, kodieren(h)); }, 0, true, 0},
+        {"its own record, written late", [&] { datei_schreiben(herkunft, kodieren(h)); }, 2500, true, 0},
+    };
+    datei_schreiben(g1 + "ziel.txt", kodieren(h));
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        fs::remove(herkunft);
+        b.anzeige.schliessen();
+        b.empfang.abfragetakt().stop();
+        fs::remove(g1 + "MESSAGE.XQV");
+        uhr.advance(5000);
+        b.empfang.abfragetakt().start();
+        uhr.advance(5000);
+        const std::string log_vorher = b.ereignislog();
+        alarm_legen(g1, text);
+        if (f.spaeter_ms == 0) {
+            f.legen();
+        }
+        uhr.advance(5000);
+        ASSERT_EQ(b.anzeige.alarmtext(), cp1252_zu_utf8(text));
+        ASSERT_TRUE(b.anzeige.sichtbar());
+        if (f.spaeter_ms != 0) {
+            uhr.advance(f.spaeter_ms);
+            f.legen();
+        }
+        uhr.advance(8000);
+        EXPECT_EQ(b.anzeige.herkunftszeile(), f.zeile ? "Gruppe 1 · Empfang-9 · 10:32:05" : "");
+        EXPECT_EQ(b.anzeige.antwort_moeglich(), f.zeile);
+        const std::string log = b.ereignislog().substr(log_vorher.size());
+        EXPECT_EQ(zeilen(log, "Begleitdatei \xFC"
+                              "bergangen"),
+                  f.protokolliert)
+            << log;
+        EXPECT_EQ(b.ap.rueckmeldungen().empfaengertakt().aktiv(), f.zeile)
+            << "an older sender reads no answers";
+    }
+}
+
+TEST_F(Rueckmeldung, ProbealarmBlauMitEinemTonOhneGeraetUndMitEmpfangsliste)
+{
+    int ausgaenge = 0;
+    c.h.einstellungen().comdeaktiviert = "0";
+    c.ap.bei_statusausgabe = [&](bool, int, int) { ++ausgaenge; };
+    senden(true);
+
+    // Older receivers read a text that says what it is.
+    const std::string daten = datei_lesen(g1 + "MDAT0.XQV");
+    EXPECT_EQ(daten.substr(0, 23), "PROBEALARM \x96 \xDC"
+                                   "berfall\r\n");
+    std::string grund;
+    const auto h = herkunft_lesen(datei_lesen(g1 + k_herkunftsdatei), grund);
+    ASSERT_TRUE(h);
+    EXPECT_TRUE(h->probe);
+    EXPECT_EQ(h->gruppen, std::vector<int>{1});
+    EXPECT_EQ(h->pruefsumme, pruefsumme(daten));
+
+    for (Platz* p : {&b, &c}) {
+        EXPECT_EQ(p->anzeige.caption(), "PROBEALARM");
+        EXPECT_EQ(p->anzeige.hintergrundfarbe(), k_probeblau);
+        EXPECT_EQ(p->anzeige.vordergrundfarbe(), k_weiss);
+        EXPECT_EQ(p->anzeige.antwortknopf(), "Empfangen");
+        EXPECT_EQ(p->ton.piepe, (std::vector<std::pair<int, int>>{{1500, 200}})) << "one short tone";
+        EXPECT_TRUE(p->ton.gespielt.empty());
+        EXPECT_TRUE(p->liste.farben.empty());
+    }
+    uhr.advance(500);
+    EXPECT_EQ(b.anzeige.hintergrundfarbe(), k_weiss);
+    EXPECT_EQ(b.anzeige.vordergrundfarbe(), k_probeblau);
+    EXPECT_EQ(ausgaenge, 0) << "a test alarm leaves the alarm box's output alone";
+    uhr.advance(3000);
+    EXPECT_EQ(b.ton.piepe.size(), 1u) << "no beeps follow";
+
+    b.anzeige.antwort_geklickt();
+    c.anzeige.antwort_geklickt();
+    uhr.advance(500);
+    EXPECT_EQ(a.bestaetigung.meldung(), "Der Probealarm wurde ausgelöst .");
+    EXPECT_EQ(a.bestaetigung.rueckmeldetext().substr(0, 25), "Empfangen (2): Empfang-2 ");
+    EXPECT_EQ(zeilen(cp1252_zu_utf8(a.journal()), ": Empfangen, Probealarm in Gruppe 1\r\n"), 2);
+    EXPECT_EQ(zeilen(cp1252_zu_utf8(b.journal()), "Antwort gesendet: Empfangen, Probealarm in Gruppe 1\r\n"),
+              1);
+
+    // A real alarm within the test's 15 s is a new alarm for those who showed the test.
+    a.ap.ausloesen();
+    uhr.advance(5000);
+    EXPECT_EQ(b.journaleintraege(), 2);
+    EXPECT_EQ(b.anzeige.caption(), "BORL XQV GmbH");
+    EXPECT_EQ(b.anzeige.hauptfarbe(), k_rot);
+    EXPECT_EQ(ausgaenge, 1);
+    EXPECT_NE(a.versand.alarmkennung(), h->alarm);
+
+    // A test alarm never takes the place of a real one still on its way.
+    const std::string echt = datei_lesen(g1 + "MDAT0.XQV");
+    const auto hinweise = a.boxen.hinweise.size();
+    a.ap.traymenue().probealarm_senden();
+    EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), echt);
+    EXPECT_EQ(a.boxen.hinweise.size(), hinweise + 1);
+}
+
+TEST_F(Rueckmeldung, AntwortNichtGeschriebenWirdGesagtUndNichtEingetragen)
+{
+    senden();
+    b.fs.schreiben_muster = "hestrel-antwort";
+    b.anzeige.antwort_geklickt();
+    EXPECT_FALSE(b.anzeige.geantwortet());
+    EXPECT_TRUE(b.anzeige.antwort_moeglich()) << "it can be pressed again";
+    EXPECT_EQ(b.anzeige.rueckmeldezeile().substr(0, 24), "Antwort nicht gesendet: ");
+    EXPECT_EQ(zeilen(b.journal(), "Antwort gesendet"), 0);
+    EXPECT_EQ(zeilen(b.ereignislog(), "Antwort nicht geschrieben"), 1);
+    uhr.advance(1000);
+    EXPECT_TRUE(a.bestaetigung.rueckmeldungen().empty());
+}
+
+TEST_F(Rueckmeldung, VeralteteAntwortenUndHerkunftWerdenEntfernt)
+{
+    senden();
+    b.anzeige.antwort_geklickt();
+    const std::string alt = g1 + antwortdatei("00000000000000aa", "Alt");
+    datei_schreiben(alt, "HESTREL-ANTWORT 1\r\n");
+    altern(alt, 11 * 60);
+    altern(g1 + k_herkunftsdatei, 11 * 60);
+    const std::string frisch = g1 + antwortdatei(a.versand.alarmkennung(), "Empfang-2");
+    ASSERT_TRUE(existiert(frisch));
+
+    uhr.advance(Rueckmeldungen::k_aufraeumtakt_ms);
+    EXPECT_FALSE(existiert(alt));
+    EXPECT_FALSE(existiert(g1 + k_herkunftsdatei));
+    EXPECT_TRUE(existiert(frisch)) << "younger than ten minutes";
+    EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
+
+    altern(frisch, 11 * 60);
+    uhr.advance(Rueckmeldungen::k_aufraeumtakt_ms);
+    EXPECT_FALSE(existiert(frisch));
+    for (const auto& e : fs::directory_iterator(g1)) {
+        EXPECT_EQ(e.path().filename().string().rfind("hestrel-", 0), std::string::npos) << e.path();
+    }
+}
+
+} // namespace
+} // namespace hestrel::test
