@@ -163,6 +163,7 @@ void Arbeitsplatz::meldeliste_zeigen()
 
 void Arbeitsplatz::probealarm_senden()
 {
+    reichweite_melden();
     m_alarmversand->alarm_ausloesen(true);
 }
 
