@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
@@ -118,5 +119,36 @@ int main(int argc, char** argv)
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster.png")) && ok;
     s.ap.alarmanzeige().blinken();
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-weiss.png")) && ok;
+
+    // Who is alarming and who is coming: the origin line, the others' answers.
+    s.ap.alarmanzeige().verbergen();
+    s.ap.alarmanzeige().alarm_zeigen(
+        "Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
+    const int nummer = s.ap.alarmanzeige().alarmnummer();
+    s.ap.alarmanzeige().herkunft_setzen(nummer, "Gruppe 3 · Empfang-2 · 10:32:05");
+    s.ap.alarmanzeige().kommende_setzen(nummer, "1 kommen bereits: Lager");
+    ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-herkunft.png")) && ok;
+
+    // The sender's confirmation with its reach, a warning and the answers.
+    s.ap.alarmgesendet().einschalten();
+    s.ap.alarmgesendet().reichweite_setzen({"4 Plätze erreicht", "Gruppe 5: kein Platz empfangsbereit"});
+    s.ap.alarmgesendet().rueckmeldungen_beginnen(false);
+    s.ap.alarmgesendet().rueckmeldung("Empfang-2", "10:32:07");
+    s.ap.alarmgesendet().rueckmeldung("Lager", "10:32:15");
+    ok = speichern(bestaetigung, ziel + QStringLiteral("/bestaetigung-antworten.png")) && ok;
+    s.ap.alarmgesendet().ok_geklickt();
+
+    // A test alarm, as a Hestrel receiver shows it.
+    s.ap.alarmanzeige().verbergen();
+    s.ap.alarmanzeige().alarm_zeigen("PROBEALARM – Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\n", "1",
+                                     "1");
+    s.ap.alarmanzeige().herkunft_setzen(s.ap.alarmanzeige().alarmnummer(), "Gruppe 3 · Empfang-2 · 10:40:00");
+    ok = speichern(alarm, ziel + QStringLiteral("/probealarm.png")) && ok;
+
+    // The tray icon while the self-supervision warns.
+    ok = QIcon(QStringLiteral(":/bilder/warnung.svg"))
+             .pixmap(64, 64)
+             .save(ziel + QStringLiteral("/warnsymbol.png")) &&
+         ok;
     return ok ? 0 : 1;
 }
