@@ -4,7 +4,10 @@
 //     in its event loop,
 //   - resident memory after start and CPU time while idle, 50 groups configured,
 //   - alarms from the device key on one workstation to the alarm journal of
-//     another, with the time the receiver waited for its next poll taken out.
+//     another, with the time the receiver waited for its next poll taken out,
+//   - after each alarm, the receiver's "Ich komme" (its response record laid
+//     into the group directory as the receiver lays it) until the sender's
+//     journal has the answer.
 //
 //   bench_prozesse [--programm=PATH] [--alarme=N] [--starts=N] [--leerlauf=S]
 //                  [--bericht=FILE] [--befehl=NAME]
@@ -26,6 +29,7 @@
 
 #include "auswertung.h"
 #include "device/sim/geraetesimulator.h"
+#include "exchange/begleitdateien.h"
 #include "leitung.h"
 #include "prozess.h"
 #include "standort.h"
@@ -318,6 +322,16 @@ int ausfuehren(const Optionen& o)
     // The alarms.
     std::vector<Alarm> alarme;
     int verloren = 0;
+    std::vector<double> antworten;
+    int antworten_verloren = 0;
+    const auto antwortzeilen = [&] {
+        const std::string j = test::datei_lesen(a + "/mameldung.log");
+        int n = 0;
+        for (auto p = j.find("Antwort von"); p != std::string::npos; p = j.find("Antwort von", p + 1)) {
+            ++n;
+        }
+        return n;
+    };
     std::mt19937 zufall(20261208);
     std::uniform_real_distribution<double> versatz(0, 1000);
     for (int n = 0; n < o.alarme; ++n) {
@@ -351,6 +365,33 @@ int ausfuehren(const Optionen& o)
             m.taste_signal = ms_zwischen(*geraet.ausgeloest, *signal);
             m.signal_journal = ms_zwischen(*gelesen, *journal);
             alarme.push_back(m);
+            // The receiver answers "Ich komme": its record, written whole and renamed into place.
+            std::string grund;
+            if (const auto h =
+                    herkunft_lesen(test::datei_lesen(standort.gruppe(1) + k_herkunftsdatei), grund)) {
+                const int vorher = antwortzeilen();
+                const std::string ziel = standort.gruppe(1) + antwortdatei(h->alarm, "Messplatz-b");
+                test::datei_schreiben(ziel + ".neu", kodieren(Antwort{h->alarm, "Messplatz-b", "bench", "",
+                                                                      Antwort::Art::kommt}));
+                const auto gelegt = Uhrzeit::now();
+                std::rename((ziel + ".neu").c_str(), ziel.c_str());
+                std::optional<Uhrzeit::time_point> angezeigt;
+                while (!angezeigt && Uhrzeit::now() - gelegt < std::chrono::seconds(5)) {
+                    bedienen(geraet, nullptr, 10);
+                    if (antwortzeilen() > vorher) {
+                        angezeigt = Uhrzeit::now();
+                    }
+                }
+                if (angezeigt) {
+                    antworten.push_back(ms_zwischen(gelegt, *angezeigt));
+                } else {
+                    ++antworten_verloren;
+                }
+            } else {
+                ++antworten_verloren;
+                std::fprintf(stderr, "bench_prozesse: no origin record after alarm %d: %s\n", n + 1,
+                             grund.c_str());
+            }
         }
         // The receiver forgets the signal file at its next poll after the
         // sender removed it; only then is the next one a new alarm.
@@ -383,6 +424,12 @@ int ausfuehren(const Optionen& o)
                           ms_text(kennzahlen(empfang)), "", true, cmd, false});
         zeilen.push_back({"… the wait for the receiver's poll", ms_text(kennzahlen(warten)),
                           "(poll every 5 s)", true, cmd, false});
+        zeilen.push_back(
+            {"Answer \"Ich komme\" laid in the group directory → the sender's journal line, two programs, " +
+                 std::to_string(antworten.size()) + " answers" +
+                 (antworten_verloren ? ", " + std::to_string(antworten_verloren) + " **not shown**" : ""),
+             antworten.empty() ? std::string("–") : ms_text(kennzahlen(antworten)), "max ≤ 2000 ms",
+             !antworten.empty() && antworten_verloren == 0 && kennzahlen(antworten).max <= 2000, cmd});
         zeilen.push_back({"Resident memory of the receiver after the alarms (sound loaded)",
                           mb_text(mb(pb.rss_kib())), "", true, cmd, false});
     }
