@@ -269,6 +269,9 @@ void Anlage::starten(Platz& p)
         }
         m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),
                             text == datei && inhalt.find(nummer) != std::string::npos, alarm);
+        // Where receivers answer: a press of "Ich komme" goes to the ledger with
+        // m_buch.antwort_geschrieben(alarm, p.lauf, m_buch.schreiber(p.zuletzt_gelesen), now), and
+        // the sender's confirmation, showing it, with m_buch.antwort_gezeigt.
         // Someone closes the alarm window a minute later.
         const int lauf = p.lauf;
         planen(m_uhr.now_ms() + 60000, [&p, lauf] {
@@ -545,8 +548,13 @@ void Anlage::neustart()
     if (!p.laeuft()) {
         return;
     }
-    ++m_buch.zaehler["neustarts"];
-    beenden(p);
+    // Every other stop is a crash (its records stay on the shares), the others a clean exit.
+    if (++m_buch.zaehler["neustarts"] % 2 == 0) {
+        ++m_buch.zaehler["sauber_beendet"];
+        beenden(p);
+    } else {
+        anhalten(p);
+    }
     const std::int64_t weg = std::uniform_int_distribution<std::int64_t>(30000, 600000)(m_zufall);
     planen(m_uhr.now_ms() + weg, [this, &p] {
         if (!p.laeuft()) {

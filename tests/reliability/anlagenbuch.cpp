@@ -127,6 +127,21 @@ void Anlagenbuch::warnung(int lauf, int gruppe, std::int64_t t, bool beginn)
     m_warnungen.push_back({lauf, gruppe, t, beginn});
 }
 
+void Anlagenbuch::antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t)
+{
+    m_antworten.push_back({alarm, antwortlauf, senderlauf, t, -1});
+}
+
+void Anlagenbuch::antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t)
+{
+    for (Antwortweg& a : m_antworten) {
+        if (a.alarm == alarm && a.antwortlauf == antwortlauf && a.gezeigt < 0) {
+            a.gezeigt = t;
+            return;
+        }
+    }
+}
+
 void Anlagenbuch::anwesenheit_geprueft(const Anwesenheitsprobe& a)
 {
     Anwesenheitszahlen& z = m_anwesenheit;
@@ -438,6 +453,24 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
             });
         warn_ohne_stoerfall += bei_stoerfall ? 0 : 1;
     }
+    // Responses: due at the sender, shown, and how long after writing.
+    long antwort_faellig = 0;
+    long antwort_gezeigt = 0;
+    std::vector<std::int64_t> antwortzeiten;
+    for (const Antwortweg& a : m_antworten) {
+        const Lauf& sender = m_laeufe[static_cast<std::size_t>(a.senderlauf)];
+        if (sender.alt || sender.ende < a.geschrieben + k_antwortfrist) {
+            continue;
+        }
+        ++antwort_faellig;
+        if (a.gezeigt >= 0) {
+            ++antwort_gezeigt;
+            antwortzeiten.push_back(a.gezeigt - a.geschrieben);
+        }
+    }
+    std::sort(antwortzeiten.begin(), antwortzeiten.end());
+    const std::int64_t antwort_median = antwortzeiten.empty() ? 0 : antwortzeiten[antwortzeiten.size() / 2];
+    const std::int64_t antwort_max = antwortzeiten.empty() ? 0 : antwortzeiten.back();
     const Anwesenheitszahlen& az = m_anwesenheit;
     const bool begleit_ok = begleitgrenze <= 0 || m_begleit_stuendlich.groesste <= begleitgrenze;
 
@@ -473,7 +506,8 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "  mit einem anderen Text als der Datendatei: " << falscher_text << "\n"
       << "  ohne Signaldatei im Buch:                " << ohne_signal << "\n"
       << "Läufe (Starts von Plätzen):                " << m_laeufe.size() << "\n"
-      << "Neustarts:                                 " << zaehler["neustarts"] << "\n"
+      << "Neustarts:                                 " << zaehler["neustarts"] << " (davon sauber beendet "
+      << zaehler["sauber_beendet"] << ")\n"
       << "Ausfälle einer Freigabe:                   " << zaehler["ausfaelle"] << "\n"
       << "Hängende Freigaben (alle Zugriffe warten): " << zaehler["haenger"] << "\n"
       << "Gescheiterte Lesevorgänge (flackernde Freigabe): " << zaehler["lesefehler"] << "\n"
@@ -513,6 +547,9 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "  binnen " << k_klaerzeit / 1000 << " s nach dem Ende aufgehoben: " << warn_aufgehoben << "\n"
       << "  Warnungen zu einer Gruppe ohne Störung:  " << warn_ohne_stoerfall
       << "; zu anderem (Alarmbox, Journal): " << warn_sonst << "\n";
+    o << "Antworten (Ich komme): geschrieben " << m_antworten.size() << ", beim Sender fällig "
+      << antwort_faellig << ", gezeigt " << antwort_gezeigt << "; Zeit bis zur Anzeige beim Sender: Median "
+      << antwort_median << " ms, höchstens " << antwort_max << " ms\n";
     auto begleit = [&o](const char* wann, const Begleitzaehlung& z) {
         o << "  " << wann << z.groesste;
         if (z.gruppe >= 0) {
@@ -532,6 +569,7 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
     return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0 &&
            az.falsch == 0 && az.unbekannt == 0 && warn_gegeben == warn_erwartet &&
            warn_aufgehoben == warn_erwartet && warn_doppelt == 0 && begleit_ok &&
+           antwort_gezeigt == antwort_faellig && antwort_max <= k_antwortfrist &&
            zaehler["alt_begleitdatei"] == 0;
 }
 

@@ -149,6 +149,19 @@ class Anlagenbuch {
     void lesefehler(int lauf, int gruppe, std::int64_t t);
 
     void warnung(int lauf, int gruppe, std::int64_t t, bool beginn);
+    // A response ("Ich komme") to an alarm, written by a receiver's run, and
+    // when the sender's run showed it. A response is due at its sender when
+    // the sender's run lasted k_antwortfrist after it was written; goals: every
+    // due response shown, none later than k_antwortfrist.
+    static constexpr std::int64_t k_antwortfrist = 2000;
+    void antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t);
+    void antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t);
+    // The run that wrote the signal file lying in the group now; -1: none.
+    int schreiber(int gruppe) const
+    {
+        const int s = m_aktuell[static_cast<std::size_t>(gruppe)];
+        return s < 0 ? -1 : m_signale[static_cast<std::size_t>(s)].schreiberlauf;
+    }
     void anwesenheit_geprueft(const Anwesenheitsprobe& a);
     // One look at the records of every group directory: per group, kind ("da",
     // "probe", "herkunft", "antwort", "sonst") and count.
@@ -203,6 +216,14 @@ class Anlagenbuch {
     std::vector<int> m_stoerfall; // per group: the open fault, or -1
     std::vector<Stoerfall> m_stoerfaelle;
     std::vector<Warnung> m_warnungen;
+    struct Antwortweg {
+        long alarm;
+        int antwortlauf;
+        int senderlauf;
+        std::int64_t geschrieben;
+        std::int64_t gezeigt; // -1: not shown
+    };
+    std::vector<Antwortweg> m_antworten;
     Anwesenheitszahlen m_anwesenheit;
     std::vector<Anwesenheitsprobe> m_falsche_zaehlungen;
     Begleitzaehlung m_begleit_stuendlich;
