@@ -5,11 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include "arbeitsplatz/arbeitsplatz.h"
 #include "console/meldeliste.h"
 #include "core/textdatei.h"
+#include "einstellungen/zusatzeinstellungen.h"
 #include "exchange/alarmversand.h"
+#include "exchange/anwesenheitsmelder.h"
+#include "exchange/begleitdateien.h"
 #include "presentation/alarmanzeige.h"
 #include "reliability/altplatz.h"
 #include "reliability/protokolldateisystem.h"
@@ -22,6 +26,22 @@ namespace {
 
 constexpr const char* k_signal = "MESSAGE.XQV";
 constexpr const char* k_daten = "MDAT0.XQV";
+constexpr std::int64_t k_anwesenheitsprobe_ms = 600000;
+constexpr std::int64_t k_stunde_ms = 3600000;
+
+// The kind of a record by its name; "" for a file that is none.
+std::string begleitart(const std::string& name)
+{
+    if (name.rfind(k_begleitpraefix, 0) != 0) {
+        return "";
+    }
+    for (const char* art : {"da", "probe", "herkunft", "antwort"}) {
+        if (name.rfind(std::string(k_begleitpraefix) + art, 0) == 0) {
+            return art;
+        }
+    }
+    return "sonst";
+}
 
 std::string name_von(const std::string& pfad)
 {
@@ -49,7 +69,13 @@ struct Anlage::Platz {
     bool alt = false;
     std::string daten;
     std::vector<int> gruppen;
+    // Its name on the shares (Hestrel-Zusatz.ini), "Platz-07".
+    std::string name;
     int lauf = -1;
+    // The start of the run, or the end of the last one and whether its records were taken off.
+    std::int64_t seit = -1;
+    std::int64_t gestoppt = -1;
+    bool sauber = false;
     // The group whose signal file this workstation read last; -1: another directory.
     int zuletzt_gelesen = -1;
     // The tick in progress looked for signal files.
@@ -67,7 +93,8 @@ struct Anlage::Platz {
 Anlage::Anlage(Anlagenparameter p, std::string wurzel)
     : m_p(p), m_wurzel(std::move(wurzel)), m_zufall(p.seed), m_buch(p.gruppen),
       m_gruppe_weg(static_cast<std::size_t>(p.gruppen), false),
-      m_gruppe_haengt(static_cast<std::size_t>(p.gruppen), false)
+      m_gruppe_haengt(static_cast<std::size_t>(p.gruppen), false),
+      m_gruppe_wieder(static_cast<std::size_t>(p.gruppen), -1)
 {
     std::filesystem::remove_all(m_wurzel);
     for (int g = 0; g < m_p.gruppen; ++g) {
@@ -107,6 +134,8 @@ Anlage::Anlage(Anlagenparameter p, std::string wurzel)
             z[static_cast<std::size_t>(g < 10 ? 11 + g : 16 + g)] = gruppenpfad(g);
         }
         datei_schreiben(platz->daten + "/Hestrel.DAT", zeilen_kodieren(z));
+        const std::string nummer = std::to_string(n + 1);
+        platz->name = "Platz-" + std::string(nummer.size() < 2 ? 1 : 0, '0') + nummer;
         m_plaetze.push_back(std::move(platz));
     }
     // Which places are older ones, drawn apart from the course of events, so
@@ -122,6 +151,18 @@ Anlage::Anlage(Anlagenparameter p, std::string wurzel)
     for (std::size_t k = 0; k < alte; ++k) {
         m_plaetze[static_cast<std::size_t>(reihe[k])]->alt = true;
     }
+    // Each Hestrel workstation under its own name; a site of Hestrel workstations only says so.
+    EchtesDateisystem echt;
+    for (auto& platz : m_plaetze) {
+        if (!platz->alt) {
+            Zusatzeinstellungen zusatz = zusatz_voreinstellungen();
+            zusatz.platzname = platz->name;
+            zusatz.nur_hestrel = alte == 0;
+            zusatz_speichern(echt, platz->daten, zusatz);
+        }
+    }
+    // A workstation's place stays within its directories plus the origin record and a probe.
+    m_buch.begleitgrenze = m_p.plaetze + 2;
 }
 
 Anlage::~Anlage()
@@ -165,6 +206,7 @@ void Anlage::starten(Platz& p)
 {
     Protokolldateisystem::Beobachter b;
     b.geschrieben = [this, &p](const std::string& pfad) {
+        alt_beruehrt(p, pfad);
         const int g = gruppe_von(pfad);
         if (g >= 0 && name_von(pfad) == k_signal) {
             m_buch.signal_geschrieben(g, p.lauf, m_uhr.now_ms(),
@@ -172,24 +214,42 @@ void Anlage::starten(Platz& p)
         }
     };
     b.geloescht = [this, &p](const std::string& pfad) {
+        alt_beruehrt(p, pfad);
         const int g = gruppe_von(pfad);
         if (g >= 0 && name_von(pfad) == k_signal) {
             m_buch.signal_geloescht(g, p.lauf, m_uhr.now_ms());
         }
     };
     b.gelesen = [this, &p](const std::string& pfad) {
+        alt_beruehrt(p, pfad);
         if (name_von(pfad) == k_signal) {
             p.zuletzt_gelesen = gruppe_von(pfad);
         }
     };
     // The poll of a tick begins with the import directory's signal file.
     const std::string importsignal = m_import + k_signal;
-    b.gefragt = [&p, importsignal](const std::string& pfad) {
+    b.gefragt = [this, &p, importsignal](const std::string& pfad) {
+        alt_beruehrt(p, pfad);
         if (pfad == importsignal) {
             p.hat_gepollt = true;
         }
     };
     b.angehaengt = [this, &p](const std::string& pfad, const std::string& inhalt) {
+        if (pfad == p.daten + "/Hestrel.log") {
+            // The self-supervision's entries: "Überwachung: [behoben: ]Gruppe N …".
+            const auto an = inhalt.find("berwachung: ");
+            if (an == std::string::npos) {
+                return;
+            }
+            std::string text = inhalt.substr(an + 12);
+            const bool beginn = text.rfind("behoben: ", 0) != 0;
+            if (!beginn) {
+                text.erase(0, 9);
+            }
+            const int g = text.rfind("Gruppe ", 0) == 0 ? std::atoi(text.c_str() + 7) - 1 : -1;
+            m_buch.warnung(p.lauf, g, m_uhr.now_ms(), beginn);
+            return;
+        }
         if (pfad != p.daten + "/mameldung.log") {
             return;
         }
@@ -209,6 +269,9 @@ void Anlage::starten(Platz& p)
         }
         m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),
                             text == datei && inhalt.find(nummer) != std::string::npos, alarm);
+        // Where receivers answer: a press of "Ich komme" goes to the ledger with
+        // m_buch.antwort_geschrieben(alarm, p.lauf, m_buch.schreiber(p.zuletzt_gelesen), now), and
+        // the sender's confirmation, showing it, with m_buch.antwort_gezeigt.
         // Someone closes the alarm window a minute later.
         const int lauf = p.lauf;
         planen(m_uhr.now_ms() + 60000, [&p, lauf] {
@@ -221,6 +284,7 @@ void Anlage::starten(Platz& p)
     // Simulated time on the shares, a day from an arbitrary start.
     b.uhr_ns = [this] { return (std::int64_t{1'700'000'000'000} + m_uhr.now_ms()) * 1'000'000; };
     p.lauf = m_buch.lauf_beginnt(p.nummer, p.gruppen, m_uhr.now_ms(), p.alt);
+    p.seit = m_uhr.now_ms();
     p.zuletzt_gelesen = -1;
     if (p.alt) {
         auto geschrieben = b.geschrieben;
@@ -285,6 +349,8 @@ void Anlage::starten(Platz& p)
 void Anlage::anhalten(Platz& p)
 {
     m_buch.lauf_endet(p.lauf, m_uhr.now_ms());
+    p.gestoppt = m_uhr.now_ms();
+    p.sauber = false;
     p.ap.reset();
     p.altplatz.reset();
     p.freigaben.reset();
@@ -393,6 +459,88 @@ bool Anlage::lesestoerung(Platz& p, const std::string& pfad)
     return false;
 }
 
+void Anlage::beenden(Platz& p)
+{
+    if (!p.ap) {
+        anhalten(p);
+        return;
+    }
+    // As at "Beenden" or SIGTERM: the records come off the shares before the program ends.
+    bool abgemeldet = false;
+    static_cast<Traybefehle&>(*p.ap).abmelden([&abgemeldet] { abgemeldet = true; });
+    anhalten(p);
+    p.sauber = abgemeldet;
+}
+
+void Anlage::alt_beruehrt(const Platz& p, const std::string& pfad)
+{
+    // Older workstations never read, write nor delete a record: neither may their double.
+    if (p.alt && !begleitart(name_von(pfad)).empty()) {
+        ++m_buch.zaehler["alt_begleitdatei"];
+    }
+}
+
+void Anlage::anwesenheit_pruefen()
+{
+    planen(m_uhr.now_ms() + k_anwesenheitsprobe_ms, [this] { anwesenheit_pruefen(); });
+    const std::int64_t jetzt = m_uhr.now_ms();
+    // A record is renewed once a round; a stopped workstation's record is taken
+    // off at once after a clean exit, else it counts until it is 3 min old.
+    const std::int64_t runde = Anwesenheitsmelder::k_takt_ms + 1000;
+    const std::int64_t liegt = Anwesenheitsmelder::k_anwesend_ms + runde;
+    for (auto& p : m_plaetze) {
+        if (!p->ap) {
+            continue;
+        }
+        for (int g : p->gruppen) {
+            Anlagenbuch::Anwesenheitsprobe a{p->lauf, g, jetzt, -1, 0, 0, false};
+            for (auto& q : m_plaetze) {
+                if (q == p || q->alt ||
+                    std::find(q->gruppen.begin(), q->gruppen.end(), g) == q->gruppen.end()) {
+                    continue;
+                }
+                if (q->ap) {
+                    ++a.moeglich;
+                    a.sicher += jetzt - q->seit >= runde ? 1 : 0;
+                } else if (q->gestoppt >= 0 && jetzt - q->gestoppt < (q->sauber ? runde : liegt)) {
+                    ++a.moeglich;
+                }
+            }
+            const auto i = static_cast<std::size_t>(g);
+            a.stoerung =
+                m_gruppe_weg[i] || m_gruppe_haengt[i] ||
+                (m_gruppe_wieder[i] >= 0 && jetzt - m_gruppe_wieder[i] < Anlagenbuch::k_anwesenheit_nachlauf);
+            if (const auto n = p->ap->anwesenheit().anzahl(g)) {
+                a.anzahl = *n;
+            }
+            m_buch.anwesenheit_geprueft(a);
+        }
+    }
+}
+
+void Anlage::begleitdateien_zaehlen(bool am_ende)
+{
+    if (!am_ende) {
+        planen(m_uhr.now_ms() + k_stunde_ms, [this] { begleitdateien_zaehlen(false); });
+    }
+    std::vector<std::map<std::string, long>> je_gruppe(static_cast<std::size_t>(m_p.gruppen));
+    for (int g = 0; g < m_p.gruppen; ++g) {
+        // A share that is out lies under another name meanwhile.
+        std::string pfad = gruppenpfad(g);
+        if (m_gruppe_weg[static_cast<std::size_t>(g)]) {
+            pfad = pfad.substr(0, pfad.size() - 1) + ".weg";
+        }
+        std::error_code fehler;
+        for (const auto& e : std::filesystem::directory_iterator(pfad, fehler)) {
+            const std::string art = begleitart(e.path().filename().string());
+            if (!art.empty()) {
+                ++je_gruppe[static_cast<std::size_t>(g)][art];
+            }
+        }
+    }
+    m_buch.begleitdateien_gezaehlt(m_uhr.now_ms(), je_gruppe, am_ende);
+}
+
 void Anlage::neustart()
 {
     planen(m_uhr.now_ms() + pause(m_p.neustartabstand_s), [this] { neustart(); });
@@ -400,8 +548,13 @@ void Anlage::neustart()
     if (!p.laeuft()) {
         return;
     }
-    ++m_buch.zaehler["neustarts"];
-    anhalten(p);
+    // Every other stop is a crash (its records stay on the shares), the others a clean exit.
+    if (++m_buch.zaehler["neustarts"] % 2 == 0) {
+        ++m_buch.zaehler["sauber_beendet"];
+        beenden(p);
+    } else {
+        anhalten(p);
+    }
     const std::int64_t weg = std::uniform_int_distribution<std::int64_t>(30000, 600000)(m_zufall);
     planen(m_uhr.now_ms() + weg, [this, &p] {
         if (!p.laeuft()) {
@@ -442,6 +595,7 @@ void Anlage::ausfall()
         std::filesystem::rename(versteckt, pfad);
         m_gruppe_weg[static_cast<std::size_t>(g)] = false;
         m_buch.verzeichnis_wieder(g, m_uhr.now_ms());
+        m_gruppe_wieder[static_cast<std::size_t>(g)] = m_uhr.now_ms();
     });
 }
 
@@ -466,6 +620,7 @@ void Anlage::haenger()
     planen(m_uhr.now_ms() + dauer, [this, g, pfad] {
         m_gruppe_haengt[static_cast<std::size_t>(g)] = false;
         m_buch.verzeichnis_wieder(g, m_uhr.now_ms());
+        m_gruppe_wieder[static_cast<std::size_t>(g)] = m_uhr.now_ms();
         for (auto& p : m_plaetze) {
             if (p->freigaben) {
                 p->freigaben->freigeben(pfad);
@@ -491,6 +646,9 @@ bool Anlage::laufen(std::string& bericht)
         planen(pause(m_p.neustartabstand_s), [this] { neustart(); });
         planen(pause(m_p.ausfallabstand_s), [this] { ausfall(); });
         planen(pause(m_p.haengerabstand_s), [this] { haenger(); });
+        // Looks that draw no random numbers: the course stays the same.
+        planen(k_anwesenheitsprobe_ms, [this] { anwesenheit_pruefen(); });
+        planen(k_stunde_ms, [this] { begleitdateien_zaehlen(false); });
         while (!m_ereignisse.empty() && m_ereignisse.top().zeit <= ende) {
             Ereignis e = m_ereignisse.top();
             m_ereignisse.pop();
@@ -498,6 +656,7 @@ bool Anlage::laufen(std::string& bericht)
             e.tun();
         }
         m_uhr.advance(ende - m_uhr.now_ms());
+        begleitdateien_zaehlen(true);
     } catch (const std::exception& e) {
         ++m_buch.zaehler["absturz"];
         bericht = std::string("Ausnahme: ") + e.what() + "\n";

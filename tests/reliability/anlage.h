@@ -67,6 +67,14 @@ class Anlage {
     void ausfall();
     void haenger();
     void stoppen_nach_senden(Platz& p);
+    // The clean exit of a Hestrel workstation: its records leave the shares first.
+    void beenden(Platz& p);
+    // Every 10 minutes: each Hestrel workstation's presence count per group against the site.
+    void anwesenheit_pruefen();
+    // The records in every group directory, each hour and at the end.
+    void begleitdateien_zaehlen(bool am_ende);
+    // An older workstation touched a record.
+    void alt_beruehrt(const Platz& p, const std::string& pfad);
     bool lesestoerung(Platz& p, const std::string& pfad);
     int gruppe_von(const std::string& pfad) const;
     std::string gruppenpfad(int g) const;
@@ -80,6 +88,8 @@ class Anlage {
     std::vector<std::unique_ptr<Platz>> m_plaetze;
     std::vector<bool> m_gruppe_weg;
     std::vector<bool> m_gruppe_haengt;
+    // When each group's share came back last; -1: never out.
+    std::vector<std::int64_t> m_gruppe_wieder;
     std::priority_queue<Ereignis, std::vector<Ereignis>, std::greater<>> m_ereignisse;
     std::uint64_t m_folge = 0;
     long m_alarmnummer = 0;

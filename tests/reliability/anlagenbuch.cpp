@@ -47,6 +47,8 @@ void Anlagenbuch::beenden(int signal, std::int64_t t, Ende grund, int lauf)
 
 void Anlagenbuch::verzeichnis_weg(int gruppe, std::int64_t t)
 {
+    m_stoerfaelle.push_back({gruppe, t, -1});
+    m_stoerfall[static_cast<std::size_t>(gruppe)] = static_cast<int>(m_stoerfaelle.size()) - 1;
     const int aktuell = m_aktuell[static_cast<std::size_t>(gruppe)];
     if (aktuell >= 0) {
         auto& strecken = m_signale[static_cast<std::size_t>(aktuell)].sichtbar;
@@ -58,6 +60,11 @@ void Anlagenbuch::verzeichnis_weg(int gruppe, std::int64_t t)
 
 void Anlagenbuch::verzeichnis_wieder(int gruppe, std::int64_t t)
 {
+    int& offen = m_stoerfall[static_cast<std::size_t>(gruppe)];
+    if (offen >= 0) {
+        m_stoerfaelle[static_cast<std::size_t>(offen)].bis = t;
+        offen = -1;
+    }
     const int aktuell = m_aktuell[static_cast<std::size_t>(gruppe)];
     if (aktuell >= 0) {
         m_signale[static_cast<std::size_t>(aktuell)].sichtbar.push_back({t, -1});
@@ -113,6 +120,75 @@ void Anlagenbuch::praesentiert(int lauf, int gruppe, std::int64_t t, bool text_w
         wie_gesendet = text_wie_datei;
     }
     m_praesentationen.push_back({lauf, signal, gruppe, t, text_wie_datei, wie_gesendet, alarm});
+}
+
+void Anlagenbuch::warnung(int lauf, int gruppe, std::int64_t t, bool beginn)
+{
+    m_warnungen.push_back({lauf, gruppe, t, beginn});
+}
+
+void Anlagenbuch::antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t)
+{
+    m_antworten.push_back({alarm, antwortlauf, senderlauf, t, -1});
+}
+
+void Anlagenbuch::antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t)
+{
+    for (Antwortweg& a : m_antworten) {
+        if (a.alarm == alarm && a.antwortlauf == antwortlauf && a.gezeigt < 0) {
+            a.gezeigt = t;
+            return;
+        }
+    }
+}
+
+void Anlagenbuch::anwesenheit_geprueft(const Anwesenheitsprobe& a)
+{
+    Anwesenheitszahlen& z = m_anwesenheit;
+    ++z.proben;
+    const bool bekannt = a.anzahl >= 0;
+    const bool moeglich = bekannt && a.anzahl >= a.sicher && a.anzahl <= a.moeglich;
+    if (a.stoerung) {
+        if (!bekannt) {
+            ++z.stoerung_unbekannt;
+        } else if (!moeglich) {
+            ++z.stoerung_veraltet;
+        } else {
+            ++(a.sicher == a.moeglich ? z.genau : z.im_wechsel);
+        }
+        return;
+    }
+    if (!moeglich) {
+        ++(bekannt ? z.falsch : z.unbekannt);
+        if (m_falsche_zaehlungen.size() < 8) {
+            m_falsche_zaehlungen.push_back(a);
+        }
+        return;
+    }
+    ++(a.sicher == a.moeglich ? z.genau : z.im_wechsel);
+}
+
+void Anlagenbuch::begleitdateien_gezaehlt(std::int64_t t,
+                                          const std::vector<std::map<std::string, long>>& je_gruppe,
+                                          bool am_ende)
+{
+    Begleitzaehlung& z = am_ende ? m_begleit_ende : m_begleit_stuendlich;
+    for (std::size_t g = 0; g < je_gruppe.size(); ++g) {
+        long summe = 0;
+        for (const auto& [art, n] : je_gruppe[g]) {
+            summe += n;
+            z.je_art[art] = std::max(z.je_art[art], n);
+        }
+        if (summe > z.groesste) {
+            z.groesste = summe;
+            z.gruppe = static_cast<int>(g);
+            z.t = t;
+        }
+    }
+    // The look at the end counts among the hourly ones too.
+    if (am_ende) {
+        begleitdateien_gezaehlt(t, je_gruppe, false);
+    }
 }
 
 void Anlagenbuch::verpasst_warum(std::size_t si, std::size_t li, Empfaenger& e)
@@ -326,6 +402,78 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
         }
     }
 
+    // Self-supervision: every Hestrel run of a group that was up through a
+    // fault longer than k_warnschwelle and for k_klaerzeit after it warns
+    // once and lifts the warning.
+    long stoerfaelle = 0;
+    long warn_erwartet = 0;
+    long warn_gegeben = 0;
+    long warn_doppelt = 0;
+    long warn_aufgehoben = 0;
+    for (const Stoerfall& f : m_stoerfaelle) {
+        if (f.bis < 0 || f.bis - f.von <= k_warnschwelle || f.bis + k_klaerzeit > ende) {
+            continue;
+        }
+        ++stoerfaelle;
+        for (std::size_t li = 0; li < m_laeufe.size(); ++li) {
+            const Lauf& l = m_laeufe[li];
+            if (l.alt || l.start > f.von || l.ende < f.bis + k_klaerzeit ||
+                std::find(l.gruppen.begin(), l.gruppen.end(), f.gruppe) == l.gruppen.end()) {
+                continue;
+            }
+            ++warn_erwartet;
+            long beginne = 0;
+            long enden = 0;
+            for (const Warnung& w : m_warnungen) {
+                if (w.lauf != static_cast<int>(li) || w.gruppe != f.gruppe || w.t < f.von ||
+                    w.t > f.bis + k_klaerzeit) {
+                    continue;
+                }
+                ++(w.beginn ? beginne : enden);
+            }
+            warn_gegeben += beginne > 0 ? 1 : 0;
+            warn_doppelt += beginne > 1 ? 1 : 0;
+            warn_aufgehoben += beginne > 0 && enden == beginne ? 1 : 0;
+        }
+    }
+    // Warnings about a group with no fault of its share near them.
+    long warn_ohne_stoerfall = 0;
+    long warn_sonst = 0;
+    for (const Warnung& w : m_warnungen) {
+        if (!w.beginn) {
+            continue;
+        }
+        if (w.gruppe < 0) {
+            ++warn_sonst;
+            continue;
+        }
+        const bool bei_stoerfall =
+            std::any_of(m_stoerfaelle.begin(), m_stoerfaelle.end(), [&](const Stoerfall& f) {
+                return f.gruppe == w.gruppe && w.t >= f.von && (f.bis < 0 || w.t <= f.bis + k_klaerzeit);
+            });
+        warn_ohne_stoerfall += bei_stoerfall ? 0 : 1;
+    }
+    // Responses: due at the sender, shown, and how long after writing.
+    long antwort_faellig = 0;
+    long antwort_gezeigt = 0;
+    std::vector<std::int64_t> antwortzeiten;
+    for (const Antwortweg& a : m_antworten) {
+        const Lauf& sender = m_laeufe[static_cast<std::size_t>(a.senderlauf)];
+        if (sender.alt || sender.ende < a.geschrieben + k_antwortfrist) {
+            continue;
+        }
+        ++antwort_faellig;
+        if (a.gezeigt >= 0) {
+            ++antwort_gezeigt;
+            antwortzeiten.push_back(a.gezeigt - a.geschrieben);
+        }
+    }
+    std::sort(antwortzeiten.begin(), antwortzeiten.end());
+    const std::int64_t antwort_median = antwortzeiten.empty() ? 0 : antwortzeiten[antwortzeiten.size() / 2];
+    const std::int64_t antwort_max = antwortzeiten.empty() ? 0 : antwortzeiten.back();
+    const Anwesenheitszahlen& az = m_anwesenheit;
+    const bool begleit_ok = begleitgrenze <= 0 || m_begleit_stuendlich.groesste <= begleitgrenze;
+
     std::ostringstream o;
     o << "Alarme ausgelöst:                          " << zaehler["gesendet"] << "\n"
       << "  mit Signaldateien:                       " << zaehler["signal_gesendet"] << "\n"
@@ -358,7 +506,8 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << "  mit einem anderen Text als der Datendatei: " << falscher_text << "\n"
       << "  ohne Signaldatei im Buch:                " << ohne_signal << "\n"
       << "Läufe (Starts von Plätzen):                " << m_laeufe.size() << "\n"
-      << "Neustarts:                                 " << zaehler["neustarts"] << "\n"
+      << "Neustarts:                                 " << zaehler["neustarts"] << " (davon sauber beendet "
+      << zaehler["sauber_beendet"] << ")\n"
       << "Ausfälle einer Freigabe:                   " << zaehler["ausfaelle"] << "\n"
       << "Hängende Freigaben (alle Zugriffe warten): " << zaehler["haenger"] << "\n"
       << "Gescheiterte Lesevorgänge (flackernde Freigabe): " << zaehler["lesefehler"] << "\n"
@@ -376,10 +525,52 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << m_alte.verpasst_rest << ", Vorgänger noch frisch " << m_alte.verpasst_frisch << "; Lesefehler "
       << m_alte.verpasst_lesefehler << "; sonst " << m_alte.verpasst_sonst << "\n";
     o << "Ältere Plätze von einer hängenden Freigabe angehalten: " << zaehler["alt_angehalten"] << "\n"
+      << "Zugriffe älterer Plätze auf Begleitdateien (hestrel-*): " << zaehler["alt_begleitdatei"] << "\n"
       << "Sender kurz nach dem Senden gestoppt:      " << zaehler["gestoppt_nach_senden"] << "\n";
+    o << "Anwesenheit, alle 10 min je Hestrel-Platz und Gruppe: " << az.proben << " Zählungen\n"
+      << "  genau die laufenden Hestrel-Plätze der Gruppe: " << az.genau << "\n"
+      << "  richtig, während ein Platz gerade startete oder stoppte: " << az.im_wechsel << "\n"
+      << "  Freigabe weg oder seit weniger als " << k_anwesenheit_nachlauf / 60000
+      << " min zurück: unbekannt " << az.stoerung_unbekannt << ", veraltet " << az.stoerung_veraltet << "\n"
+      << "  falsch:                                  " << az.falsch << "\n"
+      << "  unbekannt bei erreichbarer Freigabe:     " << az.unbekannt << "\n";
+    for (const Anwesenheitsprobe& a : m_falsche_zaehlungen) {
+        o << "    Lauf " << a.lauf << " Gruppe " << a.gruppe + 1 << " bei " << a.t << " ms: " << a.anzahl
+          << " gezeigt, richtig " << a.sicher << " bis " << a.moeglich << "\n";
+    }
+    o << "Selbstüberwachung: Störungen einer Freigabe länger als " << k_warnschwelle / 1000
+      << " s (auswertbar): " << stoerfaelle << "\n"
+      << "  Warnungen erwartet (Störung, Hestrel-Platz der Gruppe, der durchgehend lief): " << warn_erwartet
+      << "\n"
+      << "  gewarnt:                                 " << warn_gegeben
+      << " (mit mehr als einem Beginn: " << warn_doppelt << ")\n"
+      << "  binnen " << k_klaerzeit / 1000 << " s nach dem Ende aufgehoben: " << warn_aufgehoben << "\n"
+      << "  Warnungen zu einer Gruppe ohne Störung:  " << warn_ohne_stoerfall
+      << "; zu anderem (Alarmbox, Journal): " << warn_sonst << "\n";
+    o << "Antworten (Ich komme): geschrieben " << m_antworten.size() << ", beim Sender fällig "
+      << antwort_faellig << ", gezeigt " << antwort_gezeigt << "; Zeit bis zur Anzeige beim Sender: Median "
+      << antwort_median << " ms, höchstens " << antwort_max << " ms\n";
+    auto begleit = [&o](const char* wann, const Begleitzaehlung& z) {
+        o << "  " << wann << z.groesste;
+        if (z.gruppe >= 0) {
+            o << " (Gruppe " << z.gruppe + 1 << " bei " << z.t / 60000 << " min)";
+        }
+        o << "; höchstens je Art:";
+        for (const auto& [art, n] : z.je_art) {
+            o << " " << art << " " << n;
+        }
+        o << "\n";
+    };
+    o << "Begleitdateien (hestrel-*) in einem Gruppenverzeichnis, Grenze " << begleitgrenze << ":\n";
+    begleit("stündlich höchstens:                   ", m_begleit_stuendlich);
+    begleit("am Ende höchstens:                     ", m_begleit_ende);
     o << beispiele.str();
     bericht = o.str();
-    return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0;
+    return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0 &&
+           az.falsch == 0 && az.unbekannt == 0 && warn_gegeben == warn_erwartet &&
+           warn_aufgehoben == warn_erwartet && warn_doppelt == 0 && begleit_ok &&
+           antwort_gezeigt == antwort_faellig && antwort_max <= k_antwortfrist &&
+           zaehler["alt_begleitdatei"] == 0;
 }
 
 } // namespace hestrel::test

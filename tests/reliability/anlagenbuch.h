@@ -78,7 +78,61 @@ class Anlagenbuch {
         }
     };
 
-    explicit Anlagenbuch(int gruppen) : m_aktuell(static_cast<std::size_t>(gruppen), -1) {}
+    // A group's share out of reach (gone, or not answering) from von to bis (-1 while open).
+    struct Stoerfall {
+        int gruppe;
+        std::int64_t von;
+        std::int64_t bis;
+    };
+    // An event-log entry of a workstation's self-supervision about a group: a fault begins or ends.
+    struct Warnung {
+        int lauf;
+        int gruppe;
+        std::int64_t t;
+        bool beginn;
+    };
+    // A fault of a share longer than this must be warned of, and the warning
+    // lifted within k_klaerzeit after the share is back.
+    static constexpr std::int64_t k_warnschwelle = 60000;
+    static constexpr std::int64_t k_klaerzeit = 120000;
+    // After a share is back, a presence count may stay unknown or stale this long.
+    static constexpr std::int64_t k_anwesenheit_nachlauf = 180000;
+
+    // One presence count a Hestrel workstation showed for one of its groups,
+    // against the other running Hestrel workstations of that group: those
+    // surely on the share for one round (sicher) and those that may still be
+    // counted (moeglich: just started, or stopped and their record not yet
+    // gone or stale). anzahl -1: not known.
+    struct Anwesenheitsprobe {
+        int lauf;
+        int gruppe;
+        std::int64_t t;
+        int anzahl;
+        int sicher;
+        int moeglich;
+        bool stoerung; // the share is out, or back for less than k_anwesenheit_nachlauf
+    };
+    struct Anwesenheitszahlen {
+        long proben = 0;
+        long genau = 0;
+        long im_wechsel = 0;         // between sicher and moeglich
+        long stoerung_unbekannt = 0; // share out or just back: not known
+        long stoerung_veraltet = 0;  // share out or just back: a count outside what is true now
+        long falsch = 0;             // a count outside sicher..moeglich, the share reachable
+        long unbekannt = 0;          // not known, the share reachable
+    };
+    // The records ("hestrel-*") in the group directories at one look.
+    struct Begleitzaehlung {
+        long groesste = 0; // the most in one directory
+        int gruppe = -1;
+        std::int64_t t = 0;
+        std::map<std::string, long> je_art; // the most of each kind in one directory
+    };
+
+    explicit Anlagenbuch(int gruppen)
+        : m_aktuell(static_cast<std::size_t>(gruppen), -1), m_stoerfall(static_cast<std::size_t>(gruppen), -1)
+    {
+    }
 
     void signal_geschrieben(int gruppe, int lauf, std::int64_t t, const std::string& datentext);
     void signal_geloescht(int gruppe, int lauf, std::int64_t t);
@@ -93,6 +147,28 @@ class Anlagenbuch {
     void praesentiert(int lauf, int gruppe, std::int64_t t, bool text_wie_datei, long alarm = -1);
     // A read of a data file in the group failed for that run.
     void lesefehler(int lauf, int gruppe, std::int64_t t);
+
+    void warnung(int lauf, int gruppe, std::int64_t t, bool beginn);
+    // A response ("Ich komme") to an alarm, written by a receiver's run, and
+    // when the sender's run showed it. A response is due at its sender when
+    // the sender's run lasted k_antwortfrist after it was written; goals: every
+    // due response shown, none later than k_antwortfrist.
+    static constexpr std::int64_t k_antwortfrist = 2000;
+    void antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t);
+    void antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t);
+    // The run that wrote the signal file lying in the group now; -1: none.
+    int schreiber(int gruppe) const
+    {
+        const int s = m_aktuell[static_cast<std::size_t>(gruppe)];
+        return s < 0 ? -1 : m_signale[static_cast<std::size_t>(s)].schreiberlauf;
+    }
+    void anwesenheit_geprueft(const Anwesenheitsprobe& a);
+    // One look at the records of every group directory: per group, kind ("da",
+    // "probe", "herkunft", "antwort", "sonst") and count.
+    void begleitdateien_gezaehlt(std::int64_t t, const std::vector<std::map<std::string, long>>& je_gruppe,
+                                 bool am_ende);
+    // The bound for records in one directory (0: no goal).
+    long begleitgrenze = 0;
 
     // Counters the site keeps while it runs.
     std::map<std::string, long> zaehler;
@@ -115,6 +191,7 @@ class Anlagenbuch {
     // After auswerten: older and Hestrel receivers.
     const Empfaenger& alte() const { return m_alte; }
     const Empfaenger& neue() const { return m_neue; }
+    const Anwesenheitszahlen& anwesenheit() const { return m_anwesenheit; }
 
   private:
     void beenden(int signal, std::int64_t t, Ende grund, int lauf);
@@ -136,6 +213,21 @@ class Anlagenbuch {
     std::set<std::pair<long, int>> m_faellige;
     Empfaenger m_alte;
     Empfaenger m_neue;
+    std::vector<int> m_stoerfall; // per group: the open fault, or -1
+    std::vector<Stoerfall> m_stoerfaelle;
+    std::vector<Warnung> m_warnungen;
+    struct Antwortweg {
+        long alarm;
+        int antwortlauf;
+        int senderlauf;
+        std::int64_t geschrieben;
+        std::int64_t gezeigt; // -1: not shown
+    };
+    std::vector<Antwortweg> m_antworten;
+    Anwesenheitszahlen m_anwesenheit;
+    std::vector<Anwesenheitsprobe> m_falsche_zaehlungen;
+    Begleitzaehlung m_begleit_stuendlich;
+    Begleitzaehlung m_begleit_ende;
 };
 
 } // namespace hestrel::test

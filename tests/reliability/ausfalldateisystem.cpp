@@ -101,4 +101,22 @@ std::optional<Dateiinfo> Ausfalldateisystem::info(const std::string& pfad)
     return m_echt.info(pfad);
 }
 
+std::optional<std::int64_t> Ausfalldateisystem::verzeichnisuhr_ns(const std::string& verzeichnis)
+{
+    if (stoerung(verzeichnis)) {
+        return std::nullopt;
+    }
+    return m_echt.verzeichnisuhr_ns(verzeichnis);
+}
+
+Fehler Ausfalldateisystem::auflisten(const std::string& v, const std::string& p,
+                                     std::vector<Verzeichniseintrag>& e, std::size_t m)
+{
+    if (Fehler f = stoerung(v)) {
+        e.clear();
+        return f;
+    }
+    return m_echt.auflisten(v, p, e, m);
+}
+
 } // namespace hestrel::test

@@ -52,6 +52,11 @@ class Protokolldateisystem : public Dateisystem {
     {
         return m_b.uhr_ns ? std::optional<std::int64_t>(m_b.uhr_ns()) : m_echt.verzeichnisuhr_ns(verzeichnis);
     }
+    Fehler auflisten(const std::string& v, const std::string& p, std::vector<Verzeichniseintrag>& e,
+                     std::size_t m) override
+    {
+        return m_echt.auflisten(v, p, e, m);
+    }
     Dateistand stand(const std::string& pfad) override
     {
         if (m_b.gefragt) {
