@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <queue>
@@ -86,6 +87,8 @@ class Anlage {
     VirtualScheduler m_uhr;
     Anlagenbuch m_buch;
     std::vector<std::unique_ptr<Platz>> m_plaetze;
+    long m_antwortzaehler = 0;
+    const bool m_antworten_an = std::getenv("HESTREL_ANLAGE_ANTWORTEN") != nullptr;
     std::vector<bool> m_gruppe_weg;
     std::vector<bool> m_gruppe_haengt;
     // When each group's share came back last; -1: never out.

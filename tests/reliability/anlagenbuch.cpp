@@ -1,5 +1,8 @@
 #include "reliability/anlagenbuch.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -137,6 +140,17 @@ void Anlagenbuch::antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t)
     for (Antwortweg& a : m_antworten) {
         if (a.alarm == alarm && a.antwortlauf == antwortlauf && a.gezeigt < 0) {
             a.gezeigt = t;
+            return;
+        }
+    }
+}
+
+void Anlagenbuch::antwort_gezeigt_bei(int senderlauf, int antwortlauf, std::int64_t t)
+{
+    // The latest: the sender looks only for the answers to its latest alarm.
+    for (auto a = m_antworten.rbegin(); a != m_antworten.rend(); ++a) {
+        if (a->senderlauf == senderlauf && a->antwortlauf == antwortlauf && a->gezeigt < 0) {
+            a->gezeigt = t;
             return;
         }
     }
@@ -466,6 +480,11 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
         if (a.gezeigt >= 0) {
             ++antwort_gezeigt;
             antwortzeiten.push_back(a.gezeigt - a.geschrieben);
+            if (std::getenv("HESTREL_ANLAGE_ANTWORTEN") && a.gezeigt - a.geschrieben > 2000) {
+                std::fprintf(stderr, "spaet: alarm %ld sender %d antwort %d geschrieben %lld gezeigt %lld\n",
+                             a.alarm, a.senderlauf, a.antwortlauf, static_cast<long long>(a.geschrieben),
+                             static_cast<long long>(a.gezeigt));
+            }
         }
     }
     std::sort(antwortzeiten.begin(), antwortzeiten.end());

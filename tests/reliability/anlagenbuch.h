@@ -156,6 +156,8 @@ class Anlagenbuch {
     static constexpr std::int64_t k_antwortfrist = 2000;
     void antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t);
     void antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t);
+    // The sender's run shows an answer of antwortlauf: the latest one open.
+    void antwort_gezeigt_bei(int senderlauf, int antwortlauf, std::int64_t t);
     // The run that wrote the signal file lying in the group now; -1: none.
     int schreiber(int gruppe) const
     {
