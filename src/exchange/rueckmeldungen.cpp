@@ -139,7 +139,9 @@ void Rueckmeldungen::sender_schauen()
         if (!m_sendung->unterwegs.insert(i).second) {
             continue;
         }
-        const auto [gruppe, pfad] = m_sendung->ziele[i];
+        // Named copies: a lambda cannot capture a structured binding everywhere (clang 14).
+        const int gruppe = m_sendung->ziele[i].first;
+        const std::string pfad = m_sendung->ziele[i].second;
         const std::string alarm = m_sendung->alarm;
         antworten_lesen(
             pfad, antwortpraefix(alarm), m_sendung->bekannt,
