@@ -193,7 +193,21 @@ int Anlage::gruppe_von(const std::string& pfad) const
 
 void Anlage::planen(std::int64_t zeit, std::function<void()> tun)
 {
-    m_ereignisse.push({zeit, m_folge++, std::move(tun)});
+    if (!m_uhr_laeuft) {
+        m_ereignisse.push({zeit, m_folge++, std::move(tun)});
+        return;
+    }
+    // The queue is looked at only when the clock stops: an event put there now
+    // would happen at the next site event, perhaps minutes late.
+    std::unique_ptr<Zeitgeber> t =
+        m_uhr.timer("Anlage", static_cast<int>(std::max<std::int64_t>(1, zeit - m_uhr.now_ms())));
+    Zeitgeber* z = t.get();
+    t->tick = [z, tun = std::move(tun)] {
+        z->stop();
+        tun();
+    };
+    t->start();
+    m_zeitgeber.push_back(std::move(t));
 }
 
 std::int64_t Anlage::pause(double mittel_s)
@@ -676,10 +690,18 @@ bool Anlage::laufen(std::string& bericht)
         while (!m_ereignisse.empty() && m_ereignisse.top().zeit <= ende) {
             Ereignis e = m_ereignisse.top();
             m_ereignisse.pop();
-            m_uhr.advance(e.zeit - m_uhr.now_ms());
+            // Never back: an event is never planned before now.
+            m_uhr_laeuft = true;
+            m_uhr.advance(std::max<std::int64_t>(0, e.zeit - m_uhr.now_ms()));
+            m_uhr_laeuft = false;
             e.tun();
+            m_zeitgeber.erase(std::remove_if(m_zeitgeber.begin(), m_zeitgeber.end(),
+                                             [](const auto& t) { return !t->aktiv(); }),
+                              m_zeitgeber.end());
         }
-        m_uhr.advance(ende - m_uhr.now_ms());
+        m_uhr_laeuft = true;
+        m_uhr.advance(std::max<std::int64_t>(0, ende - m_uhr.now_ms()));
+        m_uhr_laeuft = false;
         begleitdateien_zaehlen(true);
     } catch (const std::exception& e) {
         ++m_buch.zaehler["absturz"];

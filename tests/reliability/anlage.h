@@ -59,6 +59,10 @@ class Anlage {
         bool operator>(const Ereignis& e) const { return zeit != e.zeit ? zeit > e.zeit : folge > e.folge; }
     };
 
+    // What the site does at a moment. Planned while the clock runs (from a
+    // workstation's own step, such as its journal entry), it goes on a timer
+    // of the clock, which fires at that very moment; the site's own events
+    // wait in the queue between the clock's runs.
     void planen(std::int64_t zeit, std::function<void()> tun);
     std::int64_t pause(double mittel_s);
     void starten(Platz& p);
@@ -95,6 +99,8 @@ class Anlage {
     std::vector<std::int64_t> m_gruppe_wieder;
     std::priority_queue<Ereignis, std::vector<Ereignis>, std::greater<>> m_ereignisse;
     std::uint64_t m_folge = 0;
+    bool m_uhr_laeuft = false;
+    std::vector<std::unique_ptr<Zeitgeber>> m_zeitgeber;
     long m_alarmnummer = 0;
 };
 
