@@ -113,72 +113,104 @@ void Rueckmeldungen::antworten_lesen(const std::string& pfad, const std::string&
 void Rueckmeldungen::gesendet(const std::string& alarm, const std::vector<std::pair<int, std::string>>& ziele,
                               bool probe)
 {
-    m_sendung = Sendung{};
-    m_sendung->alarm = alarm;
-    m_sendung->probe = probe;
-    m_sendung->ziele = ziele;
-    m_sendung->seit_ms = m_scheduler.jetzt_ms();
+    // An earlier alarm is still looked at for its ten minutes: answers to it
+    // go into the journal; the confirmation window shows the newest's.
+    m_sendungen.erase(std::remove_if(m_sendungen.begin(), m_sendungen.end(),
+                                     [&](const Sendung& s) {
+                                         return s.alarm == alarm ||
+                                                m_scheduler.jetzt_ms() - s.seit_ms >= k_dauer_ms;
+                                     }),
+                      m_sendungen.end());
+    if (m_sendungen.size() >= k_max_sendungen) {
+        m_sendungen.erase(m_sendungen.begin());
+    }
+    Sendung s;
+    s.alarm = alarm;
+    s.probe = probe;
+    s.ziele = ziele;
+    s.seit_ms = m_scheduler.jetzt_ms();
+    m_sendungen.push_back(std::move(s));
     m_bestaetigung.rueckmeldungen_beginnen(probe);
     m_sendertakt->start();
 }
 
+Rueckmeldungen::Sendung* Rueckmeldungen::sendung(const std::string& alarm)
+{
+    for (Sendung& s : m_sendungen) {
+        if (s.alarm == alarm) {
+            return &s;
+        }
+    }
+    return nullptr;
+}
+
 void Rueckmeldungen::sender_schauen()
 {
-    if (!m_sendung) {
-        m_sendertakt->stop();
-        return;
-    }
-    if (m_scheduler.jetzt_ms() - m_sendung->seit_ms >= k_dauer_ms) {
-        m_sendung.reset();
-        m_sendertakt->stop();
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    if (!m_sendungen.empty() && jetzt - m_sendungen.back().seit_ms >= k_dauer_ms) {
         m_bestaetigung.rueckmeldungen_beenden();
+    }
+    m_sendungen.erase(std::remove_if(m_sendungen.begin(), m_sendungen.end(),
+                                     [jetzt](const Sendung& s) { return jetzt - s.seit_ms >= k_dauer_ms; }),
+                      m_sendungen.end());
+    if (m_sendungen.empty()) {
+        m_sendertakt->stop();
         return;
     }
-    for (std::size_t i = 0; i < m_sendung->ziele.size(); ++i) {
-        // One look at a time per directory: a slow share is not asked again meanwhile.
-        if (!m_sendung->unterwegs.insert(i).second) {
+    for (Sendung& eigene : m_sendungen) {
+        for (std::size_t i = 0; i < eigene.ziele.size(); ++i) {
+            // One look at a time per directory: a slow share is not asked again meanwhile.
+            if (!eigene.unterwegs.insert(i).second) {
+                continue;
+            }
+            // Named copies: a lambda cannot capture a structured binding everywhere (clang 14).
+            const int gruppe = eigene.ziele[i].first;
+            const std::string pfad = eigene.ziele[i].second;
+            const std::string alarm = eigene.alarm;
+            antworten_lesen(pfad, antwortpraefix(alarm), eigene.bekannt,
+                            [this, alarm, i, gruppe, pfad](std::vector<Gelesen> gelesen) {
+                                if (Sendung* s = sendung(alarm)) {
+                                    s->unterwegs.erase(i);
+                                    antworten_zeigen(*s, gruppe, pfad, std::move(gelesen));
+                                }
+                            });
+        }
+    }
+}
+
+void Rueckmeldungen::antworten_zeigen(Sendung& s, int gruppe, const std::string& pfad,
+                                      std::vector<Gelesen> gelesen)
+{
+    const bool neueste = &s == &m_sendungen.back();
+    // Several in one look are shown in the order they were given.
+    std::sort(gelesen.begin(), gelesen.end(), [](const Gelesen& x, const Gelesen& y) {
+        const std::string& zx = x.antwort ? x.antwort->zeit : x.name;
+        const std::string& zy = y.antwort ? y.antwort->zeit : y.name;
+        return std::tie(zx, x.name) < std::tie(zy, y.name);
+    });
+    for (const Gelesen& g : gelesen) {
+        s.bekannt.insert(g.name);
+        if (!g.antwort) {
+            unbrauchbar(pfad, g.name, g.info, g.grund);
             continue;
         }
-        // Named copies: a lambda cannot capture a structured binding everywhere (clang 14).
-        const int gruppe = m_sendung->ziele[i].first;
-        const std::string pfad = m_sendung->ziele[i].second;
-        const std::string alarm = m_sendung->alarm;
-        antworten_lesen(
-            pfad, antwortpraefix(alarm), m_sendung->bekannt,
-            [this, alarm, i, gruppe, pfad](std::vector<Gelesen> gelesen) {
-                if (!m_sendung || m_sendung->alarm != alarm) {
-                    return;
-                }
-                m_sendung->unterwegs.erase(i);
-                // Several in one look are shown in the order they were given.
-                std::sort(gelesen.begin(), gelesen.end(), [](const Gelesen& x, const Gelesen& y) {
-                    const std::string& zx = x.antwort ? x.antwort->zeit : x.name;
-                    const std::string& zy = y.antwort ? y.antwort->zeit : y.name;
-                    return std::tie(zx, x.name) < std::tie(zy, y.name);
-                });
-                for (const Gelesen& g : gelesen) {
-                    m_sendung->bekannt.insert(g.name);
-                    if (!g.antwort) {
-                        unbrauchbar(pfad, g.name, g.info, g.grund);
-                        continue;
-                    }
-                    const Antwort& a = *g.antwort;
-                    // A workstation in several target groups is counted once.
-                    if (a.alarm != alarm || !m_sendung->platze.insert(platzkennung(a.platz)).second) {
-                        continue;
-                    }
-                    if (m_sendung->platze.size() == 1 && m_ton) {
-                        m_ton->piepen(k_tonfrequenz, k_tondauer);
-                    }
-                    m_bestaetigung.rueckmeldung(a.platz, uhrzeit_aus(a.zeit));
-                    const std::string wer = a.platz + (a.benutzer.empty() ? "" : " (" + a.benutzer + ")");
-                    const std::string was = m_sendung->probe ? "Probealarm" : "Alarm";
-                    if (Fehler f = m_log.meldung_eintragen("Antwort von " + wer + ": " + artname(a.art) +
-                                                           ", " + was + " in " + gruppenname(gruppe))) {
-                        m_log.logeintrag("Antwort nicht ins Journal geschrieben: " + f.meldungstext());
-                    }
-                }
-            });
+        const Antwort& a = *g.antwort;
+        // A workstation in several target groups is counted once.
+        if (a.alarm != s.alarm || !s.platze.insert(platzkennung(a.platz)).second) {
+            continue;
+        }
+        if (neueste) {
+            if (s.platze.size() == 1 && m_ton) {
+                m_ton->piepen(k_tonfrequenz, k_tondauer);
+            }
+            m_bestaetigung.rueckmeldung(a.platz, uhrzeit_aus(a.zeit));
+        }
+        const std::string wer = a.platz + (a.benutzer.empty() ? "" : " (" + a.benutzer + ")");
+        const std::string was = s.probe ? "Probealarm" : "Alarm";
+        if (Fehler f = m_log.meldung_eintragen("Antwort von " + wer + ": " + artname(a.art) + ", " + was +
+                                               " in " + gruppenname(gruppe))) {
+            m_log.logeintrag("Antwort nicht ins Journal geschrieben: " + f.meldungstext());
+        }
     }
 }
 

@@ -27,9 +27,10 @@ class Tonausgabe;
 // Who sent an alarm and who answers it, through the records beside the alarm
 // files ("hestrel-herkunft.txt", "hestrel-antwort-<alarm>-<platz>.txt").
 //
-// The sender: for ten minutes after its own alarm it looks into the target
-// directories every 500 ms for answers, shows each in the confirmation window
-// (a short tone with the first) and writes it into the journal.
+// The sender: for ten minutes after each of its own alarms it looks into the
+// target directories every 500 ms for answers and writes each into the
+// journal; those to its newest alarm it also shows in the confirmation window
+// (a short tone with the first).
 //
 // A receiver: after an alarm was presented it reads the group's origin
 // record; when the record belongs to that alarm (written after its signal
@@ -51,6 +52,8 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
     static constexpr int k_herkunftsversuche = 5;
     // At most this many answers are listed per directory and look.
     static constexpr std::size_t k_max_antworten = 256;
+    // At most this many of its own alarms are looked at for answers at once.
+    static constexpr std::size_t k_max_sendungen = 8;
 
     Rueckmeldungen(const Einstellungen& einstellungen, const Zusatzeinstellungen& zusatz, Logbuch& log,
                    Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr, Tonausgabe* ton,
@@ -100,6 +103,8 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
     };
 
     void sender_schauen();
+    Sendung* sendung(const std::string& alarm);
+    void antworten_zeigen(Sendung& s, int gruppe, const std::string& pfad, std::vector<Gelesen> gelesen);
     void empfaenger_schauen();
     void herkunft_anfragen();
     void antworten_lesen(const std::string& pfad, const std::string& praefix,
@@ -121,7 +126,8 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
     std::unique_ptr<Zeitgeber> m_sendertakt;
     std::unique_ptr<Zeitgeber> m_empfaengertakt;
     std::unique_ptr<Zeitgeber> m_aufraeumtakt;
-    std::optional<Sendung> m_sendung;
+    // Its own alarms of the last ten minutes, the newest last.
+    std::vector<Sendung> m_sendungen;
     std::optional<Empfang> m_empfang;
     std::set<std::pair<std::string, std::int64_t>> m_gemeldet;
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);

@@ -125,6 +125,40 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     EXPECT_FALSE(a.ap.rueckmeldungen().sendertakt().aktiv());
 }
 
+TEST_F(Rueckmeldung, AntwortAufEinFrueheresAlarmKommtInsJournal)
+{
+    // b answers the first alarm only after the same desk sent a second one.
+    senden();
+    const std::string erster = a.versand.alarmkennung();
+    ASSERT_TRUE(b.anzeige.antwort_moeglich());
+    uhr.advance(20000);
+    b.anzeige.schliessen_geklickt();
+    a.liste.gruppen[0] = 1;
+    senden();
+    ASSERT_NE(a.versand.alarmkennung(), erster);
+    // The answer as b would have written it for the first alarm.
+    Antwort antwort;
+    antwort.alarm = erster;
+    antwort.platz = "Empfang-2";
+    antwort.zeit = kurzdatum(uhr.jetzt()) + " " + langzeit(uhr.jetzt());
+    ASSERT_FALSE(EchtesDateisystem().ersetzen(g1 + antwortdatei(erster, "Empfang-2"), kodieren(antwort)));
+    uhr.advance(1000);
+
+    // Into the journal once; the confirmation shows the newest alarm's answers, silently.
+    EXPECT_EQ(zeilen(a.journal(), "Antwort von Empfang-2: Ich komme, Alarm in Gruppe 1\r\n"), 1)
+        << a.journal();
+    EXPECT_TRUE(a.bestaetigung.rueckmeldungen().empty());
+    EXPECT_TRUE(a.ton.piepe.empty());
+    uhr.advance(5000);
+    EXPECT_EQ(zeilen(a.journal(), "Antwort von Empfang-2"), 1);
+
+    // The first alarm's ten minutes end before the second's.
+    uhr.advance(Rueckmeldungen::k_dauer_ms - 30000);
+    EXPECT_TRUE(a.ap.rueckmeldungen().sendertakt().aktiv());
+    uhr.advance(30000);
+    EXPECT_FALSE(a.ap.rueckmeldungen().sendertakt().aktiv());
+}
+
 TEST_F(Rueckmeldung, OhnePassendeHerkunftKeineZeileUndKeinKnopf)
 {
     const std::string text = "\xDC"
