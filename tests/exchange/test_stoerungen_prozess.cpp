@@ -229,5 +229,37 @@ TEST(Laufwerk, EinmaligerStatFehlerZeigtDenAlarmNichtZweimal)
     EXPECT_EQ(w.a->gezeigt(1), 1) << "the signal file that stayed was shown again";
 }
 
+// The self-supervision of the real program: a group whose probe record cannot
+// be written at start-up is reported at once, a group that hangs after a
+// minute, each in the event log once; once the share answers again, the end.
+TEST(Laufwerk, UeberwachungMeldetProbeUndHaengendeGruppeUndIhrEnde)
+{
+    Laufwerksplatz w;
+    STOERLAUFWERK_BEREIT(w.l);
+    ASSERT_TRUE(w.l.scheitern("create", 1000, "EACCES", "/g1"));
+    ASSERT_TRUE(w.starten()) << w.a->ausgabe();
+    const auto log = [&] { return datei_lesen(w.a->daten + "/Hestrel.log"); };
+    const auto steht = [&](const std::string& text) { return echt::vorkommen(log(), text); };
+    const std::string probe = "berwachung: Gruppe 1: Probe fehlgeschlagen: schreiben:";
+    EXPECT_TRUE(echt::warten_bis([&] { return steht(probe) > 0; }, 10s)) << log();
+
+    ASSERT_TRUE(w.l.freigeben());
+    ASSERT_TRUE(w.l.haengen("alle", "/g1"));
+    const auto beginn = Uhrzeit::now();
+    const std::string weg = "berwachung: Gruppe 1 nicht erreichbar";
+    ASSERT_TRUE(echt::warten_bis([&] { return steht(weg) > 0; }, 90s)) << log();
+    const auto gemeldet_s = std::chrono::duration_cast<std::chrono::seconds>(Uhrzeit::now() - beginn).count();
+    EXPECT_GE(gemeldet_s, 55) << "a hang shorter than a minute is no fault yet";
+    EXPECT_LE(gemeldet_s, 75);
+    RecordProperty("gemeldet_s", std::to_string(gemeldet_s));
+
+    ASSERT_TRUE(w.l.freigeben());
+    EXPECT_TRUE(echt::warten_bis([&] { return steht("behoben: Gruppe 1 nicht erreichbar") > 0; }, 15s))
+        << log();
+    EXPECT_EQ(steht(weg), 1) << log();
+    EXPECT_EQ(steht(probe), 1) << log();
+    EXPECT_EQ(steht("berwachung: Gruppe 2"), 0) << log();
+}
+
 } // namespace
 } // namespace hestrel::test
