@@ -294,20 +294,22 @@ void Anlage::starten(Platz& p)
         }
         m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),
                             text == datei && inhalt.find(nummer) != std::string::npos, alarm);
-        // With HESTREL_ANLAGE_ANTWORTEN set, every third alarm a Hestrel
-        // receiver shows is answered "Ich komme" two seconds on, once its
-        // origin is known (no random draw: the site's course stays as it
-        // was). Off by default: the answers' delays on this site are still
-        // being looked into (see the reliability report).
-        if (m_antworten_an && !p.alt && ++m_antwortzaehler % 3 == 0) {
-            const int sender = m_buch.schreiber(p.zuletzt_gelesen);
+        // Every third alarm a Hestrel receiver shows is answered "Ich komme"
+        // two seconds on, once its origin is known (no random draw: the
+        // site's course stays the same with answers off). The answer goes to
+        // the alarm the window shows then, which may be a later one than this.
+        if (m_p.antworten && !p.alt && ++m_antwortzaehler % 3 == 0) {
             const int antwortlauf = p.lauf;
-            planen(m_uhr.now_ms() + 2000, [this, &p, antwortlauf, sender, alarm] {
-                if (p.lauf == antwortlauf && p.ap && p.ap->alarmanzeige().sichtbar() &&
-                    p.ap->alarmanzeige().antwort_moeglich()) {
-                    p.ap->alarmanzeige().antwort_geklickt();
-                    m_buch.antwort_geschrieben(alarm, antwortlauf, sender, m_uhr.now_ms());
+            planen(m_uhr.now_ms() + 2000, [this, &p, antwortlauf] {
+                if (p.lauf != antwortlauf || !p.ap || !p.ap->alarmanzeige().sichtbar() ||
+                    !p.ap->alarmanzeige().antwort_moeglich()) {
+                    return;
                 }
+                const std::string& gezeigt = p.ap->alarmanzeige().alarmtext();
+                const long nummer =
+                    gezeigt.rfind("Alarm ", 0) == 0 ? std::strtol(gezeigt.c_str() + 6, nullptr, 10) : -1;
+                p.ap->alarmanzeige().antwort_geklickt();
+                m_buch.antwort_geschrieben(nummer, antwortlauf, m_uhr.now_ms());
             });
         }
         // Someone closes the alarm window a minute later.
@@ -452,6 +454,9 @@ void Anlage::alarm()
             liste.meldegruppe_geklickt(g);
         }
         liste.alarm_ausloesen_geklickt();
+        // A desk that raises a second alarm while its first is still under way keeps the first one's
+        // identity.
+        m_buch.alarm_ausgeloest(n, p.lauf, m_uhr.now_ms(), p.ap->alarmversand().alarmkennung());
     }
     if (stoppen) {
         stoppen_nach_senden(p);

@@ -31,6 +31,8 @@ struct Anlagenparameter {
     double alt_anteil = 0;
     // One sender in so many is stopped within 15 s of its send, before its clean-up.
     int stopp_nach_senden_jeder = 40;
+    // Every third alarm a Hestrel receiver shows is answered "Ich komme" two seconds on.
+    bool antworten = true;
 };
 
 // A simulated site: workstations as whole engines in one process, on one
@@ -92,7 +94,6 @@ class Anlage {
     Anlagenbuch m_buch;
     std::vector<std::unique_ptr<Platz>> m_plaetze;
     long m_antwortzaehler = 0;
-    const bool m_antworten_an = std::getenv("HESTREL_ANLAGE_ANTWORTEN") != nullptr;
     std::vector<bool> m_gruppe_weg;
     std::vector<bool> m_gruppe_haengt;
     // When each group's share came back last; -1: never out.

@@ -1,7 +1,8 @@
 // The simulated site as a program: prints its figures and ends with 0 when
 // every goal holds. HESTREL_ANLAGE_SEED picks another random course,
 // HESTREL_ANLAGE_STUNDEN another length (default: 24 simulated hours),
-// HESTREL_ANLAGE_ALT the share of older workstations (0 to 1, default 0).
+// HESTREL_ANLAGE_ALT the share of older workstations (0 to 1, default 0),
+// HESTREL_ANLAGE_ANTWORTEN=0 a site where nobody answers "Ich komme".
 //
 // A mixed site (a share between 0 and 1) first runs the same course with older
 // workstations only; the goals then also ask that every alarm a place showed
@@ -81,6 +82,9 @@ int main(int argc, char* argv[])
     }
     if (const char* s = std::getenv("HESTREL_ANLAGE_ALT")) {
         p.alt_anteil = std::strtod(s, nullptr);
+    }
+    if (const char* s = std::getenv("HESTREL_ANLAGE_ANTWORTEN")) {
+        p.antworten = std::string(s) != "0";
     }
     if (argc > 1) {
         p.stunden = std::strtod(argv[1], nullptr);

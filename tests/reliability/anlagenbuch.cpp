@@ -130,19 +130,24 @@ void Anlagenbuch::warnung(int lauf, int gruppe, std::int64_t t, bool beginn)
     m_warnungen.push_back({lauf, gruppe, t, beginn});
 }
 
-void Anlagenbuch::antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t)
+void Anlagenbuch::alarm_ausgeloest(long alarm, int senderlauf, std::int64_t t, const std::string& kennung)
 {
-    m_antworten.push_back({alarm, antwortlauf, senderlauf, t, -1});
+    m_ausgeloest[alarm] = {senderlauf, t, kennung};
 }
 
-void Anlagenbuch::antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t)
+void Anlagenbuch::antwort_geschrieben(long alarm, int antwortlauf, std::int64_t t)
 {
-    for (Antwortweg& a : m_antworten) {
-        if (a.alarm == alarm && a.antwortlauf == antwortlauf && a.gezeigt < 0) {
-            a.gezeigt = t;
-            return;
-        }
+    const auto a = m_ausgeloest.find(alarm);
+    if (a == m_ausgeloest.end()) {
+        ++zaehler["antwort_ohne_alarm"];
+        return;
     }
+    const int station = m_laeufe[static_cast<std::size_t>(antwortlauf)].station;
+    if (!m_beantwortet.insert({a->second.kennung, station}).second) {
+        ++zaehler["antwort_wiederholt"];
+        return;
+    }
+    m_antworten.push_back({alarm, antwortlauf, a->second.senderlauf, t, -1, a->second.zeit});
 }
 
 void Anlagenbuch::antwort_gezeigt_bei(int senderlauf, int antwortlauf, std::int64_t t)
@@ -473,18 +478,15 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
     std::vector<std::int64_t> antwortzeiten;
     for (const Antwortweg& a : m_antworten) {
         const Lauf& sender = m_laeufe[static_cast<std::size_t>(a.senderlauf)];
-        if (sender.alt || sender.ende < a.geschrieben + k_antwortfrist) {
+        constexpr std::int64_t k_schaudauer = 10 * 60 * 1000;
+        if (sender.alt || sender.ende < a.geschrieben + k_antwortfrist ||
+            a.geschrieben + k_antwortfrist > a.ausgeloest + k_schaudauer) {
             continue;
         }
         ++antwort_faellig;
         if (a.gezeigt >= 0) {
             ++antwort_gezeigt;
             antwortzeiten.push_back(a.gezeigt - a.geschrieben);
-            if (std::getenv("HESTREL_ANLAGE_ANTWORTEN") && a.gezeigt - a.geschrieben > 2000) {
-                std::fprintf(stderr, "spaet: alarm %ld sender %d antwort %d geschrieben %lld gezeigt %lld\n",
-                             a.alarm, a.senderlauf, a.antwortlauf, static_cast<long long>(a.geschrieben),
-                             static_cast<long long>(a.gezeigt));
-            }
         }
     }
     std::sort(antwortzeiten.begin(), antwortzeiten.end());

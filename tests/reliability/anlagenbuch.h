@@ -151,11 +151,17 @@ class Anlagenbuch {
     void warnung(int lauf, int gruppe, std::int64_t t, bool beginn);
     // A response ("Ich komme") to an alarm, written by a receiver's run, and
     // when the sender's run showed it. A response is due at its sender when
-    // the sender's run lasted k_antwortfrist after it was written; goals: every
-    // due response shown, none later than k_antwortfrist.
+    // the sender's run lasted k_antwortfrist after it was written and the
+    // sender still looked for answers then (ten minutes after its alarm);
+    // goals: every due response shown, none later than k_antwortfrist.
     static constexpr std::int64_t k_antwortfrist = 2000;
-    void antwort_geschrieben(long alarm, int antwortlauf, int senderlauf, std::int64_t t);
-    void antwort_gezeigt(long alarm, int antwortlauf, std::int64_t t);
+    // An alarm raised by the site at a Hestrel desk, numbered as its text says
+    // ("Alarm n"), with the identity its answers carry.
+    void alarm_ausgeloest(long alarm, int senderlauf, std::int64_t t, const std::string& kennung);
+    // The answer to the alarm whose text the receiver's window shows when it
+    // is given. A workstation answering an alarm identity a second time (it
+    // came through two of its groups) is counted once, as its sender counts it.
+    void antwort_geschrieben(long alarm, int antwortlauf, std::int64_t t);
     // The sender's run shows an answer of antwortlauf: the latest one open.
     void antwort_gezeigt_bei(int senderlauf, int antwortlauf, std::int64_t t);
     // The run that wrote the signal file lying in the group now; -1: none.
@@ -224,8 +230,16 @@ class Anlagenbuch {
         int senderlauf;
         std::int64_t geschrieben;
         std::int64_t gezeigt; // -1: not shown
+        std::int64_t ausgeloest;
     };
     std::vector<Antwortweg> m_antworten;
+    struct Ausloesung {
+        int senderlauf;
+        std::int64_t zeit;
+        std::string kennung;
+    };
+    std::map<long, Ausloesung> m_ausgeloest;
+    std::set<std::pair<std::string, int>> m_beantwortet; // (identity, receiver's station)
     Anwesenheitszahlen m_anwesenheit;
     std::vector<Anwesenheitsprobe> m_falsche_zaehlungen;
     Begleitzaehlung m_begleit_stuendlich;
