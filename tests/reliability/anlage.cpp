@@ -9,6 +9,7 @@
 
 #include "arbeitsplatz/arbeitsplatz.h"
 #include "console/meldeliste.h"
+#include "core/cp1252.h"
 #include "core/textdatei.h"
 #include "einstellungen/zusatzeinstellungen.h"
 #include "exchange/alarmversand.h"
@@ -20,6 +21,7 @@
 #include "support/haltefreigaben.h"
 #include "support/testarbeitsplatz.h"
 #include "support/testumgebung.h"
+#include "tray/traymenue.h"
 
 namespace hestrel::test {
 namespace {
@@ -27,6 +29,17 @@ namespace {
 constexpr const char* k_signal = "MESSAGE.XQV";
 constexpr const char* k_daten = "MDAT0.XQV";
 constexpr std::int64_t k_anwesenheitsprobe_ms = 600000;
+// "PROBEALARM – " as it stands in the files and the journal.
+const std::string k_probevorsatz_cp1252 = utf8_zu_cp1252(std::string(k_probevorsatz));
+// "Probealarm" in the tray menu.
+const int k_probealarmpunkt = [] {
+    for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+        if (std::string_view(k_traymenue[i].text) == "Probealarm") {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}();
 constexpr std::int64_t k_stunde_ms = 3600000;
 
 // The kind of a record by its name; "" for a file that is none.
@@ -288,9 +301,14 @@ void Anlage::starten(Platz& p)
         const std::string datei = datei_lesen(gruppenpfad(p.zuletzt_gelesen) + k_daten);
         const std::string nummer = "Gruppe " + std::to_string(p.zuletzt_gelesen + 1) + " von:";
         // The texts begin "Alarm n" CR LF: which alarm this was.
-        long alarm = -1;
-        if (text.rfind("Alarm ", 0) == 0) {
-            alarm = std::strtol(text.c_str() + 6, nullptr, 10);
+        const long alarm = alarmnummer(text);
+        if (text.rfind(k_probevorsatz_cp1252, 0) == 0) {
+            ++m_buch.zaehler[p.alt ? "probe_gezeigt_alt" : "probe_gezeigt"];
+            // A Hestrel receiver shows a test alarm as one, not in the alarm's red.
+            if (!p.alt &&
+                (!p.ap->alarmanzeige().probealarm() || p.ap->alarmanzeige().hauptfarbe() == k_rot)) {
+                ++m_buch.zaehler["probe_als_alarm"];
+            }
         }
         m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),
                             text == datei && inhalt.find(nummer) != std::string::npos, alarm);
@@ -305,9 +323,7 @@ void Anlage::starten(Platz& p)
                     !p.ap->alarmanzeige().antwort_moeglich()) {
                     return;
                 }
-                const std::string& gezeigt = p.ap->alarmanzeige().alarmtext();
-                const long nummer =
-                    gezeigt.rfind("Alarm ", 0) == 0 ? std::strtol(gezeigt.c_str() + 6, nullptr, 10) : -1;
+                const long nummer = alarmnummer(p.ap->alarmanzeige().alarmtext());
                 p.ap->alarmanzeige().antwort_geklickt();
                 m_buch.antwort_geschrieben(nummer, antwortlauf, m_uhr.now_ms());
             });
@@ -359,7 +375,6 @@ void Anlage::starten(Platz& p)
         Dienste{*p.fs, m_uhr, m_uhr, *p.boxen, *p.port, nullptr, nullptr, p.freigaben.get()});
     p.ap->starten(p.daten);
 
-    Alarmversand& versand = p.ap->alarmversand();
     auto tick = p.ap->alarmempfang().abfragetakt().tick;
     p.ap->alarmempfang().abfragetakt().tick = [this, &p, tick] {
         p.hat_gepollt = false;
@@ -369,21 +384,24 @@ void Anlage::starten(Platz& p)
             m_buch.hoert_ab(p.lauf, m_uhr.now_ms());
         }
     };
-    Testarbeitsplatz& ap = *p.ap;
-    ap.beim_ausloesen = [this, &p, &versand, &ap] {
-        const bool wartete = versand.nachricht_gesendet() || versand.import_wartet();
-        const auto boxen = p.boxen->hinweise.size();
-        ap.senden();
-        if (!wartete && versand.nachricht_gesendet()) {
-            m_buch.taub_ab(p.lauf, m_uhr.now_ms());
-            ++m_buch.zaehler["signal_gesendet"];
-        } else if (wartete) {
-            ++m_buch.zaehler["nur_texte"];
-        }
-        if (p.boxen->hinweise.size() > boxen) {
-            ++m_buch.zaehler["schreibfehler_gemeldet"];
-        }
-    };
+    p.ap->beim_ausloesen = [this, &p] { senden_gebucht(p, [&p] { p.ap->senden(); }); };
+}
+
+void Anlage::senden_gebucht(Platz& p, const std::function<void()>& senden)
+{
+    Alarmversand& versand = p.ap->alarmversand();
+    const bool wartete = versand.nachricht_gesendet() || versand.import_wartet();
+    const auto boxen = p.boxen->hinweise.size();
+    senden();
+    if (!wartete && versand.nachricht_gesendet()) {
+        m_buch.taub_ab(p.lauf, m_uhr.now_ms());
+        ++m_buch.zaehler["signal_gesendet"];
+    } else if (wartete) {
+        ++m_buch.zaehler["nur_texte"];
+    }
+    if (p.boxen->hinweise.size() > boxen) {
+        ++m_buch.zaehler["schreibfehler_gemeldet"];
+    }
 }
 
 void Anlage::anhalten(Platz& p)
@@ -453,7 +471,15 @@ void Anlage::alarm()
         for (int g : ziele) {
             liste.meldegruppe_geklickt(g);
         }
-        liste.alarm_ausloesen_geklickt();
+        // Every tenth alarm of the site, raised at a Hestrel desk with no alarm
+        // of its own under way, is a test alarm from the tray menu.
+        Alarmversand& versand = p.ap->alarmversand();
+        if (m_p.probealarme && n % 10 == 0 && !versand.nachricht_gesendet() && !versand.import_wartet()) {
+            ++m_buch.zaehler["probealarme"];
+            senden_gebucht(p, [&p] { p.ap->traymenue().menuepunkt_gewaehlt(k_probealarmpunkt); });
+        } else {
+            liste.alarm_ausloesen_geklickt();
+        }
         // A desk that raises a second alarm while its first is still under way keeps the first one's
         // identity.
         m_buch.alarm_ausgeloest(n, p.lauf, m_uhr.now_ms(), p.ap->alarmversand().alarmkennung());

@@ -33,6 +33,8 @@ struct Anlagenparameter {
     int stopp_nach_senden_jeder = 40;
     // Every third alarm a Hestrel receiver shows is answered "Ich komme" two seconds on.
     bool antworten = true;
+    // Every tenth alarm, raised at a Hestrel desk, is a test alarm ("Probealarm").
+    bool probealarme = true;
 };
 
 // A simulated site: workstations as whole engines in one process, on one
@@ -74,6 +76,9 @@ class Anlage {
     void ausfall();
     void haenger();
     void stoppen_nach_senden(Platz& p);
+    // A send of a Hestrel desk (its button, key 2 or the test alarm), with the ledger's bookkeeping around
+    // it.
+    void senden_gebucht(Platz& p, const std::function<void()>& senden);
     // The clean exit of a Hestrel workstation: its records leave the shares first.
     void beenden(Platz& p);
     // Every 10 minutes: each Hestrel workstation's presence count per group against the site.

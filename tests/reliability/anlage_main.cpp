@@ -53,10 +53,9 @@ Ergebnis laufen(const hestrel::test::Anlagenparameter& p, const std::string& wur
         e.verpasste = anlage.buch().verpasste();
         e.faellig = anlage.buch().faellige();
         for (const auto& sig : anlage.buch().signale()) {
-            if (sig.datentext.rfind("Alarm ", 0) == 0) {
-                e.dateien[std::strtol(sig.datentext.c_str() + 6, nullptr, 10)] +=
-                    " G" + std::to_string(sig.gruppe + 1) + " " + std::to_string(sig.an) + "-" +
-                    std::to_string(sig.aus);
+            if (const long n = hestrel::test::alarmnummer(sig.datentext); n >= 0) {
+                e.dateien[n] += " G" + std::to_string(sig.gruppe + 1) + " " + std::to_string(sig.an) + "-" +
+                                std::to_string(sig.aus);
             }
         }
         const auto& laeufe = anlage.buch().laeufe();

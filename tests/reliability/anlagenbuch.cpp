@@ -152,7 +152,7 @@ void Anlagenbuch::antwort_geschrieben(long alarm, int antwortlauf, std::int64_t 
 
 void Anlagenbuch::antwort_gezeigt_bei(int senderlauf, int antwortlauf, std::int64_t t)
 {
-    // The latest: the sender looks only for the answers to its latest alarm.
+    // The latest open one: a journal line does not say which alarm it answers.
     for (auto a = m_antworten.rbegin(); a != m_antworten.rend(); ++a) {
         if (a->senderlauf == senderlauf && a->antwortlauf == antwortlauf && a->gezeigt < 0) {
             a->gezeigt = t;
@@ -213,10 +213,7 @@ void Anlagenbuch::begleitdateien_gezaehlt(std::int64_t t,
 void Anlagenbuch::verpasst_warum(std::size_t si, std::size_t li, Empfaenger& e)
 {
     const Signal& s = m_signale[si];
-    long alarm = -1;
-    if (s.datentext.rfind("Alarm ", 0) == 0) {
-        alarm = std::strtol(s.datentext.c_str() + 6, nullptr, 10);
-    }
+    const long alarm = alarmnummer(s.datentext);
     auto notieren = [&](long& zaehler, const char* grund) {
         ++zaehler;
         m_verpasste.push_back({alarm, m_laeufe[li].station, grund});
@@ -547,7 +544,11 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
       << m_alte.verpasst_lesefehler << "; sonst " << m_alte.verpasst_sonst << "\n";
     o << "Ältere Plätze von einer hängenden Freigabe angehalten: " << zaehler["alt_angehalten"] << "\n"
       << "Zugriffe älterer Plätze auf Begleitdateien (hestrel-*): " << zaehler["alt_begleitdatei"] << "\n"
-      << "Sender kurz nach dem Senden gestoppt:      " << zaehler["gestoppt_nach_senden"] << "\n";
+      << "Sender kurz nach dem Senden gestoppt:      " << zaehler["gestoppt_nach_senden"] << "\n"
+      << "Probealarme ausgelöst:                     " << zaehler["probealarme"]
+      << "; gezeigt von Hestrel-Plätzen " << zaehler["probe_gezeigt"]
+      << " (davon wie ein Alarm: " << zaehler["probe_als_alarm"] << "), von älteren "
+      << zaehler["probe_gezeigt_alt"] << "\n";
     o << "Anwesenheit, alle 10 min je Hestrel-Platz und Gruppe: " << az.proben << " Zählungen\n"
       << "  genau die laufenden Hestrel-Plätze der Gruppe: " << az.genau << "\n"
       << "  richtig, während ein Platz gerade startete oder stoppte: " << az.im_wechsel << "\n"
@@ -591,7 +592,7 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
            az.falsch == 0 && az.unbekannt == 0 && warn_gegeben == warn_erwartet &&
            warn_aufgehoben == warn_erwartet && warn_doppelt == 0 && begleit_ok &&
            antwort_gezeigt == antwort_faellig && antwort_max <= k_antwortfrist &&
-           zaehler["alt_begleitdatei"] == 0;
+           zaehler["alt_begleitdatei"] == 0 && zaehler["probe_als_alarm"] == 0;
 }
 
 } // namespace hestrel::test

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cctype>
+#include <cstdlib>
+
 #include <cstdint>
 #include <map>
 #include <set>
@@ -7,6 +10,18 @@
 #include <vector>
 
 namespace hestrel::test {
+
+// The number of a site's alarm from its text: "Alarm n" at its start, or after
+// "PROBEALARM – " for a test alarm (in either code page); -1: none.
+inline long alarmnummer(const std::string& text)
+{
+    const std::size_t i = text.find("Alarm ");
+    if (i == std::string::npos || i > 16 || i + 6 >= text.size() ||
+        std::isdigit(static_cast<unsigned char>(text[i + 6])) == 0) {
+        return -1;
+    }
+    return std::strtol(text.c_str() + i + 6, nullptr, 10);
+}
 
 // The ledger of the simulated site: what really lay in the group directories
 // and when, which workstation ran when, and what each presented. From it come
