@@ -350,14 +350,12 @@ TEST_F(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBr
     EXPECT_TRUE(hestrel.laeuft());
 }
 
-// Two programs on the display: "Alarm auslösen" clicked at one, "Ich komme"
-// clicked in the other's alarm window; the sender's journal has the answer
-// within two seconds of the click, and its confirmation window is back.
-TEST_F(XServer, IchKommeGeklicktErreichtDenSenderInZweiSekunden)
-{
-    const Anzeige& x = *anzeige;
-    const std::string gruppe1 = basis.unterverzeichnis("gruppe1");
-    const auto einrichten = [&](const std::string& name, bool ziel) {
+// Two programs on the display, both receiving group 1: "Kasse" sends to it,
+// "Empfang-2" answers.
+class ZweiPlaetze : public XServer {
+  protected:
+    std::string arbeitsplatz(const std::string& name, bool ziel)
+    {
         const std::string daten = basis / ("daten-" + name);
         std::filesystem::create_directories(daten);
         datei_schreiben(daten + "/Hestrel.DAT", echt::zeilen_cr_lf(echt::einstellungszeilen({gruppe1})));
@@ -368,63 +366,167 @@ TEST_F(XServer, IchKommeGeklicktErreichtDenSenderInZweiSekunden)
         datei_schreiben(daten + "/Alarmdaten.DAT", echt::zeilen_cr_lf(z));
         datei_schreiben(daten + "/Hestrel-Zusatz.ini", echt::zeilen_cr_lf({"Platzname=" + name}));
         return daten;
-    };
-    const std::string kasse = einrichten("Kasse", true);
-    const std::string empfang = einrichten("Empfang-2", false);
-
-    // The receiver's message list out of the way, as a person would put it.
-    const auto empfaenger = programm_starten(empfang);
-    unsigned long liste = 0;
-    ASSERT_TRUE(
-        warten_bis([&] { return (liste = x.mit_rolle(empfaenger->pid(), "Meldeliste")) != 0; }, 20s, takt))
-        << datei_lesen(protokoll);
-    x.aus("xdotool windowminimize --sync " + std::to_string(liste));
-    const auto sender = programm_starten(kasse);
-    ASSERT_TRUE(
-        warten_bis([&] { return (liste = x.mit_rolle(sender->pid(), "Meldeliste")) != 0; }, 20s, takt))
-        << datei_lesen(protokoll);
-    x.klicken(liste, (11640 + 3375 / 2) / 15, (6840 + 855 / 2) / 15);
-
-    unsigned long alarm = 0;
-    ASSERT_TRUE(
-        warten_bis([&] { return (alarm = x.mit_rolle(empfaenger->pid(), "Alarmanzeige")) != 0; }, 10s, takt))
-        << datei_lesen(kasse + "/Hestrel.log") << datei_lesen(protokoll);
-    // The sender's confirmation into a corner, should it lie over the alarm window.
-    if (const unsigned long b = x.mit_rolle(sender->pid(), "alarmgesendet"); b != 0) {
-        x.aus("xdotool windowmove --sync " + std::to_string(b) + " 700 600");
-        x.aus("xdotool windowminimize --sync " + std::to_string(b));
     }
-    // The button shows once the origin is read: clicked until the answer lies there.
-    const auto antwort_da = [&] {
-        for (const auto& e : std::filesystem::directory_iterator(gruppe1)) {
-            if (e.path().filename().string().rfind("hestrel-antwort-", 0) == 0) {
-                return true;
+    // Both running; the receiver's message list out of the way, as a person would put it.
+    void starten()
+    {
+        const Anzeige& x = *anzeige;
+        empfaenger = programm_starten(empfang);
+        ASSERT_TRUE(warten_bis([&] { return (liste = x.mit_rolle(empfaenger->pid(), "Meldeliste")) != 0; },
+                               20s, takt))
+            << datei_lesen(protokoll);
+        x.aus("xdotool windowminimize --sync " + std::to_string(liste));
+        sender = programm_starten(kasse);
+        ASSERT_TRUE(
+            warten_bis([&] { return (liste = x.mit_rolle(sender->pid(), "Meldeliste")) != 0; }, 20s, takt))
+            << datei_lesen(protokoll);
+    }
+    // The receiver's alarm window, the sender's confirmation put away should it lie over it.
+    void alarmfenster_abwarten()
+    {
+        const Anzeige& x = *anzeige;
+        ASSERT_TRUE(warten_bis([&] { return (alarm = x.mit_rolle(empfaenger->pid(), "Alarmanzeige")) != 0; },
+                               10s, takt))
+            << datei_lesen(kasse + "/Hestrel.log") << datei_lesen(protokoll);
+        if (const unsigned long b = x.mit_rolle(sender->pid(), "alarmgesendet"); b != 0) {
+            x.aus("xdotool windowminimize --sync " + std::to_string(b));
+        }
+    }
+    // The answer button shows once the origin is read: clicked until the answer
+    // lies in the group; ms from that click until the sender's journal has `zeile`.
+    long antworten_bis(const std::string& zeile)
+    {
+        const auto antwort_da = [&] {
+            for (const auto& e : std::filesystem::directory_iterator(gruppe1)) {
+                if (e.path().filename().string().rfind("hestrel-antwort-", 0) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        Uhrzeit::time_point geklickt;
+        if (!warten_bis(
+                [&] {
+                    geklickt = Uhrzeit::now();
+                    anzeige->klicken(alarm, (3975 + 1155 / 2) / 15, (240 + 615 / 2) / 15);
+                    return warten_bis(antwort_da, 400ms, 20ms);
+                },
+                10s, takt) ||
+            !warten_bis([&] { return journal(kasse).find(zeile) != std::string::npos; }, 5s, 20ms)) {
+            return -1;
+        }
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Uhrzeit::now() - geklickt).count();
+    }
+    static std::string journal(const std::string& daten)
+    {
+        return cp1252_zu_utf8(datei_lesen(daten + "/mameldung.log"));
+    }
+
+    const std::string gruppe1 = basis.unterverzeichnis("gruppe1");
+    const std::string kasse = arbeitsplatz("Kasse", true);
+    const std::string empfang = arbeitsplatz("Empfang-2", false);
+    std::unique_ptr<Prozess> empfaenger;
+    std::unique_ptr<Prozess> sender;
+    unsigned long liste = 0;
+    unsigned long alarm = 0;
+};
+
+// "Alarm auslösen" clicked at one program, "Ich komme" clicked in the other's
+// alarm window: the sender's journal has the answer within two seconds of the
+// click, and its confirmation window is back.
+TEST_F(ZweiPlaetze, IchKommeGeklicktErreichtDenSenderInZweiSekunden)
+{
+    ASSERT_NO_FATAL_FAILURE(starten());
+    anzeige->klicken(liste, (11640 + 3375 / 2) / 15, (6840 + 855 / 2) / 15);
+    ASSERT_NO_FATAL_FAILURE(alarmfenster_abwarten());
+    const long ms = antworten_bis("Antwort von Empfang-2");
+    ASSERT_GE(ms, 0) << "no answer record after clicking \"Ich komme\", or none in the sender's journal\n"
+                     << journal(kasse);
+    RecordProperty("klick_bis_journal_ms", std::to_string(ms));
+    std::printf("Klick auf \"Ich komme\" bis ins Journal des Senders: %ld ms\n", ms);
+    EXPECT_LT(ms, 2000);
+    EXPECT_NE(journal(empfang).find("Antwort gesendet: Ich komme"), std::string::npos);
+    EXPECT_TRUE(warten_bis([&] { return anzeige->mit_rolle(sender->pid(), "alarmgesendet") != 0; }, 3s, takt))
+        << "the answer did not bring the sender's confirmation back";
+    EXPECT_NE(anzeige->mit_rolle(empfaenger->pid(), "Alarmanzeige"), 0u)
+        << "the click closed the alarm window";
+}
+
+// With a notification area (trayer): "Probealarm" chosen in the sender's tray
+// menu by mouse sends a test alarm; the receiver shows it and answers
+// "Empfangen", which the sender's journal lists.
+TEST_F(ZweiPlaetze, ProbealarmAusDemTraymenueUndEmpfangen)
+{
+    if (!vorhanden("trayer") || !vorhanden("xwininfo")) {
+        GTEST_SKIP() << "skipped: trayer is not installed (scripts/install-deps installs it)";
+    }
+    const Anzeige& x = *anzeige;
+    Prozess tray({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
+                 {"DISPLAY=" + x.name()}, protokoll);
+    ASSERT_TRUE(warten_bis(
+        [&] { return x.aus("xwininfo -root -tree").find("\"panel\"") != std::string::npos; }, 10s, takt));
+    ASSERT_NO_FATAL_FAILURE(starten());
+
+    // The mapped windows of the sender: its tray icon is the small one at the top.
+    const auto fenster = [&] {
+        std::vector<std::pair<unsigned long, std::array<int, 4>>> alle;
+        std::istringstream ids(x.aus("xdotool search --pid " + std::to_string(sender->pid())));
+        for (std::string z; std::getline(ids, z);) {
+            const unsigned long id = std::strtoul(z.c_str(), nullptr, 10);
+            if (id != 0 && x.aus("xwininfo -id " + z).find("IsViewable") != std::string::npos) {
+                alle.emplace_back(id, x.lage(id));
             }
         }
-        return false;
+        return alle;
     };
-    Uhrzeit::time_point geklickt;
+    std::array<int, 4> symbol{};
     ASSERT_TRUE(warten_bis(
         [&] {
-            geklickt = Uhrzeit::now();
-            x.klicken(alarm, (3975 + 1155 / 2) / 15, (240 + 615 / 2) / 15);
-            return warten_bis(antwort_da, 400ms, 20ms);
+            for (const auto& [id, l] : fenster()) {
+                if (l[2] <= 48 && l[3] <= 48 && l[1] < 48) {
+                    symbol = l;
+                    return true;
+                }
+            }
+            return false;
         },
         10s, takt))
-        << "no answer record after clicking \"Ich komme\"";
-    const auto journal = [&] { return cp1252_zu_utf8(datei_lesen(kasse + "/mameldung.log")); };
-    const std::string erwartet = "Antwort von Empfang-2";
-    ASSERT_TRUE(warten_bis([&] { return journal().find(erwartet) != std::string::npos; }, 5s, 20ms))
-        << journal();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Uhrzeit::now() - geklickt).count();
-    RecordProperty("klick_bis_journal_ms", std::to_string(ms));
-    std::printf("Klick auf \"Ich komme\" bis ins Journal des Senders: %lld ms\n", static_cast<long long>(ms));
+        << x.aus("xwininfo -root -tree");
+    std::vector<unsigned long> vorher;
+    for (const auto& [id, l] : fenster()) {
+        vorher.push_back(id);
+    }
+    x.aus("xdotool mousemove --sync " + std::to_string(symbol[0] + symbol[2] / 2) + " " +
+          std::to_string(symbol[1] + symbol[3] / 2) + " click 3");
+    // The menu: the new window; its items are of equal height.
+    std::array<int, 4> menue{};
+    ASSERT_TRUE(warten_bis(
+        [&] {
+            for (const auto& [id, l] : fenster()) {
+                if (std::find(vorher.begin(), vorher.end(), id) == vorher.end() && l[3] > 50) {
+                    menue = l;
+                    return true;
+                }
+            }
+            return false;
+        },
+        5s, takt))
+        << "no tray menu after a right click on the icon";
+    const int punkt = 3; // "Probealarm", the menu's fourth item of seven
+    const int hoehe = menue[3] / 7;
+    x.aus("xdotool mousemove --sync " + std::to_string(menue[0] + menue[2] / 2) + " " +
+          std::to_string(menue[1] + punkt * hoehe + hoehe / 2) + " click 1");
+
+    ASSERT_TRUE(warten_bis(
+        [&] { return journal(empfang).find("von:\rPROBEALARM – Hilfe Kasse 2") != std::string::npos; }, 10s,
+        takt))
+        << journal(empfang) << datei_lesen(kasse + "/Hestrel.log");
+    ASSERT_NO_FATAL_FAILURE(alarmfenster_abwarten());
+    const long ms = antworten_bis("Antwort von Empfang-2: Empfangen, Probealarm in Gruppe 1");
+    EXPECT_GE(ms, 0) << journal(kasse);
     EXPECT_LT(ms, 2000);
-    EXPECT_NE(cp1252_zu_utf8(datei_lesen(empfang + "/mameldung.log")).find("Antwort gesendet: Ich komme"),
-              std::string::npos);
-    EXPECT_TRUE(warten_bis([&] { return x.mit_rolle(sender->pid(), "alarmgesendet") != 0; }, 3s, takt))
-        << "the answer did not bring the sender's confirmation back";
-    EXPECT_NE(x.mit_rolle(empfaenger->pid(), "Alarmanzeige"), 0u) << "the click closed the alarm window";
+    EXPECT_EQ(journal(kasse).find("Alarm aus Gruppe"), std::string::npos)
+        << "the sender showed its own test alarm";
 }
 
 } // namespace
