@@ -249,8 +249,10 @@ TEST(Laufwerk, UeberwachungMeldetProbeUndHaengendeGruppeUndIhrEnde)
     const std::string weg = "berwachung: Gruppe 1 nicht erreichbar";
     ASSERT_TRUE(echt::warten_bis([&] { return steht(weg) > 0; }, 90s)) << log();
     const auto gemeldet_s = std::chrono::duration_cast<std::chrono::seconds>(Uhrzeit::now() - beginn).count();
+    // A minute after the poll found the share not answering: its look waits
+    // 3 s, and the poll comes every 5 s (70 s measured).
     EXPECT_GE(gemeldet_s, 55) << "a hang shorter than a minute is no fault yet";
-    EXPECT_LE(gemeldet_s, 75);
+    EXPECT_LE(gemeldet_s, 80);
     RecordProperty("gemeldet_s", std::to_string(gemeldet_s));
 
     ASSERT_TRUE(w.l.freigeben());
