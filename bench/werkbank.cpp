@@ -8,12 +8,13 @@
 #include "console/meldeliste.h"
 #include "console/ui/meldelistefenster.h"
 #include "einstellungen/ui/einstellungsfenster.h"
+#include "platform/fensterstapel.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
 #include "platform/qttonausgabe.h"
-#include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigen.h"
 #include "presentation/ui/alarmgesendetfenster.h"
 #include "standort.h"
 
@@ -32,7 +33,8 @@ Werkbank::Werkbank(const std::string& datenverzeichnis)
     m_arbeitsplatz = std::make_unique<Arbeitsplatz>(
         Dienste{m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get()});
     m_einstellungsfenster = std::make_unique<Einstellungsfenster>(m_arbeitsplatz->einstellungen());
-    m_alarmfenster = std::make_unique<AlarmanzeigeFenster>(m_arbeitsplatz->alarmanzeige());
+    m_stapel = fensterstapel_der_sitzung();
+    m_alarmfenster = std::make_unique<Alarmanzeigen>(m_arbeitsplatz->alarmanzeige(), *m_stapel);
     m_bestaetigungsfenster = std::make_unique<AlarmgesendetFenster>(m_arbeitsplatz->alarmgesendet());
     m_meldelistefenster = std::make_unique<MeldelisteFenster>(m_arbeitsplatz->meldeliste());
     m_arbeitsplatz->starten(m_daten);

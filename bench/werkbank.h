@@ -7,7 +7,8 @@
 #include "stoppuhr.h"
 
 namespace hestrel {
-class AlarmanzeigeFenster;
+class Alarmanzeigen;
+class Fensterstapel;
 class AlarmgesendetFenster;
 class Arbeitsplatz;
 class Einstellungsfenster;
@@ -55,7 +56,8 @@ class Werkbank {
     std::unique_ptr<QtProzessstarter> m_prozesse;
     std::unique_ptr<Arbeitsplatz> m_arbeitsplatz;
     std::unique_ptr<Einstellungsfenster> m_einstellungsfenster;
-    std::unique_ptr<AlarmanzeigeFenster> m_alarmfenster;
+    std::unique_ptr<Fensterstapel> m_stapel;
+    std::unique_ptr<Alarmanzeigen> m_alarmfenster;
     std::unique_ptr<AlarmgesendetFenster> m_bestaetigungsfenster;
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;
 };

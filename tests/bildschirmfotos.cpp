@@ -13,10 +13,12 @@
 #include "console/ui/gruppenbezeichnungfenster.h"
 #include "console/ui/meldelistefenster.h"
 #include "einstellungen/ui/einstellungsfenster.h"
+#include "platform/fensterstapel.h"
 #include "platform/ressourcen.h"
 #include "presentation/alarmanzeige.h"
 #include "presentation/alarmgesendet.h"
 #include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigen.h"
 #include "presentation/ui/alarmgesendetfenster.h"
 #include "support/station.h"
 #include "tray/programminfo.h"
@@ -113,7 +115,9 @@ int main(int argc, char** argv)
     ok = speichern(bestaetigung, ziel + QStringLiteral("/bestaetigung.png")) && ok;
     s.ap.alarmgesendet().ok_geklickt();
 
-    AlarmanzeigeFenster alarm(s.ap.alarmanzeige());
+    const auto stapel = fensterstapel_der_sitzung();
+    Alarmanzeigen alarme(s.ap.alarmanzeige(), *stapel);
+    AlarmanzeigeFenster& alarm = alarme.haupt();
     s.ap.alarmanzeige().alarm_zeigen(
         "Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster.png")) && ok;

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,16 +12,23 @@
 #include <memory>
 #include <string>
 
+#include <filesystem>
+#include <vector>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <xcb/xcb.h>
 
+#include "app/anzeigewahl.h"
 #include "app/programm.h"
 #include "arbeitsplatz/pruefung.h"
 #include "core/datenverzeichnis.h"
 #include "core/freigabedienst.h"
 #include "core/uhr.h"
 #include "core/version.h"
+#include "platform/einzelstart.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
 #include "platform/uebersetzung.h"
@@ -205,6 +213,75 @@ int pruefen_in_kind(int argc, char* argv[])
     return static_cast<unsigned char>(bericht[0]);
 }
 
+// Qt's Wayland plugin, where Qt looks for its plugins.
+bool wayland_modul()
+{
+    std::vector<std::string> orte;
+    if (const char* p = std::getenv("QT_PLUGIN_PATH")) {
+        std::string rest = p;
+        for (std::size_t pos; (pos = rest.find(':')) != std::string::npos; rest.erase(0, pos + 1)) {
+            orte.push_back(rest.substr(0, pos));
+        }
+        orte.push_back(rest);
+    }
+    orte.push_back(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString());
+    for (const std::string& ort : orte) {
+        std::error_code fehler;
+        for (const auto& e : std::filesystem::directory_iterator(ort + "/platforms", fehler)) {
+            if (e.path().filename().string().rfind("libqwayland", 0) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Chooses the Qt platform and makes sure the display can be reached: -1 to
+// go on, else the exit code (what is wrong has been said on standard error).
+int anzeige_einrichten()
+{
+    const hestrel::Anzeigewahl wahl =
+        hestrel::anzeige_waehlen([](const char* n) { return std::getenv(n); }, wayland_modul());
+    if (!wahl.fehler.empty()) {
+        std::fprintf(stderr, "%s\n", wahl.fehler.c_str());
+        return hestrel::Pruefung::k_ohne_einstellungen;
+    }
+    if (!wahl.plattform.empty()) {
+        setenv("QT_QPA_PLATFORM", wahl.plattform.c_str(), 1);
+    }
+    if (!wahl.hinweis.empty()) {
+        std::fprintf(stderr, "%s\n", wahl.hinweis.c_str());
+    }
+    if (wahl.x11_pruefen) {
+        // libxcb writes the server's refusal, in English, to standard error: the German line says it.
+        std::fflush(stderr);
+        const int fehlerausgabe = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        const int fehler = xcb_connection_has_error(c);
+        xcb_disconnect(c);
+        if (fehlerausgabe >= 0) {
+            ::dup2(fehlerausgabe, STDERR_FILENO);
+            ::close(fehlerausgabe);
+        }
+        if (fehler != 0) {
+            const char* grund = fehler == XCB_CONN_CLOSED_PARSE_ERR ? "DISPLAY ist keine gültige Anzeige"
+                                : fehler == XCB_CONN_CLOSED_INVALID_SCREEN
+                                    ? "diese Anzeige hat den Bildschirm nicht"
+                                    : "abgewiesen oder nicht erreichbar";
+            std::fprintf(
+                stderr, "%s\n",
+                hestrel::x11_fehlertext(std::getenv("DISPLAY"), std::getenv("XAUTHORITY"), grund).c_str());
+            return hestrel::Pruefung::k_ohne_einstellungen;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -230,15 +307,8 @@ int main(int argc, char* argv[])
         // Forked with no thread of Qt's running in this process.
         return pruefen_in_kind(argc, argv);
     } else {
-        const bool ohne_anzeige =
-            !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-        if (ohne_anzeige) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            std::fputs("hestrel: no display found, running with QT_QPA_PLATFORM=offscreen\n", stderr);
-        } else if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") &&
-                   std::getenv("DISPLAY")) {
-            // Through XWayland a window may stay on top of all others; the alarm window must.
-            setenv("QT_QPA_PLATFORM", "xcb", 1);
+        if (const int c = anzeige_einrichten(); c >= 0) {
+            return c;
         }
 
         QApplication app(argc, argv);
@@ -255,10 +325,37 @@ int main(int argc, char* argv[])
             std::fputs("hestrel: Qt's German texts (qtbase_de) not found; standard dialogs speak English\n",
                        stderr);
         }
+        const std::string daten =
+            hestrel::datenverzeichnis_ermitteln([](const char* n) { return std::getenv(n); });
+        const char* laufzeit = std::getenv("XDG_RUNTIME_DIR");
+        hestrel::Einzelstart einzeln(daten, laufzeit ? laufzeit : "");
+        switch (einzeln.anmelden()) {
+        case hestrel::Einzelstart::Ergebnis::erster:
+            break;
+        case hestrel::Einzelstart::Ergebnis::weitergereicht:
+            std::fprintf(stderr,
+                         "hestrel: Hestrel läuft in dieser Sitzung schon (Datenverzeichnis %s); seine "
+                         "Meldeliste ist nach vorne geholt, dieser Start endet\n",
+                         daten.c_str());
+            return 0;
+        case hestrel::Einzelstart::Ergebnis::keine_antwort:
+            std::fprintf(stderr,
+                         "hestrel: Hestrel läuft in dieser Sitzung schon (Datenverzeichnis %s), antwortet "
+                         "aber nicht; dieser Start endet\n",
+                         daten.c_str());
+            return 1;
+        case hestrel::Einzelstart::Ergebnis::ohne_sperre:
+            std::fprintf(stderr,
+                         "hestrel: ob Hestrel schon läuft, ist nicht zu prüfen (%s); startet trotzdem\n",
+                         einzeln.grund().c_str());
+            break;
+        }
         {
             hestrel::Programm programm;
+            einzeln.vorholen = [&programm] { programm.meldeliste_vorholen(); };
             programm.starten();
             code = QApplication::exec();
+            einzeln.vorholen = nullptr;
         }
     }
     // A share that never answers holds a worker thread in the kernel; nothing

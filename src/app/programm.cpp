@@ -1,9 +1,11 @@
 #include "app/programm.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include <QApplication>
+#include <QMenu>
 #include <QSessionManager>
 
 #include "arbeitsplatz/arbeitsplatz.h"
@@ -15,13 +17,14 @@
 #include "core/systemlog.h"
 #include "einstellungen/ui/einstellungsfenster.h"
 #include "einstellungen/ui/zusatzfenster.h"
+#include "platform/fensterstapel.h"
 #include "platform/qtmeldungsdienst.h"
 #include "platform/qtprozessstarter.h"
 #include "platform/qtscheduler.h"
 #include "platform/qtseriellerport.h"
 #include "platform/qttonausgabe.h"
 #include "platform/ressourcen.h"
-#include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigen.h"
 #include "presentation/ui/alarmgesendetfenster.h"
 #include "tray/traymenue.h"
 #include "tray/ui/programminfofenster.h"
@@ -48,7 +51,10 @@ Programm::Programm()
     Logbuch& log = m_arbeitsplatz->log();
     m_ton->setStoerung([&log](const std::string& text) { log.logeintrag(text); });
     m_einstellungsfenster = std::make_unique<Einstellungsfenster>(m_arbeitsplatz->einstellungen());
-    m_alarmfenster = std::make_unique<AlarmanzeigeFenster>(m_arbeitsplatz->alarmanzeige());
+    // The alarm windows stand above full-screen programs in the way this desktop allows.
+    m_stapel = fensterstapel_der_sitzung();
+    std::fprintf(stderr, "hestrel: %s\n", m_stapel->beschreibung().c_str());
+    m_alarmfenster = std::make_unique<Alarmanzeigen>(m_arbeitsplatz->alarmanzeige(), *m_stapel);
     m_bestaetigungsfenster = std::make_unique<AlarmgesendetFenster>(m_arbeitsplatz->alarmgesendet());
     m_meldelistefenster = std::make_unique<MeldelisteFenster>(m_arbeitsplatz->meldeliste());
     m_bezeichnungsfenster =
@@ -57,6 +63,13 @@ Programm::Programm()
     m_zusatzfenster = std::make_unique<Zusatzfenster>(m_arbeitsplatz->zusatzverwaltung());
     m_tray = std::make_unique<QtTraysymbol>(m_arbeitsplatz->traymenue());
     m_arbeitsplatz->traymenue().symbol_setzen(m_tray.get());
+    // Every item of the tray menu is within reach from the message list too,
+    // for desktops without a notification area.
+    m_programmmenue = std::make_unique<QMenu>();
+    m_programmmenue->setObjectName(QStringLiteral("programmmenue"));
+    programmmenue_fuellen(m_programmmenue.get(), m_arbeitsplatz->traymenue());
+    m_meldelistefenster->programmmenue_setzen(m_programmmenue.get(),
+                                              [this] { return m_arbeitsplatz->traymenue().symbol_da; });
     m_arbeitsplatz->traymenue().prozess_beenden = [this] {
         m_beendet = true;
         // exit, not quit: quit first asks every window to close, and the
@@ -78,6 +91,11 @@ void Programm::starten()
     std::error_code fehler;
     std::filesystem::create_directories(verzeichnis, fehler);
     m_arbeitsplatz->starten(verzeichnis);
+}
+
+void Programm::meldeliste_vorholen()
+{
+    m_arbeitsplatz->traymenue().meldeliste_zeigen();
 }
 
 void Programm::beenden()

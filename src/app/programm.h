@@ -2,12 +2,15 @@
 
 #include <memory>
 
+class QMenu;
+
 namespace hestrel {
 
-class AlarmanzeigeFenster;
+class Alarmanzeigen;
 class AlarmgesendetFenster;
 class Arbeitsplatz;
 class EchtesDateisystem;
+class Fensterstapel;
 class FaedenFreigabedienst;
 class GruppenbezeichnungFenster;
 class ProgramminfoFenster;
@@ -34,6 +37,8 @@ class Programm {
     void starten();
     // Ends the program as "Programm beenden" does.
     void beenden();
+    // Another start in this session asked: the message list to the front, with the keyboard.
+    void meldeliste_vorholen();
 
     Arbeitsplatz& arbeitsplatz() { return *m_arbeitsplatz; }
 
@@ -49,7 +54,8 @@ class Programm {
     std::unique_ptr<QtProzessstarter> m_prozesse;
     std::unique_ptr<Arbeitsplatz> m_arbeitsplatz;
     std::unique_ptr<Einstellungsfenster> m_einstellungsfenster;
-    std::unique_ptr<AlarmanzeigeFenster> m_alarmfenster;
+    std::unique_ptr<Fensterstapel> m_stapel;
+    std::unique_ptr<Alarmanzeigen> m_alarmfenster;
     std::unique_ptr<AlarmgesendetFenster> m_bestaetigungsfenster;
     std::unique_ptr<MeldelisteFenster> m_meldelistefenster;
     std::unique_ptr<GruppenbezeichnungFenster> m_bezeichnungsfenster;
@@ -57,6 +63,8 @@ class Programm {
     std::unique_ptr<Zusatzfenster> m_zusatzfenster;
     std::unique_ptr<QtTraysymbol> m_tray;
     std::unique_ptr<Signalwaechter> m_signale;
+    // The tray menu's items on the message list's button "Programm".
+    std::unique_ptr<QMenu> m_programmmenue;
     bool m_beendet = false;
 };
 

@@ -156,6 +156,8 @@ void Arbeitsplatz::alarm_an_geraet(int gruppe)
 
 void Arbeitsplatz::meldeliste_zeigen()
 {
+    // Asked for in the menu: the list comes forward with the keyboard.
+    m_meldeliste->auf_wunsch_vormerken();
     if (m_empfangsanzeige) {
         m_empfangsanzeige->zeigen();
     }

@@ -89,6 +89,7 @@ void Meldeliste::zuruecksetzen()
     const auto generation = m_maske.liste_generation;
     const auto entfernt = m_maske.liste_entfernt;
     const auto gezeigt = m_maske.gezeigt;
+    const auto gewuenscht = m_maske.gewuenscht;
     // What other parts reported while the window was unloaded stays.
     const auto anwesend = m_maske.gruppe_anwesend;
     const auto anwesende = m_maske.gruppe_anwesende;
@@ -100,7 +101,13 @@ void Meldeliste::zuruecksetzen()
     m_maske.liste_generation = generation + 1;
     m_maske.liste_entfernt = entfernt;
     m_maske.gezeigt = gezeigt;
+    m_maske.gewuenscht = gewuenscht;
     m_journal.vergessen();
+}
+
+void Meldeliste::auf_wunsch_vormerken()
+{
+    ++m_maske.gewuenscht;
 }
 
 void Meldeliste::zeigen()

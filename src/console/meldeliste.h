@@ -65,6 +65,8 @@ class Meldeliste : public Zielauswahl,
     // The supervision found a fault of the group, or it is mended.
     void gruppe_warnen(int index, bool an);
 
+    // The next showing is one the person asked for.
+    void auf_wunsch_vormerken();
     // Loads the window, hidden, when it is not loaded.
     void laden();
     // The user closed the window: it is unloaded, unsaved changes are lost.

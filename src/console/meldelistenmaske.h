@@ -18,6 +18,9 @@ struct Meldelistenmaske {
     bool sichtbar = false;
     // Counts the showings, so the view knows when to bring itself to the front.
     std::uint64_t gezeigt = 0;
+    // Counts the showings the person asked for (the menu, a second start):
+    // those also give the window the keyboard.
+    std::uint64_t gewuenscht = 0;
 
     std::string caption;
     std::string produkttitel; // product title

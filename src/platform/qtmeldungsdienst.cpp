@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 
 namespace hestrel {
 
@@ -70,11 +71,8 @@ void QtMeldungsdienst::nach_vorn(const std::string& text)
     if (it == m_offen.cend() || it.value().isNull()) {
         return;
     }
-    QMessageBox* box = it.value();
-    box->show();
-    box->raise();
     // The user just clicked in this program: the box may take the keyboard.
-    box->activateWindow();
+    auf_wunsch_vorholen(it.value());
 }
 
 } // namespace hestrel

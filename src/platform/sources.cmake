@@ -7,6 +7,9 @@ list(APPEND HESTREL_UI_SOURCES
   platform/qtseriellerport.cpp
   platform/twips.cpp
   platform/fensterbau.cpp
+  platform/fensterstapel.cpp
+  platform/infobereich.cpp
+  platform/einzelstart.cpp
   platform/uebersetzung.cpp
   platform/ressourcen.cpp
   platform/qttonausgabe.cpp

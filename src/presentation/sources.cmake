@@ -5,6 +5,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
 )
 list(APPEND HESTREL_UI_SOURCES
   presentation/ui/alarmanzeigefenster.cpp
+  presentation/ui/alarmanzeigen.cpp
   presentation/ui/alarmgesendetfenster.cpp
   presentation/ui/alarmtext.cpp
 )

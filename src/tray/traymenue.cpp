@@ -20,6 +20,17 @@ void Traymenue::laden()
     }
 }
 
+void Traymenue::symbol_erschienen()
+{
+    if (m_beendet || m_symbol == nullptr || symbol_da) {
+        return;
+    }
+    symbol_da = true;
+    if (!m_warnung.empty()) {
+        m_symbol->warnung("Kestu – Störung\n" + m_warnung);
+    }
+}
+
 void Traymenue::menuepunkt_gewaehlt(int punkt)
 {
     if (punkt < 0 || punkt >= static_cast<int>(k_traymenue.size())) {

@@ -59,6 +59,8 @@ class Traymenue {
 
     // Creating the tray window: caption, icon added with the tip "Kestu".
     void laden();
+    // The icon came later: the desktop's notification area appeared only now.
+    void symbol_erschienen();
 
     // The menu items, by index into k_traymenue.
     void menuepunkt_gewaehlt(int punkt);

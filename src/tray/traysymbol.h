@@ -8,7 +8,8 @@ namespace hestrel {
 class Traysymbol {
   public:
     virtual ~Traysymbol() = default;
-    // Adds the icon with its tip; false when the desktop has no notification area.
+    // Adds the icon with its tip; false when the desktop has no notification
+    // area yet (the icon comes with one later: Traymenue::symbol_erschienen).
     virtual bool hinzufuegen(const std::string& tip) = 0;
     // Removes the icon; harmless when it is already gone.
     virtual void entfernen() = 0;

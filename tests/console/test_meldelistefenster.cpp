@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
@@ -20,6 +21,8 @@
 #include "console/ui/meldelistefenster.h"
 #include "platform/twips.h"
 #include "support/station.h"
+#include "tray/traymenue.h"
+#include "tray/ui/qttraysymbol.h"
 
 using namespace hestrel;
 using namespace hestrel::test;
@@ -245,6 +248,37 @@ TEST(Meldelistenfenster, NurGeaenderteGruppenfelderWerdenNeuGemalt)
     QApplication::processEvents();
     EXPECT_GT(zaehler.gemalt, 0);
     EXPECT_EQ(f.box(1)->checkState(), f.ml.melde_gruppe(1) == 1 ? Qt::Checked : Qt::Unchecked);
+}
+
+// Without a notification area the button "Programm" holds every item of the
+// tray menu, and closing the list only minimises it: the way in stays.
+TEST(Meldelistenfenster, ProgrammmenueUndSchliessenOhneInfobereich)
+{
+    Fenster f;
+    auto* knopf = f.c<QPushButton>(QStringLiteral("programmButton"));
+    EXPECT_TRUE(knopf->isHidden());
+    QMenu menue;
+    programmmenue_fuellen(&menue, f.ap.traymenue());
+    bool infobereich = false;
+    f.fenster.programmmenue_setzen(&menue, [&] { return infobereich; });
+    EXPECT_FALSE(knopf->isHidden());
+    ASSERT_EQ(knopf->menu(), &menue);
+    ASSERT_EQ(menue.actions().size(), static_cast<qsizetype>(k_traymenue.size()));
+    for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+        EXPECT_EQ(menue.actions()[static_cast<qsizetype>(i)]->text(), QString::fromUtf8(k_traymenue[i].text));
+    }
+    menue.actions()[2]->trigger(); // "Einstellung"
+    QApplication::processEvents();
+    EXPECT_TRUE(f.ap.einstellungen().maske().sichtbar);
+
+    f.fenster.close();
+    EXPECT_TRUE(f.fenster.isVisible());
+    EXPECT_TRUE(f.fenster.isMinimized());
+    EXPECT_TRUE(f.ml.maske().geladen) << "closing without a notification area unloaded the list";
+    infobereich = true;
+    f.fenster.close();
+    EXPECT_FALSE(f.fenster.isVisible());
+    EXPECT_FALSE(f.ml.maske().geladen);
 }
 
 TEST(Meldelistenfenster, JournalZeilenUndSchliessen)

@@ -10,9 +10,13 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <map>
+
 #include "exchange/platz.h"
+#include "platform/fensterstapel.h"
 #include "platform/qtmeldungsdienst.h"
 #include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigen.h"
 #include "presentation/ui/alarmgesendetfenster.h"
 #include "presentation/ui/alarmtext.h"
 
@@ -24,17 +28,35 @@ QColor hintergrund(const QWidget* w)
     return w->palette().color(QPalette::Window);
 }
 
+// What the alarm windows ask of the desktop's stacking.
+struct Stapelprotokoll : Fensterstapel {
+    void ueber_allem(QWidget* fenster) override
+    {
+        vorbereitet.push_back(fenster);
+        // Without "does not accept focus": some tests play a desktop that hands it the keyboard all the same.
+        fenster->setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+        fenster->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    void heben(QWidget* fenster) override { ++gehoben[fenster]; }
+    Technik technik() const override { return Technik::hinweis; }
+    std::string beschreibung() const override { return "Stapelprotokoll"; }
+    std::vector<QWidget*> vorbereitet;
+    std::map<QWidget*, int> gehoben;
+};
+
 class FensterTest : public ::testing::Test {
   protected:
     void SetUp() override { p.starten(); }
     TempVerzeichnis basis;
     VirtualScheduler uhr;
     Platz p{uhr, basis / "daten"};
+    Stapelprotokoll stapel;
 };
 
 TEST_F(FensterTest, AlarmfensterObenBlinktUndSchliesst)
 {
-    AlarmanzeigeFenster f(p.anzeige);
+    Alarmanzeigen alle(p.anzeige, stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
 
@@ -76,13 +98,70 @@ TEST_F(FensterTest, AlarmfensterObenBlinktUndSchliesst)
 
 TEST_F(FensterTest, AlarmfensterVollbildUeberDemSchirm)
 {
-    AlarmanzeigeFenster f(p.anzeige);
+    Alarmanzeigen alle(p.anzeige, stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     p.h.einstellungen().vollbildanzeige = true;
     p.anzeige.alarm_zeigen("Hilfe", "", "");
     const QRect schirm = f.screen()->geometry();
     EXPECT_EQ(f.geometry(), schirm);
     auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
     EXPECT_NEAR(label->font().pointSizeF(), schirm.width() * 15 / 450.0, 0.01);
+}
+
+// One alarm window on every screen, each prepared for the desktop before it
+// is first shown and raised again with every red phase; one model behind all:
+// what is pressed in one acts for all. In full-screen mode each covers its own
+// screen with the text in its scale.
+TEST_F(FensterTest, EinAlarmfensterAufJedemSchirm)
+{
+    struct Antwortweg : hestrel::Antwortweg {
+        void antworten(int nummer) override { gefragt.push_back(nummer); }
+        std::vector<int> gefragt;
+    } weg;
+    p.anzeige.antwortweg_setzen(&weg);
+    const QList<QScreen*> schirme = QGuiApplication::screens();
+    ASSERT_EQ(schirme.size(), 2) << "the widget tests of this program run on two screens";
+    Alarmanzeigen alle(p.anzeige, stapel);
+    ASSERT_EQ(alle.anzahl(), 2u);
+    EXPECT_EQ(alle.haupt().schirm(), QGuiApplication::primaryScreen());
+
+    for (const bool vollbild : {false, true}) {
+        p.h.einstellungen().vollbildanzeige = vollbild;
+        p.anzeige.alarm_zeigen("Überfall\r\nKasse 2", "", "");
+        p.anzeige.herkunft_setzen(p.anzeige.alarmnummer(), "Gruppe 3 · Kasse · 10:32:05");
+        uhr.advance(1000);
+        QApplication::processEvents();
+        for (std::size_t i = 0; i < 2; ++i) {
+            AlarmanzeigeFenster& f = alle.fenster(i);
+            const QRect schirm = f.schirm()->geometry();
+            EXPECT_TRUE(f.isVisible()) << i;
+            EXPECT_TRUE(std::count(stapel.vorbereitet.begin(), stapel.vorbereitet.end(), &f)) << i;
+            EXPECT_TRUE(f.testAttribute(Qt::WA_ShowWithoutActivating)) << i;
+            EXPECT_GE(stapel.gehoben[&f], 2) << i << ": not raised again in the red phase";
+            EXPECT_EQ(hintergrund(&f), QColor(Qt::red)) << i;
+            auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
+            EXPECT_EQ(label->text(), QStringLiteral("Überfall\r\nKasse 2"));
+            if (vollbild) {
+                EXPECT_EQ(f.geometry(), schirm) << i;
+                EXPECT_NEAR(label->font().pointSizeF(), schirm.width() * 15 / 450.0, 0.01) << i;
+            } else {
+                EXPECT_TRUE(schirm.contains(f.frameGeometry())) << i;
+                EXPECT_LE(std::abs(f.frameGeometry().center().x() - schirm.center().x()), 1) << i;
+            }
+        }
+        // "Ich komme" in the second window answers once and holds the colour in both.
+        alle.fenster(1).findChild<QPushButton*>(QStringLiteral("antwortButton"))->click();
+        EXPECT_EQ(weg.gefragt.size(), vollbild ? 2u : 1u);
+        EXPECT_FALSE(alle.fenster(0).findChild<QPushButton*>(QStringLiteral("antwortButton"))->isEnabled());
+        uhr.advance(500);
+        EXPECT_EQ(hintergrund(&alle.fenster(0)), QColor(Qt::red));
+        // "schließen" in the second window closes both.
+        alle.fenster(1).findChild<QPushButton*>(QStringLiteral("schliessenButton"))->click();
+        EXPECT_FALSE(alle.fenster(0).isVisible());
+        EXPECT_FALSE(alle.fenster(1).isVisible());
+        p.anzeige.schliessen();
+    }
+    p.anzeige.antwortweg_setzen(nullptr);
 }
 
 // The origin line above the text, "Ich komme" beside "schließen" only with a
@@ -94,7 +173,8 @@ TEST_F(FensterTest, AlarmfensterHerkunftAntwortUndProbealarm)
         void antworten(int nummer) override { gefragt.push_back(nummer); }
         std::vector<int> gefragt;
     } weg;
-    AlarmanzeigeFenster f(p.anzeige);
+    Alarmanzeigen alle(p.anzeige, stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     p.anzeige.antwortweg_setzen(&weg);
     auto* herkunft = f.findChild<QLabel*>(QStringLiteral("herkunft"));
     auto* antwort = f.findChild<QPushButton*>(QStringLiteral("antwortButton"));
@@ -203,6 +283,8 @@ void taste(int key)
 // As a desktop that hands a window the keyboard.
 void aktivieren(QWidget& w)
 {
+    // After what showing the windows (one per screen) set off.
+    QApplication::processEvents();
     QApplication::setActiveWindow(&w);
     QApplication::processEvents();
     ASSERT_EQ(QApplication::activeWindow(), &w);
@@ -210,7 +292,8 @@ void aktivieren(QWidget& w)
 
 TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
 {
-    AlarmanzeigeFenster f(p.anzeige);
+    Alarmanzeigen alle(p.anzeige, stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     auto* knopf = f.findChild<QPushButton*>(QStringLiteral("schliessenButton"));
     for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
         p.anzeige.alarm_zeigen("Hilfe", "", "");
@@ -238,7 +321,8 @@ TEST_F(FensterTest, KeineTasteSchliesstEinAlarmfensterDasVonSelbstKam)
 
 TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZurueck)
 {
-    AlarmanzeigeFenster f(p.anzeige);
+    Alarmanzeigen alle(p.anzeige, stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
     const QRect frei = f.screen()->availableGeometry();
     for (const Qt::WindowState zustand : {Qt::WindowMaximized, Qt::WindowMinimized, Qt::WindowFullScreen}) {
@@ -265,7 +349,8 @@ TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZ
 
 TEST_F(FensterTest, BlinkenFaerbtNurUmUndLegtDenTextNichtNeuAus)
 {
-    AlarmanzeigeFenster f(p.anzeige);
+    Alarmanzeigen alle(p.anzeige, stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     std::string text;
     for (int i = 0; i < 21845; ++i) {
         text += "a\r\n";

@@ -7,7 +7,8 @@ hestrel_widgettest(test_presentation_fenster
   presentation/test_fenster.cpp
   presentation/test_dienste.cpp
 )
-target_compile_definitions(test_presentation_fenster PRIVATE HESTREL_MELDEPROGRAMM="$<TARGET_FILE:hestrel-msg>")
+target_compile_definitions(test_presentation_fenster PRIVATE HESTREL_MELDEPROGRAMM="$<TARGET_FILE:hestrel-msg>"
+                                                             HESTREL_ZWEITER_SCHIRM=1)
 add_dependencies(test_presentation_fenster hestrel-msg)
 
 # Plays through a sound server the test starts itself, and records it.

@@ -4,7 +4,9 @@
 #include <QPushButton>
 
 #include "exchange/platz.h"
+#include "platform/fensterstapel.h"
 #include "presentation/ui/alarmanzeigefenster.h"
+#include "presentation/ui/alarmanzeigen.h"
 
 namespace hestrel::test {
 namespace {
@@ -15,7 +17,9 @@ TEST(Speicher, BlinkendesAlarmfensterGibtDemStilKeineNeuenBilder)
     VirtualScheduler uhr;
     Platz p{uhr, basis / "daten"};
     p.starten();
-    AlarmanzeigeFenster f(p.anzeige);
+    const auto stapel = fensterstapel_der_sitzung();
+    Alarmanzeigen alle(p.anzeige, *stapel);
+    AlarmanzeigeFenster& f = alle.haupt();
     p.anzeige.alarm_zeigen("Überfall", "", "");
     auto* knopf = f.findChild<QPushButton*>(QStringLiteral("schliessenButton"));
     ASSERT_TRUE(knopf);

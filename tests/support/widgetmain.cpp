@@ -22,7 +22,13 @@ int main(int argc, char** argv)
         QFile f(datei);
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             f.write(R"({"screens":[{"name":"Schirm","x":0,"y":0,"width":1920,"height":1080,)"
-                    R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+                    R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1})");
+#ifdef HESTREL_ZWEITER_SCHIRM
+            // A second, smaller screen to the right, as on a desk with two monitors.
+            f.write(R"(,{"name":"Zweiter","x":1920,"y":0,"width":1280,"height":1024,)"
+                    R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1})");
+#endif
+            f.write("]}");
             f.close();
             setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + datei.toStdString()).c_str(), 1);
         } else {

@@ -79,6 +79,12 @@ TEST(Tray, OhneInfobereichLaeuftDasProgrammWeiter)
     EXPECT_TRUE(p.ap.meldeliste().maske().sichtbar);
     p.ap.traymenue().menuepunkt_gewaehlt(0);
     EXPECT_TRUE(p.ap.programminfo().sichtbar);
+
+    // The notification area comes later: the icon is there, with a warning given meanwhile.
+    p.ap.traymenue().warnung_setzen("Gruppe 1 nicht erreichbar");
+    p.ap.traymenue().symbol_erschienen();
+    EXPECT_TRUE(p.ap.traymenue().symbol_da);
+    EXPECT_EQ(p.symbol.warntip, "Kestu – Störung\nGruppe 1 nicht erreichbar");
 }
 
 TEST(Tray, MenuepunkteOeffnenIhreFenster)

@@ -115,14 +115,15 @@ class Anzeige {
         }
         return l;
     }
-    // The window with the desktop's frame: its outer width in pixels.
+    // The window with the desktop's frame: its outer width in pixels (a window
+    // no window manager frames has none).
     int aussenbreite(unsigned long id) const
     {
         const std::string t = aus("xprop -id " + std::to_string(id) + " _NET_FRAME_EXTENTS");
         const auto gleich = t.find('=');
         int links = 0;
         int rechts = 0;
-        if (gleich == std::string::npos ||
+        if (gleich != std::string::npos &&
             std::sscanf(t.c_str() + gleich + 1, " %d , %d", &links, &rechts) != 2) {
             return 0;
         }
@@ -133,6 +134,29 @@ class Anzeige {
         const auto l = lage(id);
         aus("xdotool mousemove --sync " + std::to_string(l[0] + x) + " " + std::to_string(l[1] + y) +
             " click 1");
+    }
+    // Where the window (its frame, if it has one) stands among the X server's
+    // top-level windows, counted from the bottom: also for windows no window
+    // manager manages, which the manager's own list leaves out.
+    std::size_t x_stelle(unsigned long id) const
+    {
+        for (int tiefe = 0; tiefe < 8; ++tiefe) {
+            const std::string t = aus("xwininfo -tree -id " + std::to_string(id));
+            const auto p = t.find("Parent window id: ");
+            if (p == std::string::npos || t.find("(the root window)", p) < t.find('\n', p)) {
+                break;
+            }
+            id = std::strtoul(t.c_str() + p + 18, nullptr, 16);
+        }
+        std::vector<unsigned long> oben_zuerst;
+        std::istringstream zeilen(aus("xwininfo -root -children"));
+        for (std::string z; std::getline(zeilen, z);) {
+            if (z.rfind("     0x", 0) == 0) {
+                oben_zuerst.push_back(std::strtoul(z.c_str() + 5, nullptr, 16));
+            }
+        }
+        const auto i = std::find(oben_zuerst.begin(), oben_zuerst.end(), id);
+        return i == oben_zuerst.end() ? 0 : static_cast<std::size_t>(oben_zuerst.end() - i);
     }
     // Window ids from the bottom of the stack to the top.
     std::vector<unsigned long> stapel() const
@@ -339,8 +363,9 @@ TEST_F(XServer, TastenFuerEinAnderesProgrammErreichenHestrelNichtUndSchliessenBr
 
     // The alarm window above everything; the open question above the message list.
     const auto s = x.stapel();
-    EXPECT_GT(stelle(s, alarm), stelle(s, liste));
-    EXPECT_GT(stelle(s, alarm), stelle(s, fokus));
+    EXPECT_GT(x.x_stelle(alarm), x.x_stelle(liste));
+    EXPECT_GT(x.x_stelle(alarm), x.x_stelle(fokus));
+    EXPECT_GT(x.x_stelle(alarm), x.x_stelle(frage));
     EXPECT_LT(stelle(s, frage), s.size());
     EXPECT_GT(stelle(s, frage), stelle(s, liste)) << "the message list buried the open question";
 

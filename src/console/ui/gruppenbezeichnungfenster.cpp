@@ -9,6 +9,7 @@
 
 #include "console/gruppenbezeichnung.h"
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 
 namespace hestrel {
 namespace {
@@ -26,6 +27,7 @@ GruppenbezeichnungFenster::GruppenbezeichnungFenster(Gruppenbezeichnung& dialog,
     : QWidget(parent, Qt::Dialog), m_dialog(dialog)
 {
     setObjectName(QStringLiteral("Gruppenbezeichnung"));
+    setWindowRole(objectName());
     setWindowTitle(QStringLiteral("Gruppenbezeichnung"));
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setFixedSize(twips(4680), twips(3195));
@@ -81,8 +83,9 @@ void GruppenbezeichnungFenster::aktualisieren()
         m_neu_bez->setText(neu);
     }
     if (m_dialog.sichtbar && (!isVisible() || m_dialog.aktivierungen != m_aktivierungen)) {
-        nach_vorne(this);
-        m_akt_bez->setFocus();
+        auf_wunsch_vorholen(this);
+        // The typing goes where the new name is read; the current name is never read.
+        m_neu_bez->setFocus();
     } else if (!m_dialog.sichtbar && isVisible() && !m_schliesst) {
         hide();
     }

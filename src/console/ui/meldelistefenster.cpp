@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -20,6 +21,7 @@
 #include "console/meldeliste.h"
 #include "console/ui/journalmodell.h"
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 
 namespace hestrel {
 namespace {
@@ -117,6 +119,13 @@ MeldelisteFenster::MeldelisteFenster(Meldeliste& liste, QWidget* parent) : QWidg
     loeschen->setFont(arial(9.75, true));
     nur_mit_maus(loeschen);
     connect(loeschen, &QPushButton::clicked, this, [this] { m_liste.liste_loeschen_geklickt(); });
+
+    // The program's menu; shown once the program hands it over.
+    m_programm = control<QPushButton>(flaeche, QStringLiteral("programmButton"), 9240, 240, 2055, 495);
+    m_programm->setText(QStringLiteral("Programm"));
+    m_programm->setFont(arial(9.75, true));
+    nur_mit_maus(m_programm);
+    m_programm->hide();
 
     beschriftung(flaeche, "meldungenBeschriftung", "Meldungen", 11400, 120, 1455, 375);
     m_journal = new Journalmodell(m_liste.maske(), this);
@@ -265,6 +274,13 @@ void MeldelisteFenster::einpassen(const QRect& frei)
     }
 }
 
+void MeldelisteFenster::programmmenue_setzen(QMenu* menue, std::function<bool()> infobereich)
+{
+    m_programm->setMenu(menue);
+    m_programm->setVisible(menue != nullptr);
+    m_infobereich = std::move(infobereich);
+}
+
 void MeldelisteFenster::gruppenname_zeigen(std::size_t i, const QString& name, const QString& hinweis)
 {
     QLabel* status = m_gruppe_status[i];
@@ -375,15 +391,29 @@ void MeldelisteFenster::aktualisieren()
                 einpassen(schirm->availableGeometry());
             }
         }
-        nach_vorne(this);
+        if (m.gewuenscht != m_gewuenscht) {
+            auf_wunsch_vorholen(this);
+        } else {
+            nach_vorne(this);
+        }
+    } else if (m.sichtbar && m.gewuenscht != m_gewuenscht) {
+        // Asked for while on show (perhaps minimised): to the front with the keyboard.
+        auf_wunsch_vorholen(this);
     } else if (!m.sichtbar && isVisible() && !m_schliesst) {
         hide();
     }
     m_gezeigt = m.gezeigt;
+    m_gewuenscht = m.gewuenscht;
 }
 
 void MeldelisteFenster::closeEvent(QCloseEvent* event)
 {
+    if (m_infobereich && !m_infobereich()) {
+        // Without the icon this window is the way in: it goes to the task bar, not away.
+        event->ignore();
+        showMinimized();
+        return;
+    }
     // Closing unloads the list; the program runs on in the notification area.
     m_schliesst = true;
     m_liste.geschlossen();

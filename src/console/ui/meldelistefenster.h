@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include <QWidget>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QScrollArea;
 class QTableView;
@@ -29,6 +31,11 @@ class MeldelisteFenster : public QWidget {
     // Fits the window to the free area of a screen: the designed size where it
     // fits, otherwise as large as the area, the controls reached by scrolling.
     void einpassen(const QRect& frei);
+    // The program's menu, the notification area's items, on a button of the
+    // window, for desktops without a notification area. infobereich tells
+    // whether the icon is there: while it is not, closing the window minimises
+    // it, so that the program stays within reach.
+    void programmmenue_setzen(QMenu* menue, std::function<bool()> infobereich);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,7 +63,10 @@ class MeldelisteFenster : public QWidget {
     QCheckBox* m_ein2 = nullptr;
     std::array<int, 50> m_farbe{};
     std::uint64_t m_gezeigt = 0;
+    std::uint64_t m_gewuenscht = 0;
     bool m_schliesst = false;
+    QPushButton* m_programm = nullptr;
+    std::function<bool()> m_infobereich;
 };
 
 } // namespace hestrel

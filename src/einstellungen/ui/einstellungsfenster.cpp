@@ -15,6 +15,7 @@
 
 #include "einstellungen/einstellungsverwaltung.h"
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 
 namespace hestrel {
 namespace {
@@ -33,6 +34,7 @@ Einstellungsfenster::Einstellungsfenster(Einstellungsverwaltung& engine, QWidget
     : QWidget(parent), m_engine(engine)
 {
     setObjectName(QStringLiteral("Einstellungen"));
+    setWindowRole(objectName());
     setFixedSize(twips(14940), twips(9450));
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
 
@@ -172,7 +174,7 @@ void Einstellungsfenster::aktualisieren()
     text_setzen(m_idnummer, m.idnummer);
     m_id_warnung->setText(q(m.id_warnung));
     if (m.sichtbar && !isVisible()) {
-        nach_vorne(this);
+        auf_wunsch_vorholen(this);
     } else if (!m.sichtbar && isVisible()) {
         hide();
     }

@@ -14,6 +14,7 @@
 #include "core/version.h"
 #include "einstellungen/zusatzverwaltung.h"
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 
 namespace hestrel {
 
@@ -103,7 +104,7 @@ void Zusatzfenster::aktualisieren()
     m_meldung->setVisible(!m.meldung.empty());
     if (m.sichtbar && (!isVisible() || m.gezeigt != m_gezeigt)) {
         adjustSize();
-        nach_vorne(this);
+        auf_wunsch_vorholen(this);
     } else if (!m.sichtbar && isVisible() && !m_schliesst) {
         hide();
     }

@@ -89,9 +89,16 @@ bool benachrichtigen(const std::string& text)
             ::dup2(null, STDOUT_FILENO);
             ::dup2(null, STDERR_FILENO);
         }
-        const char* argv[] = {
-            "notify-send", "--urgency=critical", "--app-name=Hestrel", "--", k_titel, koerper.c_str(),
-            nullptr};
+        const char* argv[] = {// The desktop entry names the program to the desktop, whose settings for
+                              // Hestrel (its text on a locked screen, say) then apply.
+                              "notify-send",
+                              "--urgency=critical",
+                              "--app-name=Hestrel",
+                              "--hint=string:desktop-entry:hestrel",
+                              "--",
+                              k_titel,
+                              koerper.c_str(),
+                              nullptr};
         ::execvp(argv[0], const_cast<char* const*>(argv));
         ::_exit(127);
     }

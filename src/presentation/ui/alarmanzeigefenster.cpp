@@ -12,6 +12,7 @@
 
 #include "einstellungen/einstellungen.h"
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 #include "platform/twips.h"
 #include "presentation/alarmanzeige.h"
 #include "presentation/ui/alarmtext.h"
@@ -43,22 +44,20 @@ void eigene_farben(QPushButton* knopf)
     knopf->setPalette(p);
 }
 
-// Without a display (offscreen) there is nothing to raise above.
-bool heben_moeglich()
-{
-    const QString p = QGuiApplication::platformName();
-    return p != QLatin1String("offscreen") && p != QLatin1String("minimal");
-}
-
 } // namespace
 
-AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_modell(modell)
+AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QScreen* schirm, Fensterstapel& stapel,
+                                         QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_modell(modell), m_schirm(schirm),
+      m_stapel(stapel)
 {
     setObjectName(QStringLiteral("Alarmanzeige"));
     setWindowRole(objectName());
-    // An alarm comes forward without taking the keyboard from the program the person types in.
-    setAttribute(Qt::WA_ShowWithoutActivating);
+    // Above every window, full-screen ones included, and never with the keyboard.
+    m_stapel.ueber_allem(this);
+    if (m_schirm) {
+        setScreen(m_schirm);
+    }
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setAutoFillBackground(true);
     resize(twips(Alarmanzeige::k_aussenbreite_twips), twips(Alarmanzeige::k_innenhoehe_twips));
@@ -107,46 +106,42 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent)
     m_rueckmeldung->setWordWrap(true);
     m_rueckmeldung->hide();
 
-    m_modell.geaendert = [this] { aktualisieren(); };
-    m_modell.vorholen = [this] { vorholen(); };
-    m_modell.bildschirm = [this] {
-        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-        Bildschirm b;
-        if (s) {
-            b.breite_px = s->geometry().width();
-            b.hoehe_px = s->geometry().height();
-            b.twips_pro_pixel_x = std::max(1, qRound(1440.0 / s->logicalDotsPerInchX()));
-            b.twips_pro_pixel_y = std::max(1, qRound(1440.0 / s->logicalDotsPerInchY()));
-        }
-        return b;
-    };
     aktualisieren();
 }
 
-AlarmanzeigeFenster::~AlarmanzeigeFenster()
+QRect AlarmanzeigeFenster::flaeche() const
 {
-    m_modell.geaendert = nullptr;
-    m_modell.vorholen = nullptr;
-    m_modell.bildschirm = nullptr;
-}
-
-QRect AlarmanzeigeFenster::schirm() const
-{
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QScreen* s = m_schirm ? m_schirm.data() : QGuiApplication::primaryScreen();
     return s ? s->geometry() : QRect(0, 0, 1920, 1080);
 }
 
 void AlarmanzeigeFenster::mittig_setzen()
 {
-    const QRect s = schirm();
+    const QRect s = flaeche();
     move(s.x() + (s.width() - frameGeometry().width()) / 2,
          s.y() + (s.height() - frameGeometry().height()) / 2);
 }
 
 QRect AlarmanzeigeFenster::frei() const
 {
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QScreen* s = m_schirm ? m_schirm.data() : QGuiApplication::primaryScreen();
     return s ? s->availableGeometry() : QRect(0, 0, 1920, 1080);
+}
+
+bool AlarmanzeigeFenster::ueber_dem_schirm() const
+{
+    return m_modell.vollbild_platziert() ||
+           m_modell.fensterzustand() == Alarmanzeige::Fensterzustand::maximiert;
+}
+
+double AlarmanzeigeFenster::schriftgroesse() const
+{
+    // Over the screen the text scales with the screen: the engine sets it for the primary one.
+    const double punkte = m_modell.schriftgroesse();
+    if (!m_modell.vollbild_platziert() || m_modell.breite_px() <= 0) {
+        return punkte;
+    }
+    return punkte * flaeche().width() / m_modell.breite_px();
 }
 
 void AlarmanzeigeFenster::einpassen()
@@ -179,7 +174,7 @@ void AlarmanzeigeFenster::einpassen()
         m_rueckmeldung->move(m_text->x(), unten + k_rand_px / 2);
         unten += k_rand_px / 2 + fuss.height();
     }
-    if (m_modell.vollbild_platziert() ||
+    if (ueber_dem_schirm() ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
         return;
     }
@@ -246,7 +241,7 @@ void AlarmanzeigeFenster::aktualisieren()
         m_rueckmeldung->setFixedSize(QSize(1, 1));
     }
 
-    const QFont f = arial(std::max(1.0, m_modell.schriftgroesse()), false);
+    const QFont f = arial(std::max(1.0, schriftgroesse()), false);
     if (m_text->font() != f) {
         m_text->setFont(f);
     }
@@ -263,9 +258,14 @@ void AlarmanzeigeFenster::aktualisieren()
         return;
     }
     const Qt::WindowStates zustand = windowState();
-    if (m_modell.fensterzustand() == Alarmanzeige::Fensterzustand::maximiert) {
-        if (!(zustand & Qt::WindowMaximized) || (zustand & Qt::WindowMinimized)) {
-            setWindowState((zustand & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    if (ueber_dem_schirm()) {
+        // Over the whole screen by its own geometry: a desktop that maximised
+        // it would take it out of the layer above full-screen windows.
+        if (zustand != Qt::WindowNoState) {
+            setWindowState(Qt::WindowNoState);
+        }
+        if (geometry() != flaeche()) {
+            setGeometry(flaeche());
         }
     } else if (zustand & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         setWindowState(Qt::WindowNoState);
@@ -279,35 +279,27 @@ void AlarmanzeigeFenster::aktualisieren()
         show();
     }
     aussenbreite_einhalten();
-    if (m_modell.hintergrundfarbe() == m_modell.hauptfarbe() && !m_modell.geantwortet() && heben_moeglich()) {
+    if (m_modell.hintergrundfarbe() == m_modell.hauptfarbe() && !m_modell.geantwortet()) {
         // Once a second, as the window state is put back, it goes back above all others.
-        raise();
+        m_stapel.heben(this);
     }
 }
 
 void AlarmanzeigeFenster::vorholen()
 {
     if (m_modell.vollbild_platziert()) {
-        const QRect s = schirm();
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        setGeometry(QRect(s.topLeft(), QSize(m_modell.breite_px(), m_modell.hoehe_px())));
+        setWindowState(Qt::WindowNoState);
+        setGeometry(flaeche());
     }
     // A new alarm must be seen before a key may close it.
     m_selbst_aktiviert = false;
     aktualisieren();
     show();
-    if (!heben_moeglich()) {
-        return;
-    }
     // Raised, never activated: the keyboard stays with the program the person types in.
-    raise();
+    m_stapel.heben(this);
     // The reception shows the message list right after; where the desktop
     // ignores the stay-on-top hint, the alarm window must still end up above it.
-    QTimer::singleShot(0, this, [this] {
-        if (isVisible()) {
-            raise();
-        }
-    });
+    QTimer::singleShot(0, this, [this] { m_stapel.heben(this); });
 }
 
 void AlarmanzeigeFenster::hideEvent(QHideEvent* event)
@@ -352,8 +344,7 @@ void AlarmanzeigeFenster::closeEvent(QCloseEvent* event)
 
 void AlarmanzeigeFenster::aussenbreite_einhalten()
 {
-    if (!m_rahmen_offen || !isVisible() || windowState() != Qt::WindowNoState ||
-        m_modell.vollbild_platziert()) {
+    if (!m_rahmen_offen || !isVisible() || windowState() != Qt::WindowNoState || ueber_dem_schirm()) {
         return;
     }
     // The desktop tells the frame only once the window is on the screen.
@@ -383,10 +374,14 @@ void AlarmanzeigeFenster::resizeEvent(QResizeEvent* event)
     // minimised one would set the text in 64 pt and grow a column off the
     // screen. A window as wide as the free screen is taken as maximised, for
     // the desktop may report the size before the state.
-    if (event->spontaneous() && windowState() == Qt::WindowNoState && !m_modell.vollbild_platziert() &&
+    if (event->spontaneous() && windowState() == Qt::WindowNoState && !ueber_dem_schirm() &&
         frameGeometry().width() < frei().width()) {
         m_normalgroesse = QSize(width(), m_normalgroesse.isValid() ? m_normalgroesse.height() : height());
-        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+        const QScreen* s = m_schirm ? m_schirm.data() : QGuiApplication::primaryScreen();
+        // The engine keeps one width: the one of the window on the primary screen.
+        if (s != QGuiApplication::primaryScreen()) {
+            return;
+        }
         const int twips_pro_pixel = s ? std::max(1, qRound(1440.0 / s->logicalDotsPerInchX())) : 15;
         // The width it was created with stays exactly that many twips, not its pixels' worth.
         const int aussen = frameGeometry().width();

@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+#include <QPointer>
+#include <QScreen>
+
 class QLabel;
 class QPushButton;
 
@@ -9,16 +12,20 @@ namespace hestrel {
 
 class Alarmanzeige;
 class Alarmtext;
+class Fensterstapel;
 
-// The alarm window on screen: topmost, red and white blinking, the alarm
-// text, "schließen" and the alarm picture; a view over Alarmanzeige.
+// The alarm window on one screen: above all other windows, red and white
+// blinking, the alarm text, "schließen" and the alarm picture; a view over
+// Alarmanzeige. Alarmanzeigen keeps one on every screen.
 class AlarmanzeigeFenster : public QWidget {
     Q_OBJECT
   public:
-    explicit AlarmanzeigeFenster(Alarmanzeige& modell, QWidget* parent = nullptr);
-    ~AlarmanzeigeFenster() override;
+    AlarmanzeigeFenster(Alarmanzeige& modell, QScreen* schirm, Fensterstapel& stapel,
+                        QWidget* parent = nullptr);
 
     void aktualisieren();
+    void vorholen();
+    QScreen* schirm() const { return m_schirm; }
 
   protected:
     void hideEvent(QHideEvent* event) override;
@@ -29,14 +36,18 @@ class AlarmanzeigeFenster : public QWidget {
     void moveEvent(QMoveEvent* event) override;
 
   private:
-    void vorholen();
     void mittig_setzen();
     void aussenbreite_einhalten();
     void einpassen();
-    QRect schirm() const;
+    QRect flaeche() const;
     QRect frei() const;
+    // The window stands over the whole screen (full-screen alarm mode).
+    bool ueber_dem_schirm() const;
+    double schriftgroesse() const;
 
     Alarmanzeige& m_modell;
+    QPointer<QScreen> m_schirm;
+    Fensterstapel& m_stapel;
     Alarmtext* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;

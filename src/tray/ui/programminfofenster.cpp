@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "platform/fensterbau.h"
+#include "platform/fensterstapel.h"
 #include "tray/programminfo.h"
 
 namespace hestrel {
@@ -27,6 +28,7 @@ QLabel* bild(QWidget* eltern, const char* name, const char* datei, int l, int o,
 ProgramminfoFenster::ProgramminfoFenster(Programminfo& info, QWidget* parent) : QWidget(parent), m_info(info)
 {
     setObjectName(QStringLiteral("programminfo"));
+    setWindowRole(objectName());
     setWindowTitle(QStringLiteral("Borl XQV GmbH"));
     setWindowIcon(QIcon(QStringLiteral(":/bilder/programm.svg")));
     setFixedSize(twips(5430), twips(2655));
@@ -69,7 +71,7 @@ void ProgramminfoFenster::aktualisieren()
 {
     m_version->setText(QString::fromStdString(m_info.version));
     if (m_info.sichtbar && (!isVisible() || m_info.gezeigt != m_gezeigt)) {
-        nach_vorne(this);
+        auf_wunsch_vorholen(this);
     } else if (!m_info.sichtbar && isVisible() && !m_schliesst) {
         hide();
     }
