@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure test run deps clean package demo screenshots bench fuzz sanitize format format-check
+.PHONY: all build configure test desktop-test run deps clean package demo screenshots bench fuzz sanitize format format-check
 
 all: build
 
@@ -30,8 +30,16 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The tests on real desktops (label arbeitsflaeche) need root and their own
+# packages: `make desktop-test` runs them.
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE arbeitsflaeche
+
+# The real program on GNOME Shell, KWin and openbox, each started in a private
+# namespace (tests/arbeitsflaeche/sitzung); installs the desktops first. As root.
+desktop-test: build
+	scripts/install-desktop-deps
+	cd $(BUILD) && ctest --output-on-failure -L arbeitsflaeche
 
 run: build
 	$(BUILD)/hestrel
