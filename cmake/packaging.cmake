@@ -101,7 +101,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The pictures are SVG, drawn through Qt's SVG plugins, which nothing links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libnotify-bin, fonts-liberation2, gstreamer1.0-plugins-base")
+# A notification area for the icon: GNOME has none without its extension;
+# desktops that have one of their own need nothing more.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "libnotify-bin, fonts-liberation2, gstreamer1.0-plugins-base, gnome-shell-extension-appindicator | plasma-workspace | xfce4-panel | mate-panel | lxpanel | lxqt-panel | trayer")
 set(CPACK_STRIP_FILES ON)
 # Control files with the modes dpkg expects; the autostart entry under /etc is
 # a configuration file, so a site's changes to it survive an upgrade.

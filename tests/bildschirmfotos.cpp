@@ -59,6 +59,10 @@ int main(int argc, char** argv)
     Einstellungsfenster einstellungen(s.h);
     Meldeliste& ml = s.ap.meldeliste();
     MeldelisteFenster liste(ml);
+    // The button "Programm" with the tray menu, as the program shows it.
+    QMenu programmmenue;
+    programmmenue_fuellen(&programmmenue, s.ap.traymenue());
+    liste.programmmenue_setzen(&programmmenue, [] { return true; });
     GruppenbezeichnungFenster dialog(ml.gruppenbezeichnung());
     ProgramminfoFenster info(s.ap.programminfo());
     s.starten();

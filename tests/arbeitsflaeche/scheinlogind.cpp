@@ -22,7 +22,8 @@ class Anmeldung : public QDBusVirtualObject {
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& frage, const QDBusConnection& bus) override
     {
-        if (frage.member() != QLatin1String("GetSessionByPID") && frage.member() != QLatin1String("GetSession")) {
+        if (frage.member() != QLatin1String("GetSessionByPID") &&
+            frage.member() != QLatin1String("GetSession")) {
             return false;
         }
         bus.send(frage.createReply(QVariant::fromValue(QDBusObjectPath(k_sitzung))));

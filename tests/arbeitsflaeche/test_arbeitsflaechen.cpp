@@ -90,7 +90,7 @@ class X11 {
     {
         auto* r = xcb_get_property_reply(m_c, xcb_get_property(m_c, 0, w, atom(name), typ, 0, 1024), nullptr);
         std::string t = r ? std::string(static_cast<const char*>(xcb_get_property_value(r)),
-                                         static_cast<std::size_t>(xcb_get_property_value_length(r)))
+                                        static_cast<std::size_t>(xcb_get_property_value_length(r)))
                           : std::string();
         std::free(r);
         return t;
@@ -106,7 +106,8 @@ class X11 {
     {
         std::vector<xcb_window_t> k;
         if (auto* r = xcb_query_tree_reply(m_c, xcb_query_tree(m_c, w), nullptr)) {
-            k.assign(xcb_query_tree_children(r), xcb_query_tree_children(r) + xcb_query_tree_children_length(r));
+            k.assign(xcb_query_tree_children(r),
+                     xcb_query_tree_children(r) + xcb_query_tree_children_length(r));
             std::free(r);
         }
         return k;
@@ -122,10 +123,20 @@ class X11 {
     {
         Fenster f;
         auto* g = xcb_get_geometry_reply(m_c, xcb_get_geometry(m_c, w), nullptr);
-        auto* t = xcb_translate_coordinates_reply(m_c, xcb_translate_coordinates(m_c, w, wurzel(), 0, 0), nullptr);
+        auto* t =
+            xcb_translate_coordinates_reply(m_c, xcb_translate_coordinates(m_c, w, wurzel(), 0, 0), nullptr);
         if (g && t) {
-            f = {text(w, "_NET_WM_NAME"), text(w, "WM_WINDOW_ROLE"), 0, 0, false, false, false,
-                 t->dst_x, t->dst_y, g->width, g->height};
+            f = {text(w, "_NET_WM_NAME"),
+                 text(w, "WM_WINDOW_ROLE"),
+                 0,
+                 0,
+                 false,
+                 false,
+                 false,
+                 t->dst_x,
+                 t->dst_y,
+                 g->width,
+                 g->height};
             const auto pid = zahlen(w, "_NET_WM_PID");
             f.pid = pid.empty() ? 0 : pid[0];
         }
@@ -137,9 +148,11 @@ class X11 {
     // One pixel of what the window shows, as 0xRRGGBB.
     std::uint32_t pixel(xcb_window_t w, int x, int y)
     {
-        auto* r = xcb_get_image_reply(
-            m_c, xcb_get_image(m_c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1, ~0u),
-            nullptr);
+        auto* r =
+            xcb_get_image_reply(m_c,
+                                xcb_get_image(m_c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, static_cast<std::int16_t>(x),
+                                              static_cast<std::int16_t>(y), 1, 1, ~0u),
+                                nullptr);
         std::uint32_t p = 0;
         if (r && xcb_get_image_data_length(r) >= 4) {
             std::memcpy(&p, xcb_get_image_data(r), 4);
@@ -149,7 +162,8 @@ class X11 {
     }
 
     // Every shown window of a process with a role (all: also those not shown), its client area, and its id.
-    std::vector<std::pair<xcb_window_t, Fenster>> von(long pid, const std::string& rolle = "*", bool alle = false)
+    std::vector<std::pair<xcb_window_t, Fenster>> von(long pid, const std::string& rolle = "*",
+                                                      bool alle = false)
     {
         std::vector<std::pair<xcb_window_t, Fenster>> l;
         std::function<void(xcb_window_t)> gehen = [&](xcb_window_t w) {
@@ -172,8 +186,8 @@ class X11 {
         // From elsewhere, so that the window under the pointer is entered anew (a window
         // mapped where the pointer rests may not know it yet); without --sync, which
         // waits for ever when the pointer is there already.
-        aus("xdotool mousemove " + std::to_string(x + 40) + " " + std::to_string(y + 40) + " sleep 0.05 mousemove " +
-            std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click 1");
+        aus("xdotool mousemove " + std::to_string(x + 40) + " " + std::to_string(y + 40) +
+            " sleep 0.05 mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click 1");
     }
 
     // An X11 session: the shown top-level windows, bottom first, a frame standing for its client.
@@ -182,7 +196,6 @@ class X11 {
         std::vector<Fenster> l;
         const auto aktiv = zahlen(wurzel(), "_NET_ACTIVE_WINDOW");
         const xcb_atom_t voll = atom("_NET_WM_STATE_FULLSCREEN");
-        int i = 0;
         for (xcb_window_t w : kinder(wurzel())) {
             if (!sichtbar(w)) {
                 continue;
@@ -194,7 +207,8 @@ class X11 {
                 }
             }
             Fenster f = lage(client);
-            f.schicht = i++;
+            // X11 has no layers: a managed window 0, one no window manager manages 1.
+            f.schicht = text(client, "WM_STATE").empty() ? 1 : 0;
             f.fokus = !aktiv.empty() && aktiv[0] == client;
             const auto zustand = zahlen(client, "_NET_WM_STATE");
             f.vollbild = std::find(zustand.begin(), zustand.end(), voll) != zustand.end();
@@ -217,8 +231,8 @@ class X11 {
                 for (xcb_window_t k : kinder(w)) {
                     const auto q = zahlen(k, "_NET_WM_PID");
                     const Fenster f = lage(k);
-                    if ((!q.empty() && q[0] == pid && sichtbar(k) && text(k, "WM_STATE").empty() && f.b <= 64 &&
-                         f.h <= 64) ||
+                    if ((!q.empty() && q[0] == pid && sichtbar(k) && text(k, "WM_STATE").empty() &&
+                         f.b <= 64 && f.h <= 64) ||
                         suchen(k)) {
                         return true;
                     }
@@ -274,25 +288,36 @@ class Gnome : public Arbeitsflaeche {
     {
         const auto r = aufruf("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "Eval",
                               {QString::fromStdString(k_finden + js)});
-        return r.arguments().size() == 2 ? r.arguments()[1].toString().toStdString() : r.errorMessage().toStdString();
+        return r.arguments().size() == 2 ? r.arguments()[1].toString().toStdString()
+                                         : r.errorMessage().toStdString();
     }
     std::vector<Fenster> stapel() override
     {
         const QJsonArray a =
-            QJsonDocument::fromJson(QByteArray::fromStdString(eval(
-                                        "global.display.sort_windows_by_stacking(global.display.list_all_windows())"
-                                        ".map(w => { const r = w.get_frame_rect(); return [w.get_title() || '', "
-                                        "w.get_role() || '', w.get_pid(), w.get_layer(), w.has_focus(), "
-                                        "w.is_fullscreen(), w.minimized, r.x, r.y, r.width, r.height]; })")))
+            QJsonDocument::fromJson(
+                QByteArray::fromStdString(
+                    eval("global.display.sort_windows_by_stacking(global.display.list_all_windows())"
+                         ".map(w => { const r = w.get_frame_rect(); return [w.get_title() || '', "
+                         "w.get_role() || '', w.get_pid(), w.get_layer(), w.has_focus(), "
+                         "w.is_fullscreen(), w.minimized, r.x, r.y, r.width, r.height]; })")))
                 .array();
         std::vector<Fenster> l;
         for (const auto& e : a) {
             const QJsonArray f = e.toArray();
-            Fenster w{f[0].toString().toStdString(), f[1].toString().toStdString(), f[2].toInt(), f[3].toInt(),
-                      f[4].toBool(), f[5].toBool(), f[6].toBool(), f[7].toInt(), f[8].toInt(), f[9].toInt(),
+            Fenster w{f[0].toString().toStdString(),
+                      f[1].toString().toStdString(),
+                      f[2].toInt(),
+                      f[3].toInt(),
+                      f[4].toBool(),
+                      f[5].toBool(),
+                      f[6].toBool(),
+                      f[7].toInt(),
+                      f[8].toInt(),
+                      f[9].toInt(),
                       f[10].toInt()};
             // GNOME Shell reads no role of a window it does not manage: the X server knows it.
-            for (const auto& [id, x] : w.rolle.empty() ? x11().von(w.pid) : std::vector<std::pair<xcb_window_t, Fenster>>{}) {
+            for (const auto& [id, x] :
+                 w.rolle.empty() ? x11().von(w.pid) : std::vector<std::pair<xcb_window_t, Fenster>>{}) {
                 if (x.x == w.x && x.y == w.y && x.b == w.b && x.h == w.h) {
                     w.rolle = x.rolle;
                 }
@@ -306,11 +331,17 @@ class Gnome : public Arbeitsflaeche {
     }
     void tun(long pid, const std::string& js, const std::string& rolle = "")
     {
-        eval("{ const w = F(" + std::to_string(pid) + ", '" + rolle + "'); const t = global.get_current_time(); " +
-             js + " }");
+        eval("{ const w = F(" + std::to_string(pid) + ", '" + rolle +
+             "'); const t = global.get_current_time(); " + js + " }");
     }
-    void vollbild(long pid, int m) override { tun(pid, "w.move_to_monitor(" + std::to_string(m) + "); w.make_fullscreen(); w.activate(t);"); }
-    void maximieren(long pid) override { tun(pid, "w.maximize(imports.gi.Meta.MaximizeFlags.BOTH); w.activate(t);"); }
+    void vollbild(long pid, int m) override
+    {
+        tun(pid, "w.move_to_monitor(" + std::to_string(m) + "); w.make_fullscreen(); w.activate(t);");
+    }
+    void maximieren(long pid) override
+    {
+        tun(pid, "w.maximize(imports.gi.Meta.MaximizeFlags.BOTH); w.activate(t);");
+    }
     void aktivieren(long pid, const std::string& rolle) override { tun(pid, "w.activate(t);", rolle); }
     void schliessen(long pid, const std::string& rolle) override { tun(pid, "w.delete(t);", rolle); }
     void sperren(bool an) override
@@ -321,7 +352,10 @@ class Gnome : public Arbeitsflaeche {
                 : "Main.screenShield.deactivate(false)");
     }
     bool gesperrt() override { return eval("!!Main.screenShield && Main.screenShield.locked") == "true"; }
-    void infobereich() override { eval("Main.extensionManager.enableExtension('ubuntu-appindicators@ubuntu.com')"); }
+    void infobereich() override
+    {
+        eval("Main.extensionManager.enableExtension('ubuntu-appindicators@ubuntu.com')");
+    }
     void foto(const std::string& datei) override
     {
         aufruf("org.gnome.Shell", "/org/gnome/Shell/Screenshot", "org.gnome.Shell.Screenshot", "Screenshot",
@@ -345,27 +379,37 @@ class Kde : public Arbeitsflaeche {
     {
         const std::string marke = "hestrel-" + std::to_string(++m_nummer);
         const std::string datei = umgebung("HESTREL_SITZUNG") + "/" + marke + ".js";
-        datei_schreiben(datei, "function F(p, r) { var l = workspace.clientList(); for (var i = 0; i < l.length; "
-                               "++i) if (l[i].pid == p && (r == '' || l[i].windowRole == r)) return l[i]; return "
-                               "null; }\nvar aus = (function() {" +
-                                   js + "})();\nprint('" + marke + "<' + (aus === undefined ? '' : aus) + '>" +
-                                   marke + "');\n");
+        datei_schreiben(datei,
+                        "function F(p, r) { var l = workspace.clientList(); for (var i = 0; i < l.length; "
+                        "++i) if (l[i].pid == p && (r == '' || l[i].windowRole == r)) return l[i]; return "
+                        "null; }\nvar aus = (function() {" +
+                            js + "})();\nprint('" + marke + "<' + (aus === undefined ? '' : aus) + '>" +
+                            marke + "');\n");
         aufruf("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "loadScript",
                {QString::fromStdString(datei), QString::fromStdString(marke)});
         aufruf("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "start", {});
         std::string log;
-        warten_bis([&] { return (log = datei_lesen(umgebung("HESTREL_KWIN_LOG"))).find(">" + marke) != std::string::npos; },
-                   5s);
-        aufruf("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript", {QString::fromStdString(marke)});
+        warten_bis(
+            [&] {
+                return (log = datei_lesen(umgebung("HESTREL_KWIN_LOG"))).find(">" + marke) !=
+                       std::string::npos;
+            },
+            5s);
+        aufruf("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "unloadScript",
+               {QString::fromStdString(marke)});
         const auto a = log.find(marke + "<");
         const auto e = log.find(">" + marke);
-        return a == std::string::npos || e == std::string::npos ? "" : log.substr(a + marke.size() + 1, e - a - marke.size() - 1);
+        return a == std::string::npos || e == std::string::npos
+                   ? ""
+                   : log.substr(a + marke.size() + 1, e - a - marke.size() - 1);
     }
     std::vector<Fenster> stapel() override
     {
         std::istringstream zeilen(skript(
-            "var l = workspace.clientList().sort(function(a, b) { return a.stackingOrder - b.stackingOrder; }); "
-            "var z = []; for (var i = 0; i < l.length; ++i) { var c = l[i], g = c.frameGeometry; z.push([c.caption, "
+            "var l = workspace.clientList().sort(function(a, b) { return a.stackingOrder - b.stackingOrder; "
+            "}); "
+            "var z = []; for (var i = 0; i < l.length; ++i) { var c = l[i], g = c.frameGeometry; "
+            "z.push([c.caption, "
             "c.windowRole, c.pid, c.layer, c.active, c.fullScreen, c.minimized, g.x, g.y, g.width, g.height]"
             ".join('\\t')); } return z.join('\\n');"));
         std::vector<Fenster> l;
@@ -376,8 +420,8 @@ class Kde : public Arbeitsflaeche {
                 f.push_back(s);
             }
             if (f.size() == 11 && f[6] != "true") {
-                l.push_back({f[0], f[1], std::stol(f[2]), std::stoi(f[3]), f[4] == "true", f[5] == "true", false,
-                             std::stoi(f[7]), std::stoi(f[8]), std::stoi(f[9]), std::stoi(f[10])});
+                l.push_back({f[0], f[1], std::stol(f[2]), std::stoi(f[3]), f[4] == "true", f[5] == "true",
+                             false, std::stoi(f[7]), std::stoi(f[8]), std::stoi(f[9]), std::stoi(f[10])});
             }
         }
         return l;
@@ -388,10 +432,14 @@ class Kde : public Arbeitsflaeche {
     }
     void vollbild(long pid, int m) override
     {
-        tun(pid, "workspace.sendClientToScreen(c, " + std::to_string(m) + "); c.fullScreen = true; workspace.activeClient = c;");
+        tun(pid, "workspace.sendClientToScreen(c, " + std::to_string(m) +
+                     "); c.fullScreen = true; workspace.activeClient = c;");
     }
     void maximieren(long pid) override { tun(pid, "c.setMaximize(true, true); workspace.activeClient = c;"); }
-    void aktivieren(long pid, const std::string& rolle) override { tun(pid, "workspace.activeClient = c;", rolle); }
+    void aktivieren(long pid, const std::string& rolle) override
+    {
+        tun(pid, "workspace.activeClient = c;", rolle);
+    }
     void schliessen(long pid, const std::string& rolle) override { tun(pid, "c.closeWindow();", rolle); }
     void sperren(bool an) override
     {
@@ -408,7 +456,8 @@ class Kde : public Arbeitsflaeche {
     }
     bool gesperrt() override
     {
-        const auto r = aufruf("org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver", "GetActive", {});
+        const auto r = aufruf("org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver",
+                              "GetActive", {});
         return !r.arguments().isEmpty() && r.arguments()[0].toBool();
     }
     void infobereich() override
@@ -426,11 +475,13 @@ class Kde : public Arbeitsflaeche {
     {
         // KWin's outputs are windows on a private Xvfb: set side by side and exposed anew, then photographed.
         const std::string ausgabe = umgebung("HESTREL_KWIN_AUSGABE");
-        std::istringstream ids(aus("xwininfo -root -children -display " + ausgabe + " | grep -oE '^ +0x[0-9a-f]+' | tac"));
+        std::istringstream ids(
+            aus("xwininfo -root -children -display " + ausgabe + " | grep -oE '^ +0x[0-9a-f]+' | tac"));
         int n = 0;
         for (std::string id; ids >> id; ++n) {
             const std::string x = std::to_string(n * k_monitorbreite);
-            aus("DISPLAY=" + ausgabe + " xdotool windowmove " + id + " " + x + " 800 windowmove " + id + " " + x + " 0");
+            aus("DISPLAY=" + ausgabe + " xdotool windowmove " + id + " " + x + " 800 windowmove " + id + " " +
+                x + " 0");
         }
         std::this_thread::sleep_for(700ms);
         aus("xwd -silent -root -display " + ausgabe + " | convert xwd:- " + datei);
@@ -458,7 +509,8 @@ class Openbox : public Arbeitsflaeche {
     }
     void maximieren(long pid) override
     {
-        aus("wmctrl -i -r " + id(pid) + " -b add,maximized_vert,maximized_horz; xdotool windowactivate --sync " + id(pid));
+        aus("wmctrl -i -r " + id(pid) +
+            " -b add,maximized_vert,maximized_horz; xdotool windowactivate --sync " + id(pid));
     }
     void aktivieren(long pid, const std::string& rolle) override
     {
@@ -479,7 +531,8 @@ class Openbox : public Arbeitsflaeche {
     void infobereich() override
     {
         m_tray = std::make_unique<Kindprozess>(
-            std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
+            std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                                     "--height", "24"},
             std::vector<std::string>{}, std::vector<std::string>{}, "/dev/null");
     }
     // xwd leaves out windows whose colour map is not installed; import does not.
@@ -492,7 +545,7 @@ class Openbox : public Arbeitsflaeche {
 
 Arbeitsflaeche& flaeche()
 {
-    static std::unique_ptr<Arbeitsflaeche> f = [] () -> std::unique_ptr<Arbeitsflaeche> {
+    static std::unique_ptr<Arbeitsflaeche> f = []() -> std::unique_ptr<Arbeitsflaeche> {
         const std::string art = umgebung("HESTREL_ARBEITSFLAECHE");
         if (art == "gnome") {
             return std::make_unique<Gnome>();
@@ -508,8 +561,9 @@ Arbeitsflaeche& flaeche()
 // The item the process shows in a StatusNotifier host's area (GNOME's extension, Plasma's panel).
 bool symbol_angemeldet(long pid)
 {
-    const auto r = aufruf("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties",
-                          "Get", {QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("RegisteredStatusNotifierItems")});
+    const auto r = aufruf(
+        "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties", "Get",
+        {QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("RegisteredStatusNotifierItems")});
     if (r.arguments().isEmpty()) {
         return false;
     }
@@ -524,8 +578,16 @@ bool symbol_angemeldet(long pid)
     return false;
 }
 
-enum class Lage { fokussiert, maximiert, vollbild, danach_gehoben, neues_fenster, zweiter_monitor, gesperrt,
-                  ohne_infobereich };
+enum class Lage {
+    fokussiert,
+    maximiert,
+    vollbild,
+    danach_gehoben,
+    neues_fenster,
+    zweiter_monitor,
+    gesperrt,
+    ohne_infobereich
+};
 struct Zeile {
     const char* name;
     bool vollbildmodus;
@@ -535,13 +597,20 @@ struct Zeile {
 // The situations, each in normal and in full-screen alarm mode; then the desk
 // without a notification area and a second start, which need no alarm.
 const Zeile k_zeilen[] = {
-    {"normal_fokussiert", false, Lage::fokussiert},         {"normal_maximiert", false, Lage::maximiert},
-    {"normal_vollbild", false, Lage::vollbild},             {"normal_danach_gehoben", false, Lage::danach_gehoben},
-    {"normal_neues_fenster", false, Lage::neues_fenster},   {"normal_zweiter_monitor", false, Lage::zweiter_monitor},
-    {"normal_gesperrt", false, Lage::gesperrt},             {"vollbild_fokussiert", true, Lage::fokussiert},
-    {"vollbild_maximiert", true, Lage::maximiert},          {"vollbild_vollbild", true, Lage::vollbild},
-    {"vollbild_danach_gehoben", true, Lage::danach_gehoben}, {"vollbild_neues_fenster", true, Lage::neues_fenster},
-    {"vollbild_zweiter_monitor", true, Lage::zweiter_monitor}, {"vollbild_gesperrt", true, Lage::gesperrt},
+    {"normal_fokussiert", false, Lage::fokussiert},
+    {"normal_maximiert", false, Lage::maximiert},
+    {"normal_vollbild", false, Lage::vollbild},
+    {"normal_danach_gehoben", false, Lage::danach_gehoben},
+    {"normal_neues_fenster", false, Lage::neues_fenster},
+    {"normal_zweiter_monitor", false, Lage::zweiter_monitor},
+    {"normal_gesperrt", false, Lage::gesperrt},
+    {"vollbild_fokussiert", true, Lage::fokussiert},
+    {"vollbild_maximiert", true, Lage::maximiert},
+    {"vollbild_vollbild", true, Lage::vollbild},
+    {"vollbild_danach_gehoben", true, Lage::danach_gehoben},
+    {"vollbild_neues_fenster", true, Lage::neues_fenster},
+    {"vollbild_zweiter_monitor", true, Lage::zweiter_monitor},
+    {"vollbild_gesperrt", true, Lage::gesperrt},
     {"ohne_infobereich_zweiter_start", false, Lage::ohne_infobereich},
 };
 
@@ -573,16 +642,19 @@ struct Lauf {
         z[67] = " 1 ";
         std::filesystem::create_directories(daten);
         datei_schreiben(daten + "/Hestrel.DAT", echt::zeilen_cr_lf(z));
-        programm = std::make_unique<Kindprozess>(std::vector<std::string>{HESTREL_PROGRAMM},
-                                                 std::vector<std::string>{"APPDATA=" + daten}, std::vector<std::string>{"QT_QPA_PLATFORM"},
-                                                 basis / ("programm-" + m + ".txt"));
+        programm = std::make_unique<Kindprozess>(
+            std::vector<std::string>{HESTREL_PROGRAMM}, std::vector<std::string>{"APPDATA=" + daten},
+            std::vector<std::string>{"QT_QPA_PLATFORM"}, basis / ("programm-" + m + ".txt"));
         const long pid = programm->pid();
         EXPECT_TRUE(warten_bis([&] { return !x11().von(pid, "Meldeliste").empty(); }, 20s, 50ms))
             << datei_lesen(basis / ("programm-" + m + ".txt"));
         gruppe = 0;
         return *programm;
     }
-    std::string naechste_gruppe() { return basis / ("gruppe-" + modus + "-" + std::to_string(++gruppe)) + "/"; }
+    std::string naechste_gruppe()
+    {
+        return basis / ("gruppe-" + modus + "-" + std::to_string(++gruppe)) + "/";
+    }
 };
 
 Lauf& lauf()
@@ -595,22 +667,24 @@ Lauf& lauf()
 std::unique_ptr<Kindprozess> anderes_programm(const std::string& titel)
 {
     auto p = std::make_unique<Kindprozess>(std::vector<std::string>{HESTREL_FOKUSFENSTER, "/dev/null", titel},
-                                           std::vector<std::string>{}, std::vector<std::string>{"QT_QPA_PLATFORM"},
-                                           "/dev/null");
+                                           std::vector<std::string>{},
+                                           std::vector<std::string>{"QT_QPA_PLATFORM"}, "/dev/null");
     const long pid = p->pid();
-    EXPECT_TRUE(warten_bis([&] {
-        const auto s = flaeche().stapel();
-        return std::any_of(s.begin(), s.end(), [&](const Fenster& f) { return f.pid == pid; });
-    }, 10s, 50ms));
+    EXPECT_TRUE(warten_bis(
+        [&] {
+            const auto s = flaeche().stapel();
+            return std::any_of(s.begin(), s.end(), [&](const Fenster& f) { return f.pid == pid; });
+        },
+        10s, 50ms));
     return p;
 }
 
 std::string zeile(const Fenster& f, long hestrel)
 {
     std::ostringstream o;
-    o << (f.pid == hestrel ? "Hestrel " : "") << '"' << f.titel << "\" " << f.rolle << " Schicht " << f.schicht
-      << (f.fokus ? " Fokus" : "") << (f.vollbild ? " Vollbild" : "") << " Monitor " << f.monitor() << " "
-      << f.x << "," << f.y << " " << f.b << "x" << f.h;
+    o << (f.pid == hestrel ? "Hestrel " : "") << '"' << f.titel << "\" " << f.rolle << " Schicht "
+      << f.schicht << (f.fokus ? " Fokus" : "") << (f.vollbild ? " Vollbild" : "") << " Monitor "
+      << f.monitor() << " " << f.x << "," << f.y << " " << f.b << "x" << f.h;
     return o.str();
 }
 
@@ -658,7 +732,8 @@ bool zu_hoeren(const std::string& aufnahme)
     int spitze = 0;
     for (std::size_t i = 0; i + 1 < roh.size(); i += 2) {
         spitze = std::max(spitze, std::abs(static_cast<int>(static_cast<std::int16_t>(
-                                      static_cast<unsigned char>(roh[i]) | (static_cast<unsigned char>(roh[i + 1]) << 8)))));
+                                      static_cast<unsigned char>(roh[i]) |
+                                      (static_cast<unsigned char>(roh[i + 1]) << 8)))));
     }
     return spitze > 2000;
 }
@@ -713,21 +788,25 @@ TEST_P(Szenario, AlarmVornTastaturBleibt)
         a.vollbild(pid, 0);
         break;
     }
-    ASSERT_TRUE(warten_bis([&] {
-        for (const Fenster& f : a.stapel()) {
-            if (f.pid == pid && f.fokus && (f.vollbild || z.lage == Lage::fokussiert || z.lage == Lage::maximiert)) {
-                return true;
+    ASSERT_TRUE(warten_bis(
+        [&] {
+            for (const Fenster& f : a.stapel()) {
+                if (f.pid == pid && f.fokus &&
+                    (f.vollbild || z.lage == Lage::fokussiert || z.lage == Lage::maximiert)) {
+                    return true;
+                }
             }
-        }
-        return false;
-    }, 5s, 50ms)) << "the other program did not get the keyboard";
+            return false;
+        },
+        5s, 50ms))
+        << "the other program did not get the keyboard";
 
     std::unique_ptr<Kindprozess> aufnahme;
     const std::string ton = l.basis / (std::string(z.name) + ".raw");
     if (z.lage == Lage::gesperrt) {
         aufnahme = std::make_unique<Kindprozess>(
-            std::vector<std::string>{"parec", "-d", "hestrel_aufnahme.monitor", "--format=s16le", "--rate=16000",
-                                     "--channels=1", "--raw"},
+            std::vector<std::string>{"parec", "-d", "hestrel_aufnahme.monitor", "--format=s16le",
+                                     "--rate=16000", "--channels=1", "--raw"},
             std::vector<std::string>{}, std::vector<std::string>{}, ton);
         a.sperren(true);
         ASSERT_TRUE(warten_bis([&] { return a.gesperrt(); }, 10s, 100ms)) << "the screen did not lock";
@@ -735,9 +814,12 @@ TEST_P(Szenario, AlarmVornTastaturBleibt)
 
     const auto gelegt = std::chrono::steady_clock::now();
     echt::alarm_legen(l.naechste_gruppe(), "Hilfe Kasse 2\r\nErdgeschoss\r\n");
-    ASSERT_TRUE(warten_bis([&] { return x11().von(hestrel, "Alarmanzeige").size() == k_monitore; }, 12s, 50ms))
+    ASSERT_TRUE(
+        warten_bis([&] { return x11().von(hestrel, "Alarmanzeige").size() == k_monitore; }, 12s, 50ms))
         << "no alarm window on every monitor";
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - gelegt).count();
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - gelegt)
+            .count();
 
     if (z.lage == Lage::gesperrt) {
         std::this_thread::sleep_for(1500ms);
@@ -763,11 +845,13 @@ TEST_P(Szenario, AlarmVornTastaturBleibt)
     std::string fehler;
     std::vector<Fenster> s;
     // The desktop settles within a moment; the alarm must stand in front once it has.
-    warten_bis([&] {
-        s = a.stapel();
-        fehler = alarm_vorn(s, hestrel, z.lage == Lage::neues_fenster ? 0 : pid, z.vollbildmodus);
-        return fehler.empty();
-    }, 3s, 100ms);
+    warten_bis(
+        [&] {
+            s = a.stapel();
+            fehler = alarm_vorn(s, hestrel, z.lage == Lage::neues_fenster ? 0 : pid, z.vollbildmodus);
+            return fehler.empty();
+        },
+        3s, 100ms);
     std::ostringstream bericht;
     bericht << z.name << ": alarm windows after " << ms << " ms; stacking, bottom first:\n";
     for (const Fenster& f : s) {
@@ -782,13 +866,16 @@ TEST_P(Szenario, AlarmVornTastaturBleibt)
         // Blinking: red and white at the window's corner within a second and a half.
         const auto& [id, f] = alarme.front();
         std::set<std::uint32_t> farben;
-        warten_bis([&, id = id, f = f] {
-            farben.insert(x11().pixel(id, f.b - 6, f.h - 6));
-            return farben.count(0xFF0000) && farben.count(0xFFFFFF);
-        }, 1500ms, 100ms);
+        warten_bis(
+            [&, id = id, f = f] {
+                farben.insert(x11().pixel(id, f.b - 6, f.h - 6));
+                return farben.count(0xFF0000) && farben.count(0xFFFFFF);
+            },
+            1500ms, 100ms);
         EXPECT_TRUE(farben.count(0xFF0000) && farben.count(0xFFFFFF)) << "not blinking red and white";
     }
-    if (!umgebung("HESTREL_BILDER").empty() && (z.lage == Lage::vollbild || z.lage == Lage::zweiter_monitor)) {
+    if (!umgebung("HESTREL_BILDER").empty() &&
+        (z.lage == Lage::vollbild || z.lage == Lage::zweiter_monitor)) {
         a.foto(bildpfad(z.name + std::string(".png")));
     }
 
@@ -806,29 +893,37 @@ void programmmenue(long hestrel, int punkt)
     const std::size_t vorher = x11().von(hestrel).size();
     x11().klicken(l.x + (9240 + 2055 / 2) / 15, l.y + (240 + 495 / 2) / 15);
     Fenster menue;
-    ASSERT_TRUE(warten_bis([&] {
-        for (const auto& [id, f] : x11().von(hestrel)) {
-            if (f.rolle.empty() && f.h > 100 && x11().von(hestrel).size() > vorher) {
-                menue = f;
-                return true;
+    ASSERT_TRUE(warten_bis(
+        [&] {
+            for (const auto& [id, f] : x11().von(hestrel)) {
+                if (f.rolle.empty() && f.h > 100 && x11().von(hestrel).size() > vorher) {
+                    menue = f;
+                    return true;
+                }
             }
-        }
-        return false;
-    }, 5s, 50ms)) << "no menu on the button \"Programm\"";
+            return false;
+        },
+        5s, 50ms))
+        << "no menu on the button \"Programm\"";
     const int hoehe = menue.h / 7;
     x11().klicken(menue.x + menue.b / 2, menue.y + punkt * hoehe + hoehe / 2);
 }
 
-// A window the person opened: in front of the program's other windows, with the keyboard.
+// A window the person opened: with the keyboard, in front of every window of
+// its layer (a desktop's notification popup may stand above it).
 void vorn_mit_tastatur(long hestrel, const std::string& rolle)
 {
     std::vector<Fenster> s;
-    const bool ok = warten_bis([&] {
-        s = flaeche().stapel();
-        const auto f = std::find_if(s.begin(), s.end(), [&](const Fenster& w) { return w.pid == hestrel && w.rolle == rolle; });
-        return f != s.end() && f->fokus &&
-               std::none_of(f + 1, s.end(), [&](const Fenster& w) { return w.ueberlappt(*f); });
-    }, 5s, 100ms);
+    const bool ok = warten_bis(
+        [&] {
+            s = flaeche().stapel();
+            const auto f = std::find_if(
+                s.begin(), s.end(), [&](const Fenster& w) { return w.pid == hestrel && w.rolle == rolle; });
+            return f != s.end() && f->fokus && std::none_of(f + 1, s.end(), [&](const Fenster& w) {
+                       return w.schicht <= f->schicht && w.ueberlappt(*f);
+                   });
+        },
+        5s, 100ms);
     std::ostringstream o;
     for (const Fenster& f : s) {
         o << "  " << zeile(f, hestrel) << "\n";
@@ -846,7 +941,8 @@ void ohne_infobereich_und_zweiter_start()
     Arbeitsflaeche& a = flaeche();
     Lauf& l = lauf();
     const long hestrel = l.starten("konsole", false).pid();
-    ASSERT_FALSE(symbol_angemeldet(hestrel) || x11().eingebettet(hestrel)) << "an icon without a notification area";
+    ASSERT_FALSE(symbol_angemeldet(hestrel) || x11().eingebettet(hestrel))
+        << "an icon without a notification area";
 
     programmmenue(hestrel, 2);
     vorn_mit_tastatur(hestrel, "Einstellungen");
@@ -862,29 +958,41 @@ void ohne_infobereich_und_zweiter_start()
     aus("xdotool type --delay 30 'Kasse Nord'");
     const auto dialog = x11().von(hestrel, "Gruppenbezeichnung");
     ASSERT_FALSE(dialog.empty());
-    x11().klicken(dialog.front().second.x + (240 + 1455 / 2) / 15, dialog.front().second.y + (2040 + 615 / 2) / 15);
+    x11().klicken(dialog.front().second.x + (240 + 1455 / 2) / 15,
+                  dialog.front().second.y + (2040 + 615 / 2) / 15);
     x11().klicken(liste.x + (120 + 2655 / 2) / 15, liste.y + (1920 + 495 / 2) / 15);
     std::string alarmdaten;
-    EXPECT_TRUE(warten_bis([&] {
-        alarmdaten = cp1252_zu_utf8(datei_lesen(l.daten + "/Alarmdaten.DAT"));
-        return alarmdaten.find("\r\nKasse Nord\r\n") != std::string::npos;
-    }, 5s, 100ms)) << alarmdaten;
-    EXPECT_EQ(alarmdaten.find("Kasse"), alarmdaten.find("\r\nKasse Nord\r\n") + 2) << "typed into the alarm text";
+    EXPECT_TRUE(warten_bis(
+        [&] {
+            alarmdaten = cp1252_zu_utf8(datei_lesen(l.daten + "/Alarmdaten.DAT"));
+            return alarmdaten.find("\r\nKasse Nord\r\n") != std::string::npos;
+        },
+        5s, 100ms))
+        << alarmdaten;
+    EXPECT_EQ(alarmdaten.find("Kasse"), alarmdaten.find("\r\nKasse Nord\r\n") + 2)
+        << "typed into the alarm text";
 
     // Closed without a notification area: minimised (the X11 state "iconic"), not gone.
     a.schliessen(hestrel, "Meldeliste");
-    EXPECT_TRUE(warten_bis([&] {
-        const auto liste = x11().von(hestrel, "Meldeliste", true);
-        return !liste.empty() && x11().zahlen(liste.front().first, "WM_STATE") == std::vector<std::uint32_t>{3, 0};
-    }, 5s, 100ms)) << "the message list is not minimised";
+    EXPECT_TRUE(warten_bis(
+        [&] {
+            const auto liste = x11().von(hestrel, "Meldeliste", true);
+            return !liste.empty() &&
+                   x11().zahlen(liste.front().first, "WM_STATE") == std::vector<std::uint32_t>{3, 0};
+        },
+        5s, 100ms))
+        << "the message list is not minimised";
     EXPECT_TRUE(l.programm->laeuft());
 
     const auto ab = std::chrono::steady_clock::now();
     a.infobereich();
-    EXPECT_TRUE(warten_bis([&] { return symbol_angemeldet(hestrel) || x11().eingebettet(hestrel); }, 90s, 200ms))
+    EXPECT_TRUE(
+        warten_bis([&] { return symbol_angemeldet(hestrel) || x11().eingebettet(hestrel); }, 90s, 200ms))
         << "no icon once the notification area appeared";
     std::printf("icon %lld ms after the notification area was started\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - ab).count()));
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - ab)
+                                           .count()));
     if (!umgebung("HESTREL_BILDER").empty()) {
         a.foto(bildpfad("symbol.png"));
     }
@@ -895,7 +1003,8 @@ void ohne_infobereich_und_zweiter_start()
     const auto status = zweiter.ende_abwarten(10s);
     ASSERT_TRUE(status.has_value()) << "the second start did not end";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
-    EXPECT_NE(datei_lesen(ausgabe).find("läuft in dieser Sitzung schon"), std::string::npos) << datei_lesen(ausgabe);
+    EXPECT_NE(datei_lesen(ausgabe).find("läuft in dieser Sitzung schon"), std::string::npos)
+        << datei_lesen(ausgabe);
     vorn_mit_tastatur(hestrel, "Meldeliste");
 }
 

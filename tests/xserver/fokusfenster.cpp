@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     zeile.setGeometry(600, 500, 300, 40);
     if (argc > 2) {
         zeile.setStyleSheet(QStringLiteral("QLineEdit { background: #1d3557; color: white; font: 28pt; }"));
-        zeile.setAlignment(Qt::AlignCenter);
+        zeile.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         zeile.setGeometry(100, 100, 1000, 600);
         zeile.setText(zeile.windowTitle());
     }
