@@ -553,7 +553,7 @@ struct Lauf {
     std::string modus, daten;
     int gruppe = 0;
 
-    long starten(const std::string& m, bool vollbild)
+    long starten(const std::string& m, bool vollbild, const std::vector<std::string>& dazu = {})
     {
         if (programm && modus == m && programm->laeuft()) {
             return programm->pid();
@@ -570,7 +570,9 @@ struct Lauf {
         z[66] = vollbild ? " 1 " : " 0 ";
         z[67] = " 1 "; // "Anzeige bei gesperrtem PC": every alarm also as a desktop notification
         datei_schreiben(daten + "Hestrel.DAT", echt::zeilen_cr_lf(z));
-        programm = kind({HESTREL_PROGRAMM}, basis / ("programm-" + m + ".txt"), {"APPDATA=" + daten});
+        std::vector<std::string> env = dazu;
+        env.push_back("APPDATA=" + daten);
+        programm = kind({HESTREL_PROGRAMM}, basis / ("programm-" + m + ".txt"), env);
         const long pid = programm->pid();
         EXPECT_TRUE(warten_bis([&] { return !x11().von(pid, "Meldeliste").empty(); }, 20s, 50ms))
             << datei_lesen(basis / ("programm-" + m + ".txt"));
@@ -834,7 +836,20 @@ void ohne_infobereich_und_zweiter_start()
 {
     Arbeitsflaeche& a = flaeche();
     Lauf& l = lauf();
-    const long hestrel = l.starten("konsole", false);
+    // A display it cannot reach: one German line, exit code 2.
+    const std::string fehlstart = l.basis / "fehlstart.txt";
+    Kindprozess ohne({HESTREL_PROGRAMM}, {"DISPLAY=:99", "APPDATA=" + l.basis / "x"}, {"QT_QPA_PLATFORM"},
+                     fehlstart);
+    const auto fehlstatus = ohne.ende_abwarten(10s);
+    EXPECT_TRUE(fehlstatus && WIFEXITED(*fehlstatus) && WEXITSTATUS(*fehlstatus) == 2);
+    EXPECT_EQ(datei_lesen(fehlstart),
+              "hestrel: keine Verbindung zur X-Anzeige \":99\" (DISPLAY): abgewiesen oder nicht "
+              "erreichbar" +
+                  std::string(umgebung("XAUTHORITY").empty() ? "; XAUTHORITY ist nicht gesetzt" : "") + "\n");
+    // A session that asks Qt for Wayland: the program runs through XWayland all the same.
+    const long hestrel = l.starten("konsole", false, {"QT_QPA_PLATFORM=wayland"});
+    EXPECT_NE(datei_lesen(l.basis / "programm-konsole.txt").find("QT_QPA_PLATFORM=wayland übergangen"),
+              std::string::npos);
     ASSERT_FALSE(symbol_angemeldet(hestrel) || x11().eingebettet(hestrel))
         << "an icon without a notification area";
     programmmenue(hestrel, 2);
