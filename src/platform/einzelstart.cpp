@@ -44,11 +44,11 @@ Einzelstart::Einzelstart(const std::string& datenverzeichnis, const std::string&
 {
     std::error_code fehler;
     const std::filesystem::path daten = std::filesystem::weakly_canonical(datenverzeichnis, fehler);
-    const QByteArray name = QCryptographicHash::hash(QByteArray::fromStdString(fehler ? datenverzeichnis
-                                                                                      : daten.string()),
-                                                     QCryptographicHash::Sha1)
-                                .toHex()
-                                .left(16);
+    const QByteArray name =
+        QCryptographicHash::hash(QByteArray::fromStdString(fehler ? datenverzeichnis : daten.string()),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
     std::string ort = laufzeit;
     if (ort.empty()) {
         ort = "/tmp/hestrel-" + std::to_string(::getuid());

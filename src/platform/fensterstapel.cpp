@@ -120,8 +120,8 @@ class X11Stapel : public Fensterstapel {
         const auto id = static_cast<xcb_window_t>(fenster->winId());
         const xcb_atom_t typen[] = {atom(c, "_KDE_NET_WM_WINDOW_TYPE_CRITICAL_NOTIFICATION"),
                                     atom(c, "_NET_WM_WINDOW_TYPE_NOTIFICATION")};
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 2,
-                            typen);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32,
+                            2, typen);
         xcb_flush(c);
     }
     void heben(QWidget* fenster) override

@@ -29,6 +29,11 @@ Infobereichswaechter::Infobereichswaechter(std::function<void()> da, QObject* pa
 
 void Infobereichswaechter::starten()
 {
+    // Without a display (offscreen) no notification area ever comes.
+    const QString p = QGuiApplication::platformName();
+    if (p == QLatin1String("offscreen") || p == QLatin1String("minimal")) {
+        return;
+    }
     schauen();
     if (!m_gefragt) {
         m_takt.start();
@@ -59,8 +64,8 @@ bool Infobereichswaechter::x11_infobereich()
     }
     // The tray of the first screen; XWayland and Xvfb have only that one.
     const char* name = "_NET_SYSTEM_TRAY_S0";
-    auto* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
-                                    nullptr);
+    auto* a = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
     if (a == nullptr) {
         return false;
     }

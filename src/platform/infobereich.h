@@ -18,7 +18,7 @@ class Infobereichswaechter : public QObject {
     explicit Infobereichswaechter(std::function<void()> da, QObject* parent = nullptr);
 
     // Starts watching; da comes as soon as the area is found (an X11 tray
-    // that is there now: within this call).
+    // that is there now: within this call). Offscreen it never comes.
     void starten();
     bool wacht() const { return m_takt.isActive(); }
 
