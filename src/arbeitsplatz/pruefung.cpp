@@ -5,6 +5,7 @@
 
 #include "core/logbuch.h"
 #include "core/meldungsdienst.h"
+#include "core/wavdatei.h"
 #include "core/zahlen.h"
 #include "device/empfangsdecoder.h"
 #include "einstellungen/einstellungen.h"
@@ -96,6 +97,16 @@ std::string verbinden(const std::vector<std::string>& teile, const std::string& 
         s += (s.empty() ? "" : trenner) + t;
     }
     return s;
+}
+
+// "16 Bit, 22050 Hz, 1 Kanal, 1,5 s"
+std::string wav_beschreibung(const Wavformat& w)
+{
+    const std::int64_t zehntel = w.bilder * 10 / w.abtastrate;
+    return std::to_string(w.bits) + " Bit" + (w.gleitkomma ? " Gleitkomma" : "") + ", " +
+           std::to_string(w.abtastrate) + " Hz, " + std::to_string(w.kanaele) +
+           (w.kanaele == 1 ? " Kanal, " : " Kanäle, ") + std::to_string(zehntel / 10) + "," +
+           std::to_string(zehntel % 10) + " s";
 }
 
 const char* stufenwort(Pruefung::Stufe s)
@@ -347,16 +358,18 @@ void Pruefung::tondatei_pruefen()
         return;
     }
     Befund b{"Tondatei", Stufe::warnung, datei};
-    std::string kopf;
+    // Read and judged as the alarm's player reads and judges it.
+    std::string bytes;
+    std::string fehler;
     if (!m_fs.existiert(datei)) {
         b.text += ": fehlt, Alarme piepen";
-    } else if (Fehler f = m_fs.lesen(datei, kopf, 12)) {
-        b.text += ": nicht lesbar, Alarme piepen: " + f.beschreibung;
-    } else if (kopf.size() < 12 || kopf.compare(0, 4, "RIFF") != 0 || kopf.compare(8, 4, "WAVE") != 0) {
-        b.text += ": keine WAV-Datei, Alarme piepen";
-    } else {
+    } else if (fehler = tondatei_lesen(m_fs, datei, bytes); !fehler.empty()) {
+        b.text += ": nicht lesbar, Alarme piepen: " + fehler;
+    } else if (const auto w = wav_format(bytes, k_ton_abtastrate, fehler)) {
         b.stufe = Stufe::ok;
-        b.text += ": lesbar";
+        b.text += ": abspielbar, " + wav_beschreibung(*w);
+    } else {
+        b.text += ": " + fehler + ", Alarme piepen";
     }
     m_befunde.push_back(std::move(b));
 }

@@ -10,7 +10,9 @@ list(APPEND HESTREL_ENGINE_SOURCES
   core/systemlog.cpp
   core/systemlogsocket.cpp
   core/textdatei.cpp
+  core/tondateileser.cpp
   core/uhr.cpp
   core/virtualscheduler.cpp
+  core/wavdatei.cpp
   core/zahlen.cpp
 )

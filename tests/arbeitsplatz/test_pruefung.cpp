@@ -88,9 +88,21 @@ abbild(const std::string& wurzel)
     return a;
 }
 
+// Half a second of silence, 16-bit mono at 8000 Hz.
 std::string wav()
 {
-    return std::string("RIFF") + std::string(4, '\0') + "WAVEfmt ";
+    auto zahl = [](std::uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i, v >>= 8) {
+            s += static_cast<char>(v & 0xFF);
+        }
+        return s;
+    };
+    const std::string fmt =
+        zahl(1, 2) + zahl(1, 2) + zahl(8000, 4) + zahl(16000, 4) + zahl(2, 2) + zahl(16, 2);
+    const std::string daten(8000, '\0');
+    const std::string rumpf = "WAVEfmt " + zahl(16, 4) + fmt + "data" + zahl(8000, 4) + daten;
+    return "RIFF" + zahl(static_cast<std::uint32_t>(rumpf.size()), 4) + rumpf;
 }
 
 // A workstation's tree: data directory, two groups, import directory, sound
@@ -188,8 +200,8 @@ const std::vector<Fall> k_faelle = {
      0,
      {"OK      Einstellungen: ", "OK      Gruppe 1: ", "OK      Gruppe 2: ", "OK      Importverzeichnis: ",
       "OK      Alarmbox: Anschluss 3: antwortet, Taste 1 frei, Taste 2 frei, Ausgänge an: 1",
-      "OK      Tondatei: ", "OK      Journal: ",
-      "Ergebnis: 0 Fehler, 0 Warnungen; Empfang und Senden bereit"}},
+      "abspielbar, 16 Bit, 8000 Hz, 1 Kanal, 0,5 s",
+      "OK      Journal: ", "Ergebnis: 0 Fehler, 0 Warnungen; Empfang und Senden bereit"}},
     {"Gruppe 2 fehlt",
      [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.g2); },
      1,
@@ -235,6 +247,15 @@ const std::vector<Fall> k_faelle = {
      [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, "ID3 mp3"); },
      0,
      {"OK", "OK", "OK", "OK", "OK", "WARNUNG Tondatei: "}},
+    // What the player refuses the check must not call good.
+    {"Tondatei ohne Tondaten",
+     [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, wav().substr(0, 36)); },
+     0,
+     {"OK", "OK", "OK", "OK", "OK", ": unvollständige WAV-Datei, Alarme piepen"}},
+    {"Tondatei ADPCM",
+     [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, wav().replace(20, 1, 1, '\2')); },
+     0,
+     {"OK", "OK", "OK", "OK", "OK", ": WAV-Format nicht unterstützt, Alarme piepen"}},
     {"Journal nicht beschreibbar",
      [](Baum& b, auto&, auto&, auto&) {
          std::filesystem::remove(b.daten + "mameldung.log");
