@@ -404,10 +404,17 @@ void Einstellungsverwaltung::speichern()
             continue;
         }
         ++p->offen;
+        // The share's side writes only its own answer; the save reads it when
+        // the answer arrives, never at the deadline while the look may still run.
+        auto da = std::make_shared<bool>(false);
         m_freigaben.auftrag(
-            box, [p, i, box](Dateisystem& fs) { p->da[static_cast<std::size_t>(i)] = fs.existiert(box); },
-            [this, p, lebt = std::weak_ptr<bool>(m_lebt)](bool) {
-                if (lebt.lock() && --p->offen == 0 && !p->einreihen) {
+            box, [da, box](Dateisystem& fs) { *da = fs.existiert(box); },
+            [this, p, i, da, lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                p->da[static_cast<std::size_t>(i)] = ausgefuehrt && *da;
+                if (--p->offen == 0 && !p->einreihen) {
                     speichern_fortsetzen(p);
                 }
             },

@@ -105,9 +105,11 @@ class Einstellungsverwaltung {
     std::optional<Fehler> exportieren(std::vector<std::pair<std::string, std::string>> dateien,
                                       std::function<void(const Fehler&)> spaeter);
     void exportfehler_melden(const Fehler& f);
-    // A save waiting for the answers about its group directories.
+    // A save waiting for the answers about its group directories; touched on
+    // the engine's thread only.
     struct Pfadpruefung {
         std::array<std::string, k_gruppen> pfade;
+        // Set by each directory's answer; one that has not answered counts as missing.
         std::array<bool, k_gruppen> da{};
         // The path holds characters "Hestrel.DAT" cannot keep: refused unasked.
         std::array<bool, k_gruppen> unkodierbar{};
