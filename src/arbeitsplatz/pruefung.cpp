@@ -1,12 +1,11 @@
 #include "arbeitsplatz/pruefung.h"
 
 #include <chrono>
-#include <variant>
 
 #include "core/logbuch.h"
 #include "core/meldungsdienst.h"
 #include "core/wavdatei.h"
-#include "core/zahlen.h"
+#include "device/befehle.h"
 #include "device/empfangsdecoder.h"
 #include "einstellungen/einstellungen.h"
 #include "einstellungen/einstellungsverwaltung.h"
@@ -309,8 +308,7 @@ void Pruefung::geraet_pruefen()
     if (e.comdeaktiviert != "0") {
         return setzen(m_geraetebefund, Stufe::hinweis, "keine eingestellt");
     }
-    const auto nummer = ganzzahl16(zahlenwert(e.portnummer));
-    const int n = std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0;
+    const int n = anschlussnummer(e.portnummer);
     const std::string anschluss = "Anschluss " + std::to_string(n);
     m_befunde[m_geraetebefund].text = anschluss;
     m_port.setCommPort(n);
@@ -328,9 +326,7 @@ void Pruefung::geraet_pruefen()
         m_port_offen = false;
         setzen(m_geraetebefund, Stufe::fehler, anschluss + ": verloren: " + f.beschreibung);
     };
-    // The status request of the interface check: start byte, command 1, all outputs.
-    const std::string abfrage{static_cast<char>(Empfangsdecoder::k_startzeichen), 1, 10};
-    if (Fehler f = m_port.schreiben(abfrage)) {
+    if (Fehler f = m_port.schreiben(statusabfrage_befehl())) {
         setzen(m_geraetebefund, Stufe::fehler,
                anschluss + ": Statusabfrage nicht gesendet: " + f.beschreibung);
     }

@@ -7,6 +7,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   core/fehler.cpp
   core/freigabedienst.cpp
   core/logbuch.cpp
+  core/seriellerport.cpp
   core/systemlog.cpp
   core/systemlogsocket.cpp
   core/textdatei.cpp

@@ -286,8 +286,7 @@ void Einstellungsverwaltung::laden()
     }
 
     if (m_e.comdeaktiviert == "0") {
-        auto nummer = ganzzahl16(zahlenwert(m_e.portnummer));
-        m_port.setCommPort(std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0);
+        m_port.setCommPort(anschlussnummer(m_e.portnummer));
         if (Fehler f = m_port.oeffnen()) {
             return ladefehler(f, dateiende);
         }

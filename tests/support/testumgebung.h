@@ -86,7 +86,7 @@ class FakePort : public Seriellerport {
     Fehler schreiben(const std::string& bytes) override
     {
         if (!offen_) {
-            return {8018, "Anschluss nicht geöffnet"};
+            return anschluss_nicht_geoeffnet();
         }
         if (schreib_fehler) {
             return schreib_fehler;
