@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure test run deps clean package demo screenshots bench fuzz sanitize tsan format format-check
+.PHONY: all build configure test run deps clean package demo screenshots bench fuzz sanitize tsan tidy format format-check
 
 all: build
 
@@ -91,6 +91,14 @@ tsan:
 	if ls $(TSAN_BERICHTE)/bericht.* >/dev/null 2>&1; then \
 	  cat $(TSAN_BERICHTE)/bericht.*; echo "tsan: reports above" >&2; exit 1; fi; \
 	echo "tsan: no report"; exit $$rc
+
+# clang-tidy's bug-prone and concurrency checks (.clang-tidy) over every file
+# of src/ in the compile database of $(BUILD); fails on any finding.
+tidy: build
+	run-clang-tidy -p $(BUILD) -quiet -j $(JOBS) '^$(CURDIR)/src/' 2>&1 | sed 's/\x1b\[[0-9;]*m//g' > $(BUILD)/tidy.log; \
+	grep -E "(warning|error): .*\[(bugprone|concurrency)-" $(BUILD)/tidy.log | sort -u; \
+	if grep -qE "(warning|error): .*\[(bugprone|concurrency)-" $(BUILD)/tidy.log; then exit 1; fi; \
+	echo "tidy: no finding"
 
 # The code's layout follows .clang-format; format rewrites, format-check only reports.
 QUELLEN = $(shell git ls-files 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp')

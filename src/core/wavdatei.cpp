@@ -119,7 +119,8 @@ std::vector<std::int16_t> wav_dekodieren(std::string_view datei, int abtastrate,
     const auto* daten = reinterpret_cast<const unsigned char*>(datei.data()) + w.daten_ab;
     const int probenbytes = w.bits / 8;
     auto probe = [&](std::int64_t bild, int k) {
-        return probe_lesen(daten + bild * w.block + k * probenbytes, w.bits, w.gleitkomma);
+        return probe_lesen(daten + bild * w.block + static_cast<std::ptrdiff_t>(k) * probenbytes, w.bits,
+                           w.gleitkomma);
     };
     // Fewer channels than the file's: their mean; more: the file's repeated.
     auto wert = [&](std::int64_t bild, int k) {
@@ -159,7 +160,7 @@ std::string tondatei_lesen(Dateisystem& fs, const std::string& pfad, std::string
     }
     if (bytes.size() > k_max_wavdatei) {
         bytes.clear();
-        return "zu groß (mehr als " + std::to_string(k_max_wavdatei / (1024 * 1024)) + " MB)";
+        return "zu groß (mehr als " + std::to_string(k_max_wavdatei / (std::size_t{1024} * 1024)) + " MB)";
     }
     return {};
 }

@@ -17,7 +17,7 @@ namespace hestrel {
 // where an alarm plays it.
 
 // A sound file is read up to this size and played up to this length.
-inline constexpr std::size_t k_max_wavdatei = 64u * 1024 * 1024;
+inline constexpr std::size_t k_max_wavdatei = std::size_t{64} * 1024 * 1024;
 inline constexpr std::int64_t k_max_wav_sekunden = 300;
 // The sound output's own format, into which every file is converted.
 inline constexpr int k_ton_abtastrate = 44100;

@@ -197,7 +197,7 @@ void Geraet::eingang_auswerten()
         if (m_relais) {
             m_relais->eingaenge(ein1 && ein2, ein1 && ein2);
             for (int i = 0; i < 10; ++i) {
-                const bool an = puffer[static_cast<std::size_t>(3 + i)] == 1;
+                const bool an = puffer[3 + static_cast<std::size_t>(i)] == 1;
                 m_relais->relais_farbe(i, an ? k_rot : k_gruen);
             }
         }

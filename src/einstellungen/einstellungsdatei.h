@@ -118,7 +118,7 @@ class Einstellungswerte {
     friend Einstellungswerte einstellungsdatei_lesen(std::string_view bytes);
     static std::size_t index(Feldstelle s)
     {
-        return static_cast<std::size_t>(einstellungszeilen_bis(s.feld) + s.k);
+        return static_cast<std::size_t>(einstellungszeilen_bis(s.feld)) + static_cast<std::size_t>(s.k);
     }
     std::array<std::string, k_einstellungszeilen> m_zeilen;
     std::size_t m_gelesen = k_einstellungszeilen;

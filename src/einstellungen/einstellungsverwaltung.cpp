@@ -255,7 +255,7 @@ Fehler Einstellungsverwaltung::werte_uebernehmen(const Einstellungswerte& w)
         m_maske.pfade[g] = m_e.gruppenpfad[g];
     }
     for (int k = 0; k < 4; ++k) {
-        nehmen({F::zusatzfelder, k}, m_e.zusatzfelder[static_cast<std::size_t>(k + 1)]);
+        nehmen({F::zusatzfelder, k}, m_e.zusatzfelder[static_cast<std::size_t>(k) + 1]);
     }
     nehmen(F::vollbild, m_e.voll);
     nehmen(F::gesperrt, m_e.gesperrt);
@@ -572,7 +572,7 @@ Einstellungswerte Einstellungsverwaltung::dateiwerte() const
         w(pfadstelle(i)) = i < 10 ? m_e.gruppenpfad[g] : m_maske.pfade[g];
     }
     for (int k = 0; k < 4; ++k) {
-        w({F::zusatzfelder, k}) = m_e.zusatzfelder[static_cast<std::size_t>(k + 1)];
+        w({F::zusatzfelder, k}) = m_e.zusatzfelder[static_cast<std::size_t>(k) + 1];
     }
     w(F::geraeteart) = m_maske.geraeteart;
     w(F::vollbild) = std::to_string(m_maske.vollbild);

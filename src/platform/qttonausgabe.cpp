@@ -204,7 +204,7 @@ QByteArray ton_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastr
 {
     const std::vector<qint16> proben = piep_erzeugen(frequenz_hz, dauer_ms, pause_ms, abtastrate, 1);
     QByteArray daten;
-    daten.reserve(static_cast<qsizetype>(proben.size() * 2));
+    daten.reserve(static_cast<qsizetype>(proben.size()) * 2);
     for (qint16 p : proben) {
         anhaengen16(daten, static_cast<quint16>(p));
     }
@@ -255,7 +255,7 @@ QtTonausgabe::~QtTonausgabe()
 qint64 QtTonausgabe::ausstehend_ms() const
 {
     return static_cast<qint64>(m_quelle->ausstehend()) * 1000 /
-           (m_format.sampleRate() * m_format.channelCount());
+           (static_cast<qint64>(m_format.sampleRate()) * m_format.channelCount());
 }
 
 void QtTonausgabe::abspielen(const std::string& pfad, std::function<void()> misslungen)
@@ -312,7 +312,7 @@ bool QtTonausgabe::ausgabe_oeffnen()
         m_quelle->open(QIODevice::ReadOnly);
     }
     m_sink = new QAudioSink(geraet, format, this);
-    m_sink->setBufferSize(format.bytesForDuration(k_puffer_ms * 1000));
+    m_sink->setBufferSize(format.bytesForDuration(qint64{k_puffer_ms} * 1000));
     connect(m_sink, &QAudioSink::stateChanged, this, [this, sink = m_sink](QAudio::State zustand) {
         if (sink == m_sink && zustand == QAudio::StoppedState && sink->error() != QAudio::NoError) {
             ausgabe_gestoert(QStringLiteral("Tonausgabe abgebrochen (Fehler %1)").arg(sink->error()));
