@@ -88,21 +88,9 @@ abbild(const std::string& wurzel)
     return a;
 }
 
-// Half a second of silence, 16-bit mono at 8000 Hz.
 std::string wav()
 {
-    auto zahl = [](std::uint32_t v, int bytes) {
-        std::string s;
-        for (int i = 0; i < bytes; ++i, v >>= 8) {
-            s += static_cast<char>(v & 0xFF);
-        }
-        return s;
-    };
-    const std::string fmt =
-        zahl(1, 2) + zahl(1, 2) + zahl(8000, 4) + zahl(16000, 4) + zahl(2, 2) + zahl(16, 2);
-    const std::string daten(8000, '\0');
-    const std::string rumpf = "WAVEfmt " + zahl(16, 4) + fmt + "data" + zahl(8000, 4) + daten;
-    return "RIFF" + zahl(static_cast<std::uint32_t>(rumpf.size()), 4) + rumpf;
+    return wav_stille(8000, 500);
 }
 
 // A workstation's tree: data directory, two groups, import directory, sound

@@ -9,6 +9,7 @@
 #include "core/tondateileser.h"
 #include "core/virtualscheduler.h"
 #include "support/kindprozess.h"
+#include "support/testumgebung.h"
 
 namespace hestrel::test {
 namespace {
@@ -47,20 +48,6 @@ class Haltedateien : public Dateisystem {
     std::condition_variable m_frei;
 };
 
-// 0.1 s of 16-bit mono at 8000 Hz.
-std::string kurzer_ton()
-{
-    auto zahl = [](std::uint32_t v, int bytes) {
-        std::string s;
-        for (int i = 0; i < bytes; ++i, v >>= 8) {
-            s += static_cast<char>(v & 0xFF);
-        }
-        return s;
-    };
-    return "RIFF" + zahl(1636, 4) + "WAVEfmt " + zahl(16, 4) + zahl(1, 2) + zahl(1, 2) + zahl(8000, 4) +
-           zahl(16000, 4) + zahl(2, 2) + zahl(16, 2) + "data" + zahl(1600, 4) + std::string(1600, '\0');
-}
-
 struct Antwort {
     std::size_t proben = 0;
     std::string fehler;
@@ -70,7 +57,7 @@ struct Antwort {
 TEST(Tondateileser, JedeDateiWirdBeantwortetAuchWennEinLesenHaengt)
 {
     auto fs = std::make_shared<Haltedateien>();
-    fs->dateien["/ton.wav"] = kurzer_ton();
+    fs->dateien["/ton.wav"] = wav_stille(8000, 100);
     fs->dateien["/kaputt.wav"] = "RIFF";
     VirtualScheduler uhr;
     auto leser = std::make_unique<Tondateileser>(uhr, fs, 8000, 2);
