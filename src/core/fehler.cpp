@@ -67,7 +67,7 @@ Fehler Fehler::aus_errno(int err, const std::string& pfad)
     default:
         break;
     }
-    return {nummer, text + ": " + pfad + " (" + std::strerror(err) + ")"};
+    return {nummer, text + ": " + pfad + " (" + std::strerror(err) + ")", err};
 }
 
 } // namespace hestrel

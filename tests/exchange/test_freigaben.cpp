@@ -362,10 +362,14 @@ TEST_F(Freigaben, AufraeumenNimmtLiegengebliebeneSignaleNachDerUhrDerFreigabe)
     datei_schreiben(g2 + "MESSAGE.XQV", "0");
     std::filesystem::last_write_time(g2 + "MESSAGE.XQV", std::filesystem::file_time_type::clock::now() -
                                                              std::chrono::seconds(60));
+    // The clock is that of the sender's own presence records, stamped on the virtual clock.
+    sender.fs.freigabeuhr = &uhr;
+    sender.ap.anwesenheit().runde();
     sender.liste.gruppen[0] = 1;
     sender.ap.ausloesen();
     uhr.advance(5000);
     alarm_legen(g3, "frisch");
+    Stoerdateisystem::stempeln(g3 + "MESSAGE.XQV", sender.fs.freigabezeit_ns());
     uhr.advance(10000);
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "its own";
     EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV"))
