@@ -88,7 +88,7 @@ Anwesenheitsmelder::Befund Anwesenheitsmelder::befund_erheben(Dateisystem& fs, c
             b.neue_zeit_ns = neu->geaendert_ns;
         }
     }
-    b.blick = Verzeichnisschau::blicken(fs, a.pfad, a.stand_ns);
+    b.blick = Verzeichnisschau::blicken(fs, a.pfad, a.stand_ns, a.listen);
     if (b.blick.fehler) {
         return b;
     }
@@ -174,6 +174,7 @@ Anwesenheitsmelder::Auftrag Anwesenheitsmelder::auftrag_fuer(std::size_t i, cons
     a.eigen = eigen;
     a.bytes = bytes;
     a.stand_ns = m_schau.stand_fuer(pfad);
+    a.listen = m_schau.listen_erlaubt(pfad);
     if (const Verzeichnisschau::Liste* l = m_schau.letzte(pfad)) {
         a.namen = l->namen;
     } else {
@@ -233,16 +234,17 @@ void Anwesenheitsmelder::runde()
             [befund, a = auftrag_fuer(i, pfad, eigen, bytes)](Dateisystem& fs) {
                 *befund = befund_erheben(fs, a);
             },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), i, befund](bool ausgefuehrt) {
+            [this, lebt = std::weak_ptr<bool>(m_lebt), i, befund,
+             gefragt = m_scheduler.jetzt_ms()](bool ausgefuehrt) {
                 if (lebt.lock()) {
-                    beantwortet(i, std::move(*befund), ausgefuehrt);
+                    beantwortet(i, std::move(*befund), ausgefuehrt, gefragt);
                 }
             },
             k_takt_ms, Spur::begleit);
     }
 }
 
-void Anwesenheitsmelder::beantwortet(std::size_t i, Befund b, bool ausgefuehrt)
+void Anwesenheitsmelder::beantwortet(std::size_t i, Befund b, bool ausgefuehrt, std::int64_t gefragt_ms)
 {
     Gruppe& g = m_gruppen[i];
     g.unterwegs = false;
@@ -270,7 +272,7 @@ void Anwesenheitsmelder::beantwortet(std::size_t i, Befund b, bool ausgefuehrt)
     g.geschrieben_ms = jetzt;
 
     if (!b.blick.fehler) {
-        m_schau.uebernehmen(pfad, std::move(b.blick));
+        m_schau.uebernehmen(pfad, std::move(b.blick), gefragt_ms);
     }
     for (auto& [name, platz] : b.gelesen) {
         g.plaetze[name] = platz;

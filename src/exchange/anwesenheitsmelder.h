@@ -102,6 +102,7 @@ class Anwesenheitsmelder {
         std::string eigen; // the own record's name
         std::string bytes;
         std::optional<std::int64_t> stand_ns; // the directory's change time at its last listing
+        bool listen = true;                   // not in a slow directory before its time
         std::vector<std::string> namen;       // the names of that listing
         std::set<std::string> bekannt;        // records already read (or known to be garbage)
         std::optional<std::int64_t> jetzt_ns; // the directory's clock now
@@ -140,7 +141,7 @@ class Anwesenheitsmelder {
     };
     Auftrag auftrag_fuer(std::size_t i, const std::string& pfad, const std::string& eigen,
                          const std::string& bytes) const;
-    void beantwortet(std::size_t i, Befund b, bool ausgefuehrt);
+    void beantwortet(std::size_t i, Befund b, bool ausgefuehrt, std::int64_t gefragt_ms);
     void zeigen(std::size_t i);
     void entfernen(const std::string& verzeichnis, const std::string& datei, std::function<void()> fertig);
     void abmeldung_fertig();

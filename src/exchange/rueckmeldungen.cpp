@@ -89,11 +89,17 @@ void Rueckmeldungen::antworten_suchen(const std::string& pfad, const std::string
             return;
         }
         std::vector<std::string> neue;
-        if (l) {
-            for (const std::string& name : l->namen) {
-                if (name.starts_with(praefix) && bekannt.count(name) == 0) {
-                    neue.push_back(name);
+        const bool nach_namen = m_schau.langsam(pfad);
+        for (const std::string& name : l ? l->namen : std::vector<std::string>{}) {
+            if (nach_namen && name.starts_with(k_anwesenheitspraefix) && name.ends_with(".txt")) {
+                // In a slow directory, the answers each present colleague would write.
+                const std::string kennung = name.substr(std::string(k_anwesenheitspraefix).size());
+                const std::string antwort = praefix + kennung;
+                if (bekannt.count(antwort) == 0) {
+                    neue.push_back(antwort);
                 }
+            } else if (!nach_namen && name.starts_with(praefix) && bekannt.count(name) == 0) {
+                neue.push_back(name);
             }
         }
         if (neue.empty()) {
@@ -109,7 +115,7 @@ void Rueckmeldungen::antworten_suchen(const std::string& pfad, const std::string
                     Gelesen g{name, std::nullopt, ""};
                     std::string bytes;
                     if (Fehler f = fs.lesen(pfad + name, bytes, k_max_begleitdatei + 1)) {
-                        // Not read this time: looked at again at the next look.
+                        // Not there, or not read this time: looked at again at the next look.
                         continue;
                     }
                     g.antwort = antwort_lesen(bytes, g.grund);

@@ -27,9 +27,12 @@ Verzeichnisschau::~Verzeichnisschau()
 }
 
 Verzeichnisschau::Blick Verzeichnisschau::blicken(Dateisystem& fs, const std::string& pfad,
-                                                  std::optional<std::int64_t> stand_ns)
+                                                  std::optional<std::int64_t> stand_ns, bool listen)
 {
     Blick b;
+    if (!listen) {
+        return b;
+    }
     const std::optional<Dateiinfo> verzeichnis = fs.info(pfad);
     if (!verzeichnis) {
         b.fehler = {76, "Pfad nicht gefunden: " + pfad};
@@ -61,11 +64,29 @@ std::optional<std::int64_t> Verzeichnisschau::stand_fuer(const std::string& pfad
     return it->second.liste->stand_ns;
 }
 
-void Verzeichnisschau::uebernehmen(const std::string& pfad, Blick blick)
+bool Verzeichnisschau::listen_erlaubt(const std::string& pfad) const
+{
+    const auto it = m_verzeichnisse.find(pfad);
+    return it == m_verzeichnisse.end() || !langsam(pfad) || !it->second.liste ||
+           m_scheduler.jetzt_ms() - it->second.liste->gelistet_ms >= k_hoechstens_ms;
+}
+
+bool Verzeichnisschau::langsam(const std::string& pfad) const
+{
+    const auto it = m_verzeichnisse.find(pfad);
+    return it != m_verzeichnisse.end() && m_scheduler.jetzt_ms() < it->second.langsam_bis_ms;
+}
+
+void Verzeichnisschau::uebernehmen(const std::string& pfad, Blick blick, std::int64_t gefragt_ms)
 {
     if (blick.gelistet) {
-        blick.liste.gelistet_ms = m_scheduler.jetzt_ms();
-        m_verzeichnisse[pfad].liste = std::move(blick.liste);
+        Verzeichnis& v = m_verzeichnisse[pfad];
+        const std::int64_t jetzt = m_scheduler.jetzt_ms();
+        blick.liste.gelistet_ms = jetzt;
+        v.liste = std::move(blick.liste);
+        if (jetzt - gefragt_ms >= k_langsam_ms) {
+            v.langsam_bis_ms = jetzt + k_hoechstens_ms;
+        }
     }
 }
 
@@ -85,15 +106,19 @@ void Verzeichnisschau::schauen(const std::string& pfad, std::function<void(const
     v.unterwegs = true;
     auto blick = std::make_shared<Blick>();
     m_freigaben.auftrag(
-        pfad, [blick, pfad, stand = stand_fuer(pfad)](Dateisystem& fs) { *blick = blicken(fs, pfad, stand); },
-        [this, lebt = std::weak_ptr<bool>(m_lebt), blick, pfad](bool ausgefuehrt) {
+        pfad,
+        [blick, pfad, stand = stand_fuer(pfad), listen = listen_erlaubt(pfad)](Dateisystem& fs) {
+            *blick = blicken(fs, pfad, stand, listen);
+        },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), blick, pfad,
+         gefragt = m_scheduler.jetzt_ms()](bool ausgefuehrt) {
             if (!lebt.lock()) {
                 return;
             }
             Verzeichnis& v = m_verzeichnisse[pfad];
             v.unterwegs = false;
             const bool ok = ausgefuehrt && !blick->fehler;
-            uebernehmen(pfad, std::move(*blick));
+            uebernehmen(pfad, std::move(*blick), gefragt);
             const Liste* liste = ok && v.liste ? &*v.liste : nullptr;
             auto wartend = std::move(v.wartend);
             v.wartend.clear();

@@ -30,6 +30,12 @@ class Verzeichnisschau {
   public:
     // A directory listed at least this often, in case its change time missed one.
     static constexpr std::int64_t k_hoechstens_ms = 10 * 60 * 1000;
+    // A look that listed and took this long (a large directory, a slow
+    // server) makes the directory a slow one for k_hoechstens_ms: it is then
+    // listed no more often than that, whatever changed, and answers are
+    // looked for by name. Many clients let nothing else into a directory
+    // while it is listed, not even the poll's look for an alarm.
+    static constexpr std::int64_t k_langsam_ms = 1000;
     // At most this many names are kept per directory.
     static constexpr std::size_t k_max_namen = 1024;
 
@@ -59,12 +65,17 @@ class Verzeichnisschau {
     const Liste* letzte(const std::string& pfad) const;
 
     // Inside a job on the share's side: the look itself, given the directory's
-    // change time at its last listing (none: list in any case).
-    static Blick blicken(Dateisystem& fs, const std::string& pfad, std::optional<std::int64_t> stand_ns);
+    // change time at its last listing (none: list in any case); without
+    // listen nothing is looked at.
+    static Blick blicken(Dateisystem& fs, const std::string& pfad, std::optional<std::int64_t> stand_ns,
+                         bool listen = true);
     // What the look to take along into such a job needs to know.
     std::optional<std::int64_t> stand_fuer(const std::string& pfad) const;
-    // On the engine's thread, with what a look in another job found.
-    void uebernehmen(const std::string& pfad, Blick blick);
+    bool listen_erlaubt(const std::string& pfad) const;
+    // On the engine's thread, with what a look in another job found; gefragt_ms: when it was asked for.
+    void uebernehmen(const std::string& pfad, Blick blick, std::int64_t gefragt_ms);
+    // The directory's listings take long (see k_langsam_ms).
+    bool langsam(const std::string& pfad) const;
 
     // The server's time stamp freigabe_ns of a file this desk wrote at eigen_ms (its steady clock).
     void uhr_stellen(const std::string& pfad, std::int64_t freigabe_ns, std::int64_t eigen_ms);
@@ -77,6 +88,7 @@ class Verzeichnisschau {
         bool unterwegs = false;
         std::vector<std::function<void(const Liste*)>> wartend;
         std::optional<std::pair<std::int64_t, std::int64_t>> uhr; // server ns, own ms
+        std::int64_t langsam_bis_ms = -1;
     };
     Freigabedienst& m_freigaben;
     Scheduler& m_scheduler;

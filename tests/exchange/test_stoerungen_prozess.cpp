@@ -202,6 +202,32 @@ TEST(Laufwerk, LangsameGruppeVerspaetetDieAnderenNicht)
     }
 }
 
+TEST(Laufwerk, LangsameAuflistungHaeltDieAlarmeDerGruppeNichtAuf)
+{
+    Laufwerksplatz w;
+    STOERLAUFWERK_BEREIT(w.l);
+    // Every listing of group 1 takes 7 s (a department directory on a slow server).
+    ASSERT_TRUE(w.l.verzoegern(7000, "/g1", "readdir"));
+    ASSERT_TRUE(w.starten()) << w.a->ausgabe();
+    // The start lists each group once; meanwhile this client lets nothing else into the directory.
+    std::this_thread::sleep_for(8s);
+    w.l.zaehlen();
+    for (int alarm = 1; alarm <= 3; ++alarm) {
+        echt::alarm_legen(w.l.unterlage() + "/g1/", "Alarm " + std::to_string(alarm) + "\r\n\r\n\r\n\r\n");
+        const long dauer = w.a->warten_auf(1, alarm, 6s);
+        EXPECT_GE(dauer, 0) << "alarm " << alarm << " of group 1 is not in the journal within its poll";
+        RecordProperty("alarm" + std::to_string(alarm) + "_ms", std::to_string(dauer));
+        std::filesystem::remove(w.l.unterlage() + "/g1/MESSAGE.XQV");
+        std::this_thread::sleep_for(5500ms);
+    }
+    EXPECT_EQ(w.l.zaehlen()["readdir"], 0) << "a slow directory is not listed again at every change";
+    const std::string log = datei_lesen(w.a->daten + "/Hestrel.log");
+    const auto erst = log.find("wieder erreichbar");
+    EXPECT_EQ(echt::vorkommen(erst == std::string::npos ? log : log.substr(erst), "nicht erreichbar"), 0)
+        << "after the start's listing the group's poll answers: it is reachable\n"
+        << log;
+}
+
 TEST(Laufwerk, EinmaligerLesefehlerVerliertDenAlarmNicht)
 {
     Laufwerksplatz w;
