@@ -1,6 +1,7 @@
 #include "exchange/anwesenheitsmelder.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "exchange/begleitdateien.h"
 
@@ -126,11 +127,17 @@ Anwesenheitsmelder::Befund Anwesenheitsmelder::befund_erheben(Dateisystem& fs, c
     // to the first that was renewed: each workstation watches the one that
     // follows it, so one look each round does for everybody while all run.
     const auto danach = std::upper_bound(anwesend.begin(), anwesend.end(), a.eigen);
-    for (std::size_t n = 0; n < std::min(anwesend.size(), k_max_nachbarn); ++n) {
+    for (std::size_t n = 0; a.nachbarn && n < std::min(anwesend.size(), k_max_nachbarn); ++n) {
         const std::size_t stelle = static_cast<std::size_t>(danach - anwesend.begin()) + n;
         const std::string& nachbar = anwesend[stelle % anwesend.size()];
         const auto i = fs.info(a.pfad + nachbar);
-        if (!i || *a.jetzt_ns - i->geaendert_ns <= k_anwesend_ms * k_ns_je_ms) {
+        if (!i) {
+            break;
+        }
+        const std::int64_t alter_ms = (*a.jetzt_ns - i->geaendert_ns) / k_ns_je_ms;
+        if (alter_ms <= k_anwesend_ms) {
+            b.nachbar = nachbar;
+            b.nachbar_alter_ms = std::max<std::int64_t>(alter_ms, 0);
             break;
         }
         if (entfernen_wenn_gleich(fs, a.pfad + nachbar, *i)) {
@@ -187,6 +194,13 @@ Anwesenheitsmelder::Auftrag Anwesenheitsmelder::auftrag_fuer(std::size_t i, cons
     a.jetzt_ns = m_schau.freigabezeit_ns(pfad);
     a.uhr_stellen =
         !a.jetzt_ns || !g.geschrieben || m_scheduler.jetzt_ms() - g.uhr_gestellt_ms >= k_uhrabstand_ms;
+    // The record after the own one, renewed a while ago, cannot be three minutes old before then.
+    std::vector<std::string> anwesend;
+    std::copy_if(a.namen.begin(), a.namen.end(), std::back_inserter(anwesend),
+                 [&](const std::string& n) { return ist_anwesenheit(n) && n != eigen; });
+    const auto danach = std::upper_bound(anwesend.begin(), anwesend.end(), eigen);
+    const std::string nachbar = anwesend.empty() ? "" : danach == anwesend.end() ? anwesend.front() : *danach;
+    a.nachbarn = nachbar != g.nachbar || m_scheduler.jetzt_ms() >= g.nachbar_faellig_ms;
     // The first record by name sweeps; the own one is not listed before its first round.
     const auto erster = std::find_if(a.namen.begin(), a.namen.end(), ist_anwesenheit);
     a.kehren = erster == a.namen.end() || *erster >= eigen;
@@ -285,6 +299,10 @@ void Anwesenheitsmelder::beantwortet(std::size_t i, Befund b, bool ausgefuehrt, 
     }
     for (auto& [name, info] : b.zeiten) {
         g.zeiten[name] = info;
+    }
+    if (!b.nachbar.empty()) {
+        g.nachbar = b.nachbar;
+        g.nachbar_faellig_ms = gefragt_ms + k_anwesend_ms - b.nachbar_alter_ms;
     }
     const Verzeichnisschau::Liste* liste = m_schau.letzte(pfad);
     if (b.blick.fehler || !liste) {

@@ -41,10 +41,10 @@ class Anwesenheitsanzeige {
 // - one look at the directory's change time, and a listing by name only where
 //   it changed: the colleagues are the presence records listed there; a
 //   record is read once, when its name is new;
-// - the record that follows the own one by name looked at: one renewed last
-//   more than k_anwesend_ms ago belongs to a workstation that stopped without
-//   cleaning up, and goes, and so on to the first renewed one. Every record
-//   is so watched by one colleague;
+// - the record that follows the own one by name looked at, when it could be
+//   due: one renewed last more than k_anwesend_ms ago belongs to a workstation
+//   that stopped without cleaning up, and goes, and so on to the first renewed
+//   one. Every record is so watched by one colleague;
 // - the workstation whose record comes first by name sweeps the directory:
 //   answers and origin records older than ten minutes, temporary files left
 //   over for five, each looked at once when it appears.
@@ -107,6 +107,7 @@ class Anwesenheitsmelder {
         std::set<std::string> bekannt;        // records already read (or known to be garbage)
         std::optional<std::int64_t> jetzt_ns; // the directory's clock now
         bool uhr_stellen = false;             // look at the own record's stamp first
+        bool nachbarn = true;                 // look at the records after the own one
         bool kehren = false;
         std::map<std::string, Dateiinfo> zeiten; // records and temporary files looked at before
     };
@@ -119,6 +120,9 @@ class Anwesenheitsmelder {
         std::map<std::string, std::string> muell;   // record -> why it is no presence record
         std::map<std::string, Dateiinfo> zeiten;    // looked at in this job
         std::vector<std::string> entfernt;
+        // The first record after the own one that was renewed, and how long ago.
+        std::string nachbar;
+        std::int64_t nachbar_alter_ms = 0;
     };
     // The job itself, on the share's side.
     static Befund befund_erheben(Dateisystem& fs, const Auftrag& a);
@@ -131,6 +135,9 @@ class Anwesenheitsmelder {
         bool geschrieben = false;          // the last round's renewal went through
         std::int64_t geschrieben_ms = -1;  // and when its answer came
         std::int64_t uhr_gestellt_ms = -1; // when the directory's clock was set from it
+        // The record after the own one, and when it could be three minutes old at the earliest.
+        std::string nachbar;
+        std::int64_t nachbar_faellig_ms = -1;
         int anzahl = -1;
         std::int64_t gezaehlt_ms = -1;
         std::vector<std::string> kennungen;

@@ -482,6 +482,11 @@ int op_statfs(const char* pfad, struct statvfs* st)
 
 int op_release(const char*, struct fuse_file_info* fi)
 {
+    {
+        // Counted: a network client's close is a request to the server.
+        std::lock_guard<std::mutex> l(g_m);
+        ++g_zaehler["release"];
+    }
     ::close(static_cast<int>(fi->fh));
     return 0;
 }
