@@ -394,23 +394,68 @@ Fehler EchtesDateisystem::gehalten_ersetzen(const std::string& pfad, const std::
 Fehler EchtesDateisystem::freigabe_ersetzen(const std::string& pfad, const std::string& inhalt, bool sichern,
                                             Ersetzbericht* bericht)
 {
+    vorlagen_nachholen(pfad);
     std::string temp;
+    const auto temp_entfernen = [&] {
+        Fehler f = entfernen(temp);
+        return f.systemfehler == ENOENT ? Fehler{} : f;
+    };
     if (Fehler f = vorlage_schreiben(pfad, inhalt, sichern, std::nullopt, temp)) {
-        beharrlich([&] { return entfernen(temp); }, warten, k_loeschgeduld_ms);
+        if (beharrlich(temp_entfernen, warten, k_loeschgeduld_ms)) {
+            vorlage_merken(temp);
+        }
         return f;
     }
     Ersetzschritte schritte;
     schritte.umbenennen = [&] { return umbenennen(temp, pfad); };
     schritte.an_ort = [&] { return an_ort_schreiben(pfad, inhalt); };
     schritte.vorlage_entfernen = [&] {
-        Fehler f = entfernen(temp);
-        return f.systemfehler == ENOENT ? Fehler{} : f;
+        Fehler f = temp_entfernen();
+        if (f) {
+            vorlage_merken(temp);
+        }
+        return f;
     };
     return ersetzen_mit_ausweg(schritte, warten, bericht);
 }
 
+void EchtesDateisystem::vorlage_merken(const std::string& temp)
+{
+    std::lock_guard sperre(m_vorlagen_mutex);
+    // A few are plenty: whoever finds one five minutes old removes it as well.
+    if (m_vorlagen.size() < 64) {
+        m_vorlagen.push_back(temp);
+    }
+}
+
+void EchtesDateisystem::vorlagen_nachholen(const std::string& pfad)
+{
+    const auto schnitt = pfad.find_last_of(k_trenner);
+    const std::string verzeichnis = schnitt == std::string::npos ? "" : pfad.substr(0, schnitt + 1);
+    std::vector<std::string> hier;
+    {
+        std::lock_guard sperre(m_vorlagen_mutex);
+        std::erase_if(m_vorlagen, [&](const std::string& t) {
+            const bool dort =
+                t.rfind(verzeichnis, 0) == 0 && t.find(k_trenner, verzeichnis.size()) == std::string::npos;
+            if (dort) {
+                hier.push_back(t);
+            }
+            return dort;
+        });
+    }
+    for (const std::string& t : hier) {
+        if (Fehler f = entfernen(t); f && f.systemfehler != ENOENT) {
+            vorlage_merken(t);
+        }
+    }
+}
+
 Fehler EchtesDateisystem::auffrischen(const std::string& pfad, const std::string& inhalt)
 {
+    if (auf_freigabe()) {
+        vorlagen_nachholen(pfad);
+    }
     int fd = -1;
     const auto oeffnen = [&] {
         fd = ::open(pfad.c_str(), O_WRONLY | oeffnen_flags());

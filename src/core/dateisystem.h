@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -170,6 +171,12 @@ class EchtesDateisystem : public Dateisystem {
     static void warten(int ms);
     Fehler freigabe_ersetzen(const std::string& pfad, const std::string& inhalt, bool sichern,
                              Ersetzbericht* bericht);
+    // Temporary files of this desk a share would not let go: tried once more
+    // whenever the desk writes into their directory again.
+    void vorlage_merken(const std::string& temp);
+    void vorlagen_nachholen(const std::string& pfad);
+    std::mutex m_vorlagen_mutex;
+    std::vector<std::string> m_vorlagen;
     int oeffnen_flags() const;
     Fehler oeffnungsfehler(int err, const std::string& pfad) const;
     // stat, or lstat where links are not followed.
