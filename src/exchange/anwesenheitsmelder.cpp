@@ -132,7 +132,8 @@ Anwesenheitsmelder::Befund Anwesenheitsmelder::befund_erheben(Dateisystem& fs, c
         const std::string& nachbar = anwesend[stelle % anwesend.size()];
         const auto i = fs.info(a.pfad + nachbar);
         if (!i) {
-            break;
+            // Gone since the listing: the next one is looked at.
+            continue;
         }
         const std::int64_t alter_ms = (*a.jetzt_ns - i->geaendert_ns) / k_ns_je_ms;
         if (alter_ms <= k_anwesend_ms) {
@@ -288,6 +289,8 @@ void Anwesenheitsmelder::beantwortet(std::size_t i, Befund b, bool ausgefuehrt, 
     if (!b.blick.fehler) {
         m_schau.uebernehmen(pfad, std::move(b.blick), gefragt_ms);
     }
+    // What this round removed is gone from the list too, whenever the directory is listed next.
+    m_schau.entfernt(pfad, b.entfernt);
     for (auto& [name, platz] : b.gelesen) {
         g.plaetze[name] = platz;
     }
@@ -316,12 +319,11 @@ void Anwesenheitsmelder::beantwortet(std::size_t i, Befund b, bool ausgefuehrt, 
     std::erase_if(g.plaetze, [&](const auto& p) { return !da.count(p.first); });
     std::erase_if(g.muell, [&](const std::string& d) { return !da.count(d); });
     std::erase_if(g.zeiten, [&](const auto& z) { return !da.count(z.first); });
-    const std::set<std::string> entfernt(b.entfernt.begin(), b.entfernt.end());
     g.kennungen.clear();
     g.namen.clear();
     for (const std::string& name : liste->namen) {
         const auto p = g.plaetze.find(name);
-        if (!ist_anwesenheit(name) || name == g.datei || entfernt.count(name) || p == g.plaetze.end()) {
+        if (!ist_anwesenheit(name) || name == g.datei || p == g.plaetze.end()) {
             continue;
         }
         g.kennungen.push_back(kennung_von(name));

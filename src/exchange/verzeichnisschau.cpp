@@ -77,6 +77,17 @@ bool Verzeichnisschau::langsam(const std::string& pfad) const
     return it != m_verzeichnisse.end() && m_scheduler.jetzt_ms() < it->second.langsam_bis_ms;
 }
 
+void Verzeichnisschau::entfernt(const std::string& pfad, const std::vector<std::string>& namen)
+{
+    const auto it = m_verzeichnisse.find(pfad);
+    if (it == m_verzeichnisse.end() || !it->second.liste) {
+        return;
+    }
+    std::erase_if(it->second.liste->namen, [&](const std::string& n) {
+        return std::find(namen.begin(), namen.end(), n) != namen.end();
+    });
+}
+
 void Verzeichnisschau::uebernehmen(const std::string& pfad, Blick blick, std::int64_t gefragt_ms)
 {
     if (blick.gelistet) {

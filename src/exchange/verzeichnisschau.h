@@ -76,6 +76,8 @@ class Verzeichnisschau {
     void uebernehmen(const std::string& pfad, Blick blick, std::int64_t gefragt_ms);
     // The directory's listings take long (see k_langsam_ms).
     bool langsam(const std::string& pfad) const;
+    // Names this desk removed from pfad leave its last list at once.
+    void entfernt(const std::string& pfad, const std::vector<std::string>& namen);
 
     // The server's time stamp freigabe_ns of a file this desk wrote at eigen_ms (its steady clock).
     void uhr_stellen(const std::string& pfad, std::int64_t freigabe_ns, std::int64_t eigen_ms);
