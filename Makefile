@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure test test-samba run deps clean package demo screenshots bench fuzz sanitize format format-check
+.PHONY: all build configure test test-samba run deps clean package demo screenshots bench fuzz sanitize tsan tidy format format-check
 
 all: build
 
@@ -75,6 +75,35 @@ SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp:print_suppressions=0
 sanitize:
 	$(SANITIZE_ENV) $(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS="-DHESTREL_SANITIZE=ON $(CMAKE_FLAGS)"
+
+# The tests that start real threads (the share service's workers, the sound
+# file reader and output, the real program) under the thread sanitizer, in
+# build-tsan with gcc (clang 14's runtime breaks where Qt starts a process).
+# Every report of every process fails the run; only system libraries are
+# suppressed (.ci/tsan.supp).
+TSAN_ZIELE = hestrel hestrel-msg kestu-sim stoerfs fokusfenster test_core test_exchange test_einstellungen \
+	test_tonausgabe test_pruefung_prozess test_exchange_prozess test_exchange_stoerungen test_exchange_antwort \
+	test_anwesenheit_prozess test_tray test_device_zwei test_xserver
+TSAN_BERICHTE = $(CURDIR)/build-tsan/tsan-berichte
+tsan:
+	$(MAKE) configure BUILD=build-tsan BUILD_TYPE=RelWithDebInfo \
+	  CMAKE_FLAGS="-DHESTREL_TSAN=ON -DCMAKE_CXX_COMPILER=g++ $(CMAKE_FLAGS)"
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_ZIELE)
+	rm -rf $(TSAN_BERICHTE) && mkdir -p $(TSAN_BERICHTE)
+	@cd build-tsan && QT_QPA_PLATFORM=offscreen \
+	  TSAN_OPTIONS="log_path=$(TSAN_BERICHTE)/bericht suppressions=$(CURDIR)/.ci/tsan.supp second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -L "faeden|dateidienst"; rc=$$?; \
+	if ls $(TSAN_BERICHTE)/bericht.* >/dev/null 2>&1; then \
+	  cat $(TSAN_BERICHTE)/bericht.*; echo "tsan: reports above" >&2; exit 1; fi; \
+	echo "tsan: no report"; exit $$rc
+
+# clang-tidy's bug-prone and concurrency checks (.clang-tidy) over every file
+# of src/ in the compile database of $(BUILD); fails on any finding.
+tidy: build
+	run-clang-tidy -p $(BUILD) -quiet -j $(JOBS) '^$(CURDIR)/src/' 2>&1 | sed 's/\x1b\[[0-9;]*m//g' > $(BUILD)/tidy.log; \
+	grep -E "(warning|error): .*\[(bugprone|concurrency)-" $(BUILD)/tidy.log | sort -u; \
+	if grep -qE "(warning|error): .*\[(bugprone|concurrency)-" $(BUILD)/tidy.log; then exit 1; fi; \
+	echo "tidy: no finding"
 
 # The code's layout follows .clang-format; format rewrites, format-check only reports.
 QUELLEN = $(shell git ls-files 'src/*.h' 'src/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp')

@@ -19,6 +19,7 @@
 #include "arbeitsplatz/pruefung.h"
 #include "core/datenverzeichnis.h"
 #include "core/freigabedienst.h"
+#include "core/tondateileser.h"
 #include "core/uhr.h"
 #include "core/version.h"
 #include "platform/qtscheduler.h"
@@ -261,9 +262,9 @@ int main(int argc, char* argv[])
             code = QApplication::exec();
         }
     }
-    // A share that never answers holds a worker thread in the kernel; nothing
+    // A share that never answers holds a worker (or the sound file reader) in the kernel; nothing
     // may wait for it on the way out (no clean-up handler, no leak check).
-    if (hestrel::FaedenFreigabedienst::haengt_noch()) {
+    if (hestrel::FaedenFreigabedienst::haengt_noch() || hestrel::Tondateileser::haengt_noch()) {
         std::fflush(nullptr);
         std::_Exit(code);
     }

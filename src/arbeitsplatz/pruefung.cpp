@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <variant>
 
 #include "core/logbuch.h"
 #include "core/meldungsdienst.h"
-#include "core/zahlen.h"
+#include "core/wavdatei.h"
+#include "device/befehle.h"
 #include "device/empfangsdecoder.h"
 #include "einstellungen/einstellungen.h"
 #include "einstellungen/einstellungsverwaltung.h"
@@ -125,6 +125,16 @@ std::string verbinden(const std::vector<std::string>& teile, const std::string& 
         s += (s.empty() ? "" : trenner) + t;
     }
     return s;
+}
+
+// "16 Bit, 22050 Hz, 1 Kanal, 1,5 s"
+std::string wav_beschreibung(const Wavformat& w)
+{
+    const std::int64_t zehntel = w.bilder * 10 / w.abtastrate;
+    return std::to_string(w.bits) + " Bit" + (w.gleitkomma ? " Gleitkomma" : "") + ", " +
+           std::to_string(w.abtastrate) + " Hz, " + std::to_string(w.kanaele) +
+           (w.kanaele == 1 ? " Kanal, " : " Kanäle, ") + std::to_string(zehntel / 10) + "," +
+           std::to_string(zehntel % 10) + " s";
 }
 
 const char* stufenwort(Pruefung::Stufe s)
@@ -359,8 +369,7 @@ void Pruefung::geraet_pruefen()
     if (e.comdeaktiviert != "0") {
         return setzen(m_geraetebefund, Stufe::hinweis, "keine eingestellt");
     }
-    const auto nummer = ganzzahl16(zahlenwert(e.portnummer));
-    const int n = std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0;
+    const int n = anschlussnummer(e.portnummer);
     const std::string anschluss = "Anschluss " + std::to_string(n);
     m_befunde[m_geraetebefund].text = anschluss;
     m_port.setCommPort(n);
@@ -378,9 +387,7 @@ void Pruefung::geraet_pruefen()
         m_port_offen = false;
         setzen(m_geraetebefund, Stufe::fehler, anschluss + ": verloren: " + f.beschreibung);
     };
-    // The status request of the interface check: start byte, command 1, all outputs.
-    const std::string abfrage{static_cast<char>(Empfangsdecoder::k_startzeichen), 1, 10};
-    if (Fehler f = m_port.schreiben(abfrage)) {
+    if (Fehler f = m_port.schreiben(statusabfrage_befehl())) {
         setzen(m_geraetebefund, Stufe::fehler,
                anschluss + ": Statusabfrage nicht gesendet: " + f.beschreibung);
     }
@@ -408,16 +415,18 @@ void Pruefung::tondatei_pruefen()
         return;
     }
     Befund b{"Tondatei", Stufe::warnung, datei};
-    std::string kopf;
+    // Read and judged as the alarm's player reads and judges it.
+    std::string bytes;
+    std::string fehler;
     if (!m_fs.existiert(datei)) {
         b.text += ": fehlt, Alarme piepen";
-    } else if (Fehler f = m_fs.lesen(datei, kopf, 12)) {
-        b.text += ": nicht lesbar, Alarme piepen: " + f.beschreibung;
-    } else if (kopf.size() < 12 || kopf.compare(0, 4, "RIFF") != 0 || kopf.compare(8, 4, "WAVE") != 0) {
-        b.text += ": keine WAV-Datei, Alarme piepen";
-    } else {
+    } else if (fehler = tondatei_lesen(m_fs, datei, bytes); !fehler.empty()) {
+        b.text += ": nicht lesbar, Alarme piepen: " + fehler;
+    } else if (const auto w = wav_format(bytes, k_ton_abtastrate, fehler)) {
         b.stufe = Stufe::ok;
-        b.text += ": lesbar";
+        b.text += ": abspielbar, " + wav_beschreibung(*w);
+    } else {
+        b.text += ": " + fehler + ", Alarme piepen";
     }
     m_befunde.push_back(std::move(b));
 }

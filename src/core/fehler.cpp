@@ -1,7 +1,6 @@
 #include "core/fehler.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace hestrel {
 
@@ -47,9 +46,6 @@ Fehler Fehler::aus_errno(int err, const std::string& pfad)
     case EACCES:
     case EPERM:
     case EROFS:
-        nummer = 75;
-        text = "Fehler beim Zugriff auf Pfad/Datei";
-        break;
     case EISDIR:
         nummer = 75;
         text = "Fehler beim Zugriff auf Pfad/Datei";
@@ -67,7 +63,7 @@ Fehler Fehler::aus_errno(int err, const std::string& pfad)
     default:
         break;
     }
-    return {nummer, text + ": " + pfad + " (" + std::strerror(err) + ")", err};
+    return {nummer, text + ": " + pfad + " (" + systemfehlertext(err) + ")", err};
 }
 
 } // namespace hestrel

@@ -1,8 +1,28 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 
 namespace hestrel {
+
+namespace detail {
+inline const char* fehlertext_von(int ergebnis, const char* puffer)
+{
+    return ergebnis == 0 ? puffer : "unbekannter Fehler";
+}
+inline const char* fehlertext_von(const char* text, const char*)
+{
+    return text;
+}
+} // namespace detail
+
+// The system's text for an error number (errno); safe on every thread, where
+// strerror may hand two threads the same buffer.
+inline std::string systemfehlertext(int err)
+{
+    char puffer[256] = {};
+    return detail::fehlertext_von(strerror_r(err, puffer, sizeof puffer), puffer);
+}
 
 // An error as the program reports it: a number and a German description.
 // Number 0 means success.

@@ -3,10 +3,18 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/fehler.h"
 
 namespace hestrel {
+
+// The error of every write or line change on a port that is not open.
+Fehler anschluss_nicht_geoeffnet();
+
+// The port number a setting names: its numeric prefix to the nearest 16-bit
+// integer; an empty, non-numeric or too large setting gives 0, which no port takes.
+int anschlussnummer(std::string_view einstellung);
 
 // The serial port of the alarm device: 2400 baud, 8 data bits, no parity,
 // one stop bit; port number n is the n-th serial port of the machine.
@@ -38,7 +46,7 @@ class Seriellerport {
     {
         m_rts = an;
         if (!offen()) {
-            return {8018, "Anschluss nicht geöffnet"};
+            return anschluss_nicht_geoeffnet();
         }
         return rts_leitung(an);
     }

@@ -8,10 +8,13 @@ list(APPEND HESTREL_ENGINE_SOURCES
   core/fehler.cpp
   core/freigabedienst.cpp
   core/logbuch.cpp
+  core/seriellerport.cpp
   core/systemlog.cpp
   core/systemlogsocket.cpp
   core/textdatei.cpp
+  core/tondateileser.cpp
   core/uhr.cpp
   core/virtualscheduler.cpp
+  core/wavdatei.cpp
   core/zahlen.cpp
 )

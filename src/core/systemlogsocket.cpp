@@ -10,6 +10,8 @@
 #include <unistd.h>
 #include <utility>
 
+#include "core/umgebung.h"
+
 namespace hestrel {
 namespace {
 
@@ -53,10 +55,7 @@ Systemlogsocket::~Systemlogsocket()
 
 std::string Systemlogsocket::standardpfad()
 {
-    if (const char* wert = std::getenv("HESTREL_SYSLOG")) {
-        return wert;
-    }
-    return "/dev/log";
+    return umgebungswert("HESTREL_SYSLOG").value_or("/dev/log");
 }
 
 std::string Systemlogsocket::bereinigt(const std::string& text)

@@ -1,32 +1,10 @@
 #include "device/geraet.h"
 
-#include <variant>
-
 #include "core/version.h"
-#include "core/zahlen.h"
+#include "device/befehle.h"
 #include "einstellungen/einstellungsverwaltung.h"
 
 namespace hestrel {
-namespace {
-
-constexpr std::uint8_t k_start = Empfangsdecoder::k_startzeichen;
-constexpr std::uint8_t k_statusabfrage = 1;
-constexpr std::uint8_t k_befehl_ein = 2;
-constexpr std::uint8_t k_befehl_aus = 3;
-constexpr std::uint8_t k_alle_ausgaenge = 10;
-constexpr std::uint8_t k_reset = 11;
-
-std::string befehl(std::uint8_t code, std::uint8_t parameter)
-{
-    return std::string{static_cast<char>(k_start), static_cast<char>(code), static_cast<char>(parameter)};
-}
-
-Fehler nicht_offen()
-{
-    return {8018, "Anschluss nicht geöffnet"};
-}
-
-} // namespace
 
 Geraet::Geraet(Einstellungsverwaltung& einstellungen, Logbuch& log, Meldungsdienst& boxen,
                Seriellerport& port, Scheduler& scheduler, const Uhr& uhr, Geraetefolgen& folgen)
@@ -49,9 +27,7 @@ Geraet::~Geraet()
 
 int Geraet::portnummer() const
 {
-    // An empty or non-numeric setting gives 0, which no port takes.
-    auto n = ganzzahl16(zahlenwert(m_einstellungen.einstellungen().portnummer));
-    return std::holds_alternative<std::int16_t>(n) ? std::get<std::int16_t>(n) : 0;
+    return anschlussnummer(m_einstellungen.einstellungen().portnummer);
 }
 
 void Geraet::aktualisieren()
@@ -71,7 +47,7 @@ bool Geraet::port_pruefen(int nummer)
     }
     const bool ok = !m_oeffnungsfehler && m_port.offen();
     if (!ok && !m_oeffnungsfehler) {
-        m_oeffnungsfehler = nicht_offen();
+        m_oeffnungsfehler = anschluss_nicht_geoeffnet();
     }
     m_port.schliessen();
     m_decoder.zuruecksetzen();
@@ -101,14 +77,14 @@ void Geraet::schnittstelle_pruefen()
         fehler = m_port.oeffnen();
         m_decoder.zuruecksetzen();
         if (!fehler && m_port.offen()) {
-            fehler = m_port.schreiben(befehl(k_statusabfrage, k_alle_ausgaenge));
+            fehler = m_port.schreiben(statusabfrage_befehl());
             if (!fehler) {
                 return;
             }
             m_port.schliessen();
         }
     }
-    nicht_aktiv(fehler ? fehler : nicht_offen());
+    nicht_aktiv(fehler ? fehler : anschluss_nicht_geoeffnet());
 }
 
 void Geraet::nicht_aktiv(const Fehler& f)
@@ -140,10 +116,10 @@ void Geraet::statusausgabe(bool austext, int gruppe, int aktion)
     }
     std::string bytes;
     if ((aktion == k_ausgang_an || aktion == k_ausgang_aus) && gruppe >= 0 && gruppe < k_gruppen) {
-        bytes = befehl(aktion == k_ausgang_an ? k_befehl_ein : k_befehl_aus,
-                       static_cast<std::uint8_t>(gruppe + 1));
+        bytes = geraetebefehl(aktion == k_ausgang_an ? befehl::k_ein : befehl::k_aus,
+                              static_cast<std::uint8_t>(gruppe + 1));
     } else if (aktion == k_zuruecksetzen) {
-        bytes = befehl(k_befehl_aus, k_reset);
+        bytes = geraetebefehl(befehl::k_aus, befehl::k_reset);
     } else {
         return;
     }
@@ -211,7 +187,7 @@ void Geraet::eingang_auswerten()
         if (ein1 && ein2) {
             text = "Eingang 1 und 2 aktive";
             for (int n = 1; n <= 10; ++n) {
-                if (Fehler f = m_port.schreiben(befehl(k_befehl_aus, static_cast<std::uint8_t>(n)))) {
+                if (Fehler f = m_port.schreiben(geraetebefehl(befehl::k_aus, static_cast<std::uint8_t>(n)))) {
                     m_log.logeintrag("Schnittstelle Ausgabe " + f.beschreibung + " - " +
                                      std::to_string(f.nummer));
                     break;
@@ -221,7 +197,7 @@ void Geraet::eingang_auswerten()
         if (m_relais) {
             m_relais->eingaenge(ein1 && ein2, ein1 && ein2);
             for (int i = 0; i < 10; ++i) {
-                const bool an = puffer[static_cast<std::size_t>(3 + i)] == 1;
+                const bool an = puffer[3 + static_cast<std::size_t>(i)] == 1;
                 m_relais->relais_farbe(i, an ? k_rot : k_gruen);
             }
         }

@@ -140,131 +140,156 @@ void Einstellungsverwaltung::ladefehler(const Fehler& f, bool& dateiende)
     }
 }
 
+// The load, step by step; a step that fails shows its error and opens the
+// settings window, and the steps after it are left out.
 void Einstellungsverwaltung::laden()
 {
-    bool dateiende = false;
-
-    if (!datei_da(m_datenverzeichnis, "mameldung.log")) {
-        if (Fehler f = m_fs.leeren(m_log.journal_pfad())) {
-            // Said, but no reason to leave the settings unloaded and stop polling:
-            // each alarm's journal entry tries again.
-            m_boxen.hinweis(k_programmtitel, f.meldungstext());
-            m_log.logeintrag("Journal nicht angelegt: " + f.meldungstext());
-        }
-    }
-
-    // Without a file of its own the workstation starts from the site's copy;
-    // the first save writes the data directory's file and never the site's.
-    m_geladen_aus.clear();
-    std::string quelle = einstellungsdatei_pfad();
-    if (!datei_da(m_datenverzeichnis, "Hestrel.DAT")) {
-        quelle = standortdatei_finden(m_fs, m_standort, "Hestrel.DAT");
-        if (!quelle.empty()) {
-            m_log.logeintrag("Voreinstellungen des Standorts: " + quelle);
-        }
-    }
-    if (quelle.empty()) {
-        m_e.importverzeichnis.clear();
-        m_e.portnummer = "1";
-        m_e.idnummer.clear();
-        m_e.signaldatei.clear();
-        m_e.tastentext1.clear();
-        m_e.alarmempf = "0";
-        for (auto& p : m_e.gruppenpfad) {
-            p.clear();
-        }
-        for (auto& z : m_e.zusatzfelder) {
-            z.clear();
-        }
+    journal_anlegen();
+    m_geladen_aus = einstellungsquelle();
+    if (m_geladen_aus.empty()) {
+        voreinstellungen_setzen();
         einrichten();
         return;
     }
+    bool dateiende = false;
+    Fehler f = datei_einlesen(m_geladen_aus, dateiende);
+    if (!f) {
+        f = schalter_setzen();
+    }
+    if (!f) {
+        f = id_pruefen();
+    }
+    if (!f) {
+        f = anschluss_oeffnen();
+    }
+    if (!f) {
+        f = exportdatei_schreiben();
+    }
+    if (f) {
+        return ladefehler(f, dateiende);
+    }
+    // A file cut short: the values it had are in force, the window asks for the rest.
+    if (dateiende) {
+        einrichten();
+    }
+    melden();
+}
 
-    m_geladen_aus = quelle;
+void Einstellungsverwaltung::journal_anlegen()
+{
+    if (datei_da(m_datenverzeichnis, "mameldung.log")) {
+        return;
+    }
+    if (Fehler f = m_fs.leeren(m_log.journal_pfad())) {
+        // Said, but no reason to leave the settings unloaded and stop polling:
+        // each alarm's journal entry tries again.
+        m_boxen.hinweis(k_programmtitel, f.meldungstext());
+        m_log.logeintrag("Journal nicht angelegt: " + f.meldungstext());
+    }
+}
+
+std::string Einstellungsverwaltung::einstellungsquelle()
+{
+    // Without a file of its own the workstation starts from the site's copy;
+    // the first save writes the data directory's file and never the site's.
+    if (datei_da(m_datenverzeichnis, "Hestrel.DAT")) {
+        return einstellungsdatei_pfad();
+    }
+    std::string quelle = standortdatei_finden(m_fs, m_standort, "Hestrel.DAT");
+    if (!quelle.empty()) {
+        m_log.logeintrag("Voreinstellungen des Standorts: " + quelle);
+    }
+    return quelle;
+}
+
+void Einstellungsverwaltung::voreinstellungen_setzen()
+{
+    m_e.importverzeichnis.clear();
+    m_e.portnummer = "1";
+    m_e.idnummer.clear();
+    m_e.signaldatei.clear();
+    m_e.tastentext1.clear();
+    m_e.alarmempf = "0";
+    for (auto& p : m_e.gruppenpfad) {
+        p.clear();
+    }
+    for (auto& z : m_e.zusatzfelder) {
+        z.clear();
+    }
+}
+
+Fehler Einstellungsverwaltung::datei_einlesen(const std::string& quelle, bool& dateiende)
+{
     std::string bytes;
     if (Fehler f = m_fs.lesen(quelle, bytes, k_einstellungen_max + 1)) {
-        return ladefehler(f, dateiende);
+        return f;
     }
     if (bytes.size() > k_einstellungen_max) {
-        return ladefehler(Fehler::zu_gross(quelle), dateiende);
+        return Fehler::zu_gross(quelle);
     }
-    const std::vector<std::string> werte = einstellungsdatei_lesen(bytes);
-    auto wert = [&](int zeile, std::string& ziel) {
-        if (static_cast<std::size_t>(zeile) <= werte.size()) {
-            ziel = werte[static_cast<std::size_t>(zeile - 1)];
-        } else {
-            dateiende = true;
-        }
-    };
-    std::string ignoriert;
-    Fehler lesefehler;
-    wert(1, ignoriert);
-    wert(2, m_e.importverzeichnis);
-    wert(3, m_e.portnummer);
-    wert(4, m_e.idnummer);
-    wert(5, m_e.signaldatei);
-    wert(6, ignoriert);
-    wert(7, m_e.tastentext1);
-    wert(8, m_e.alarmempf);
-    wert(9, m_e.comdeaktiviert);
-    std::string prell;
-    wert(10, prell);
-    if (werte.size() >= 10) {
-        auto z = ganzzahl16(zahlenwert(prell));
-        if (auto* n = std::get_if<std::int16_t>(&z)) {
-            m_e.entprellzeit = *n;
-        } else {
-            lesefehler = std::get<Fehler>(z);
-        }
-    }
-    wert(11, m_e.logfileaktive);
-    for (int i = 0; i < 10; ++i) {
-        wert(12 + i, m_e.gruppenpfad[static_cast<std::size_t>(i)]);
-        m_maske.pfade[static_cast<std::size_t>(i)] = m_e.gruppenpfad[static_cast<std::size_t>(i)];
-    }
-    for (int i = 1; i <= 4; ++i) {
-        wert(21 + i, m_e.zusatzfelder[static_cast<std::size_t>(i)]);
-    }
-    std::string hardware = m_maske.geraeteart;
-    wert(26, hardware);
-    if (hardware != m_maske.geraeteart) {
-        geraeteart_gewaehlt(hardware);
-    }
-    for (int i = 10; i < k_gruppen; ++i) {
-        wert(17 + i, m_e.gruppenpfad[static_cast<std::size_t>(i)]);
-        m_maske.pfade[static_cast<std::size_t>(i)] = m_e.gruppenpfad[static_cast<std::size_t>(i)];
-    }
-    wert(67, m_e.voll);
-    wert(68, m_e.gesperrt);
-    if (lesefehler) {
-        return ladefehler(lesefehler, dateiende);
-    }
+    const Einstellungswerte werte = einstellungsdatei_lesen(bytes);
+    dateiende = !werte.gelesen(Einstellungsfeld::gesperrt);
+    return werte_uebernehmen(werte);
+}
 
-    auto haken = [](const std::string& text, int& ziel) -> Fehler {
-        auto z = text_zu_ganzzahl16(text);
-        if (auto* f = std::get_if<Fehler>(&z)) {
-            return *f;
+Fehler Einstellungsverwaltung::werte_uebernehmen(const Einstellungswerte& w)
+{
+    using F = Einstellungsfeld;
+    // A value beyond the end of a short file leaves what is in force.
+    auto nehmen = [&w](Feldstelle stelle, std::string& ziel) {
+        if (w.gelesen(stelle)) {
+            ziel = w(stelle);
         }
-        const int n = std::get<std::int16_t>(z);
-        if (n < 0 || n > 2) {
-            return Fehler::eigenschaftswert();
-        }
-        ziel = n;
-        return {};
     };
-    if (Fehler f = haken(m_e.voll, m_maske.vollbild)) {
-        return ladefehler(f, dateiende);
+    nehmen(F::importverzeichnis, m_e.importverzeichnis);
+    nehmen(F::portnummer, m_e.portnummer);
+    nehmen(F::idnummer, m_e.idnummer);
+    nehmen(F::signaldatei, m_e.signaldatei);
+    nehmen(F::tastentext1, m_e.tastentext1);
+    nehmen(F::alarmempf, m_e.alarmempf);
+    nehmen(F::comdeaktiviert, m_e.comdeaktiviert);
+    nehmen(F::logfileaktive, m_e.logfileaktive);
+    for (int i = 0; i < k_gruppen; ++i) {
+        const auto g = static_cast<std::size_t>(i);
+        nehmen(pfadstelle(i), m_e.gruppenpfad[g]);
+        m_maske.pfade[g] = m_e.gruppenpfad[g];
+    }
+    for (int k = 0; k < 4; ++k) {
+        nehmen({F::zusatzfelder, k}, m_e.zusatzfelder[static_cast<std::size_t>(k) + 1]);
+    }
+    nehmen(F::vollbild, m_e.voll);
+    nehmen(F::gesperrt, m_e.gesperrt);
+    // As if chosen in the window: any kind but "keine" uses the port, whatever the file says of it.
+    if (w.gelesen(F::geraeteart) && w(F::geraeteart) != m_maske.geraeteart) {
+        geraeteart_gewaehlt(w(F::geraeteart));
+    }
+    if (w.gelesen(F::entprellzeit)) {
+        int ms = 0;
+        if (Fehler f = einstellungszahl(F::entprellzeit, w(F::entprellzeit), ms)) {
+            return f;
+        }
+        m_e.entprellzeit = ms;
+    }
+    return {};
+}
+
+Fehler Einstellungsverwaltung::schalter_setzen()
+{
+    using F = Einstellungsfeld;
+    if (Fehler f = einstellungszahl(F::vollbild, m_e.voll, m_maske.vollbild)) {
+        return f;
     }
     m_e.vollbildanzeige = m_maske.vollbild != 0;
-    if (Fehler f = haken(m_e.gesperrt, m_maske.gesperrt)) {
-        return ladefehler(f, dateiende);
+    if (Fehler f = einstellungszahl(F::gesperrt, m_e.gesperrt, m_maske.gesperrt)) {
+        return f;
     }
     m_e.gesperrtanzeige = m_maske.gesperrt != 0;
+    // The load does not look at the group directories.
     m_e.pfadeok = true;
     m_maske.tastenverzoegerung = std::to_string(m_e.entprellzeit);
     m_folgen.tastenverzoegerung_setzen(m_e.entprellzeit);
-    if (Fehler f = haken(m_e.logfileaktive, m_maske.logfile)) {
-        return ladefehler(f, dateiende);
+    if (Fehler f = einstellungszahl(F::logfileaktive, m_e.logfileaktive, m_maske.logfile)) {
+        return f;
     }
     m_maske.alarmtestaus = 0;
     if (m_maske.geraeteart == "keine" || m_maske.geraeteart == "Kestu_1") {
@@ -274,43 +299,45 @@ void Einstellungsverwaltung::laden()
     }
     m_maske.schnittstelle_aus = m_e.comdeaktiviert == "0" ? 0 : 1;
     m_maske.alarmempfang = m_e.alarmempf == "0" ? 0 : 1;
+    return {};
+}
 
-    auto id = ganzzahl16(zahlenwert(m_e.idnummer));
-    if (auto* f = std::get_if<Fehler>(&id)) {
-        return ladefehler(*f, dateiende);
+Fehler Einstellungsverwaltung::id_pruefen()
+{
+    int id = 0;
+    if (Fehler f = einstellungszahl(Einstellungsfeld::idnummer, m_e.idnummer, id)) {
+        return f;
     }
-    m_e.idnummer = std::to_string(std::get<std::int16_t>(id));
-    if (m_e.idnummer != "0") {
+    m_e.idnummer = std::to_string(id);
+    // Loading goes on with another ID; the window asks for 0.
+    if (id != 0) {
         m_maske.id_warnung = "Falsche ID";
         einrichten();
     }
+    return {};
+}
 
-    if (m_e.comdeaktiviert == "0") {
-        auto nummer = ganzzahl16(zahlenwert(m_e.portnummer));
-        m_port.setCommPort(std::holds_alternative<std::int16_t>(nummer) ? std::get<std::int16_t>(nummer) : 0);
-        if (Fehler f = m_port.oeffnen()) {
-            return ladefehler(f, dateiende);
-        }
+Fehler Einstellungsverwaltung::anschluss_oeffnen()
+{
+    if (m_e.comdeaktiviert != "0") {
+        return {};
     }
+    m_port.setCommPort(anschlussnummer(m_e.portnummer));
+    return m_port.oeffnen();
+}
 
+Fehler Einstellungsverwaltung::exportdatei_schreiben()
+{
     m_maske.meldungtxt.clear();
     // An import directory that answers late reports its failure when it does.
-    const auto exportfehler = exportieren({{m_e.idnummer, m_e.tastentext1}}, [this](const Fehler& f) {
+    const auto fehler = exportieren({{m_e.idnummer, m_e.tastentext1}}, [this](const Fehler& f) {
         if (f) {
             bool ende = false;
             ladefehler(f, ende);
             melden();
         }
     });
-    if (exportfehler && *exportfehler) {
-        return ladefehler(*exportfehler, dateiende);
-    }
-
-    if (dateiende) {
-        dateiende = false;
-        einrichten();
-    }
-    melden();
+    return fehler.value_or(Fehler{});
 }
 
 void Einstellungsverwaltung::werte_einfuellen()
@@ -404,10 +431,17 @@ void Einstellungsverwaltung::speichern()
             continue;
         }
         ++p->offen;
+        // The share's side writes only its own answer; the save reads it when
+        // the answer arrives, never at the deadline while the look may still run.
+        auto da = std::make_shared<bool>(false);
         m_freigaben.auftrag(
-            box, [p, i, box](Dateisystem& fs) { p->da[static_cast<std::size_t>(i)] = fs.existiert(box); },
-            [this, p, lebt = std::weak_ptr<bool>(m_lebt)](bool) {
-                if (lebt.lock() && --p->offen == 0 && !p->einreihen) {
+            box, [da, box](Dateisystem& fs) { *da = fs.existiert(box); },
+            [this, p, i, da, lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                p->da[static_cast<std::size_t>(i)] = ausgefuehrt && *da;
+                if (--p->offen == 0 && !p->einreihen) {
                     speichern_fortsetzen(p);
                 }
             },
@@ -421,6 +455,8 @@ void Einstellungsverwaltung::speichern()
     }
 }
 
+// The save once every group directory answered or the time ran out, step by
+// step; a step that refuses says why in the window's message line.
 void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p)
 {
     if (m_pfadpruefung != p) {
@@ -428,54 +464,75 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     }
     m_pfadpruefung.reset();
     m_pfadfrist->stop();
+    if (!pfade_annehmen(*p) || !eingaben_annehmen()) {
+        return;
+    }
+    werte_aus_fenster();
+    m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
+    m_log.logeintrag(einstellungsdatei_pfad());
+    const Fehler exportfehler = exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
+                                             {m_e.idnummer, m_e.tastentext1},
+                                             {m_e.idnummer + "-2", m_e.tastentext2}},
+                                            [this](const Fehler& f) { exportfehler_melden(f); })
+                                    .value_or(Fehler{});
+    if (!datei_schreiben()) {
+        return;
+    }
+    exportfehler_melden(exportfehler);
+    einrichtung_beenden();
+}
+
+bool Einstellungsverwaltung::pfade_annehmen(const Pfadpruefung& p)
+{
     for (int i = 0; i < k_gruppen; ++i) {
-        const std::string& pfad = p->pfade[static_cast<std::size_t>(i)];
+        const auto g = static_cast<std::size_t>(i);
+        const std::string& pfad = p.pfade[g];
         if (pfad.empty()) {
             continue;
         }
         // A path the file cannot keep is refused like a missing directory,
         // but kept out of the settings in force.
-        const bool unkodierbar = p->unkodierbar[static_cast<std::size_t>(i)];
-        if (!unkodierbar) {
-            m_e.gruppenpfad[static_cast<std::size_t>(i)] = pfad;
+        if (!p.unkodierbar[g]) {
+            m_e.gruppenpfad[g] = pfad;
         }
         // A directory that did not answer in time is as good as missing here.
-        if (unkodierbar || !p->da[static_cast<std::size_t>(i)]) {
+        if (p.unkodierbar[g] || !p.da[g]) {
             m_e.pfadeok = false;
             einrichten();
             // After setup: its log echo would otherwise hide why the save was refused.
             m_maske.meldungtxt = pfadmeldung(i);
             melden();
-            return;
+            return false;
         }
     }
     m_maske.meldungtxt.clear();
+    return true;
+}
 
-    if (m_maske.idnummer.empty()) {
-        m_maske.meldungtxt = k_id_pruefen;
+bool Einstellungsverwaltung::eingaben_annehmen()
+{
+    auto abweisen = [this](const std::string& text) {
+        m_maske.meldungtxt = text;
         melden();
-        return;
+        return false;
+    };
+    int id = 0;
+    if (m_maske.idnummer.empty() || einstellungszahl(Einstellungsfeld::idnummer, m_maske.idnummer, id)) {
+        return abweisen(k_id_pruefen);
     }
-    auto id = ganzzahl16(zahlenwert(m_maske.idnummer));
-    if (!std::holds_alternative<std::int16_t>(id)) {
-        m_maske.meldungtxt = k_id_pruefen;
-        melden();
-        return;
+    m_maske.idnummer = std::to_string(id);
+    if (id != 0) {
+        return abweisen(k_id_pruefen);
     }
-    m_maske.idnummer = std::to_string(std::get<std::int16_t>(id));
-    if (std::get<std::int16_t>(id) != 0) {
-        m_maske.meldungtxt = k_id_pruefen;
-        melden();
-        return;
-    }
-
+    // Nothing is taken over: the file would keep '?' where these stood.
     if (auto meldung = unkodierbare_felder()) {
-        // Nothing is taken over: the file would keep '?' where these stood.
-        m_maske.meldungtxt = *meldung;
-        melden();
-        return;
+        return abweisen(*meldung);
     }
+    return true;
+}
 
+void Einstellungsverwaltung::werte_aus_fenster()
+{
     m_e.importverzeichnis = m_maske.importverzeichnis;
     m_e.signaldatei = m_maske.signaldatei;
     m_e.tastentext1 = m_maske.tastentext1;
@@ -484,69 +541,68 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     m_e.portnummer = m_maske.port;
     m_e.alarmempf = haken_text(m_maske.alarmempfang);
     m_e.comdeaktiviert = haken_text(m_maske.schnittstelle_aus);
-    {
-        // A key delay outside the 16-bit range is taken as the nearest bound.
-        const double wert = zahlenwert(m_maske.tastenverzoegerung);
-        auto z = ganzzahl16(wert);
-        m_e.entprellzeit = std::holds_alternative<std::int16_t>(z) ? std::get<std::int16_t>(z)
-                           : wert < 0                              ? -32768
-                                                                   : 32767;
-    }
+    // A key delay outside the 16-bit range is taken as the nearest bound.
+    const double wert = zahlenwert(m_maske.tastenverzoegerung);
+    const auto z = ganzzahl16(wert);
+    m_e.entprellzeit = std::holds_alternative<std::int16_t>(z) ? std::get<std::int16_t>(z)
+                       : wert < 0                              ? -32768
+                                                               : 32767;
     m_folgen.tastenverzoegerung_setzen(m_e.entprellzeit);
     m_e.logfileaktive = haken_text(m_maske.logfile);
+}
 
-    m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
-    m_log.logeintrag(einstellungsdatei_pfad());
+Einstellungswerte Einstellungsverwaltung::dateiwerte() const
+{
+    using F = Einstellungsfeld;
+    Einstellungswerte w;
+    w(F::ausdruck) = m_e.ausdruck;
+    w(F::importverzeichnis) = m_e.importverzeichnis;
+    w(F::portnummer) = m_e.portnummer;
+    w(F::idnummer) = m_e.idnummer;
+    w(F::signaldatei) = m_e.signaldatei;
+    w(F::tastentext1) = m_e.tastentext1;
+    w(F::alarmempf) = m_e.alarmempf;
+    w(F::comdeaktiviert) = m_e.comdeaktiviert;
+    w(F::entprellzeit) = std::to_string(m_e.entprellzeit);
+    w(F::logfileaktive) = m_e.logfileaktive;
+    // Groups 1-10 as in force, where an emptied box kept the old path;
+    // groups 11-50 as their boxes stand, an emptied one as an empty line.
+    for (int i = 0; i < k_gruppen; ++i) {
+        const auto g = static_cast<std::size_t>(i);
+        w(pfadstelle(i)) = i < 10 ? m_e.gruppenpfad[g] : m_maske.pfade[g];
+    }
+    for (int k = 0; k < 4; ++k) {
+        w({F::zusatzfelder, k}) = m_e.zusatzfelder[static_cast<std::size_t>(k) + 1];
+    }
+    w(F::geraeteart) = m_maske.geraeteart;
+    w(F::vollbild) = std::to_string(m_maske.vollbild);
+    w(F::gesperrt) = std::to_string(m_maske.gesperrt);
+    return w;
+}
 
-    const Fehler exportfehler = exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
-                                             {m_e.idnummer, m_e.tastentext1},
-                                             {m_e.idnummer + "-2", m_e.tastentext2}},
-                                            [this](const Fehler& f) { exportfehler_melden(f); })
-                                    .value_or(Fehler{});
-
-    std::vector<std::string> zeilen;
-    zeilen.reserve(k_einstellungszeilen);
-    zeilen.push_back(wert_schreiben(m_e.ausdruck));
-    zeilen.push_back(wert_schreiben(m_e.importverzeichnis));
-    zeilen.push_back(wert_schreiben(m_e.portnummer));
-    zeilen.push_back(wert_schreiben(m_e.idnummer));
-    zeilen.push_back(wert_schreiben(m_e.signaldatei));
-    zeilen.emplace_back();
-    zeilen.push_back(wert_schreiben(m_e.tastentext1));
-    zeilen.push_back(wert_schreiben(m_e.alarmempf));
+bool Einstellungsverwaltung::datei_schreiben()
+{
+    // Without a device the file says the port is off; the summary, built
+    // before, keeps what the check box said.
     if (m_maske.geraeteart == "keine") {
         m_e.comdeaktiviert = "1";
     }
-    zeilen.push_back(wert_schreiben(m_e.comdeaktiviert));
-    zeilen.push_back(vorzeichenform(m_e.entprellzeit));
-    zeilen.push_back(wert_schreiben(m_e.logfileaktive));
-    for (int i = 0; i < 10; ++i) {
-        zeilen.push_back(wert_schreiben(m_e.gruppenpfad[static_cast<std::size_t>(i)]));
+    const Fehler f = m_fs.ersetzen(einstellungsdatei_pfad(), einstellungsdatei_schreiben(dateiwerte()));
+    if (!f) {
+        return true;
     }
-    for (int i = 1; i <= 4; ++i) {
-        zeilen.push_back(wert_schreiben(m_e.zusatzfelder[static_cast<std::size_t>(i)]));
-    }
-    zeilen.push_back(wert_schreiben(m_maske.geraeteart));
-    for (int i = 10; i < k_gruppen; ++i) {
-        zeilen.push_back(wert_schreiben(m_maske.pfade[static_cast<std::size_t>(i)]));
-    }
-    zeilen.push_back(haken_zeile(m_maske.vollbild));
-    zeilen.push_back(haken_zeile(m_maske.gesperrt));
+    // The settings in memory are in force; the file keeps its old content.
+    const std::string text = "Einstellungen nicht gespeichert: " + f.meldungstext();
+    m_log.logeintrag(text);
+    m_maske.meldungtxt = text;
+    m_boxen.hinweis(k_programmtitel, text);
+    m_folgen.abfrage_fortsetzen();
+    melden();
+    return false;
+}
 
-    const Fehler schreibfehler = m_fs.ersetzen(einstellungsdatei_pfad(), zeilen_kodieren(zeilen));
-    if (schreibfehler) {
-        // The settings in memory are in force; the file keeps its old content.
-        const std::string text = "Einstellungen nicht gespeichert: " + schreibfehler.meldungstext();
-        m_maske.meldungtxt = text;
-        m_log.logeintrag(text);
-        m_maske.meldungtxt = text;
-        m_boxen.hinweis(k_programmtitel, text);
-        m_folgen.abfrage_fortsetzen();
-        melden();
-        return;
-    }
-    exportfehler_melden(exportfehler);
-
+void Einstellungsverwaltung::einrichtung_beenden()
+{
     m_maske.sichtbar = false;
     m_log.logeintrag("Setup ausgeführt");
     m_folgen.abfrage_fortsetzen();

@@ -16,6 +16,7 @@
 #include "core/seriellerport.h"
 #include "core/wavab.h"
 #include "einstellungen/einstellungen.h"
+#include "einstellungen/einstellungsdatei.h"
 #include "einstellungen/einstellungsmaske.h"
 
 namespace hestrel {
@@ -105,9 +106,11 @@ class Einstellungsverwaltung {
     std::optional<Fehler> exportieren(std::vector<std::pair<std::string, std::string>> dateien,
                                       std::function<void(const Fehler&)> spaeter);
     void exportfehler_melden(const Fehler& f);
-    // A save waiting for the answers about its group directories.
+    // A save waiting for the answers about its group directories; touched on
+    // the engine's thread only.
     struct Pfadpruefung {
         std::array<std::string, k_gruppen> pfade;
+        // Set by each directory's answer; one that has not answered counts as missing.
         std::array<bool, k_gruppen> da{};
         // The path holds characters "Hestrel.DAT" cannot keep: refused unasked.
         std::array<bool, k_gruppen> unkodierbar{};
@@ -115,6 +118,29 @@ class Einstellungsverwaltung {
         bool einreihen = true;
     };
     void speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p);
+
+    // The load's steps.
+    void journal_anlegen();
+    // The file the settings come from: the data directory's, else the site's; none: empty.
+    std::string einstellungsquelle();
+    void voreinstellungen_setzen();
+    Fehler datei_einlesen(const std::string& quelle, bool& dateiende);
+    Fehler werte_uebernehmen(const Einstellungswerte& w);
+    // The window's check boxes and the timers the values switch.
+    Fehler schalter_setzen();
+    Fehler id_pruefen();
+    Fehler anschluss_oeffnen();
+    Fehler exportdatei_schreiben();
+
+    // The save's steps; false where it stops.
+    bool pfade_annehmen(const Pfadpruefung& p);
+    bool eingaben_annehmen();
+    void werte_aus_fenster();
+    // What the file gets: the settings in force and, where the file has
+    // always taken them, the window's boxes.
+    Einstellungswerte dateiwerte() const;
+    bool datei_schreiben();
+    void einrichtung_beenden();
     // The message for the first text box of the settings window that holds
     // characters "Hestrel.DAT" or the export files cannot keep; none when all fit.
     std::optional<std::string> unkodierbare_felder() const;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "core/textdatei.h"
+#include "core/umgebung.h"
 
 namespace hestrel {
 namespace {
@@ -43,8 +44,8 @@ Zusatzeinstellungen zusatz_voreinstellungen()
 std::string benutzername()
 {
     for (const char* n : {"USER", "LOGNAME"}) {
-        if (const char* w = std::getenv(n); w != nullptr && *w != '\0') {
-            return w;
+        if (auto w = umgebungswert(n); w && !w->empty()) {
+            return *w;
         }
     }
     return "";

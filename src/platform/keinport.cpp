@@ -9,7 +9,7 @@ Fehler KeinPort::port_oeffnen()
 
 Fehler KeinPort::schreiben(const std::string&)
 {
-    return {8018, "Anschluss nicht geöffnet"};
+    return anschluss_nicht_geoeffnet();
 }
 
 } // namespace hestrel

@@ -94,7 +94,7 @@ bool QtSeriellerport::offen() const
 Fehler QtSeriellerport::schreiben(const std::string& bytes)
 {
     if (!m_port->isOpen()) {
-        return {8018, "Anschluss nicht geöffnet"};
+        return anschluss_nicht_geoeffnet();
     }
     if (m_port->write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
         return {8015, "Schreiben auf den Anschluss fehlgeschlagen"};

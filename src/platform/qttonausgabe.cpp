@@ -8,19 +8,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <mutex>
 #include <numbers>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
+
+#include "core/tondateileser.h"
+#include "core/wavdatei.h"
+#include "platform/qtscheduler.h"
 
 namespace hestrel {
 namespace {
 
-constexpr int k_abtastrate = 44100;
-constexpr int k_kanaele = 2;
 // The silence after each beep, so that three beeps in a row are heard as three.
 constexpr int k_piep_pause_ms = 60;
 // The stream keeps this much sound ahead of the device: enough to ride out
@@ -30,9 +28,6 @@ constexpr int k_puffer_ms = 300;
 constexpr int k_leerlauf_ms = 1500;
 // At most one event-log entry about a failed sound output in this time.
 constexpr int k_stoerung_ruhe_ms = 5000;
-// A sound file is read up to this size and played up to this length.
-constexpr qint64 k_max_wavdatei = 64LL * 1024 * 1024;
-constexpr qint64 k_max_wav_sekunden = 300;
 
 void anhaengen16(QByteArray& b, quint16 v)
 {
@@ -70,75 +65,6 @@ std::vector<double> sinuston(int frequenz_hz, int dauer_ms, int abtastrate)
 qint16 probe16(double wert)
 {
     return static_cast<qint16>(std::lround(std::clamp(wert, -1.0, 1.0) * 32767.0));
-}
-
-// One sample of a WAV file as -1 .. 1.
-double probe_lesen(const unsigned char* p, int bits, bool gleitkomma)
-{
-    if (gleitkomma) {
-        if (bits == 32) {
-            const quint32 roh = qFromLittleEndian<quint32>(p);
-            float f;
-            std::memcpy(&f, &roh, sizeof f);
-            return std::isfinite(f) ? static_cast<double>(f) : 0.0;
-        }
-        const quint64 roh = qFromLittleEndian<quint64>(p);
-        double d;
-        std::memcpy(&d, &roh, sizeof d);
-        return std::isfinite(d) ? d : 0.0;
-    }
-    switch (bits) {
-    case 8:
-        return (static_cast<int>(p[0]) - 128) / 128.0;
-    case 16:
-        return qFromLittleEndian<qint16>(p) / 32768.0;
-    case 24: {
-        qint32 v = p[0] | (p[1] << 8) | (p[2] << 16);
-        if (v & 0x800000) {
-            v -= 0x1000000;
-        }
-        return v / 8388608.0;
-    }
-    default:
-        return qFromLittleEndian<qint32>(p) / 2147483648.0;
-    }
-}
-
-// Reads a sound file without waiting on a FIFO or device under its name.
-QByteArray datei_lesen(const std::string& pfad, QString& fehler)
-{
-    const int fd = ::open(pfad.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        fehler = QString::fromLocal8Bit(std::strerror(errno));
-        return {};
-    }
-    QByteArray daten;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        fehler = QStringLiteral("keine Datei");
-    } else if (st.st_size > k_max_wavdatei) {
-        fehler = QStringLiteral("zu groß");
-    } else {
-        daten.resize(static_cast<qsizetype>(st.st_size));
-        qsizetype gelesen = 0;
-        while (gelesen < daten.size()) {
-            const ssize_t n = ::read(fd, daten.data() + gelesen, static_cast<size_t>(daten.size() - gelesen));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0) {
-                fehler = QString::fromLocal8Bit(std::strerror(errno));
-                break;
-            }
-            if (n == 0) {
-                break;
-            }
-            gelesen += n;
-        }
-        daten.truncate(gelesen);
-    }
-    ::close(fd);
-    return fehler.isEmpty() ? daten : QByteArray();
 }
 
 } // namespace
@@ -261,13 +187,6 @@ class Klangquelle : public QIODevice {
     QElapsedTimer m_leer_seit;
 };
 
-// The way back from the threads that read sound files: cut when the sound
-// output is destroyed before they are done.
-struct QtTonausgabe::Mailbox {
-    std::mutex mutex;
-    QtTonausgabe* ziel = nullptr;
-};
-
 std::vector<qint16> piep_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastrate, int kanaele)
 {
     const std::vector<double> ton = sinuston(frequenz_hz, dauer_ms, abtastrate);
@@ -281,102 +200,11 @@ std::vector<qint16> piep_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, i
     return proben;
 }
 
-std::vector<qint16> wav_dekodieren(const QByteArray& datei, int abtastrate, int kanaele, QString& fehler)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(datei.constData());
-    const qint64 groesse = datei.size();
-    if (groesse < 12 || std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0) {
-        fehler = QStringLiteral("kein WAV-Format");
-        return {};
-    }
-    int format = -1;
-    int quellkanaele = 0;
-    qint64 quellrate = 0;
-    int block = 0;
-    int bits = 0;
-    const unsigned char* daten = nullptr;
-    qint64 datenlaenge = 0;
-    for (qint64 pos = 12; pos + 8 <= groesse;) {
-        const unsigned char* kopf = p + pos;
-        const qint64 laenge = qFromLittleEndian<quint32>(kopf + 4);
-        const qint64 rest = groesse - pos - 8;
-        if (std::memcmp(kopf, "fmt ", 4) == 0 && laenge >= 16 && rest >= 16) {
-            format = qFromLittleEndian<quint16>(kopf + 8);
-            quellkanaele = qFromLittleEndian<quint16>(kopf + 10);
-            quellrate = qFromLittleEndian<quint32>(kopf + 12);
-            block = qFromLittleEndian<quint16>(kopf + 20);
-            bits = qFromLittleEndian<quint16>(kopf + 22);
-            if (format == 0xFFFE && laenge >= 40 && rest >= 40) {
-                format = qFromLittleEndian<quint16>(kopf + 32);
-            }
-        } else if (std::memcmp(kopf, "data", 4) == 0) {
-            // A file cut short, or written as a stream, plays as far as it goes.
-            daten = kopf + 8;
-            datenlaenge = std::min(laenge, rest);
-            break;
-        }
-        pos += 8 + laenge + (laenge & 1);
-    }
-    const bool gleitkomma = format == 3;
-    const int probenbytes = bits / 8;
-    const bool bekannt = (format == 1 && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
-                         (gleitkomma && (bits == 32 || bits == 64));
-    if (format < 0 || !daten) {
-        fehler = QStringLiteral("unvollständige WAV-Datei");
-        return {};
-    }
-    if (!bekannt || quellkanaele < 1 || quellkanaele > 32 || quellrate < 1000 || quellrate > 768000 ||
-        block < quellkanaele * probenbytes) {
-        fehler = QStringLiteral("WAV-Format nicht unterstützt");
-        return {};
-    }
-    qint64 quellbilder = datenlaenge / block;
-    quellbilder = std::min(quellbilder, k_max_wav_sekunden * quellrate);
-    const qint64 bilder = quellbilder * abtastrate / quellrate;
-    if (bilder <= 0) {
-        fehler = QStringLiteral("keine Tondaten");
-        return {};
-    }
-    auto kanal = [&](qint64 bild, int k) {
-        const unsigned char* b = daten + bild * block;
-        if (quellkanaele == kanaele || k < quellkanaele) {
-            return probe_lesen(b + std::min(k, quellkanaele - 1) * probenbytes, bits, gleitkomma);
-        }
-        if (quellkanaele == 1) {
-            return probe_lesen(b, bits, gleitkomma);
-        }
-        return probe_lesen(b + (k % quellkanaele) * probenbytes, bits, gleitkomma);
-    };
-    auto wert = [&](qint64 bild, int k) {
-        if (kanaele == 1 && quellkanaele > 1) {
-            double summe = 0;
-            for (int q = 0; q < quellkanaele; ++q) {
-                summe += probe_lesen(daten + bild * block + q * probenbytes, bits, gleitkomma);
-            }
-            return summe / quellkanaele;
-        }
-        return kanal(bild, k);
-    };
-    std::vector<qint16> proben;
-    proben.reserve(static_cast<std::size_t>(bilder * kanaele));
-    for (qint64 i = 0; i < bilder; ++i) {
-        // Linear between the two nearest frames of the file.
-        const double ort = static_cast<double>(i) * quellrate / abtastrate;
-        const qint64 a = std::min(static_cast<qint64>(ort), quellbilder - 1);
-        const qint64 b = std::min(a + 1, quellbilder - 1);
-        const double anteil = ort - a;
-        for (int k = 0; k < kanaele; ++k) {
-            proben.push_back(probe16(wert(a, k) * (1.0 - anteil) + wert(b, k) * anteil));
-        }
-    }
-    return proben;
-}
-
 QByteArray ton_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastrate)
 {
     const std::vector<qint16> proben = piep_erzeugen(frequenz_hz, dauer_ms, pause_ms, abtastrate, 1);
     QByteArray daten;
-    daten.reserve(static_cast<qsizetype>(proben.size() * 2));
+    daten.reserve(static_cast<qsizetype>(proben.size()) * 2);
     for (qint16 p : proben) {
         anhaengen16(daten, static_cast<quint16>(p));
     }
@@ -399,11 +227,13 @@ QByteArray ton_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastr
 }
 
 QtTonausgabe::QtTonausgabe(QObject* parent)
-    : QObject(parent), m_quelle(std::make_unique<Klangquelle>()), m_mailbox(std::make_shared<Mailbox>())
+    : QObject(parent), m_quelle(std::make_unique<Klangquelle>()),
+      m_zeitgeber(std::make_unique<QtScheduler>()),
+      m_leser(std::make_unique<Tondateileser>(*m_zeitgeber, std::make_shared<EchtesDateisystem>(),
+                                              k_ton_abtastrate, k_ton_kanaele))
 {
-    m_mailbox->ziel = this;
-    m_format.setSampleRate(k_abtastrate);
-    m_format.setChannelCount(k_kanaele);
+    m_format.setSampleRate(k_ton_abtastrate);
+    m_format.setChannelCount(k_ton_kanaele);
     m_format.setSampleFormat(QAudioFormat::Int16);
     m_leerlauf.setInterval(250);
     connect(&m_leerlauf, &QTimer::timeout, this, &QtTonausgabe::leerlauf_pruefen);
@@ -411,10 +241,7 @@ QtTonausgabe::QtTonausgabe(QObject* parent)
 
 QtTonausgabe::~QtTonausgabe()
 {
-    {
-        std::lock_guard sperre(m_mailbox->mutex);
-        m_mailbox->ziel = nullptr;
-    }
+    m_leser.reset();
     if (m_sink) {
         m_sink->disconnect(this);
         m_sink->stop();
@@ -428,37 +255,21 @@ QtTonausgabe::~QtTonausgabe()
 qint64 QtTonausgabe::ausstehend_ms() const
 {
     return static_cast<qint64>(m_quelle->ausstehend()) * 1000 /
-           (m_format.sampleRate() * m_format.channelCount());
+           (static_cast<qint64>(m_format.sampleRate()) * m_format.channelCount());
 }
 
 void QtTonausgabe::abspielen(const std::string& pfad, std::function<void()> misslungen)
 {
-    // The file may lie on a slow share: it is read and decoded by a thread of
-    // its own, which hands the samples back to the window thread.
-    const int rate = m_format.sampleRate();
-    const int kanaele = m_format.channelCount();
-    std::thread([mailbox = m_mailbox, pfad, rate, kanaele, misslungen = std::move(misslungen)]() mutable {
-        QString fehler;
-        std::vector<qint16> proben;
-        const QByteArray datei = datei_lesen(pfad, fehler);
-        if (fehler.isEmpty()) {
-            proben = wav_dekodieren(datei, rate, kanaele, fehler);
-        }
-        std::lock_guard sperre(mailbox->mutex);
-        if (QtTonausgabe* ziel = mailbox->ziel) {
-            QMetaObject::invokeMethod(
-                ziel,
-                [ziel, proben = std::move(proben), fehler, misslungen = std::move(misslungen)]() mutable {
-                    ziel->wav_geladen(std::move(proben), fehler, std::move(misslungen));
-                },
-                Qt::QueuedConnection);
-        }
-    }).detach();
+    // The file may lie on a slow share: the reader's thread reads and decodes it.
+    m_leser->lesen(pfad, [this, misslungen = std::move(misslungen)](std::vector<std::int16_t> proben,
+                                                                    const std::string& fehler) mutable {
+        wav_geladen(std::move(proben), !fehler.empty(), std::move(misslungen));
+    });
 }
 
-void QtTonausgabe::wav_geladen(std::vector<qint16> proben, QString fehler, std::function<void()> misslungen)
+void QtTonausgabe::wav_geladen(std::vector<qint16> proben, bool misslang, std::function<void()> misslungen)
 {
-    if (!fehler.isEmpty() || !ausgabe_oeffnen()) {
+    if (misslang || !ausgabe_oeffnen()) {
         if (misslungen) {
             misslungen();
         }
@@ -501,7 +312,7 @@ bool QtTonausgabe::ausgabe_oeffnen()
         m_quelle->open(QIODevice::ReadOnly);
     }
     m_sink = new QAudioSink(geraet, format, this);
-    m_sink->setBufferSize(format.bytesForDuration(k_puffer_ms * 1000));
+    m_sink->setBufferSize(format.bytesForDuration(qint64{k_puffer_ms} * 1000));
     connect(m_sink, &QAudioSink::stateChanged, this, [this, sink = m_sink](QAudio::State zustand) {
         if (sink == m_sink && zustand == QAudio::StoppedState && sink->error() != QAudio::NoError) {
             ausgabe_gestoert(QStringLiteral("Tonausgabe abgebrochen (Fehler %1)").arg(sink->error()));

@@ -20,13 +20,16 @@ class QAudioSink;
 namespace hestrel {
 
 class Klangquelle;
+class QtScheduler;
+class Tondateileser;
 
 // The alarm sound through one audio stream of Qt Multimedia. Beeps and WAV
 // files are turned into samples of the stream's format and queued one after
 // another; the stream plays the queue and silence while it is empty, and
 // closes after a while without sound. So no sound ever cuts off another:
 // every alarm's beeps or file are heard in turn. WAV files are read and
-// decoded off the window thread. Without an audio device nothing is heard;
+// decoded off the window thread, by the one thread of a Tondateileser, and
+// one not read within its time limit counts as failed. Without an audio device nothing is heard;
 // each failure is reported (abspielen's misslungen, setStoerung).
 class QtTonausgabe : public QObject, public Tonausgabe {
     Q_OBJECT
@@ -45,8 +48,7 @@ class QtTonausgabe : public QObject, public Tonausgabe {
     qint64 ausstehend_ms() const;
 
   private:
-    struct Mailbox;
-    void wav_geladen(std::vector<qint16> proben, QString fehler, std::function<void()> misslungen);
+    void wav_geladen(std::vector<qint16> proben, bool misslang, std::function<void()> misslungen);
     bool ausgabe_oeffnen();
     void ausgabe_schliessen();
     void ausgabe_gestoert(const QString& grund);
@@ -56,7 +58,9 @@ class QtTonausgabe : public QObject, public Tonausgabe {
     QAudioSink* m_sink = nullptr;
     std::unique_ptr<Klangquelle> m_quelle;
     QTimer m_leerlauf;
-    std::shared_ptr<Mailbox> m_mailbox;
+    // The way back from the sound file reader's thread; it dies after the reader.
+    std::unique_ptr<QtScheduler> m_zeitgeber;
+    std::unique_ptr<Tondateileser> m_leser;
     std::function<void(const std::string&)> m_stoerung;
     QElapsedTimer m_letzte_stoerung;
 };
@@ -64,12 +68,6 @@ class QtTonausgabe : public QObject, public Tonausgabe {
 // The samples, interleaved 16-bit, for `kanaele` channels at `abtastrate`:
 // one sine tone of `dauer_ms` with soft edges, then `pause_ms` of silence.
 std::vector<qint16> piep_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastrate, int kanaele);
-
-// Decodes a WAV file (PCM of 8, 16, 24 or 32 bits, or 32/64-bit float, any
-// rate and channel count) into interleaved 16-bit samples at `abtastrate`
-// with `kanaele` channels. Empty, with the reason in `fehler`, when the file
-// cannot be played.
-std::vector<qint16> wav_dekodieren(const QByteArray& datei, int abtastrate, int kanaele, QString& fehler);
 
 // A WAV file (16-bit mono PCM) holding one sine tone followed by a short pause.
 QByteArray ton_erzeugen(int frequenz_hz, int dauer_ms, int pause_ms, int abtastrate = 44100);

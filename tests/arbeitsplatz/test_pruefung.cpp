@@ -90,7 +90,7 @@ abbild(const std::string& wurzel)
 
 std::string wav()
 {
-    return std::string("RIFF") + std::string(4, '\0') + "WAVEfmt ";
+    return wav_stille(8000, 500);
 }
 
 // A workstation's tree: data directory, two groups, import directory, sound
@@ -188,8 +188,8 @@ const std::vector<Fall> k_faelle = {
      0,
      {"OK      Einstellungen: ", "OK      Gruppe 1: ", "OK      Gruppe 2: ", "OK      Importverzeichnis: ",
       "OK      Alarmbox: Anschluss 3: antwortet, Taste 1 frei, Taste 2 frei, Ausgänge an: 1",
-      "OK      Tondatei: ", "OK      Journal: ",
-      "Ergebnis: 0 Fehler, 0 Warnungen; Empfang und Senden bereit"}},
+      "abspielbar, 16 Bit, 8000 Hz, 1 Kanal, 0,5 s",
+      "OK      Journal: ", "Ergebnis: 0 Fehler, 0 Warnungen; Empfang und Senden bereit"}},
     {"Gruppe 2 fehlt",
      [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.g2); },
      1,
@@ -247,6 +247,15 @@ const std::vector<Fall> k_faelle = {
      [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, "ID3 mp3"); },
      0,
      {"OK", "OK", "OK", "OK", "OK", "WARNUNG Tondatei: "}},
+    // What the player refuses the check must not call good.
+    {"Tondatei ohne Tondaten",
+     [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, wav().substr(0, 36)); },
+     0,
+     {"OK", "OK", "OK", "OK", "OK", ": unvollständige WAV-Datei, Alarme piepen"}},
+    {"Tondatei ADPCM",
+     [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.ton, wav().replace(20, 1, 1, '\2')); },
+     0,
+     {"OK", "OK", "OK", "OK", "OK", ": WAV-Format nicht unterstützt, Alarme piepen"}},
     {"Journal nicht beschreibbar",
      [](Baum& b, auto&, auto&, auto&) {
          std::filesystem::remove(b.daten + "mameldung.log");

@@ -45,6 +45,10 @@ TEST(Fuzzkorpus, Signaldatei)
 {
     korpus_pruefen("empfang", empfang_pruefen);
 }
+TEST(Fuzzkorpus, Tondatei)
+{
+    korpus_pruefen("wav", wav_pruefen);
+}
 
 } // namespace
 } // namespace hestrel::test

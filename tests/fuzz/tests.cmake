@@ -7,5 +7,6 @@ hestrel_test(test_fuzzkorpus
   fuzz/ziel_decoder.cpp
   fuzz/ziel_einstellungen.cpp
   fuzz/ziel_empfang.cpp
+  fuzz/ziel_wav.cpp
 )
 target_compile_definitions(test_fuzzkorpus PRIVATE HESTREL_FUZZKORPUS="${CMAKE_CURRENT_SOURCE_DIR}/fuzz/korpus")

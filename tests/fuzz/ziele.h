@@ -12,6 +12,7 @@ void einstellungen_pruefen(std::string_view eingabe);
 void alarmdaten_pruefen(std::string_view eingabe);
 void decoder_pruefen(std::string_view eingabe);
 void empfang_pruefen(std::string_view eingabe);
+void wav_pruefen(std::string_view eingabe);
 
 // Called with a description when a property fails: the fuzzers abort, the
 // regular suite records a test failure.

@@ -77,6 +77,8 @@ std::string g_verzoegerung_op = "alle";
 std::map<std::string, long> g_zaehler;
 int g_wartend = 0;
 bool g_ende = false;
+// Reads the commands; ends with the file system, before its globals go.
+std::thread g_steuerfaden;
 
 bool unter(const std::string& praefix, const char* pfad)
 {
@@ -256,9 +258,12 @@ void steuern()
     {
         std::lock_guard<std::mutex> l(g_m);
         g_ende = true;
+        // Gone already where the file system ended by a signal.
+        if (g_fuse) {
+            fuse_exit(g_fuse);
+        }
     }
     g_cv.notify_all();
-    fuse_exit(g_fuse);
     aushaengen();
 }
 
@@ -275,8 +280,11 @@ void* init(struct fuse_conn_info* conn, struct fuse_config* cfg)
     cfg->negative_timeout = 0;
     cfg->direct_io = 1;
     cfg->use_ino = 1;
-    g_fuse = fuse_get_context()->fuse;
-    std::thread(steuern).detach();
+    {
+        std::lock_guard<std::mutex> l(g_m);
+        g_fuse = fuse_get_context()->fuse;
+    }
+    g_steuerfaden = std::thread(steuern);
     const char bereit[] = "bereit\n";
     ::send(k_steuerung, bereit, sizeof bereit - 1, MSG_NOSIGNAL);
     return nullptr;
@@ -552,5 +560,15 @@ int main(int argc, char* argv[])
     std::string optionen = "fsname=stoerfs,subtype=stoerfs";
     std::vector<char*> args = {programm.data(), g_einhaengepunkt.data(), vordergrund.data(),
                                optionen_schalter.data(), optionen.data()};
-    return fuse_main(static_cast<int>(args.size()), args.data(), &ops, nullptr);
+    const int ergebnis = fuse_main(static_cast<int>(args.size()), args.data(), &ops, nullptr);
+    {
+        std::lock_guard<std::mutex> l(g_m);
+        g_fuse = nullptr;
+    }
+    // A command thread still waiting for the test wakes up and ends.
+    ::shutdown(k_steuerung, SHUT_RDWR);
+    if (g_steuerfaden.joinable()) {
+        g_steuerfaden.join();
+    }
+    return ergebnis;
 }

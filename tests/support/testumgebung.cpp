@@ -163,4 +163,22 @@ std::optional<Dateiinfo> FehlerDateisystem::info(const std::string& pfad)
     return m_echt.info(pfad);
 }
 
+std::string wav_stille(int abtastrate, int ms)
+{
+    auto zahl = [](std::uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i, v >>= 8) {
+            s += static_cast<char>(v & 0xFF);
+        }
+        return s;
+    };
+    const auto rate = static_cast<std::uint32_t>(abtastrate);
+    const std::string daten(static_cast<std::size_t>(abtastrate) * 2 * static_cast<std::size_t>(ms) / 1000,
+                            '\0');
+    const std::string rumpf = "WAVEfmt " + zahl(16, 4) + zahl(1, 2) + zahl(1, 2) + zahl(rate, 4) +
+                              zahl(2 * rate, 4) + zahl(2, 2) + zahl(16, 2) + "data" +
+                              zahl(static_cast<std::uint32_t>(daten.size()), 4) + daten;
+    return "RIFF" + zahl(static_cast<std::uint32_t>(rumpf.size()), 4) + rumpf;
+}
+
 } // namespace hestrel::test

@@ -37,6 +37,8 @@ bool existiert(const std::string& pfad);
 std::vector<std::string> zeilen(const std::string& bytes); // split at CR LF
 // Bytes this process has read from files so far (the kernel's count).
 std::uint64_t gelesene_bytes();
+// A WAV file of `ms` milliseconds of silence, 16-bit mono at `abtastrate`.
+std::string wav_stille(int abtastrate, int ms);
 
 // Message boxes that only record what they were asked to show.
 class FakeMeldungsdienst : public Meldungsdienst {
@@ -86,7 +88,7 @@ class FakePort : public Seriellerport {
     Fehler schreiben(const std::string& bytes) override
     {
         if (!offen_) {
-            return {8018, "Anschluss nicht geöffnet"};
+            return anschluss_nicht_geoeffnet();
         }
         if (schreib_fehler) {
             return schreib_fehler;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/fehler.h"
 #include "device/sim/geraetesimulator.h"
 
 namespace {
@@ -107,12 +108,14 @@ int main(int argc, char* argv[])
 
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::fprintf(stderr, "kestu-sim: kein Pseudo-Terminal: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "kestu-sim: kein Pseudo-Terminal: %s\n",
+                     hestrel::systemfehlertext(errno).c_str());
         return 1;
     }
-    const char* name = ::ptsname(master);
-    if (name == nullptr) {
-        std::fprintf(stderr, "kestu-sim: kein Pseudo-Terminal: %s\n", std::strerror(errno));
+    char name[128] = {};
+    if (::ptsname_r(master, name, sizeof name) != 0) {
+        std::fprintf(stderr, "kestu-sim: kein Pseudo-Terminal: %s\n",
+                     hestrel::systemfehlertext(errno).c_str());
         return 1;
     }
     const std::string pfad = name;
@@ -120,7 +123,7 @@ int main(int argc, char* argv[])
     // closes its port the line hangs up and reads fail until it opens again.
     const int slave = ::open(pfad.c_str(), O_RDWR | O_NOCTTY);
     if (slave < 0) {
-        std::fprintf(stderr, "kestu-sim: %s: %s\n", pfad.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "kestu-sim: %s: %s\n", pfad.c_str(), hestrel::systemfehlertext(errno).c_str());
         return 1;
     }
     termios t{};
@@ -172,7 +175,8 @@ int main(int argc, char* argv[])
                     ausgabe.zeile(z);
                 }
                 if (!e.antwort.empty() && !alles_schreiben(master, e.antwort)) {
-                    ausgabe.zeile(std::string("Schreiben fehlgeschlagen: ") + std::strerror(errno));
+                    ausgabe.zeile(std::string("Schreiben fehlgeschlagen: ") +
+                                  hestrel::systemfehlertext(errno).c_str());
                 }
             }
         }
