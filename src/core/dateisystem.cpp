@@ -207,6 +207,25 @@ bool hexziffern(std::string_view s)
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
+// Opens the directory for readdir; on a share never through a link.
+Fehler verzeichnis_oeffnen(const std::string& verzeichnis, bool nicht_folgen, DIR*& d)
+{
+    const int fd = ::open(verzeichnis.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (nicht_folgen ? O_NOFOLLOW : 0));
+    if (fd < 0) {
+        return Fehler::aus_errno(errno, verzeichnis);
+    }
+    d = ::fdopendir(fd);
+    if (d == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        return Fehler::aus_errno(err, verzeichnis);
+    }
+    // readdir tells its end from an error only through errno.
+    errno = 0;
+    return {};
+}
+
 } // namespace
 
 bool ist_vorlage(std::string_view name)
@@ -580,19 +599,10 @@ Fehler EchtesDateisystem::auflisten(const std::string& verzeichnis, const std::s
                                     std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege)
 {
     eintraege.clear();
-    const int fd =
-        ::open(verzeichnis.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK |
-                                        (m_verknuepfungen == Verknuepfungen::nicht_folgen ? O_NOFOLLOW : 0));
-    if (fd < 0) {
-        return Fehler::aus_errno(errno, verzeichnis);
+    DIR* d = nullptr;
+    if (Fehler f = verzeichnis_oeffnen(verzeichnis, auf_freigabe(), d)) {
+        return f;
     }
-    DIR* d = ::fdopendir(fd);
-    if (d == nullptr) {
-        const int err = errno;
-        ::close(fd);
-        return Fehler::aus_errno(err, verzeichnis);
-    }
-    errno = 0;
     while (const dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         if (name.size() < praefix.size() || name.compare(0, praefix.size(), praefix) != 0) {
@@ -636,18 +646,10 @@ Fehler EchtesDateisystem::namen(const std::string& verzeichnis,
                                 std::size_t max_namen)
 {
     liste = {};
-    const int fd = ::open(verzeichnis.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK |
-                                                   (auf_freigabe() ? O_NOFOLLOW : 0));
-    if (fd < 0) {
-        return Fehler::aus_errno(errno, verzeichnis);
+    DIR* d = nullptr;
+    if (Fehler f = verzeichnis_oeffnen(verzeichnis, auf_freigabe(), d)) {
+        return f;
     }
-    DIR* d = ::fdopendir(fd);
-    if (d == nullptr) {
-        const int err = errno;
-        ::close(fd);
-        return Fehler::aus_errno(err, verzeichnis);
-    }
-    errno = 0;
     while (const dirent* e = ::readdir(d)) {
         const std::string_view name = e->d_name;
         if (name == "." || name == "..") {
