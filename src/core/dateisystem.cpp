@@ -603,7 +603,8 @@ Fehler EchtesDateisystem::auflisten(const std::string& verzeichnis, const std::s
     if (Fehler f = verzeichnis_oeffnen(verzeichnis, auf_freigabe(), d)) {
         return f;
     }
-    while (const dirent* e = ::readdir(d)) {
+    // The stream is this call's own: readdir is safe on it from any thread.
+    while (const dirent* e = ::readdir(d)) { // NOLINT(concurrency-mt-unsafe)
         const std::string name = e->d_name;
         if (name.size() < praefix.size() || name.compare(0, praefix.size(), praefix) != 0) {
             continue;
@@ -650,7 +651,8 @@ Fehler EchtesDateisystem::namen(const std::string& verzeichnis,
     if (Fehler f = verzeichnis_oeffnen(verzeichnis, auf_freigabe(), d)) {
         return f;
     }
-    while (const dirent* e = ::readdir(d)) {
+    // The stream is this call's own: readdir is safe on it from any thread.
+    while (const dirent* e = ::readdir(d)) { // NOLINT(concurrency-mt-unsafe)
         const std::string_view name = e->d_name;
         if (name == "." || name == "..") {
             continue;

@@ -60,7 +60,7 @@ class Alarmversand {
     static constexpr int k_loeschabstand_ms = 5000;
     static constexpr std::int64_t k_loeschversuche_ms = 60000;
     // How long the desk knows the signal files it wrote, never to show one as an alarm.
-    static constexpr std::int64_t k_eigene_merken_ms = 10 * 60 * 1000;
+    static constexpr std::int64_t k_eigene_merken_ms = std::int64_t{10} * 60 * 1000;
 
     Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
                  Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung);

@@ -58,7 +58,7 @@ class Anwesenheitsmelder {
     static constexpr std::int64_t k_begleit_alt_ms = 600000;
     static constexpr std::int64_t k_vorlage_alt_ms = 300000;
     // The directory's clock is set anew from the own record this often.
-    static constexpr std::int64_t k_uhrabstand_ms = 10 * 60 * 1000;
+    static constexpr std::int64_t k_uhrabstand_ms = std::int64_t{10} * 60 * 1000;
     // At most this many records that were not renewed are taken off in one round.
     static constexpr std::size_t k_max_nachbarn = 8;
     // A count older than this is not known any more (one round plus its answer).

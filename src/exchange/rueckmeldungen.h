@@ -50,10 +50,10 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
     static constexpr int k_sendertakt_ms = 500;
     static constexpr int k_empfaengertakt_ms = 1000;
     // After this the watches look only every k_spaettakt_ms.
-    static constexpr std::int64_t k_frueh_ms = 60 * 1000;
+    static constexpr std::int64_t k_frueh_ms = std::int64_t{60} * 1000;
     static constexpr std::int64_t k_spaettakt_ms = 5000;
     // How long answers to an alarm are looked for and shown.
-    static constexpr std::int64_t k_dauer_ms = 10 * 60 * 1000;
+    static constexpr std::int64_t k_dauer_ms = std::int64_t{10} * 60 * 1000;
     // How often a receiver looks for an origin record not (yet) there for its alarm.
     static constexpr int k_herkunftsversuche = 5;
     // At most this many answers are listed per directory and look.

@@ -29,7 +29,7 @@ namespace hestrel {
 class Verzeichnisschau {
   public:
     // A directory listed at least this often, in case its change time missed one.
-    static constexpr std::int64_t k_hoechstens_ms = 10 * 60 * 1000;
+    static constexpr std::int64_t k_hoechstens_ms = std::int64_t{10} * 60 * 1000;
     // A look that listed and took this long (a large directory, a slow
     // server) makes the directory a slow one for k_hoechstens_ms: it is then
     // listed no more often than that, whatever changed, and answers are
