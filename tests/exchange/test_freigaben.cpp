@@ -164,6 +164,26 @@ TEST_F(Freigaben, EinLangsamesVerzeichnisWirdSeltenAufgelistet)
     EXPECT_FALSE(schau.langsam(g1)) << "the last listing was quick";
 }
 
+TEST_F(Freigaben, EigeneSignaldateienGehenAuchWennDerBlickZuSpaetKommt)
+{
+    // The desk behind the held share sends; at its clean-up tick its look
+    // into group 1 does not come back in time.
+    empfaenger.liste.gruppen[0] = 1;
+    empfaenger.ap.ausloesen();
+    ASSERT_TRUE(existiert(g1 + "MESSAGE.XQV"));
+    uhr.advance(14900);
+    hand.halten(g1, Spur::alarm);
+    uhr.advance(Alarmempfang::k_antwortfrist_ms);
+    EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
+    uhr.advance(2000);
+    hand.freigeben(g1);
+    uhr.advance(5000);
+    EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "its own signal file, known by what its write left";
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog(), "Message - gel"), 1);
+    EXPECT_EQ(empfaenger.journaleintraege(), 0) << "a desk never shows its own alarm";
+    EXPECT_EQ(sender.journaleintraege(), 1);
+}
+
 TEST_F(Freigaben, EineLangsameGruppeZeigtIhrenAlarmMitDerNaechstenAntwort)
 {
     // Every look and read of group 1 answers only after the tick gave up waiting.
