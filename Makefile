@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all build configure test desktop-test run deps clean package demo screenshots bench fuzz sanitize tsan tidy format format-check
+.PHONY: all build configure test desktop-test test-samba run deps clean package demo screenshots bench fuzz sanitize tsan tidy format format-check
 
 all: build
 
@@ -30,16 +30,22 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The tests on real desktops (label arbeitsflaeche) need root and their own
-# packages: `make desktop-test` runs them.
+# The tests on real desktops (label arbeitsflaeche) and on a real SMB share
+# (label samba) need root and packages of their own: `make desktop-test` and
+# `make test-samba` run them.
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE arbeitsflaeche
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE "arbeitsflaeche|samba"
 
 # The real program on GNOME Shell, KWin and openbox, each started in a private
 # namespace (tests/arbeitsflaeche/sitzung); installs the desktops first. As root.
 desktop-test: build
 	scripts/install-desktop-deps
 	cd $(BUILD) && ctest --output-on-failure -L arbeitsflaeche
+
+# The real programs on a real SMB share (a Samba server on the loopback, a FUSE
+# mount per desk; needs root), about 3 minutes; skipped without Samba unless CI is set.
+test-samba: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L samba
 
 run: build
 	$(BUILD)/hestrel

@@ -14,7 +14,7 @@ leerlauf=${BENCH_LEERLAUF:-60}
 starts=${BENCH_STARTS:-10}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" --target bench_messungen bench_prozesse hestrel
+cmake --build "$build" -j "$(nproc)" --target bench_messungen bench_prozesse bench_last hestrel
 if [ ! -x "$build/bench/bench_messungen" ]; then
   echo "bench: Google Benchmark is missing (scripts/install-deps installs libbenchmark-dev)" >&2
   exit 2
@@ -30,6 +30,12 @@ QT_QPA_PLATFORM=offscreen "$build/bench/bench_messungen" \
 echo "bench: real processes, $alarme alarms (about $((alarme * 22 / 60 + 3)) minutes)" >&2
 "$build/bench/bench_prozesse" --alarme="$alarme" --leerlauf="$leerlauf" --starts="$starts" \
   --bericht="$arbeit/prozesse.md" --befehl="$build/bench/bench_prozesse" || status=1
+
+echo "bench: the file server's load, on the test file system (about 1 minute, needs FUSE)" >&2
+"$build/bench/bench_last" --bericht="$arbeit/last.md" --befehl="$build/bench/bench_last" || status=1
+echo "bench: the real program's load, 5 minutes with no colleague and 5 with 20" >&2
+last_0=$("$build/bench/bench_last" --programm="$build/hestrel" --minuten=5 --kollegen=0 | cut -d' ' -f1) || status=1
+last_20=$("$build/bench/bench_last" --programm="$build/hestrel" --minuten=5 --kollegen=20 | cut -d' ' -f1) || status=1
 
 teil() {  # a table the measuring program wrote, or why it is missing
   if [ -s "$1" ]; then cat "$1"; else echo "*(no figures: the measuring program failed, see its output)*"; fi
@@ -86,6 +92,26 @@ workstation's alarm device and watches the files with inotify.
 
 EOF
   teil "$arbeit/prozesse.md"
+  cat <<EOF
+
+## The file server's load
+
+What one workstation asks of the server that holds a group directory, per
+group and minute, counted where the requests arrive (see "How the figures are
+taken"): idle, and in the ten minutes after an alarm it sent or received, with
+0 or 20 colleagues in the group and 0 or 20,000 unrelated files in its
+directory, against an older desk in the same run. The goal for idle: at most
+1.1 times the older desk, plus one renewal of the presence record and one look
+at the directory per minute.
+
+EOF
+  teil "$arbeit/last.md"
+  cat <<EOF
+
+The real program in real time, idle, one group on the counting file system:
+$last_0 requests per minute with no colleague, $last_20 with 20 colleagues
+(\`$build/bench/bench_last --programm=$build/hestrel --minuten=5 --kollegen=20\`).
+EOF
   echo
   cat bench/notizen.md
 } > docs/performance.md

@@ -23,9 +23,11 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
                                                     m_d.boxen, *m_alarmgesendet);
     m_empfang = std::make_unique<Alarmempfang>(m_werte, m_log, m_d.fs, freigaben(), m_d.scheduler, m_d.uhr,
                                                *m_alarmversand, *m_alarmanzeige, m_d.ton, *this);
-    m_rueckmeldungen = std::make_unique<Rueckmeldungen>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler,
-                                                        m_d.uhr, m_d.ton, *m_alarmanzeige, *m_alarmgesendet);
+    m_schau = std::make_unique<Verzeichnisschau>(freigaben(), m_d.scheduler);
+    m_rueckmeldungen = std::make_unique<Rueckmeldungen>(m_zusatz, m_log, freigaben(), m_d.scheduler, m_d.uhr,
+                                                        m_d.ton, *m_alarmanzeige, *m_alarmgesendet, *m_schau);
     m_alarmversand->absender_setzen(m_zusatz, m_d.uhr, *m_rueckmeldungen);
+    m_alarmversand->freigabeuhr_setzen(m_schau.get());
     m_empfang->folgen_setzen(m_rueckmeldungen.get());
     m_geraet =
         std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
@@ -37,8 +39,8 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
 
 void Arbeitsplatz::zusatz_verbinden()
 {
-    m_anwesenheit =
-        std::make_unique<Anwesenheitsmelder>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler, m_d.uhr);
+    m_anwesenheit = std::make_unique<Anwesenheitsmelder>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler,
+                                                         m_d.uhr, *m_schau);
     m_anwesenheit->anzeige_setzen(m_meldeliste.get());
     m_ueberwachung = std::make_unique<Ueberwachung>(m_werte, m_zusatz, m_log, freigaben(), m_d.scheduler,
                                                     m_d.uhr, m_d.ton, *this);

@@ -21,6 +21,7 @@
 #include "exchange/alarmversand.h"
 #include "exchange/anwesenheitsmelder.h"
 #include "exchange/rueckmeldungen.h"
+#include "exchange/verzeichnisschau.h"
 #include "tray/traymenue.h"
 #include "ueberwachung/ueberwachung.h"
 
@@ -109,6 +110,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     Traymenue& traymenue() { return *m_traymenue; }
     Geraet& geraet() { return *m_geraet; }
     Anwesenheitsmelder& anwesenheit() { return *m_anwesenheit; }
+    Verzeichnisschau& verzeichnisschau() { return *m_schau; }
     Ueberwachung& ueberwachung() { return *m_ueberwachung; }
     Zusatzverwaltung& zusatzverwaltung() { return *m_zusatzverwaltung; }
 
@@ -161,6 +163,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     std::unique_ptr<Alarmgesendet> m_alarmgesendet;
     std::unique_ptr<Alarmversand> m_alarmversand;
     std::unique_ptr<Alarmempfang> m_empfang;
+    std::unique_ptr<Verzeichnisschau> m_schau;
     std::unique_ptr<Rueckmeldungen> m_rueckmeldungen;
     std::unique_ptr<Geraet> m_geraet;
     Empfangsanzeige* m_empfangsanzeige = nullptr;

@@ -1,5 +1,7 @@
 #include "arbeitsplatz/pruefung.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 
 #include "core/logbuch.h"
@@ -10,6 +12,7 @@
 #include "einstellungen/einstellungen.h"
 #include "einstellungen/einstellungsverwaltung.h"
 #include "einstellungen/zusatzeinstellungen.h"
+#include "exchange/austauschdateien.h"
 #include "exchange/begleitdateien.h"
 
 namespace hestrel {
@@ -87,6 +90,32 @@ std::string landeverzeichnis(const std::string& praefix)
 {
     const auto p = praefix.rfind(k_trenner);
     return p == std::string::npos ? std::string(".") : praefix.substr(0, p + 1);
+}
+
+// An exchange file's name in another case than the one every workstation
+// writes ("message.xqv", "Mdat0.xqv"): seen only where the share ignores case.
+bool ist_schreibvariante(std::string_view name)
+{
+    std::string gross(name);
+    std::transform(gross.begin(), gross.end(), gross.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (gross == k_signaldatei) {
+        return name != k_signaldatei;
+    }
+    return gross.size() > 8 && gross.starts_with("MDAT") && gross.ends_with(".XQV") &&
+           (!name.starts_with("MDAT") || !name.ends_with(".XQV"));
+}
+
+// The path with its last name in capitals.
+std::string grossgeschrieben(const std::string& pfad)
+{
+    std::string s = pfad;
+    const auto schnitt = s.find_last_of(k_trenner);
+    std::transform(s.begin() + static_cast<std::ptrdiff_t>(schnitt == std::string::npos ? 0 : schnitt + 1),
+                   s.end(),
+                   s.begin() + static_cast<std::ptrdiff_t>(schnitt == std::string::npos ? 0 : schnitt + 1),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
 }
 
 std::string verbinden(const std::vector<std::string>& teile, const std::string& trenner)
@@ -256,8 +285,12 @@ void Pruefung::verzeichnis_pruefen(std::size_t befund, const std::string& praefi
     const std::string probe = praefix + probedatei(m_platzname);
     const std::string inhalt = "HESTREL-PROBE 1\r\nPlatz=" + platzkennung(m_platzname) + "\r\n";
     // Runs on the share's side; a share that hangs never gets past its first call.
+    // It tries what the exchange does there, with the same calls.
     auto arbeit = [ergebnis, praefix, probe, inhalt](Dateisystem& fs) {
-        const auto beginn = std::chrono::steady_clock::now();
+        const auto ms_seit = [](std::chrono::steady_clock::time_point t) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t)
+                .count();
+        };
         const std::string verzeichnis = landeverzeichnis(praefix);
         auto fehlt = [&](const std::string& was, const Fehler& f) {
             ergebnis->text = praefix + ": " + was + (f ? ": " + f.beschreibung : std::string());
@@ -265,28 +298,56 @@ void Pruefung::verzeichnis_pruefen(std::size_t befund, const std::string& praefi
         if (!fs.existiert(verzeichnis)) {
             return fehlt("fehlt", {});
         }
-        std::vector<Verzeichniseintrag> eintraege;
-        if (Fehler f = fs.auflisten(verzeichnis, "MESSAGE", eintraege, 4)) {
+        // One listing, as the records' upkeep takes one where the directory changed.
+        const auto gelistet = std::chrono::steady_clock::now();
+        Namensliste liste;
+        if (Fehler f = fs.namen(verzeichnis, ist_schreibvariante, liste, 8)) {
             return fehlt("nicht lesbar", f);
         }
+        const auto listen_ms = ms_seit(gelistet);
+        const auto beginn = std::chrono::steady_clock::now();
         if (Fehler f = fs.ersetzen_fluechtig(probe, inhalt)) {
             return fehlt("nicht beschreibbar", f);
         }
+        // A Windows server finds a name in any case; a share with Unix extensions does not.
+        const bool gross_klein = fs.stand(grossgeschrieben(probe)).art != Dateistand::Art::datei;
+        // Another desk reads the data file while the next alarm replaces it.
+        Ersetzbericht gehalten;
+        const Fehler ersetzt = fs.gehalten_ersetzen(probe, inhalt, gehalten);
         std::string zurueck;
         const Fehler gelesen = fs.lesen(probe, zurueck, k_max_begleitdatei);
         const Fehler geloescht = fs.loeschen(probe);
+        if (ersetzt) {
+            return fehlt("eine Datei, die ein anderer Platz offen hält, lässt sich weder ersetzen noch "
+                         "an Ort und Stelle schreiben",
+                         ersetzt);
+        }
         if (gelesen || zurueck != inhalt) {
             return fehlt("Probedatei nicht so gelesen wie geschrieben", gelesen);
         }
         if (geloescht) {
             return fehlt("Probedatei nicht entfernt", geloescht);
         }
-        const auto ms =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - beginn)
-                .count();
         ergebnis->stufe = Stufe::ok;
-        ergebnis->text = praefix + ": lesbar und beschreibbar, Probedatei in " + std::to_string(ms) +
-                         " ms angelegt und entfernt";
+        ergebnis->text = praefix + ": lesbar und beschreibbar, Probedatei in " +
+                         std::to_string(ms_seit(beginn)) + " ms angelegt und entfernt";
+        if (gehalten.an_ort) {
+            ergebnis->text += "; eine offen gehaltene Datei wird an Ort und Stelle geschrieben";
+        }
+        ergebnis->text += "; " + std::to_string(liste.eintraege) + " Einträge, aufgelistet in " +
+                          std::to_string(listen_ms) + " ms";
+        if (gross_klein) {
+            ergebnis->text += "; unterscheidet Groß- und Kleinschreibung";
+            if (!liste.namen.empty()) {
+                ergebnis->stufe = Stufe::fehler;
+                ergebnis->text += ": " + liste.namen.front() + " eines anderen Platzes wird nicht gesehen";
+                return;
+            }
+        }
+        if (liste.eintraege > k_viele_eintraege) {
+            ergebnis->stufe = Stufe::warnung;
+            ergebnis->text += ": zu viele für ein Gruppenverzeichnis, jede Auflistung belastet den Server";
+        }
     };
     m_freigaben.auftrag(
         praefix, arbeit,

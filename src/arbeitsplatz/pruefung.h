@@ -18,10 +18,12 @@ class Empfangsdecoder;
 // The check of one workstation from a shell or a monitoring system
 // (`hestrel --check`): loads the settings as the start-up does, but every
 // message box goes into the report and nothing is written; then tests every
-// group directory and the import directory (a probe file created, read back
-// and removed through the share service), the alarm box (a status request on
-// its port), the sound file and the alarm journal. A share that does not
-// answer is reported after k_frist_ms; nothing waits for it.
+// group directory and the import directory through the share service with
+// the exchange's own calls (one listing, timed and counted; a probe file
+// created, looked up in capitals, replaced while a handle holds it open, read
+// back and removed), the alarm box (a status request on its port), the sound
+// file and the alarm journal. A share that does not answer is reported after
+// k_frist_ms; nothing waits for it.
 class Pruefung {
   public:
     enum class Stufe { offen, ok, hinweis, warnung, fehler };
@@ -37,6 +39,9 @@ class Pruefung {
     static constexpr int k_ohne_einstellungen = 2; // the settings cannot be read (or a bad command line)
     // How long the check waits for a share or the alarm box.
     static constexpr int k_frist_ms = 3000;
+    // A group directory holding more entries is a warning: the records'
+    // upkeep lists it whenever it changes.
+    static constexpr std::size_t k_viele_eintraege = 2000;
 
     // fs: the data directory and the sound file; freigaben: the group and
     // import directories; port: the alarm box.

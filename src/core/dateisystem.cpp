@@ -1,11 +1,14 @@
 #include "core/dateisystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace hestrel {
@@ -54,14 +57,12 @@ std::string temp_name(const std::string& pfad)
     return verzeichnis + "." + name + ".tmp" + hex;
 }
 
-// Written under a new temporary name in the same directory, created
-// exclusively, then renamed over the old file; with sichern the bytes are on
-// the disk before the rename. The rename replaces a link at the name, never
-// its target. With a modus the new file gets it before it takes the name.
-Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, bool sichern,
-                           std::optional<mode_t> modus = std::nullopt)
+// Writes the bytes under a new temporary name beside pfad, created
+// exclusively; with sichern they are on the disk before it returns. With a
+// modus the new file gets it.
+Fehler vorlage_schreiben(const std::string& pfad, const std::string& inhalt, bool sichern,
+                         std::optional<mode_t> modus, std::string& temp)
 {
-    std::string temp;
     int fd = -1;
     for (int versuch = 0; versuch < 16 && fd < 0; ++versuch) {
         temp = temp_name(pfad);
@@ -86,8 +87,28 @@ Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, b
     if (::close(fd) != 0 && !f) {
         f = Fehler::aus_errno(errno, pfad);
     }
-    if (!f && ::rename(temp.c_str(), pfad.c_str()) != 0) {
-        f = Fehler::aus_errno(errno, pfad);
+    return f;
+}
+
+Fehler umbenennen(const std::string& von, const std::string& nach)
+{
+    return ::rename(von.c_str(), nach.c_str()) == 0 ? Fehler{} : Fehler::aus_errno(errno, nach);
+}
+
+Fehler entfernen(const std::string& pfad)
+{
+    return ::unlink(pfad.c_str()) == 0 ? Fehler{} : Fehler::aus_errno(errno, pfad);
+}
+
+// Written under a new temporary name in the same directory, then renamed over
+// the old file. The rename replaces a link at the name, never its target.
+Fehler ersetzen_ueber_temp(const std::string& pfad, const std::string& inhalt, bool sichern,
+                           std::optional<mode_t> modus = std::nullopt)
+{
+    std::string temp;
+    Fehler f = vorlage_schreiben(pfad, inhalt, sichern, modus, temp);
+    if (!f) {
+        f = umbenennen(temp, pfad);
     }
     if (f) {
         ::unlink(temp.c_str());
@@ -134,7 +155,7 @@ Fehler verknuepfung_aufloesen(const std::string& pfad, std::string& ziel)
 
 // Only a regular file is read or written: a FIFO, device or directory under
 // the name is refused before a byte moves.
-Fehler regulaer_pruefen(int fd, const std::string& pfad)
+Fehler regulaer_pruefen(int fd, const std::string& pfad, struct stat* gesehen = nullptr)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -145,6 +166,9 @@ Fehler regulaer_pruefen(int fd, const std::string& pfad)
     }
     if (!S_ISREG(st.st_mode)) {
         return keine_datei(pfad);
+    }
+    if (gesehen) {
+        *gesehen = st;
     }
     return {};
 }
@@ -158,7 +182,67 @@ Dateiinfo info_aus(const struct stat& st)
     return i;
 }
 
+// The bytes into the file itself, as older workstations write: opened,
+// truncated, written. Never through a link, never blocking on a FIFO.
+Fehler an_ort_schreiben(const std::string& pfad, const std::string& inhalt)
+{
+    const int fd =
+        ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return (errno == ELOOP || errno == ENXIO) ? keine_datei(pfad) : Fehler::aus_errno(errno, pfad);
+    }
+    Fehler f = regulaer_pruefen(fd, pfad);
+    if (!f) {
+        f = alles_schreiben(fd, inhalt, pfad);
+    }
+    if (::close(fd) != 0 && !f) {
+        f = Fehler::aus_errno(errno, pfad);
+    }
+    return f;
+}
+
+bool hexziffern(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Opens the directory for readdir; on a share never through a link.
+Fehler verzeichnis_oeffnen(const std::string& verzeichnis, bool nicht_folgen, DIR*& d)
+{
+    const int fd = ::open(verzeichnis.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (nicht_folgen ? O_NOFOLLOW : 0));
+    if (fd < 0) {
+        return Fehler::aus_errno(errno, verzeichnis);
+    }
+    d = ::fdopendir(fd);
+    if (d == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        return Fehler::aus_errno(err, verzeichnis);
+    }
+    // readdir tells its end from an error only through errno.
+    errno = 0;
+    return {};
+}
+
 } // namespace
+
+bool ist_vorlage(std::string_view name)
+{
+    // "." + name + ".tmp" + 16 hex digits, as temp_name makes them.
+    constexpr std::string_view k_tmp = ".tmp";
+    if (name.size() < 1 + 1 + k_tmp.size() + 16 || name.front() != '.') {
+        return false;
+    }
+    const std::string_view hex = name.substr(name.size() - 16);
+    return hexziffern(hex) && name.substr(name.size() - 16 - k_tmp.size(), k_tmp.size()) == k_tmp;
+}
+
+void EchtesDateisystem::warten(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 Fehler keine_datei(const std::string& pfad)
 {
@@ -234,9 +318,14 @@ Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, st
                                    std::size_t max_bytes)
 {
     inhalt.clear();
-    const int fd = ::open(pfad.c_str(), O_RDONLY | oeffnen_flags());
-    if (fd < 0) {
-        return oeffnungsfehler(errno, pfad);
+    int fd = -1;
+    const auto oeffnen = [&] {
+        fd = ::open(pfad.c_str(), O_RDONLY | oeffnen_flags());
+        return fd < 0 ? oeffnungsfehler(errno, pfad) : Fehler{};
+    };
+    // A share answers "busy" while another desk holds the file with a lock of its own.
+    if (Fehler f = auf_freigabe() ? beharrlich(oeffnen, warten, k_lesegeduld_ms) : oeffnen()) {
+        return f;
     }
     if (Fehler f = regulaer_pruefen(fd, pfad)) {
         ::close(fd);
@@ -271,8 +360,8 @@ Fehler EchtesDateisystem::lesen_ab(const std::string& pfad, std::uint64_t ab, st
 
 Fehler EchtesDateisystem::ersetzen(const std::string& pfad, const std::string& inhalt)
 {
-    if (m_verknuepfungen == Verknuepfungen::nicht_folgen) {
-        return ersetzen_ueber_temp(pfad, inhalt, true);
+    if (auf_freigabe()) {
+        return freigabe_ersetzen(pfad, inhalt, true, nullptr);
     }
     // In the data directory a file kept as a link elsewhere stays a link, and
     // the new content goes where it points, with the mode the old file had.
@@ -295,7 +384,120 @@ Fehler EchtesDateisystem::ersetzen_fluechtig(const std::string& pfad, const std:
 {
     // Waiting for the disk cost the sender of an alarm to 50 groups 30 ms and
     // more here, and a round trip per file on a share.
+    if (auf_freigabe()) {
+        return freigabe_ersetzen(pfad, inhalt, false, nullptr);
+    }
     return ersetzen_ueber_temp(pfad, inhalt, false);
+}
+
+Fehler EchtesDateisystem::ersetzen_berichtet(const std::string& pfad, const std::string& inhalt,
+                                             Ersetzbericht& bericht)
+{
+    bericht = {};
+    return auf_freigabe() ? freigabe_ersetzen(pfad, inhalt, false, &bericht)
+                          : ersetzen_fluechtig(pfad, inhalt);
+}
+
+Fehler EchtesDateisystem::gehalten_ersetzen(const std::string& pfad, const std::string& inhalt,
+                                            Ersetzbericht& bericht)
+{
+    const int fd = ::open(pfad.c_str(), O_RDONLY | oeffnen_flags());
+    if (fd < 0) {
+        return oeffnungsfehler(errno, pfad);
+    }
+    Fehler f = ersetzen_berichtet(pfad, inhalt, bericht);
+    ::close(fd);
+    return f;
+}
+
+Fehler EchtesDateisystem::freigabe_ersetzen(const std::string& pfad, const std::string& inhalt, bool sichern,
+                                            Ersetzbericht* bericht)
+{
+    vorlagen_nachholen(pfad);
+    std::string temp;
+    const auto temp_entfernen = [&] {
+        Fehler f = entfernen(temp);
+        return f.systemfehler == ENOENT ? Fehler{} : f;
+    };
+    if (Fehler f = vorlage_schreiben(pfad, inhalt, sichern, std::nullopt, temp)) {
+        if (beharrlich(temp_entfernen, warten, k_loeschgeduld_ms)) {
+            vorlage_merken(temp);
+        }
+        return f;
+    }
+    Ersetzschritte schritte;
+    schritte.umbenennen = [&] { return umbenennen(temp, pfad); };
+    schritte.an_ort = [&] { return an_ort_schreiben(pfad, inhalt); };
+    schritte.vorlage_entfernen = [&] {
+        Fehler f = temp_entfernen();
+        if (f) {
+            vorlage_merken(temp);
+        }
+        return f;
+    };
+    return ersetzen_mit_ausweg(schritte, warten, bericht);
+}
+
+void EchtesDateisystem::vorlage_merken(const std::string& temp)
+{
+    std::lock_guard sperre(m_vorlagen_mutex);
+    // A few are plenty: whoever finds one five minutes old removes it as well.
+    if (m_vorlagen.size() < 64) {
+        m_vorlagen.push_back(temp);
+    }
+}
+
+void EchtesDateisystem::vorlagen_nachholen(const std::string& pfad)
+{
+    const auto schnitt = pfad.find_last_of(k_trenner);
+    const std::string verzeichnis = schnitt == std::string::npos ? "" : pfad.substr(0, schnitt + 1);
+    std::vector<std::string> hier;
+    {
+        std::lock_guard sperre(m_vorlagen_mutex);
+        std::erase_if(m_vorlagen, [&](const std::string& t) {
+            const bool dort =
+                t.rfind(verzeichnis, 0) == 0 && t.find(k_trenner, verzeichnis.size()) == std::string::npos;
+            if (dort) {
+                hier.push_back(t);
+            }
+            return dort;
+        });
+    }
+    for (const std::string& t : hier) {
+        if (Fehler f = entfernen(t); f && f.systemfehler != ENOENT) {
+            vorlage_merken(t);
+        }
+    }
+}
+
+Fehler EchtesDateisystem::auffrischen(const std::string& pfad, const std::string& inhalt)
+{
+    if (auf_freigabe()) {
+        vorlagen_nachholen(pfad);
+    }
+    int fd = -1;
+    const auto oeffnen = [&] {
+        fd = ::open(pfad.c_str(), O_WRONLY | oeffnen_flags());
+        return fd < 0 ? oeffnungsfehler(errno, pfad) : Fehler{};
+    };
+    if (Fehler f = auf_freigabe() ? beharrlich(oeffnen, warten, k_ausweggeduld_ms) : oeffnen()) {
+        return f.systemfehler == ENOENT ? ersetzen_fluechtig(pfad, inhalt) : f;
+    }
+    // Written over the old bytes, then cut to length: a reader meanwhile sees
+    // the record whole, old or new, never an empty file.
+    struct stat st {};
+    Fehler f = regulaer_pruefen(fd, pfad, &st);
+    if (!f) {
+        f = alles_schreiben(fd, inhalt, pfad);
+    }
+    if (!f && static_cast<std::uint64_t>(st.st_size) > inhalt.size() &&
+        ::ftruncate(fd, static_cast<off_t>(inhalt.size())) != 0) {
+        f = Fehler::aus_errno(errno, pfad);
+    }
+    if (::close(fd) != 0 && !f) {
+        f = Fehler::aus_errno(errno, pfad);
+    }
+    return f;
 }
 
 Fehler EchtesDateisystem::anhaengen(const std::string& pfad, const std::string& inhalt)
@@ -341,10 +543,9 @@ Fehler EchtesDateisystem::leeren(const std::string& pfad)
 Fehler EchtesDateisystem::loeschen(const std::string& pfad)
 {
     // On POSIX the write bit of the file itself does not guard it from deletion.
-    if (::unlink(pfad.c_str()) != 0) {
-        return Fehler::aus_errno(errno, pfad);
-    }
-    return {};
+    // A share refuses it while another desk holds the file open.
+    return auf_freigabe() ? beharrlich([&] { return entfernen(pfad); }, warten, k_loeschgeduld_ms)
+                          : entfernen(pfad);
 }
 
 int EchtesDateisystem::ansehen(const std::string& pfad, struct stat& st) const
@@ -387,31 +588,6 @@ Dateistand EchtesDateisystem::stand(const std::string& pfad)
     return d;
 }
 
-std::optional<std::int64_t> EchtesDateisystem::verzeichnisuhr_ns(const std::string& verzeichnis)
-{
-    // A name no other workstation reads or removes, created exclusively.
-    for (int versuch = 0; versuch < 16; ++versuch) {
-        const std::string probe = temp_name(pfad_verbinden(verzeichnis, "hestrel-uhr"));
-        const int fd =
-            ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        struct stat st {};
-        const bool ok = ::fstat(fd, &st) == 0;
-        ::close(fd);
-        ::unlink(probe.c_str());
-        if (!ok) {
-            return std::nullopt;
-        }
-        return info_aus(st).geaendert_ns;
-    }
-    return std::nullopt;
-}
-
 Fehler Dateisystem::auflisten(const std::string& verzeichnis, const std::string& /*praefix*/,
                               std::vector<Verzeichniseintrag>& eintraege, std::size_t /*max_eintraege*/)
 {
@@ -423,20 +599,12 @@ Fehler EchtesDateisystem::auflisten(const std::string& verzeichnis, const std::s
                                     std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege)
 {
     eintraege.clear();
-    const int fd =
-        ::open(verzeichnis.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK |
-                                        (m_verknuepfungen == Verknuepfungen::nicht_folgen ? O_NOFOLLOW : 0));
-    if (fd < 0) {
-        return Fehler::aus_errno(errno, verzeichnis);
+    DIR* d = nullptr;
+    if (Fehler f = verzeichnis_oeffnen(verzeichnis, auf_freigabe(), d)) {
+        return f;
     }
-    DIR* d = ::fdopendir(fd);
-    if (d == nullptr) {
-        const int err = errno;
-        ::close(fd);
-        return Fehler::aus_errno(err, verzeichnis);
-    }
-    errno = 0;
-    while (const dirent* e = ::readdir(d)) {
+    // The stream is this call's own: readdir is safe on it from any thread.
+    while (const dirent* e = ::readdir(d)) { // NOLINT(concurrency-mt-unsafe)
         const std::string name = e->d_name;
         if (name.size() < praefix.size() || name.compare(0, praefix.size(), praefix) != 0) {
             continue;
@@ -457,6 +625,48 @@ Fehler EchtesDateisystem::auflisten(const std::string& verzeichnis, const std::s
         return Fehler::aus_errno(err, verzeichnis);
     }
     return {};
+}
+
+Fehler Dateisystem::namen(const std::string& verzeichnis, const std::function<bool(std::string_view)>& passt,
+                          Namensliste& liste, std::size_t max_namen)
+{
+    liste = {};
+    std::vector<Verzeichniseintrag> alle;
+    Fehler f = auflisten(verzeichnis, "", alle, std::numeric_limits<std::size_t>::max());
+    for (const Verzeichniseintrag& e : alle) {
+        ++liste.eintraege;
+        if (liste.namen.size() < max_namen && passt(e.name)) {
+            liste.namen.push_back(e.name);
+        }
+    }
+    return f;
+}
+
+Fehler EchtesDateisystem::namen(const std::string& verzeichnis,
+                                const std::function<bool(std::string_view)>& passt, Namensliste& liste,
+                                std::size_t max_namen)
+{
+    liste = {};
+    DIR* d = nullptr;
+    if (Fehler f = verzeichnis_oeffnen(verzeichnis, auf_freigabe(), d)) {
+        return f;
+    }
+    // The stream is this call's own: readdir is safe on it from any thread.
+    while (const dirent* e = ::readdir(d)) { // NOLINT(concurrency-mt-unsafe)
+        const std::string_view name = e->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        ++liste.eintraege;
+        // A directory, link or FIFO is no file of anybody's; a share may not tell the kind.
+        const bool datei = e->d_type == DT_REG || e->d_type == DT_UNKNOWN;
+        if (datei && liste.namen.size() < max_namen && passt(name)) {
+            liste.namen.emplace_back(name);
+        }
+    }
+    const int err = errno;
+    ::closedir(d);
+    return err != 0 ? Fehler::aus_errno(err, verzeichnis) : Fehler{};
 }
 
 std::optional<bool> EchtesDateisystem::eingehaengt(const std::string& verzeichnis)

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/beharrlich.h"
 #include "core/fehler.h"
 
 struct stat;
@@ -18,7 +22,19 @@ struct Dateiinfo {
     std::uint64_t groesse = 0;
     std::int64_t geaendert_ns = 0;
     std::uint64_t kennung = 0; // device and inode; 0 where unknown
-    bool operator==(const Dateiinfo&) const = default;
+    // The same file by size and time (the server's, in 100-ns steps on a
+    // share): a network mount numbers its files anew after each remount, so
+    // the serial number is no part of a file's identity there.
+    bool operator==(const Dateiinfo& o) const
+    {
+        return groesse == o.groesse && geaendert_ns == o.geaendert_ns;
+    }
+};
+
+// The names a listing found, without looking at each file.
+struct Namensliste {
+    std::vector<std::string> namen; // those the filter took, at most the maximum asked
+    std::size_t eintraege = 0;      // every entry of the directory
 };
 
 // What lies under a name, looked at without following a link at the name itself.
@@ -59,10 +75,35 @@ class Dateisystem {
     virtual Fehler ersetzen(const std::string& pfad, const std::string& inhalt) = 0;
     // Replaces a file that lives only seconds, as ersetzen does but without
     // waiting for the disk: readers see the old or the new file whole at once;
-    // only a crash of the machine that holds it may lose it.
+    // only a crash of the machine that holds it may lose it. On a share that
+    // refuses the replace while another desk holds the file open, the bytes go
+    // into the file in place (see ersetzen_mit_ausweg).
     virtual Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt)
     {
         return ersetzen(pfad, inhalt);
+    }
+    // The same, telling what the replace met on its way.
+    virtual Fehler ersetzen_berichtet(const std::string& pfad, const std::string& inhalt,
+                                      Ersetzbericht& bericht)
+    {
+        bericht = {};
+        return ersetzen_fluechtig(pfad, inhalt);
+    }
+    // The same while a handle of this desk holds the file open for reading,
+    // as another desk's reader holds it: what the exchange meets on a share,
+    // tried by the workstation check.
+    virtual Fehler gehalten_ersetzen(const std::string& pfad, const std::string& inhalt,
+                                     Ersetzbericht& bericht)
+    {
+        return ersetzen_berichtet(pfad, inhalt, bericht);
+    }
+    // Renews a record that is rewritten again and again with the same bytes:
+    // where the file is there, its bytes are written over its own (its time
+    // becomes the server's now, the directory stays unchanged and no reader
+    // sees it short); where it is not, it is made whole as ersetzen_fluechtig does.
+    virtual Fehler auffrischen(const std::string& pfad, const std::string& inhalt)
+    {
+        return ersetzen_fluechtig(pfad, inhalt);
     }
     // Appends to the file, creating it when missing.
     virtual Fehler anhaengen(const std::string& pfad, const std::string& inhalt) = 0;
@@ -73,13 +114,6 @@ class Dateisystem {
     virtual std::optional<Dateiinfo> info(const std::string& pfad) = 0;
     // What lies under the name. Plain file systems answer from existiert and info.
     virtual Dateistand stand(const std::string& pfad);
-    // The time of the directory's own clock (that of the server holding it),
-    // in ns as in Dateiinfo::geaendert_ns: the time stamp of a file created
-    // there this moment and removed again. None where it cannot be told.
-    virtual std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& /*verzeichnis*/)
-    {
-        return std::nullopt;
-    }
     // True when the directory lies on another device than its parent (a share
     // mounted there); false when on the same; none where it cannot be told.
     virtual std::optional<bool> eingehaengt(const std::string& /*verzeichnis*/) { return std::nullopt; }
@@ -88,12 +122,21 @@ class Dateisystem {
     // out. A file system that cannot list answers with an error.
     virtual Fehler auflisten(const std::string& verzeichnis, const std::string& praefix,
                              std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege = 256);
+    // One listing of the directory by name only: the names of files (and of
+    // entries of unknown kind) that passt takes, at most max_namen of them.
+    // Costs the same whatever the files' times; each is looked at only where
+    // the caller needs it.
+    virtual Fehler namen(const std::string& verzeichnis, const std::function<bool(std::string_view)>& passt,
+                         Namensliste& liste, std::size_t max_namen = 1024);
 };
 
 // The real file system. Nothing is ever opened blocking, and only regular
 // files are read: a FIFO or device under a file's name is refused. On a share
 // (nicht_folgen) a link at a file's name is refused as well, temporary files
-// get unpredictable names, created exclusively.
+// get unpredictable names, created exclusively, and what a file server
+// refuses only for a moment (a file another desk holds open, a handle its
+// client has not yet closed) is tried again briefly, a refused replace then
+// written in place (core/beharrlich.h).
 class EchtesDateisystem : public Dateisystem {
   public:
     enum class Verknuepfungen { folgen, nicht_folgen };
@@ -106,17 +149,34 @@ class EchtesDateisystem : public Dateisystem {
                     std::size_t max_bytes = std::numeric_limits<std::size_t>::max()) override;
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
     Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt) override;
+    Fehler ersetzen_berichtet(const std::string& pfad, const std::string& inhalt,
+                              Ersetzbericht& bericht) override;
+    Fehler gehalten_ersetzen(const std::string& pfad, const std::string& inhalt,
+                             Ersetzbericht& bericht) override;
+    Fehler auffrischen(const std::string& pfad, const std::string& inhalt) override;
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
     Fehler leeren(const std::string& pfad) override;
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override;
     Dateistand stand(const std::string& pfad) override;
-    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override;
     std::optional<bool> eingehaengt(const std::string& verzeichnis) override;
     Fehler auflisten(const std::string& verzeichnis, const std::string& praefix,
                      std::vector<Verzeichniseintrag>& eintraege, std::size_t max_eintraege = 256) override;
+    Fehler namen(const std::string& verzeichnis, const std::function<bool(std::string_view)>& passt,
+                 Namensliste& liste, std::size_t max_namen = 1024) override;
 
   private:
+    bool auf_freigabe() const { return m_verknuepfungen == Verknuepfungen::nicht_folgen; }
+    // The pause between two tries of a step the share refused for a moment.
+    static void warten(int ms);
+    Fehler freigabe_ersetzen(const std::string& pfad, const std::string& inhalt, bool sichern,
+                             Ersetzbericht* bericht);
+    // Temporary files of this desk a share would not let go: tried once more
+    // whenever the desk writes into their directory again.
+    void vorlage_merken(const std::string& temp);
+    void vorlagen_nachholen(const std::string& pfad);
+    std::mutex m_vorlagen_mutex;
+    std::vector<std::string> m_vorlagen;
     int oeffnen_flags() const;
     Fehler oeffnungsfehler(int err, const std::string& pfad) const;
     // stat, or lstat where links are not followed.
@@ -126,6 +186,11 @@ class EchtesDateisystem : public Dateisystem {
 
 // A file system error that names what lies under a name instead of a regular file.
 Fehler keine_datei(const std::string& pfad);
+
+// A temporary file the program made beside an exchange file or record:
+// "." + the name + ".tmp" + 16 hex digits. Left over only where a share
+// refused its removal; whoever finds one old removes it.
+bool ist_vorlage(std::string_view name);
 
 // The separator between a directory and a file name on this system.
 inline constexpr char k_trenner = '/';

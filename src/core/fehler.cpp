@@ -63,7 +63,7 @@ Fehler Fehler::aus_errno(int err, const std::string& pfad)
     default:
         break;
     }
-    return {nummer, text + ": " + pfad + " (" + systemfehlertext(err) + ")"};
+    return {nummer, text + ": " + pfad + " (" + systemfehlertext(err) + ")", err};
 }
 
 } // namespace hestrel

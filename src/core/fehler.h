@@ -29,6 +29,8 @@ inline std::string systemfehlertext(int err)
 struct Fehler {
     int nummer = 0;
     std::string beschreibung;
+    // The system's error number (errno) it came from; 0 where none.
+    int systemfehler = 0;
 
     explicit operator bool() const { return nummer != 0; }
 

@@ -20,7 +20,7 @@ bool FaedenFreigabedienst::haengt_noch()
     return g_in_arbeit.load() > 0;
 }
 
-void SofortigerFreigabedienst::auftrag(const std::string&, Arbeit arbeit, Fertig fertig, int)
+void SofortigerFreigabedienst::auftrag(const std::string&, Arbeit arbeit, Fertig fertig, int, Spur)
 {
     if (arbeit) {
         arbeit(m_fs);
@@ -115,9 +115,9 @@ FaedenFreigabedienst::~FaedenFreigabedienst()
 }
 
 void FaedenFreigabedienst::auftrag(const std::string& verzeichnis, Arbeit arbeit, Fertig fertig,
-                                   int verfall_ms)
+                                   int verfall_ms, Spur spur)
 {
-    auto& reihe = m_reihen[verzeichnis];
+    auto& reihe = m_reihen[{verzeichnis, spur}];
     if (!reihe) {
         reihe = std::make_shared<Reihe>();
         std::thread(Reihe::arbeiten, reihe, m_gemeinsam).detach();

@@ -1,6 +1,7 @@
 # What every part uses: file access and the share service, the scheduler,
 # text files and the code page, logs, errors, and the system services' interfaces.
 list(APPEND HESTREL_ENGINE_SOURCES
+  core/beharrlich.cpp
   core/cp1252.cpp
   core/datenverzeichnis.cpp
   core/dateisystem.cpp

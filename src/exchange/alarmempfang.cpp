@@ -175,7 +175,8 @@ void Alarmempfang::umsehen()
                 if (lebt.lock()) {
                     antwort(i, std::move(*befund));
                 }
-            });
+            },
+            -1, Spur::alarm);
     }
     m_fragt = false;
     auswerten_wenn_bereit();
@@ -232,10 +233,18 @@ void Alarmempfang::frist_abgelaufen()
     }
 }
 
-void Alarmempfang::loeschen_lassen(const std::string& pfad, const std::string& datei)
+void Alarmempfang::loeschen_lassen(const std::string& pfad, const Dateiinfo& signal)
 {
+    // Only while it is still the file that was read: another sender's may have taken its place.
     m_freigaben.auftrag(
-        pfad, [ziel = pfad + datei](Dateisystem& fs) { fs.loeschen(ziel); }, nullptr);
+        pfad,
+        [ziel = pfad + k_signaldatei, signal](Dateisystem& fs) {
+            const Dateistand st = fs.stand(ziel);
+            if (st.art == Dateistand::Art::datei && st.info == signal) {
+                fs.loeschen(ziel);
+            }
+        },
+        nullptr, -1, Spur::alarm);
 }
 
 void Alarmempfang::auswerten()
@@ -263,6 +272,8 @@ void Alarmempfang::auswerten()
     // and alarms raised meanwhile are removed by their senders 15 s after theirs.
     if (m_versand.nachricht_gesendet()) {
         m_versand.aufraeumen(m_befunde);
+    } else {
+        m_versand.eigene_entfernen();
     }
     liegengebliebene_entfernen();
     m_schritt = Schritt::import;
@@ -290,7 +301,8 @@ void Alarmempfang::liegengebliebene_entfernen()
             m_gesehen_seit[i] = jetzt;
             continue;
         }
-        if (jetzt - m_gesehen_seit[i] < k_liegengeblieben_ms) {
+        if (jetzt - m_gesehen_seit[i] < k_liegengeblieben_ms ||
+            m_versand.eigene_signaldatei(static_cast<int>(i), b->signal.info)) {
             continue;
         }
         m_gesehen_als[i].reset();
@@ -309,7 +321,7 @@ void Alarmempfang::liegengebliebene_entfernen()
                     m_log.logeintrag("Liegengebliebene Message gelöscht: Gruppe " + std::to_string(i + 1));
                 }
             },
-            Alarmversand::k_verfall_ms);
+            Alarmversand::k_verfall_ms, Spur::alarm);
     }
 }
 
@@ -361,7 +373,8 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
             }
             // Too late for its tick: kept for the next one.
             m_verzeichnisse[index].vorgelesen = *befund;
-        });
+        },
+        -1, Spur::alarm);
     m_sofort = false;
     if (m_sofort_gelesen) {
         gelesen(index, *m_sofort_gelesen);
@@ -371,23 +384,61 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
     return true;
 }
 
+std::optional<int> Alarmempfang::zurueckstellen(std::size_t index, const Verzeichnisbefund& b)
+{
+    if (!b.gelesen || b.schluesselfehler || !schluessel_gueltig(b.schluessel)) {
+        return std::nullopt;
+    }
+    const Dateiinfo& signal = b.signal.info;
+    // A replace on a share removes the old file before the new one takes its
+    // name: a data file missing for a moment is looked for once more before
+    // the signal file counts as one without data.
+    if (b.daten.art == Dateistand::Art::fehlt && b.verzeichnis_da && m_daten_fehlten[index] != signal) {
+        m_daten_fehlten[index] = signal;
+        return 500;
+    }
+    if (b.daten.art != Dateistand::Art::datei) {
+        return std::nullopt;
+    }
+    // Written in place by an older desk this very moment: no data file is ever empty.
+    if (b.daten.info.groesse == 0) {
+        return m_intervall_vorher;
+    }
+    // A network client keeps a file's size for about a second after it last
+    // looked at it, and reads no further: a data file looked unchanged since
+    // the last alarm from here may be a newer, longer one. Read again once
+    // that time is past.
+    if (index != k_import && m_daten_gezeigt[index] == b.daten.info && m_daten_gewartet[index] != signal) {
+        m_daten_gewartet[index] = signal;
+        return k_attributfrist_ms;
+    }
+    return std::nullopt;
+}
+
 void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
 {
     m_phase = Phase::ruhe;
     const int gruppe = index == k_import ? k_importgruppe : static_cast<int>(index);
-    const Ergebnis e = praesentieren(b, m_verzeichnisse[index].pfad, gruppe);
+    const std::optional<int> spaeter = zurueckstellen(index, b);
+    const Ergebnis e =
+        spaeter ? Ergebnis::nicht_bereit : praesentieren(b, m_verzeichnisse[index].pfad, gruppe);
     if (e == Ergebnis::nicht_bereit) {
         m_empfang_aktiv = false;
         // A read that failed, or did not come back in time, is tried again
         // half a second on: its sender removes the alarm 15 s after sending.
         const bool lesefehler = !b.gelesen || b.schluesselfehler || b.datenfehler;
-        if (!lesefehler) {
+        if (spaeter) {
+            m_abfragetakt->setInterval(*spaeter);
+        } else if (!lesefehler) {
             m_abfragetakt->setInterval(m_intervall_vorher);
         }
     } else if (index != k_import) {
         m_gruppe_gemeldet[index] = true;
         m_gemeldet_als[index] = m_befunde[index]->signal.info;
         m_gemeldet_eingehaengt[index] = b.eingehaengt.value_or(false);
+        if (b.daten.art == Dateistand::Art::datei) {
+            m_daten_gezeigt[index] = b.daten.info;
+        }
         if (e == Ergebnis::praesentiert && m_folgen) {
             m_folgen->alarm_praesentiert(gruppe, m_verzeichnisse[index].pfad, m_befunde[index]->signal.info,
                                          b.datentext);
@@ -460,6 +511,13 @@ void Alarmempfang::weiter()
         if (gemeldet && b->signal.info == kennung) {
             continue;
         }
+        // The desk's own alarm is never shown to itself, whenever its look comes.
+        if (m_versand.eigene_signaldatei(static_cast<int>(i), b->signal.info)) {
+            gemeldet = true;
+            m_gemeldet_als[i] = b->signal.info;
+            m_gemeldet_eingehaengt[i] = false;
+            continue;
+        }
         if (lesen_anstossen(i)) {
             return;
         }
@@ -500,7 +558,7 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
         if (gueltig && !b.verzeichnis_da) {
             return Ergebnis::nicht_bereit;
         }
-        loeschen_lassen(pfad, k_signaldatei);
+        loeschen_lassen(pfad, b.signal.info);
         return Ergebnis::abgebrochen;
     }
     if (b.daten.art == Dateistand::Art::anderes) {

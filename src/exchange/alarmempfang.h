@@ -94,6 +94,8 @@ class Alarmempfang {
     // A signal file seen unchanged for this long was left by a sender that
     // stopped before its clean-up (15 s after its send): it is removed.
     static constexpr int k_liegengeblieben_ms = 60000;
+    // How long a network client may answer with a file's old size.
+    static constexpr int k_attributfrist_ms = 1100;
 
     Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben,
                  Scheduler& scheduler, const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige,
@@ -171,7 +173,10 @@ class Alarmempfang {
     void abschliessen();
     void stoerung_setzen(std::size_t index, const std::string& grund);
     void stoerung_aufheben(std::size_t index);
-    void loeschen_lassen(const std::string& pfad, const std::string& datei);
+    void loeschen_lassen(const std::string& pfad, const Dateiinfo& signal);
+    // The poll interval after which an alarm read now is to be read again
+    // instead of shown; none: shown now.
+    std::optional<int> zurueckstellen(std::size_t index, const Verzeichnisbefund& b);
     Ergebnis praesentieren(const Verzeichnisbefund& b, const std::string& pfad, int gruppe);
     std::string verzeichnisname(std::size_t index) const;
     void ton_ausgeben();
@@ -201,6 +206,11 @@ class Alarmempfang {
     std::array<std::optional<Dateiinfo>, k_gruppen> m_gesehen_als{};
     std::array<std::int64_t, k_gruppen> m_gesehen_seit{};
     void liegengebliebene_entfernen();
+    // Per directory: the signal file whose data file was missing once, the
+    // data file of the alarm shown last, the signal file read again for it.
+    std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_daten_fehlten{};
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_daten_gezeigt{};
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_daten_gewartet{};
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
 

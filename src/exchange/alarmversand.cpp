@@ -10,6 +10,7 @@
 #include "exchange/austauschdateien.h"
 #include "exchange/begleitdateien.h"
 #include "exchange/rueckmeldungen.h"
+#include "exchange/verzeichnisschau.h"
 #include "presentation/alarmanzeige.h"
 #include "presentation/alarmgesendet.h"
 
@@ -38,6 +39,7 @@ struct Alarmversand::Sendung {
     std::array<Fehler, k_gruppen> datenfehler{};
     std::array<bool, k_gruppen> daten_beantwortet{};
     std::array<bool, k_gruppen> signal_beantwortet{};
+    std::array<bool, k_gruppen> herkunft_unterwegs{};
     bool signale_gesendet = false;
     // Answers still awaited, and whether work is still being queued.
     int offen = 0;
@@ -52,7 +54,8 @@ struct Alarmversand::Sendung {
 Alarmversand::Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
                            Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung)
     : m_einstellungen(einstellungen), m_log(log), m_freigaben(freigaben), m_boxen(boxen),
-      m_bestaetigung(bestaetigung), m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms))
+      m_bestaetigung(bestaetigung), m_scheduler(scheduler),
+      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms))
 {
     m_frist->tick = [this] { frist_abgelaufen(); };
 }
@@ -158,13 +161,14 @@ void Alarmversand::alarm_ausloesen(bool probe)
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
         ++s->offen;
+        auto bericht = std::make_shared<Ersetzbericht>();
         m_freigaben.auftrag(
             s->pfade[g],
-            [s, g, daten](Dateisystem& fs) {
-                s->datenfehler[g] = fs.ersetzen_fluechtig(s->pfade[g] + k_sendedatei, daten);
+            [s, g, daten, bericht](Dateisystem& fs) {
+                s->datenfehler[g] = fs.ersetzen_berichtet(s->pfade[g] + k_sendedatei, daten, *bericht);
                 s->daten_ok[g] = !s->datenfehler[g];
             },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), s, g](bool ausgefuehrt) {
+            [this, lebt = std::weak_ptr<bool>(m_lebt), s, g, bericht](bool ausgefuehrt) {
                 if (!lebt.lock()) {
                     return;
                 }
@@ -172,11 +176,18 @@ void Alarmversand::alarm_ausloesen(bool probe)
                 if (!s->daten_ok[g]) {
                     schreibfehler("Gruppe " + std::to_string(g + 1),
                                   ausgefuehrt ? s->datenfehler[g] : keine_antwort(s->pfade[g]));
+                } else if (bericht->an_ort) {
+                    m_log.logeintrag("Gruppe " + std::to_string(g + 1) + ": " + k_sendedatei +
+                                     " an Ort und Stelle geschrieben, ein anderer Platz hielt sie offen");
+                }
+                // A send that renews the texts renews the origin record with them.
+                if (s->laufend && s->weiter && m_nachricht_gesendet) {
+                    herkunft_schreiben(s, g);
                 }
                 --s->offen;
                 erledigt(s);
             },
-            k_verfall_ms);
+            k_verfall_ms, Spur::alarm);
     }
 
     // Whether another alarm waits in the import directory; a test alarm never goes there.
@@ -197,7 +208,7 @@ void Alarmversand::alarm_ausloesen(bool probe)
                 --s->offen;
                 erledigt(s);
             },
-            k_verfall_ms);
+            k_verfall_ms, Spur::alarm);
     }
     s->einreihen = false;
     erledigt(s);
@@ -256,7 +267,10 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
     if (s->laufend) {
         if (m_nachricht_gesendet) {
             for (int i : s->ziele) {
-                herkunft_schreiben(s, static_cast<std::size_t>(i), nullptr);
+                const auto g = static_cast<std::size_t>(i);
+                if (s->daten_beantwortet[g]) {
+                    herkunft_schreiben(s, g);
+                }
             }
         }
         erledigt(s);
@@ -291,7 +305,6 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
     m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
     m_abfragetakt->start();
-    signale_merken();
     erledigt(s);
     if (!s->berichtet) {
         m_frist->setInterval(k_verfall_ms);
@@ -308,55 +321,66 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
         ++s->offen;
-        auto fehler = std::make_shared<Fehler>();
+        struct Ergebnis {
+            Fehler fehler;
+            Dateistand stand;
+        };
+        auto e = std::make_shared<Ergebnis>();
         m_freigaben.auftrag(
             s->pfade[g],
-            [s, g, signal, fehler](Dateisystem& fs) {
-                if (s->daten_ok[g]) {
-                    *fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_signaldatei, signal);
+            [s, g, signal, e](Dateisystem& fs) {
+                if (!s->daten_ok[g]) {
+                    return;
+                }
+                e->fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_signaldatei, signal);
+                // What it is now known by, to remove it later and never show it here.
+                if (!e->fehler) {
+                    e->stand = fs.stand(s->pfade[g] + k_signaldatei);
                 }
             },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), s, g, fehler](bool ausgefuehrt) {
+            [this, lebt = std::weak_ptr<bool>(m_lebt), s, g, e](bool ausgefuehrt) {
                 if (!lebt.lock()) {
                     return;
                 }
                 s->signal_beantwortet[g] = true;
                 if (!ausgefuehrt && s->daten_ok[g]) {
                     schreibfehler("Gruppe " + std::to_string(g + 1), keine_antwort(s->pfade[g]));
-                } else if (*fehler) {
-                    schreibfehler("Gruppe " + std::to_string(g + 1), *fehler);
+                } else if (e->fehler) {
+                    schreibfehler("Gruppe " + std::to_string(g + 1), e->fehler);
+                } else if (ausgefuehrt && s->daten_ok[g]) {
+                    if (e->stand.art == Dateistand::Art::datei) {
+                        signal_geschrieben(g, e->stand.info);
+                    }
+                    herkunft_schreiben(s, g);
                 }
                 --s->offen;
                 erledigt(s);
             },
-            k_verfall_ms);
-        herkunft_schreiben(s, g, fehler);
+            k_verfall_ms, Spur::alarm);
     }
     s->einreihen = false;
 }
 
-void Alarmversand::herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g,
-                                      std::shared_ptr<Fehler> signalfehler)
+void Alarmversand::herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g)
 {
-    if (s->herkunft.empty()) {
+    if (s->herkunft.empty() || s->herkunft_unterwegs[g]) {
         return;
     }
-    // In the group's own queue, after its signal file: the record never delays the alarm.
-    auto fehler = std::make_shared<std::optional<Fehler>>();
+    // In the group's queue for records, after its signal file: the record never delays the alarm.
+    s->herkunft_unterwegs[g] = true;
+    auto fehler = std::make_shared<Fehler>();
     m_freigaben.auftrag(
         s->pfade[g],
-        [s, g, signalfehler, fehler](Dateisystem& fs) {
-            if (s->daten_ok[g] && !(signalfehler && *signalfehler)) {
-                *fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_herkunftsdatei, s->herkunft);
-            }
+        [s, g, fehler](Dateisystem& fs) {
+            *fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_herkunftsdatei, s->herkunft);
         },
         [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, g](bool) {
-            if (lebt.lock() && fehler->has_value() && **fehler) {
+            if (lebt.lock() && *fehler) {
                 m_log.logeintrag("Herkunft nicht geschrieben, Gruppe " + std::to_string(g + 1) + ": " +
-                                 (**fehler).meldungstext());
+                                 fehler->meldungstext());
             }
         },
-        k_verfall_ms);
+        k_verfall_ms, Spur::begleit);
 }
 
 void Alarmversand::bericht(const std::shared_ptr<Sendung>& s)
@@ -406,14 +430,13 @@ void Alarmversand::import_uebergeben()
                     schreibfehler_zeigen();
                 }
             },
-            k_verfall_ms);
+            k_verfall_ms, Spur::alarm);
         m_in_uebergabe = false;
     }
     m_bestaetigung.einschalten();
     m_abfragetakt->setInterval(15000);
     m_nachricht_gesendet = true;
     m_abfragetakt->start();
-    signale_merken();
     schreibfehler_zeigen();
 }
 
@@ -437,7 +460,8 @@ bool Alarmversand::import_abwarten(std::optional<bool>& importsignal)
                 if (lebt.lock() && *fehler) {
                     m_log.logeintrag("Message nicht gelöscht: " + fehler->meldungstext());
                 }
-            });
+            },
+            -1, Spur::alarm);
         m_import_frei = true;
         m_import_wartet = false;
         m_abfragetakt->setInterval(2000);
@@ -447,84 +471,181 @@ bool Alarmversand::import_abwarten(std::optional<bool>& importsignal)
     return false;
 }
 
-void Alarmversand::signale_merken()
+void Alarmversand::signal_geschrieben(std::size_t g, const Dateiinfo& info)
 {
-    const std::uint64_t runde = ++m_merkrunde;
-    for (int i = 0; i < k_gruppen; ++i) {
-        const auto g = static_cast<std::size_t>(i);
-        const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
-        m_nach_dem_senden[g].reset();
-        if (pfad.empty()) {
-            continue;
-        }
-        auto info = std::make_shared<std::optional<Dateiinfo>>();
-        m_freigaben.auftrag(
-            pfad, [info, ziel = pfad + k_signaldatei](Dateisystem& fs) { *info = fs.info(ziel); },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), info, g, runde](bool) {
-                if (lebt.lock() && runde == m_merkrunde) {
-                    m_nach_dem_senden[g] = *info;
-                }
-            });
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    auto& eigene = m_eigene[g];
+    std::erase_if(eigene,
+                  [&](const Eigene& e) { return !e.offen && jetzt - e.geschrieben_ms > k_eigene_merken_ms; });
+    // Due with the send's clean-up tick; one written after it gets its receivers' 15 s from now.
+    eigene.push_back({info, jetzt, jetzt + k_aufraeumwartezeit_ms});
+}
+
+bool Alarmversand::eigene_signaldatei(int index, const Dateiinfo& info) const
+{
+    if (index < 0 || index >= k_gruppen) {
+        return false;
     }
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    for (const Eigene& e : m_eigene[static_cast<std::size_t>(index)]) {
+        if (e.info == info && jetzt - e.geschrieben_ms <= k_eigene_merken_ms) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Alarmversand::aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde)
 {
     m_abfragetakt->stop();
-    // All group directories: this workstation's own signal files go, and so
-    // does every one that has lain there longer than the wait, judged by the
-    // share's own clock (desks' clocks differ): a sender that stopped before
-    // its clean-up leaves one behind, and receivers that count a group as
-    // presented while any signal file lies there would miss its next alarm.
-    // A younger one belongs to a later alarm whose receivers need their 15 s:
-    // its own sender removes it.
-    for (int i = 0; i < k_gruppen; ++i) {
-        const auto g = static_cast<std::size_t>(i);
-        const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
+    // This desk's own signal files go, each while it is still the file this
+    // desk wrote, whether this tick's look at its directory answered in time
+    // or not. Another sender's, written meanwhile, belongs to a later alarm
+    // whose receivers need their 15 s: its own sender removes it.
+    for (std::size_t g = 0; g < k_gruppen; ++g) {
         std::optional<Verzeichnisbefund>& b = befunde[g];
-        if (pfad.empty() || !b || b->signal.art != Dateistand::Art::datei) {
-            continue;
+        bool eigen = false;
+        for (std::size_t n = 0; n < m_eigene[g].size(); ++n) {
+            Eigene& e = m_eigene[g][n];
+            if (!e.offen) {
+                continue;
+            }
+            if (b && b->signal.art == Dateistand::Art::datei && b->signal.info == e.info) {
+                // For the rest of this tick the file is gone, as it is once removed.
+                b->signal.art = Dateistand::Art::fehlt;
+                eigen = true;
+            }
+            if (!e.unterwegs) {
+                entfernen(g, n);
+            }
         }
-        const Dateiinfo gesehen = b->signal.info;
-        const auto gemerkt = m_nach_dem_senden[g];
-        const bool eigen = gemerkt && gesehen == *gemerkt;
-        if (eigen) {
-            // For the rest of this tick the file is gone, as it is once removed.
-            b->signal.art = Dateistand::Art::fehlt;
+        if (!eigen && b && b->signal.art == Dateistand::Art::datei) {
+            liegengebliebenes_entfernen(g, b->signal.info);
         }
-        auto fehler = std::make_shared<std::optional<Fehler>>();
-        m_freigaben.auftrag(
-            pfad,
-            [fehler, gesehen, eigen, verzeichnis = pfad, ziel = pfad + k_signaldatei](Dateisystem& fs) {
-                // Removed only while it is still the same file.
-                if (fs.info(ziel) != gesehen) {
-                    return;
-                }
-                if (!eigen) {
-                    const std::optional<std::int64_t> jetzt = fs.verzeichnisuhr_ns(verzeichnis);
-                    if (!jetzt ||
-                        *jetzt - gesehen.geaendert_ns <= std::int64_t{k_aufraeumwartezeit_ms} * 1000000) {
-                        return;
-                    }
-                }
-                *fehler = fs.loeschen(ziel);
-            },
-            [this, lebt = std::weak_ptr<bool>(m_lebt), fehler](bool) {
-                if (!lebt.lock() || !fehler->has_value()) {
-                    return;
-                }
-                if (**fehler) {
-                    m_log.logeintrag("Message nicht gelöscht: " + (**fehler).meldungstext());
-                    return;
-                }
-                m_log.logeintrag("Message - gelöscht");
-                m_bestaetigung.ok_freigeben();
-            },
-            k_verfall_ms);
     }
     m_abfragetakt->setInterval(5000);
     m_nachricht_gesendet = false;
     m_abfragetakt->start();
+}
+
+void Alarmversand::liegengebliebenes_entfernen(std::size_t g, const Dateiinfo& gesehen)
+{
+    // A signal file older than the wait by the share's own clock (desks'
+    // clocks differ) was left by a sender that stopped before its clean-up;
+    // receivers that count a group as presented while any signal file lies
+    // there would miss its next alarm. The clock is that of this desk's own
+    // presence record there; without one nothing is judged.
+    const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
+    const std::optional<std::int64_t> jetzt =
+        m_freigabeuhr ? m_freigabeuhr->freigabezeit_ns(pfad) : std::nullopt;
+    if (pfad.empty() || !jetzt ||
+        *jetzt - gesehen.geaendert_ns <= std::int64_t{k_aufraeumwartezeit_ms} * 1000000) {
+        return;
+    }
+    auto fehler = std::make_shared<std::optional<Fehler>>();
+    m_freigaben.auftrag(
+        pfad,
+        [fehler, gesehen, ziel = pfad + k_signaldatei](Dateisystem& fs) {
+            // Removed only while it is still the same file.
+            if (fs.info(ziel) == gesehen) {
+                *fehler = fs.loeschen(ziel);
+            }
+        },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), fehler](bool) {
+            if (!lebt.lock() || !fehler->has_value()) {
+                return;
+            }
+            if (**fehler) {
+                m_log.logeintrag("Message nicht gelöscht: " + (**fehler).meldungstext());
+                return;
+            }
+            m_log.logeintrag("Message - gelöscht");
+            m_bestaetigung.ok_freigeben();
+        },
+        k_verfall_ms, Spur::alarm);
+}
+
+void Alarmversand::eigene_entfernen()
+{
+    if (m_nachricht_gesendet) {
+        return;
+    }
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    for (std::size_t g = 0; g < k_gruppen; ++g) {
+        for (std::size_t n = 0; n < m_eigene[g].size(); ++n) {
+            const Eigene& e = m_eigene[g][n];
+            if (e.offen && !e.unterwegs && jetzt >= e.faellig_ms) {
+                entfernen(g, n);
+            }
+        }
+    }
+}
+
+void Alarmversand::entfernen(std::size_t g, std::size_t nummer)
+{
+    const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
+    Eigene& e = m_eigene[g][nummer];
+    if (pfad.empty()) {
+        e.offen = false;
+        return;
+    }
+    e.unterwegs = true;
+    struct Antwort {
+        Entfernung ergebnis = Entfernung::gescheitert;
+        Fehler fehler;
+    };
+    auto a = std::make_shared<Antwort>();
+    m_freigaben.auftrag(
+        pfad,
+        [a, gesehen = e.info, ziel = pfad + k_signaldatei](Dateisystem& fs) {
+            const Dateistand st = fs.stand(ziel);
+            if (st.art == Dateistand::Art::fehler) {
+                a->fehler = st.fehler;
+            } else if (st.art != Dateistand::Art::datei || st.info != gesehen) {
+                // Removed by another desk, or another sender's file in its place.
+                a->ergebnis = Entfernung::weg;
+            } else {
+                a->fehler = fs.loeschen(ziel);
+                a->ergebnis = a->fehler ? Entfernung::gescheitert : Entfernung::geloescht;
+            }
+        },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), a, g, info = e.info, pfad](bool ausgefuehrt) {
+            if (!lebt.lock()) {
+                return;
+            }
+            entfernt(g, info, ausgefuehrt ? a->ergebnis : Entfernung::gescheitert,
+                     ausgefuehrt ? a->fehler : keine_antwort(pfad));
+        },
+        k_verfall_ms, Spur::alarm);
+}
+
+void Alarmversand::entfernt(std::size_t g, const Dateiinfo& info, Entfernung ergebnis, const Fehler& f)
+{
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    for (Eigene& e : m_eigene[g]) {
+        if (!e.offen || !(e.info == info)) {
+            continue;
+        }
+        e.unterwegs = false;
+        if (ergebnis == Entfernung::geloescht) {
+            e.offen = false;
+            m_log.logeintrag("Message - gelöscht");
+            m_bestaetigung.ok_freigeben();
+        } else if (ergebnis == Entfernung::weg) {
+            e.offen = false;
+        } else {
+            // Tried again at the next ticks; only the end of the tries is logged.
+            if (e.erster_fehlschlag_ms < 0) {
+                e.erster_fehlschlag_ms = jetzt;
+            }
+            e.faellig_ms = jetzt + k_loeschabstand_ms;
+            if (jetzt - e.erster_fehlschlag_ms >= k_loeschversuche_ms) {
+                e.offen = false;
+                m_log.logeintrag("Message nicht gelöscht: " + f.meldungstext());
+            }
+        }
+        return;
+    }
 }
 
 } // namespace hestrel

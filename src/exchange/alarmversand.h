@@ -21,6 +21,7 @@ namespace hestrel {
 class Alarmgesendet;
 class Einstellungsverwaltung;
 class Rueckmeldungen;
+class Verzeichnisschau;
 struct Verzeichnisbefund;
 
 // What the send needs of the message list: the ticked target groups and the texts.
@@ -41,8 +42,9 @@ class Zielauswahl {
 // 15 seconds after sending (aufraeumen).
 //
 // Every file step runs through the share service, each group in its own
-// queue: the data file, then the signal file. A group whose directory does
-// not answer holds up only its own files; the others get theirs at once.
+// queue for alarms: the data file, then the signal file; the origin record
+// follows in the group's queue for records. A group whose directory does not
+// answer holds up only its own files; the others get theirs at once.
 class Alarmversand {
   public:
     // How long the send waits for the data files and the import directory
@@ -53,6 +55,12 @@ class Alarmversand {
     static constexpr int k_verfall_ms = 10000;
     // The wait between a send and its clean-up; a signal file older than this is left over.
     static constexpr int k_aufraeumwartezeit_ms = 15000;
+    // An own signal file whose removal failed is tried again at the poll
+    // ticks this far apart, for this long; then the failure is logged once.
+    static constexpr int k_loeschabstand_ms = 5000;
+    static constexpr std::int64_t k_loeschversuche_ms = 60000;
+    // How long the desk knows the signal files it wrote, never to show one as an alarm.
+    static constexpr std::int64_t k_eigene_merken_ms = std::int64_t{10} * 60 * 1000;
 
     Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
                  Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung);
@@ -82,12 +90,21 @@ class Alarmversand {
     // importsignal: whether the import directory holds a signal file; unknown
     // when it did not answer; false once removed here. True when the tick ends here.
     bool import_abwarten(std::optional<bool>& importsignal);
-    // The clean-up 15 s after a send. befunde: what this tick found in the
-    // group directories; a signal file removed here counts as gone for the rest of the tick.
+    // The clean-up 15 s after a send: the desk's own signal files go, known
+    // by what the writes found, whatever this tick's look saw or missed.
+    // befunde: what this tick found in the group directories; an own signal
+    // file counts as gone for the rest of the tick.
     void aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1>& befunde);
+    // At every poll tick: own signal files whose removal failed, or that were
+    // written after their send's clean-up, are removed when due.
+    void eigene_entfernen();
+    // The signal file info in group index is one this desk wrote.
+    bool eigene_signaldatei(int index, const Dateiinfo& info) const;
 
     // The poll tick whose pace the send and its follow-up steps set (owned by the reception).
     void abfragetakt_verbinden(Zeitgeber& takt) { m_abfragetakt = &takt; }
+    // The share's clock in each group directory, for the leftovers of others; none: none is judged.
+    void freigabeuhr_setzen(const Verzeichnisschau* schau) { m_freigabeuhr = schau; }
     // The message list's targets and texts; none: no group is ticked, no text.
     void zielauswahl_setzen(Zielauswahl* ziele) { m_ziele = ziele; }
 
@@ -104,17 +121,28 @@ class Alarmversand {
     void schreibfehler(const std::string& ziel, const Fehler& f);
     void schreibfehler_zeigen();
     void keine_zielgruppe();
-    // Queues the origin record behind the group's signal file (or, for a
-    // send that renews the texts, behind its data file).
-    void herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g,
-                            std::shared_ptr<Fehler> signalfehler);
+    // Queues the origin record once the group's signal file is written (or,
+    // for a send that renews the texts, its data file).
+    void herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g);
     void weitersenden(const std::shared_ptr<Sendung>& s);
     void signale_schreiben(const std::shared_ptr<Sendung>& s);
     void erledigt(const std::shared_ptr<Sendung>& s);
     void bericht(const std::shared_ptr<Sendung>& s);
     void frist_abgelaufen();
-    // Notes which signal file lies in each group directory right after a send.
-    void signale_merken();
+    // An own signal file, from its write to its removal.
+    struct Eigene {
+        Dateiinfo info;
+        std::int64_t geschrieben_ms = 0;
+        std::int64_t faellig_ms = 0;
+        std::int64_t erster_fehlschlag_ms = -1;
+        bool offen = true; // still to be removed
+        bool unterwegs = false;
+    };
+    enum class Entfernung { geloescht, weg, gescheitert };
+    void signal_geschrieben(std::size_t g, const Dateiinfo& info);
+    void liegengebliebenes_entfernen(std::size_t g, const Dateiinfo& gesehen);
+    void entfernen(std::size_t g, std::size_t nummer);
+    void entfernt(std::size_t g, const Dateiinfo& info, Entfernung ergebnis, const Fehler& f);
 
     Einstellungsverwaltung& m_einstellungen;
     Logbuch& m_log;
@@ -135,9 +163,10 @@ class Alarmversand {
     int m_import_zaehler = 0;
     // The failures of the send in progress, shown to the sender at its end.
     std::vector<std::string> m_fehler;
-    // The signal files that lay in the group directories right after the send.
-    std::array<std::optional<Dateiinfo>, k_gruppen> m_nach_dem_senden{};
-    std::uint64_t m_merkrunde = 0;
+    Scheduler& m_scheduler;
+    const Verzeichnisschau* m_freigabeuhr = nullptr;
+    // The signal files this desk wrote in the last minutes, per group.
+    std::array<std::vector<Eigene>, k_gruppen> m_eigene{};
     bool m_in_uebergabe = false;
     // The send whose answers are awaited.
     std::shared_ptr<Sendung> m_sendung;

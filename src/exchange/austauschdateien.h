@@ -11,7 +11,7 @@ inline constexpr const char* k_signaldatei = "MESSAGE.XQV";
 // The data file a workstation sends; its key is "0".
 inline constexpr const char* k_sendedatei = "MDAT0.XQV";
 // No more of a data file is read and shown.
-inline constexpr std::size_t k_max_alarmtext = 64 * 1024;
+inline constexpr std::size_t k_max_alarmtext = std::size_t{64} * 1024;
 // A signal file longer than this holds no valid key.
 inline constexpr std::size_t k_max_schluessel = 32;
 

@@ -31,24 +31,20 @@ std::string artname(Antwort::Art art)
 // One answer record looked at on the share's side.
 struct Rueckmeldungen::Gelesen {
     std::string name;
-    Dateiinfo info;
     std::optional<Antwort> antwort;
     std::string grund;
 };
 
-Rueckmeldungen::Rueckmeldungen(const Einstellungen& einstellungen, const Zusatzeinstellungen& zusatz,
-                               Logbuch& log, Freigabedienst& freigaben, Scheduler& scheduler, const Uhr& uhr,
-                               Tonausgabe* ton, Alarmanzeige& anzeige, Alarmgesendet& bestaetigung)
-    : m_e(einstellungen), m_zusatz(zusatz), m_log(log), m_freigaben(freigaben), m_scheduler(scheduler),
-      m_uhr(uhr), m_ton(ton), m_anzeige(anzeige), m_bestaetigung(bestaetigung),
+Rueckmeldungen::Rueckmeldungen(const Zusatzeinstellungen& zusatz, Logbuch& log, Freigabedienst& freigaben,
+                               Scheduler& scheduler, const Uhr& uhr, Tonausgabe* ton, Alarmanzeige& anzeige,
+                               Alarmgesendet& bestaetigung, Verzeichnisschau& schau)
+    : m_zusatz(zusatz), m_log(log), m_freigaben(freigaben), m_scheduler(scheduler), m_uhr(uhr), m_ton(ton),
+      m_anzeige(anzeige), m_bestaetigung(bestaetigung), m_schau(schau),
       m_sendertakt(scheduler.timer("Rueckmeldungsabfrage", k_sendertakt_ms)),
-      m_empfaengertakt(scheduler.timer("Antwortschau", k_empfaengertakt_ms)),
-      m_aufraeumtakt(scheduler.timer("Begleitaufraeumen", k_aufraeumtakt_ms))
+      m_empfaengertakt(scheduler.timer("Antwortschau", k_empfaengertakt_ms))
 {
     m_sendertakt->tick = [this] { sender_schauen(); };
     m_empfaengertakt->tick = [this] { empfaenger_schauen(); };
-    m_aufraeumtakt->tick = [this] { aufraeumen(); };
-    m_aufraeumtakt->start();
     m_anzeige.antwortweg_setzen(this);
 }
 
@@ -58,11 +54,11 @@ Rueckmeldungen::~Rueckmeldungen()
     m_anzeige.antwortweg_setzen(nullptr);
 }
 
-void Rueckmeldungen::unbrauchbar(const std::string& wo, const std::string& name, const Dateiinfo& info,
-                                 const std::string& grund)
+void Rueckmeldungen::unbrauchbar(const std::string& wo, const std::string& name, const std::string& grund,
+                                 std::int64_t stand_ns)
 {
     // Once per file: the same record is seen again at every look.
-    if (!m_gemeldet.insert({wo + name, info.geaendert_ns}).second) {
+    if (!m_gemeldet.insert({wo + name, stand_ns}).second) {
         return;
     }
     if (m_gemeldet.size() > 1024) {
@@ -71,41 +67,73 @@ void Rueckmeldungen::unbrauchbar(const std::string& wo, const std::string& name,
     m_log.logeintrag("Begleitdatei übergangen, " + wo + ": " + name + ", " + grund);
 }
 
-void Rueckmeldungen::antworten_lesen(const std::string& pfad, const std::string& praefix,
-                                     const std::set<std::string>& bekannt,
-                                     std::function<void(std::vector<Gelesen>)> fertig)
+bool Rueckmeldungen::jetzt_schauen(std::int64_t seit_ms, std::int64_t& geschaut_ms) const
 {
-    auto gelesen = std::make_shared<std::vector<Gelesen>>();
-    m_freigaben.auftrag(
-        pfad,
-        [gelesen, pfad, praefix, bekannt](Dateisystem& fs) {
-            std::vector<Verzeichniseintrag> eintraege;
-            if (fs.auflisten(pfad, praefix, eintraege, k_max_antworten)) {
-                return;
-            }
-            for (const Verzeichniseintrag& e : eintraege) {
-                if (bekannt.count(e.name) != 0) {
-                    continue;
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    if (jetzt - seit_ms >= k_frueh_ms && geschaut_ms >= 0 && jetzt - geschaut_ms < k_spaettakt_ms) {
+        return false;
+    }
+    geschaut_ms = jetzt;
+    return true;
+}
+
+void Rueckmeldungen::antworten_suchen(const std::string& pfad, const std::string& alarm,
+                                      const std::set<std::string>& bekannt,
+                                      std::function<void(std::vector<Gelesen>)> fertig,
+                                      std::function<void()> nichts)
+{
+    m_schau.schauen(pfad, [this, lebt = std::weak_ptr<bool>(m_lebt), pfad, praefix = antwortpraefix(alarm),
+                           bekannt, fertig = std::move(fertig),
+                           nichts = std::move(nichts)](const Verzeichnisschau::Liste* l) {
+        if (!lebt.lock()) {
+            return;
+        }
+        std::vector<std::string> neue;
+        const bool nach_namen = m_schau.langsam(pfad);
+        for (const std::string& name : l ? l->namen : std::vector<std::string>{}) {
+            if (nach_namen && name.starts_with(k_anwesenheitspraefix) && name.ends_with(".txt")) {
+                // In a slow directory, the answers each present colleague would write.
+                const std::string kennung = name.substr(std::string(k_anwesenheitspraefix).size());
+                const std::string antwort = praefix + kennung;
+                if (bekannt.count(antwort) == 0) {
+                    neue.push_back(antwort);
                 }
-                Gelesen g{e.name, e.info, std::nullopt, ""};
-                std::string bytes;
-                if (e.info.groesse > k_max_begleitdatei) {
-                    g.grund = "zu groß";
-                } else if (Fehler f = fs.lesen(pfad + e.name, bytes, k_max_begleitdatei + 1)) {
-                    // Not read this time: looked at again at the next look.
-                    continue;
-                } else {
+            } else if (!nach_namen && name.starts_with(praefix) && bekannt.count(name) == 0) {
+                neue.push_back(name);
+            }
+        }
+        if (neue.empty()) {
+            nichts();
+            return;
+        }
+        // Each new answer is read once.
+        auto gelesen = std::make_shared<std::vector<Gelesen>>();
+        m_freigaben.auftrag(
+            pfad,
+            [gelesen, pfad, neue](Dateisystem& fs) {
+                for (const std::string& name : neue) {
+                    Gelesen g{name, std::nullopt, ""};
+                    std::string bytes;
+                    if (Fehler f = fs.lesen(pfad + name, bytes, k_max_begleitdatei + 1)) {
+                        // Not there, or not read this time: looked at again at the next look.
+                        continue;
+                    }
                     g.antwort = antwort_lesen(bytes, g.grund);
+                    gelesen->push_back(std::move(g));
                 }
-                gelesen->push_back(std::move(g));
-            }
-        },
-        [lebt = std::weak_ptr<bool>(m_lebt), gelesen, fertig = std::move(fertig)](bool) {
-            if (lebt.lock()) {
-                fertig(std::move(*gelesen));
-            }
-        },
-        k_verfall_ms);
+            },
+            [lebt, gelesen, fertig, nichts](bool ausgefuehrt) {
+                if (!lebt.lock()) {
+                    return;
+                }
+                if (ausgefuehrt) {
+                    fertig(std::move(*gelesen));
+                } else {
+                    nichts();
+                }
+            },
+            k_verfall_ms, Spur::begleit);
+    });
 }
 
 // The sender.
@@ -158,6 +186,9 @@ void Rueckmeldungen::sender_schauen()
         return;
     }
     for (Sendung& eigene : m_sendungen) {
+        if (!jetzt_schauen(eigene.seit_ms, eigene.geschaut_ms)) {
+            continue;
+        }
         for (std::size_t i = 0; i < eigene.ziele.size(); ++i) {
             // One look at a time per directory: a slow share is not asked again meanwhile.
             if (!eigene.unterwegs.insert(i).second) {
@@ -167,13 +198,19 @@ void Rueckmeldungen::sender_schauen()
             const int gruppe = eigene.ziele[i].first;
             const std::string pfad = eigene.ziele[i].second;
             const std::string alarm = eigene.alarm;
-            antworten_lesen(pfad, antwortpraefix(alarm), eigene.bekannt,
-                            [this, alarm, i, gruppe, pfad](std::vector<Gelesen> gelesen) {
-                                if (Sendung* s = sendung(alarm)) {
-                                    s->unterwegs.erase(i);
-                                    antworten_zeigen(*s, gruppe, pfad, std::move(gelesen));
-                                }
-                            });
+            antworten_suchen(
+                pfad, alarm, eigene.bekannt,
+                [this, alarm, i, gruppe, pfad](std::vector<Gelesen> gelesen) {
+                    if (Sendung* s = sendung(alarm)) {
+                        s->unterwegs.erase(i);
+                        antworten_zeigen(*s, gruppe, pfad, std::move(gelesen));
+                    }
+                },
+                [this, alarm, i] {
+                    if (Sendung* s = sendung(alarm)) {
+                        s->unterwegs.erase(i);
+                    }
+                });
         }
     }
 }
@@ -191,7 +228,7 @@ void Rueckmeldungen::antworten_zeigen(Sendung& s, int gruppe, const std::string&
     for (const Gelesen& g : gelesen) {
         s.bekannt.insert(g.name);
         if (!g.antwort) {
-            unbrauchbar(pfad, g.name, g.info, g.grund);
+            unbrauchbar(pfad, g.name, g.grund);
             continue;
         }
         const Antwort& a = *g.antwort;
@@ -271,7 +308,7 @@ void Rueckmeldungen::herkunft_anfragen()
                 return;
             }
             if (!h) {
-                unbrauchbar(pfad, k_herkunftsdatei, b->stand.info, grund);
+                unbrauchbar(pfad, k_herkunftsdatei, grund, b->stand.info.geaendert_ns);
                 return;
             }
             // Another alarm's origin (the same sender's next one, or another sender's).
@@ -282,7 +319,7 @@ void Rueckmeldungen::herkunft_anfragen()
             m_anzeige.herkunft_setzen(nummer, gruppenname(m_empfang->gruppe) + " · " + h->platz + " · " +
                                                   uhrzeit_aus(h->zeit));
         },
-        k_verfall_ms);
+        k_verfall_ms, Spur::begleit);
 }
 
 void Rueckmeldungen::empfaenger_schauen()
@@ -309,37 +346,46 @@ void Rueckmeldungen::empfaenger_schauen()
         m_empfaengertakt->stop();
         return;
     }
+    if (!jetzt_schauen(m_empfang->seit_ms, m_empfang->geschaut_ms)) {
+        return;
+    }
     m_empfang->unterwegs = true;
     const int nummer = m_empfang->nummer;
     const std::string alarm = m_empfang->herkunft->alarm;
     const std::string eigene = antwortdatei(alarm, m_zusatz.platzname);
     const std::string pfad = m_empfang->pfad;
-    antworten_lesen(pfad, antwortpraefix(alarm), m_empfang->bekannt,
-                    [this, nummer, alarm, eigene, pfad](std::vector<Gelesen> gelesen) {
-                        if (!m_empfang || m_empfang->nummer != nummer) {
-                            return;
-                        }
-                        m_empfang->unterwegs = false;
-                        for (const Gelesen& g : gelesen) {
-                            m_empfang->bekannt.insert(g.name);
-                            if (!g.antwort) {
-                                unbrauchbar(pfad, g.name, g.info, g.grund);
-                            } else if (g.antwort->alarm == alarm && g.antwort->art == Antwort::Art::kommt &&
-                                       g.name != eigene) {
-                                m_empfang->kommen[g.name] = g.antwort->platz;
-                            }
-                        }
-                        if (m_empfang->kommen.empty()) {
-                            return;
-                        }
-                        std::string zeile = std::to_string(m_empfang->kommen.size()) + " kommen bereits:";
-                        bool erste = true;
-                        for (const auto& [name, platz] : m_empfang->kommen) {
-                            zeile += (erste ? " " : ", ") + platz;
-                            erste = false;
-                        }
-                        m_anzeige.kommende_setzen(nummer, zeile);
-                    });
+    antworten_suchen(
+        pfad, alarm, m_empfang->bekannt,
+        [this, nummer, alarm, eigene, pfad](std::vector<Gelesen> gelesen) {
+            if (!m_empfang || m_empfang->nummer != nummer) {
+                return;
+            }
+            m_empfang->unterwegs = false;
+            for (const Gelesen& g : gelesen) {
+                m_empfang->bekannt.insert(g.name);
+                if (!g.antwort) {
+                    unbrauchbar(pfad, g.name, g.grund);
+                } else if (g.antwort->alarm == alarm && g.antwort->art == Antwort::Art::kommt &&
+                           g.name != eigene) {
+                    m_empfang->kommen[g.name] = g.antwort->platz;
+                }
+            }
+            if (m_empfang->kommen.empty()) {
+                return;
+            }
+            std::string zeile = std::to_string(m_empfang->kommen.size()) + " kommen bereits:";
+            bool erste = true;
+            for (const auto& [name, platz] : m_empfang->kommen) {
+                zeile += (erste ? " " : ", ") + platz;
+                erste = false;
+            }
+            m_anzeige.kommende_setzen(nummer, zeile);
+        },
+        [this, nummer] {
+            if (m_empfang && m_empfang->nummer == nummer) {
+                m_empfang->unterwegs = false;
+            }
+        });
 }
 
 void Rueckmeldungen::antworten(int nummer)
@@ -379,46 +425,7 @@ void Rueckmeldungen::antworten(int nummer)
                 m_log.logeintrag("Antwort nicht ins Journal geschrieben: " + f.meldungstext());
             }
         },
-        k_schreibverfall_ms);
-}
-
-// The sweep.
-
-void Rueckmeldungen::aufraeumen()
-{
-    std::set<std::string> pfade;
-    for (const std::string& p : m_e.gruppenpfad) {
-        if (!p.empty()) {
-            pfade.insert(p);
-        }
-    }
-    for (const std::string& pfad : pfade) {
-        m_freigaben.auftrag(
-            pfad,
-            [pfad](Dateisystem& fs) {
-                const std::optional<std::int64_t> jetzt = fs.verzeichnisuhr_ns(pfad);
-                if (!jetzt) {
-                    return;
-                }
-                const auto veraltet = [&](const Dateiinfo& i) {
-                    return *jetzt - i.geaendert_ns > k_begleitdatei_veraltet_ns;
-                };
-                std::vector<Verzeichniseintrag> eintraege;
-                if (!fs.auflisten(pfad, k_antwortpraefix, eintraege, k_max_antworten)) {
-                    for (const Verzeichniseintrag& e : eintraege) {
-                        // Removed only while it is still the same file.
-                        if (veraltet(e.info) && fs.info(pfad + e.name) == e.info) {
-                            fs.loeschen(pfad + e.name);
-                        }
-                    }
-                }
-                const Dateistand herkunft = fs.stand(pfad + k_herkunftsdatei);
-                if (herkunft.art == Dateistand::Art::datei && veraltet(herkunft.info)) {
-                    fs.loeschen(pfad + k_herkunftsdatei);
-                }
-            },
-            nullptr, k_schreibverfall_ms);
-    }
+        k_schreibverfall_ms, Spur::begleit);
 }
 
 } // namespace hestrel

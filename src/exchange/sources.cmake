@@ -5,6 +5,7 @@ list(APPEND HESTREL_ENGINE_SOURCES
   exchange/austauschdateien.cpp
   exchange/begleitdateien.cpp
   exchange/rueckmeldungen.cpp
+  exchange/verzeichnisschau.cpp
 )
 list(APPEND HESTREL_UI_SOURCES
 )

@@ -203,6 +203,18 @@ const std::vector<Fall> k_faelle = {
      1,
      {"OK", "OK", "FEHLER  Gruppe 2: ", "OK      Importverzeichnis"},
      3000},
+    {"Gruppe 2 mit 2500 Einträgen",
+     [](Baum& b, auto&, auto&, auto&) {
+         for (int i = 0; i < 2500; ++i) {
+             datei_schreiben(b.g2 + "Vorgang " + std::to_string(i) + ".docx", "");
+         }
+     },
+     0,
+     {"OK", "OK", "WARNUNG Gruppe 2: ", "OK      Importverzeichnis"}},
+    {"Gruppe 2 mit message.xqv eines anderen Platzes, Groß- und Kleinschreibung getrennt",
+     [](Baum& b, auto&, auto&, auto&) { datei_schreiben(b.g2 + "message.xqv", "0"); },
+     1,
+     {"OK", "OK", "FEHLER  Gruppe 2: ", "OK      Importverzeichnis"}},
     {"Importverzeichnis fehlt",
      [](Baum& b, auto&, auto&, auto&) { std::filesystem::remove(b.import); },
      1,
@@ -289,9 +301,11 @@ TEST(Pruefung, ProbedateiTraegtDenPlatznamen)
     p.starten({});
     ASSERT_TRUE(p.fertig());
     EXPECT_EQ(p.rueckgabewert(), Pruefung::k_alles_gut) << p.bericht();
-    EXPECT_EQ(teilfs.geschrieben, (std::vector<std::string>{b.g1 + "hestrel-probe-Empfang_2.txt",
-                                                            b.g2 + "hestrel-probe-Empfang_2.txt",
-                                                            b.import + "hestrel-probe-Empfang_2.txt"}));
+    // Each written, then replaced while held open.
+    const std::string probe = "hestrel-probe-Empfang_2.txt";
+    EXPECT_EQ(teilfs.geschrieben,
+              (std::vector<std::string>{b.g1 + probe, b.g1 + probe, b.g2 + probe, b.g2 + probe,
+                                        b.import + probe, b.import + probe}));
 }
 
 } // namespace

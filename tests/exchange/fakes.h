@@ -126,11 +126,13 @@ class Stoerdateisystem : public Dateisystem {
     bool existiert(const std::string& pfad) override
     {
         ++existenztests;
+        zaehlen("existiert", pfad);
         geprueft.insert(pfad);
         return m_echt.existiert(pfad);
     }
     Fehler lesen(const std::string& pfad, std::string& inhalt, std::size_t max_bytes) override
     {
+        zaehlen("lesen", pfad);
         if (trifft(lesen_muster, pfad)) {
             inhalt.clear();
             return fehler;
@@ -139,14 +141,15 @@ class Stoerdateisystem : public Dateisystem {
     }
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override
     {
-        if (trifft(schreiben_muster, pfad)) {
-            return fehler;
-        }
-        Fehler f = m_echt.ersetzen(pfad, inhalt);
-        if (!f && freigabeuhr) {
-            stempeln(pfad, freigabezeit_ns());
-        }
-        return f;
+        return schreiben("ersetzen", pfad, [&] { return m_echt.ersetzen(pfad, inhalt); });
+    }
+    Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt) override
+    {
+        return schreiben("ersetzen", pfad, [&] { return m_echt.ersetzen_fluechtig(pfad, inhalt); });
+    }
+    Fehler auffrischen(const std::string& pfad, const std::string& inhalt) override
+    {
+        return schreiben("auffrischen", pfad, [&] { return m_echt.auffrischen(pfad, inhalt); });
     }
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override
     {
@@ -161,20 +164,35 @@ class Stoerdateisystem : public Dateisystem {
     Fehler leeren(const std::string& pfad) override { return m_echt.leeren(pfad); }
     Fehler loeschen(const std::string& pfad) override
     {
+        zaehlen("loeschen", pfad);
         if (trifft(loeschen_muster, pfad)) {
             return fehler;
         }
         return m_echt.loeschen(pfad);
     }
-    std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
+    std::optional<Dateiinfo> info(const std::string& pfad) override
+    {
+        zaehlen("ansehen", pfad);
+        geprueft.insert(pfad);
+        return m_echt.info(pfad);
+    }
+    Dateistand stand(const std::string& pfad) override
+    {
+        zaehlen("ansehen", pfad);
+        geprueft.insert(pfad);
+        return m_echt.stand(pfad);
+    }
     Fehler auflisten(const std::string& v, const std::string& p, std::vector<Verzeichniseintrag>& e,
                      std::size_t m) override
     {
+        zaehlen("auflisten", v);
         return m_echt.auflisten(v, p, e, m);
     }
-    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& v) override
+    Fehler namen(const std::string& v, const std::function<bool(std::string_view)>& passt, Namensliste& l,
+                 std::size_t m) override
     {
-        return freigabeuhr ? std::optional<std::int64_t>(freigabezeit_ns()) : m_echt.verzeichnisuhr_ns(v);
+        zaehlen("auflisten", v);
+        return m_echt.namen(v, passt, l, m);
     }
 
     // The shares' clock on the virtual one: every file written gets its time,
@@ -197,9 +215,32 @@ class Stoerdateisystem : public Dateisystem {
     std::string loeschen_muster;
     Fehler fehler{70, "Zugriff verweigert"};
     long existenztests = 0;
+    // Every path looked at.
     std::set<std::string> geprueft;
+    // Calls by kind ("ansehen", "lesen", "ersetzen", "auffrischen", "auflisten",
+    // "loeschen", "existiert") on paths beginning with `gezaehlt`.
+    std::map<std::string, long> aufrufe;
+    std::string gezaehlt = "/";
 
   private:
+    void zaehlen(const char* art, const std::string& pfad)
+    {
+        if (pfad.rfind(gezaehlt, 0) == 0) {
+            ++aufrufe[art];
+        }
+    }
+    Fehler schreiben(const char* art, const std::string& pfad, const std::function<Fehler()>& tun)
+    {
+        zaehlen(art, pfad);
+        if (trifft(schreiben_muster, pfad)) {
+            return fehler;
+        }
+        Fehler f = tun();
+        if (!f && freigabeuhr) {
+            stempeln(pfad, freigabezeit_ns());
+        }
+        return f;
+    }
     static bool trifft(const std::string& muster, const std::string& pfad)
     {
         return !muster.empty() && pfad.find(muster) != std::string::npos;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include "core/cp1252.h"
@@ -90,14 +91,16 @@ TEST(Anwesenheit, ZaehltNachStartNeustartUndAusfallDerFreigabe)
     a.uhr.advance(Anwesenheitsmelder::k_takt_ms);
     EXPECT_EQ(anzahl(*pa, 0), 2);
 
-    // Lager's share hangs: its record ages and drops out after three minutes;
-    // its own count is no longer known. Back, it counts again.
+    // Lager's share hangs: its record is no longer renewed and is taken off
+    // by the workstation before it by name once three minutes old; its own
+    // count is no longer known. Back, it writes its record anew and counts again.
     halte_c.halten(a.g1);
     a.uhr.advance(2 * Anwesenheitsmelder::k_takt_ms);
     EXPECT_EQ(anzahl(*pa, 0), 2) << "two minutes old is still present";
     EXPECT_EQ(anzahl(*pc, 0), -1);
     const std::size_t wartend = halte_c.wartend(a.g1);
-    a.uhr.advance(2 * Anwesenheitsmelder::k_takt_ms);
+    a.uhr.advance(3 * Anwesenheitsmelder::k_takt_ms);
+    EXPECT_FALSE(existiert(a.g1 + "hestrel-da-Lager.txt"));
     EXPECT_EQ(anzahl(*pa, 0), 1);
     EXPECT_EQ(pa->ap.anwesenheit().namen(0), std::vector<std::string>{"Empfang-2"});
     EXPECT_EQ(halte_c.wartend(a.g1), wartend) << "one round waits for a hung share, not one a minute";
@@ -108,14 +111,16 @@ TEST(Anwesenheit, ZaehltNachStartNeustartUndAusfallDerFreigabe)
     pc.reset();
 }
 
-TEST(Anwesenheit, AlteUndFremdeAufzeichnungen)
+TEST(Anwesenheit, NichtErneuerteUndFremdeAufzeichnungen)
 {
     Anlage a;
     auto pa = a.platz("Anmeldung");
     pa->gruppe(0, a.g1);
+    // By name after the own record: two not renewed for minutes, then one
+    // fresh, then garbage; a link is no record.
+    a.legen(a.g1, "Archiv", 4 * 60000);
+    a.legen(a.g1, "Ausgang", 11 * 60000);
     a.legen(a.g1, "Frisch", 60000);
-    a.legen(a.g1, "Still", 5 * 60000);      // not renewed: not counted, kept
-    a.legen(a.g1, "Verlassen", 11 * 60000); // left by a workstation that died: removed
     a.legen(a.g1, "Kaputt", 1000, "HESTREL-ANDERES 1\r\n");
     a.legen(a.g1, "Riesig", 1000, std::string(k_max_begleitdatei + 10, 'x'));
     std::filesystem::create_symlink(a.g1 + "hestrel-da-Frisch.txt", a.g1 + "hestrel-da-Verweis.txt");
@@ -123,14 +128,84 @@ TEST(Anwesenheit, AlteUndFremdeAufzeichnungen)
         pa->ap.anwesenheit().runde();
         a.uhr.advance(1000);
     }
+    EXPECT_FALSE(existiert(a.g1 + "hestrel-da-Archiv.txt"));
+    EXPECT_FALSE(existiert(a.g1 + "hestrel-da-Ausgang.txt"));
     EXPECT_EQ(anzahl(*pa, 0), 1);
     EXPECT_EQ(pa->ap.anwesenheit().namen(0), std::vector<std::string>{"Frisch"});
-    EXPECT_TRUE(existiert(a.g1 + "hestrel-da-Still.txt"));
-    EXPECT_FALSE(existiert(a.g1 + "hestrel-da-Verlassen.txt"));
     const std::string log = cp1252_zu_utf8(pa->ereignislog());
     EXPECT_EQ(zaehlen(log, "hestrel-da-Kaputt.txt übergangen"), 1) << log;
     EXPECT_EQ(zaehlen(log, "hestrel-da-Riesig.txt übergangen"), 1) << log;
     EXPECT_EQ(zaehlen(log, "Verweis"), 0) << "a link is never read";
+    // Nobody renews the others: three minutes on, each is gone, in one round.
+    a.uhr.advance(4 * Anwesenheitsmelder::k_takt_ms);
+    EXPECT_EQ(anzahl(*pa, 0), 0);
+    for (const char* name : {"Frisch", "Kaputt", "Riesig"}) {
+        EXPECT_FALSE(existiert(a.g1 + anwesenheitsdatei(name))) << name;
+    }
+    EXPECT_TRUE(existiert(a.g1 + "hestrel-da-Anmeldung.txt"));
+}
+
+TEST(Anwesenheit, DateiaufrufeJeRundeWachsenNichtMitDenKollegen)
+{
+    // Per group and minute: the own record renewed in place, one look at the
+    // directory, the record after the own one, and a listing only where the
+    // directory changed; a colleague's record read once, when it appears.
+    struct Fall {
+        const char* name;
+        int kollegen;
+        int dokumente;
+    };
+    std::map<std::string, std::map<std::string, long>> gezaehlt;
+    for (const Fall f : {Fall{"ein Kollege", 1, 0}, Fall{"20 Kollegen", 20, 0},
+                         Fall{"20 Kollegen, 2000 Dokumente", 20, 2000}}) {
+        SCOPED_TRACE(f.name);
+        Anlage a;
+        for (int k = 0; k < f.kollegen; ++k) {
+            a.legen(a.g1, "Kollege-" + std::to_string(k), 0);
+        }
+        for (int d = 0; d < f.dokumente; ++d) {
+            datei_schreiben(a.g1 + "Dokument " + std::to_string(d) + ".docx", "x");
+        }
+        auto pa = a.platz("Anmeldung");
+        pa->gruppe(0, a.g1);
+        pa->fs.gezaehlt = a.g1;
+        // The colleagues renew theirs each minute, in place, as their own rounds do.
+        const auto erneuern = [&] {
+            for (int k = 0; k < f.kollegen; ++k) {
+                Stoerdateisystem::stempeln(a.g1 + anwesenheitsdatei("Kollege-" + std::to_string(k)),
+                                           pa->fs.freigabezeit_ns());
+            }
+        };
+        pa->ap.anwesenheit().runde();
+        EXPECT_EQ(pa->fs.aufrufe["lesen"], f.kollegen) << "each colleague read once";
+        EXPECT_EQ(pa->fs.aufrufe["auflisten"], 1);
+        pa->fs.aufrufe.clear();
+        for (int minute = 0; minute < 9; ++minute) {
+            erneuern();
+            a.uhr.advance(Anwesenheitsmelder::k_takt_ms);
+        }
+        EXPECT_EQ(anzahl(*pa, 0), f.kollegen);
+        gezaehlt[f.name] = pa->fs.aufrufe;
+        EXPECT_EQ(pa->fs.aufrufe["auffrischen"], 9);
+        EXPECT_EQ(pa->fs.aufrufe["auflisten"], 0) << "the directory did not change";
+        EXPECT_EQ(pa->fs.aufrufe["lesen"], 0);
+        EXPECT_EQ(pa->fs.aufrufe["ersetzen"], 0);
+        EXPECT_EQ(pa->fs.aufrufe["loeschen"], 0);
+
+        // A new colleague: one listing, one read.
+        pa->fs.aufrufe.clear();
+        a.legen(a.g1, "Neu", 0);
+        erneuern();
+        a.uhr.advance(Anwesenheitsmelder::k_takt_ms);
+        EXPECT_EQ(pa->fs.aufrufe["auflisten"], 1);
+        EXPECT_EQ(pa->fs.aufrufe["lesen"], 1);
+        EXPECT_EQ(anzahl(*pa, 0), f.kollegen + 1);
+    }
+    EXPECT_EQ(gezaehlt["20 Kollegen"], gezaehlt["ein Kollege"]);
+    EXPECT_EQ(gezaehlt["20 Kollegen, 2000 Dokumente"], gezaehlt["ein Kollege"]);
+    // The poll's look every 5 s, the directory's change time each minute, and
+    // the next record when it could be due: renewed each minute, not before two.
+    EXPECT_LE(gezaehlt["ein Kollege"]["ansehen"], 9 * (12 + 1) + 5);
 }
 
 TEST(Anwesenheit, ReichweiteInDerBestaetigung)

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "core/freigabedienst.h"
+#include "exchange/begleitdateien.h"
 #include "exchange/platz.h"
 #include "support/haltefreigaben.h"
 
@@ -118,6 +119,69 @@ TEST_F(Freigaben, EineHaengendeGruppeHaeltDieAnderenNichtAuf)
     EXPECT_FALSE(empfaenger.empfang.unerreichbar(0));
     uhr.advance(20000);
     EXPECT_EQ(zaehlen(empfaenger.journal(), "Alarm aus Gruppe 1 von"), 1);
+}
+
+TEST_F(Freigaben, EineStockendeAuflistungHaeltDieAbfrageNichtAuf)
+{
+    // Group 1's listing never answers (a directory of 20,000 files on a slow
+    // server); its queue for records holds the presence round and the
+    // answers' watch, the poll's look goes its own way.
+    hand.halten(g1, Spur::begleit);
+    empfaenger.ap.anwesenheit().runde();
+    for (int alarm = 1; alarm <= 3; ++alarm) {
+        alarm_legen(g1, "Alarm " + std::to_string(alarm));
+        uhr.advance(empfaenger.ap.alarmempfang().abfragetakt().interval());
+        EXPECT_EQ(empfaenger.journaleintraege(), alarm) << "within its poll";
+        uhr.advance(20000);
+        std::filesystem::remove(g1 + "MESSAGE.XQV");
+        uhr.advance(5000);
+    }
+    EXPECT_FALSE(empfaenger.empfang.unerreichbar(0));
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog(), "nicht erreichbar"), 0);
+    EXPECT_FALSE(empfaenger.ap.anwesenheit().anzahl(0).has_value()) << "its count is not known meanwhile";
+    hand.freigeben(g1);
+}
+
+TEST_F(Freigaben, EinLangsamesVerzeichnisWirdSeltenAufgelistet)
+{
+    // The start's listing of group 1 answers after 2 s: a slow directory.
+    Verzeichnisschau& schau = empfaenger.ap.verzeichnisschau();
+    sender.ap.anwesenheit().takt().stop();
+    hand.halten(g1, Spur::begleit);
+    empfaenger.ap.anwesenheit().runde();
+    uhr.advance(2000);
+    hand.freigeben(g1);
+    ASSERT_TRUE(schau.langsam(g1));
+    ASSERT_NE(schau.letzte(g1), nullptr);
+    const std::int64_t gelistet = schau.letzte(g1)->gelistet_ms;
+    // It changes every minute; it is listed again only ten minutes on (at the round after them).
+    for (int minute = 1; minute <= 11; ++minute) {
+        datei_schreiben(g1 + anwesenheitsdatei("Neu-" + std::to_string(minute)),
+                        kodieren(Anwesenheit{"Neu", "", ""}));
+        uhr.advance(Anwesenheitsmelder::k_takt_ms);
+        EXPECT_EQ(schau.letzte(g1)->gelistet_ms == gelistet, minute < 11) << "minute " << minute;
+    }
+    EXPECT_FALSE(schau.langsam(g1)) << "the last listing was quick";
+}
+
+TEST_F(Freigaben, EigeneSignaldateienGehenAuchWennDerBlickZuSpaetKommt)
+{
+    // The desk behind the held share sends; at its clean-up tick its look
+    // into group 1 does not come back in time.
+    empfaenger.liste.gruppen[0] = 1;
+    empfaenger.ap.ausloesen();
+    ASSERT_TRUE(existiert(g1 + "MESSAGE.XQV"));
+    uhr.advance(14900);
+    hand.halten(g1, Spur::alarm);
+    uhr.advance(Alarmempfang::k_antwortfrist_ms);
+    EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
+    uhr.advance(2000);
+    hand.freigeben(g1);
+    uhr.advance(5000);
+    EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "its own signal file, known by what its write left";
+    EXPECT_EQ(zaehlen(empfaenger.ereignislog(), "Message - gel"), 1);
+    EXPECT_EQ(empfaenger.journaleintraege(), 0) << "a desk never shows its own alarm";
+    EXPECT_EQ(sender.journaleintraege(), 1);
 }
 
 TEST_F(Freigaben, EineLangsameGruppeZeigtIhrenAlarmMitDerNaechstenAntwort)
@@ -362,10 +426,14 @@ TEST_F(Freigaben, AufraeumenNimmtLiegengebliebeneSignaleNachDerUhrDerFreigabe)
     datei_schreiben(g2 + "MESSAGE.XQV", "0");
     std::filesystem::last_write_time(g2 + "MESSAGE.XQV", std::filesystem::file_time_type::clock::now() -
                                                              std::chrono::seconds(60));
+    // The clock is that of the sender's own presence records, stamped on the virtual clock.
+    sender.fs.freigabeuhr = &uhr;
+    sender.ap.anwesenheit().runde();
     sender.liste.gruppen[0] = 1;
     sender.ap.ausloesen();
     uhr.advance(5000);
     alarm_legen(g3, "frisch");
+    Stoerdateisystem::stempeln(g3 + "MESSAGE.XQV", sender.fs.freigabezeit_ns());
     uhr.advance(10000);
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "its own";
     EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV"))

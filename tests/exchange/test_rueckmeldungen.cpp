@@ -23,6 +23,8 @@ class Rueckmeldung : public ::testing::Test {
             p->starten();
             p->gruppe(0, g1);
             p->ap.zusatz().platzname = name;
+            p->fs.freigabeuhr = &uhr;
+            p->ap.anwesenheit().runde();
         }
         a.liste.gruppen[0] = 1;
         uhr.advance(1000);
@@ -44,10 +46,16 @@ class Rueckmeldung : public ::testing::Test {
         uhr.advance(4000);
     }
     static int zeilen(const std::string& text, const std::string& teil) { return zaehlen(text, teil); }
-    // A file's time set back by `sekunden` (the share's clock is the real one).
+    // A file's time set back by `sekunden`.
     static void altern(const std::string& pfad, int sekunden)
     {
         fs::last_write_time(pfad, fs::last_write_time(pfad) - std::chrono::seconds(sekunden));
+    }
+    // A file laid by another desk `sekunden` ago by the share's clock (the virtual one).
+    void legen(const std::string& pfad, const std::string& bytes, int sekunden)
+    {
+        datei_schreiben(pfad, bytes);
+        Stoerdateisystem::stempeln(pfad, a.fs.freigabezeit_ns() - std::int64_t{sekunden} * 1000000000);
     }
 
     TempVerzeichnis basis;
@@ -182,19 +190,14 @@ TEST_F(Rueckmeldung, OhnePassendeHerkunftKeineZeileUndKeinKnopf)
     };
     const std::vector<Fall> faelle{
         {"older sender: no record", [] {}, 0, false, 0},
-        {"record of an earlier alarm with the same text",
-         [&] {
-             datei_schreiben(herkunft, kodieren(h));
-             altern(herkunft, 60);
-         },
-         0, false, 0},
-        {"another alarm's record", [&] { datei_schreiben(herkunft, kodieren(anders)); }, 0, false, 0},
-        {"garbage", [&] { datei_schreiben(herkunft, "HESTREL-HERKUNFT 1\r\nAlarm=zz\r\n"); }, 0, false, 1},
-        {"too large", [&] { datei_schreiben(herkunft, std::string(k_max_begleitdatei + 1, 'x')); }, 0, false,
-         1},
+        {"record of an earlier alarm with the same text", [&] { legen(herkunft, kodieren(h), 60); }, 0, false,
+         0},
+        {"another alarm's record", [&] { legen(herkunft, kodieren(anders), 0); }, 0, false, 0},
+        {"garbage", [&] { legen(herkunft, "HESTREL-HERKUNFT 1\r\nAlarm=zz\r\n", 0); }, 0, false, 1},
+        {"too large", [&] { legen(herkunft, std::string(k_max_begleitdatei + 1, 'x'), 0); }, 0, false, 1},
         {"a link", [&] { fs::create_symlink(g1 + "ziel.txt", herkunft); }, 0, false, 0},
-        {"its own record", [&] { datei_schreiben(herkunft, kodieren(h)); }, 0, true, 0},
-        {"its own record, written late", [&] { datei_schreiben(herkunft, kodieren(h)); }, 2500, true, 0},
+        {"its own record", [&] { legen(herkunft, kodieren(h), 0); }, 0, true, 0},
+        {"its own record, written late", [&] { legen(herkunft, kodieren(h), 0); }, 2500, true, 0},
     };
     datei_schreiben(g1 + "ziel.txt", kodieren(h));
     for (const Fall& f : faelle) {
@@ -208,6 +211,9 @@ TEST_F(Rueckmeldung, OhnePassendeHerkunftKeineZeileUndKeinKnopf)
         uhr.advance(5000);
         const std::string log_vorher = b.ereignislog();
         alarm_legen(g1, text);
+        for (const char* datei : {"MDAT0.XQV", "MESSAGE.XQV"}) {
+            Stoerdateisystem::stempeln(g1 + datei, a.fs.freigabezeit_ns());
+        }
         if (f.spaeter_ms == 0) {
             f.legen();
         }
@@ -305,30 +311,37 @@ TEST_F(Rueckmeldung, AntwortNichtGeschriebenWirdGesagtUndNichtEingetragen)
     EXPECT_TRUE(a.bestaetigung.rueckmeldungen().empty());
 }
 
-TEST_F(Rueckmeldung, VeralteteAntwortenUndHerkunftWerdenEntfernt)
+TEST_F(Rueckmeldung, VeralteteAntwortenHerkunftUndVorlagenWerdenEntfernt)
 {
     senden();
     b.anzeige.antwort_geklickt();
     const std::string alt = g1 + antwortdatei("00000000000000aa", "Alt");
-    datei_schreiben(alt, "HESTREL-ANTWORT 1\r\n");
-    altern(alt, 11 * 60);
-    altern(g1 + k_herkunftsdatei, 11 * 60);
+    legen(alt, "HESTREL-ANTWORT 1\r\n", 11 * 60);
+    // A temporary file whose removal a share refused, and one being written right now.
+    const std::string liegt = g1 + ".MESSAGE.XQV.tmp0123456789abcdef";
+    const std::string jetzt = g1 + ".MDAT0.XQV.tmpfedcba9876543210";
+    legen(liegt, "0", 6 * 60);
+    legen(jetzt, "0", 0);
     const std::string frisch = g1 + antwortdatei(a.versand.alarmkennung(), "Empfang-2");
     ASSERT_TRUE(existiert(frisch));
 
-    uhr.advance(Rueckmeldungen::k_aufraeumtakt_ms);
+    uhr.advance(Anwesenheitsmelder::k_takt_ms);
     EXPECT_FALSE(existiert(alt));
-    EXPECT_FALSE(existiert(g1 + k_herkunftsdatei));
+    EXPECT_FALSE(existiert(liegt));
+    EXPECT_TRUE(existiert(jetzt));
     EXPECT_TRUE(existiert(frisch)) << "younger than ten minutes";
+    EXPECT_TRUE(existiert(g1 + k_herkunftsdatei));
     EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
 
-    altern(frisch, 11 * 60);
-    uhr.advance(Rueckmeldungen::k_aufraeumtakt_ms);
+    uhr.advance(10 * Anwesenheitsmelder::k_takt_ms);
     EXPECT_FALSE(existiert(frisch));
+    EXPECT_FALSE(existiert(jetzt));
+    EXPECT_FALSE(existiert(g1 + k_herkunftsdatei));
     // Only the running workstations' presence records stay.
     for (const auto& e : fs::directory_iterator(g1)) {
         const std::string name = e.path().filename().string();
         EXPECT_TRUE(name.rfind("hestrel-", 0) != 0 || name.rfind(k_anwesenheitspraefix, 0) == 0) << e.path();
+        EXPECT_NE(name[0], '.') << e.path();
     }
 }
 

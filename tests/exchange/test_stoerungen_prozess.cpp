@@ -9,6 +9,7 @@
 // files blocking and following links (CTest label "dateidienst").
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 #include "support/echtprogramm.h"
@@ -200,6 +201,64 @@ TEST(Laufwerk, LangsameGruppeVerspaetetDieAnderenNicht)
         RecordProperty("alarm_gruppe" + std::to_string(gruppe) + "_ms", std::to_string(dauer));
         std::this_thread::sleep_for(2300ms);
     }
+}
+
+// The share's side of a replace: a rename refused as a server refuses it while
+// another desk holds the file, a temporary file whose removal is refused too.
+TEST(Laufwerk, VerweigertesErsetzenSchreibtAnOrtUndRaeumtSpaeterAuf)
+{
+    Stoerlaufwerk l;
+    STOERLAUFWERK_BEREIT(l);
+    std::filesystem::create_directories(l.unterlage() + "/g1");
+    datei_schreiben(l.unterlage() + "/g1/MDAT0.XQV", "alt\r\n");
+    EchtesDateisystem fs(EchtesDateisystem::Verknuepfungen::nicht_folgen);
+    const std::string ziel = l.einhaengepunkt() + "/g1/MDAT0.XQV";
+    ASSERT_TRUE(l.scheitern("rename", 1000, std::to_string(EEXIST), "/g1"));
+    ASSERT_TRUE(l.scheitern("unlink", 1000, std::to_string(EBUSY), "/g1"));
+    Ersetzbericht bericht;
+    EXPECT_FALSE(fs.ersetzen_berichtet(ziel, "neu\r\n", bericht));
+    EXPECT_TRUE(bericht.an_ort);
+    EXPECT_GT(bericht.verweigert, 1);
+    EXPECT_EQ(datei_lesen(l.unterlage() + "/g1/MDAT0.XQV"), "neu\r\n");
+    const auto vorlagen = [&] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(l.unterlage() + "/g1")) {
+            n += ist_vorlage(e.path().filename().string()) ? 1 : 0;
+        }
+        return n;
+    };
+    EXPECT_EQ(vorlagen(), 1) << "the share kept the temporary file";
+    // The next write into the directory takes it along.
+    ASSERT_TRUE(l.freigeben());
+    EXPECT_FALSE(fs.ersetzen_fluechtig(ziel, "dritter\r\n"));
+    EXPECT_EQ(vorlagen(), 0);
+    EXPECT_EQ(datei_lesen(l.unterlage() + "/g1/MDAT0.XQV"), "dritter\r\n");
+}
+
+TEST(Laufwerk, LangsameAuflistungHaeltDieAlarmeDerGruppeNichtAuf)
+{
+    Laufwerksplatz w;
+    STOERLAUFWERK_BEREIT(w.l);
+    // Every listing of group 1 takes 7 s (a department directory on a slow server).
+    ASSERT_TRUE(w.l.verzoegern(7000, "/g1", "readdir"));
+    ASSERT_TRUE(w.starten()) << w.a->ausgabe();
+    // The start lists each group once; meanwhile this client lets nothing else into the directory.
+    std::this_thread::sleep_for(8s);
+    w.l.zaehlen();
+    for (int alarm = 1; alarm <= 3; ++alarm) {
+        echt::alarm_legen(w.l.unterlage() + "/g1/", "Alarm " + std::to_string(alarm) + "\r\n\r\n\r\n\r\n");
+        const long dauer = w.a->warten_auf(1, alarm, 6s);
+        EXPECT_GE(dauer, 0) << "alarm " << alarm << " of group 1 is not in the journal within its poll";
+        RecordProperty("alarm" + std::to_string(alarm) + "_ms", std::to_string(dauer));
+        std::filesystem::remove(w.l.unterlage() + "/g1/MESSAGE.XQV");
+        std::this_thread::sleep_for(5500ms);
+    }
+    EXPECT_EQ(w.l.zaehlen()["readdir"], 0) << "a slow directory is not listed again at every change";
+    const std::string log = datei_lesen(w.a->daten + "/Hestrel.log");
+    const auto erst = log.find("wieder erreichbar");
+    EXPECT_EQ(echt::vorkommen(erst == std::string::npos ? log : log.substr(erst), "nicht erreichbar"), 0)
+        << "after the start's listing the group's poll answers: it is reachable\n"
+        << log;
 }
 
 TEST(Laufwerk, EinmaligerLesefehlerVerliertDenAlarmNicht)

@@ -32,3 +32,15 @@ hestrel_widgettest(test_exchange_antwort
 target_compile_definitions(test_exchange_antwort PRIVATE
   HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>" KESTU_SIM="$<TARGET_FILE:kestu-sim>")
 add_dependencies(test_exchange_antwort hestrel kestu-sim)
+
+# Real programs on a real SMB share (Samba on the loopback, a FUSE mount per
+# desk); as root where smbd and smbnetfs are installed, in CI always.
+hestrel_test(test_samba
+  exchange/test_samba.cpp
+  support/sambafreigabe.cpp
+  ${CMAKE_SOURCE_DIR}/bench/leitung.cpp
+  ${CMAKE_SOURCE_DIR}/src/device/sim/geraetesimulator.cpp
+)
+target_include_directories(test_samba PRIVATE ${CMAKE_SOURCE_DIR}/bench)
+target_compile_definitions(test_samba PRIVATE HESTREL_PROGRAMM="$<TARGET_FILE:hestrel>")
+add_dependencies(test_samba hestrel)

@@ -554,9 +554,10 @@ void Anlage::anwesenheit_pruefen()
     planen(m_uhr.now_ms() + k_anwesenheitsprobe_ms, [this] { anwesenheit_pruefen(); });
     const std::int64_t jetzt = m_uhr.now_ms();
     // A record is renewed once a round; a stopped workstation's record is taken
-    // off at once after a clean exit, else it counts until it is 3 min old.
+    // off at once after a clean exit, else by the next workstation by name in
+    // the first round after it is 3 min old, and counted until the others list it gone.
     const std::int64_t runde = Anwesenheitsmelder::k_takt_ms + 1000;
-    const std::int64_t liegt = Anwesenheitsmelder::k_anwesend_ms + runde;
+    const std::int64_t liegt = Anwesenheitsmelder::k_anwesend_ms + 2 * runde;
     for (auto& p : m_plaetze) {
         if (!p->ap) {
             continue;

@@ -101,14 +101,6 @@ std::optional<Dateiinfo> Ausfalldateisystem::info(const std::string& pfad)
     return m_echt.info(pfad);
 }
 
-std::optional<std::int64_t> Ausfalldateisystem::verzeichnisuhr_ns(const std::string& verzeichnis)
-{
-    if (stoerung(verzeichnis)) {
-        return std::nullopt;
-    }
-    return m_echt.verzeichnisuhr_ns(verzeichnis);
-}
-
 Fehler Ausfalldateisystem::auflisten(const std::string& v, const std::string& p,
                                      std::vector<Verzeichniseintrag>& e, std::size_t m)
 {
@@ -117,6 +109,16 @@ Fehler Ausfalldateisystem::auflisten(const std::string& v, const std::string& p,
         return f;
     }
     return m_echt.auflisten(v, p, e, m);
+}
+
+Fehler Ausfalldateisystem::namen(const std::string& v, const std::function<bool(std::string_view)>& passt,
+                                 Namensliste& l, std::size_t m)
+{
+    if (Fehler f = stoerung(v)) {
+        l = {};
+        return f;
+    }
+    return m_echt.namen(v, passt, l, m);
 }
 
 } // namespace hestrel::test

@@ -24,9 +24,10 @@ class Ausfalldateisystem : public Dateisystem {
     Fehler leeren(const std::string& pfad) override;
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override;
-    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override;
     Fehler auflisten(const std::string& v, const std::string& p, std::vector<Verzeichniseintrag>& e,
                      std::size_t m) override;
+    Fehler namen(const std::string& v, const std::function<bool(std::string_view)>& passt, Namensliste& l,
+                 std::size_t m) override;
 
     // Directories (with their trailing separator) that cannot be reached.
     std::set<std::string> weg;

@@ -56,6 +56,15 @@ Fehler Protokolldateisystem::ersetzen_fluechtig(const std::string& pfad, const s
     return f;
 }
 
+Fehler Protokolldateisystem::auffrischen(const std::string& pfad, const std::string& inhalt)
+{
+    Fehler f = m_echt.auffrischen(pfad, inhalt);
+    if (!f) {
+        zeit_setzen(pfad);
+    }
+    return f;
+}
+
 Fehler Protokolldateisystem::anhaengen(const std::string& pfad, const std::string& inhalt)
 {
     Fehler f = m_echt.anhaengen(pfad, inhalt);

@@ -22,8 +22,8 @@ class Protokolldateisystem : public Dateisystem {
         std::function<void(const std::string& pfad, const std::string& inhalt)> angehaengt;
         // Asked before each read: true makes it fail, as a flaky share does.
         std::function<bool(const std::string& pfad)> lesestoerung;
-        // The shares' clock in ns: files written get its time stamp, and the
-        // directories tell it, so that ages on the shares follow simulated time.
+        // The shares' clock in ns: files written get its time stamp, so that
+        // ages on the shares follow simulated time.
         std::function<std::int64_t()> uhr_ns;
     };
 
@@ -44,18 +44,20 @@ class Protokolldateisystem : public Dateisystem {
     }
     Fehler ersetzen(const std::string& pfad, const std::string& inhalt) override;
     Fehler ersetzen_fluechtig(const std::string& pfad, const std::string& inhalt) override;
+    Fehler auffrischen(const std::string& pfad, const std::string& inhalt) override;
     Fehler anhaengen(const std::string& pfad, const std::string& inhalt) override;
     Fehler leeren(const std::string& pfad) override { return m_echt.leeren(pfad); }
     Fehler loeschen(const std::string& pfad) override;
     std::optional<Dateiinfo> info(const std::string& pfad) override { return m_echt.info(pfad); }
-    std::optional<std::int64_t> verzeichnisuhr_ns(const std::string& verzeichnis) override
-    {
-        return m_b.uhr_ns ? std::optional<std::int64_t>(m_b.uhr_ns()) : m_echt.verzeichnisuhr_ns(verzeichnis);
-    }
     Fehler auflisten(const std::string& v, const std::string& p, std::vector<Verzeichniseintrag>& e,
                      std::size_t m) override
     {
         return m_echt.auflisten(v, p, e, m);
+    }
+    Fehler namen(const std::string& v, const std::function<bool(std::string_view)>& passt, Namensliste& l,
+                 std::size_t m) override
+    {
+        return m_echt.namen(v, passt, l, m);
     }
     Dateistand stand(const std::string& pfad) override
     {

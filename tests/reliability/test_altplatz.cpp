@@ -25,6 +25,8 @@ class Mischbetrieb : public ::testing::Test {
         for (int i = 0; i < 3; ++i) {
             a.gruppe(i, g[i]);
         }
+        // Its presence records, as at the program's start: they give it the shares' clock.
+        a.ap.anwesenheit().runde();
         o = alt_starten("o");
     }
     std::unique_ptr<Altplatz> alt_starten(const std::string& name)

@@ -25,6 +25,10 @@ class Signale : public ::testing::Test {
             p->starten();
             p->gruppe(0, g1);
             p->gruppe(2, g3);
+            // The shares stamp files on the virtual clock; the presence
+            // records give each desk that clock.
+            p->fs.freigabeuhr = &uhr;
+            p->ap.anwesenheit().runde();
         }
     }
     // p sends texts to the groups with the given indices.
@@ -125,7 +129,6 @@ TEST_F(Signale, UnloeschbaresSignalHaeltSpaetereAlarmeNichtAuf)
     senden(a, "erster", {0});
     uhr.advance(20000);
     ASSERT_TRUE(existiert(g1 + "MESSAGE.XQV"));
-    EXPECT_NE(a.ereignislog().find("Message nicht gel\xF6scht"), std::string::npos);
     EXPECT_EQ(b.journaleintraege(), 1);
 
     // The stuck file is overwritten by the next sender: a new alarm.
@@ -133,6 +136,9 @@ TEST_F(Signale, UnloeschbaresSignalHaeltSpaetereAlarmeNichtAuf)
     uhr.advance(5000);
     EXPECT_EQ(b.journaleintraege(), 2);
     EXPECT_EQ(b.anzeige.alarmtext(), "zweiter\r\n\r\n\r\n\r\n");
+    // a tried again until another file took its place: nothing to report, and no success.
+    uhr.advance(Alarmversand::k_loeschversuche_ms);
+    EXPECT_EQ(zaehlen(a.ereignislog(), "Message"), 0) << a.ereignislog();
 }
 
 TEST_F(Signale, AufraeumenLaesstEinenSpaeterenFremdenAlarmLiegen)

@@ -6,10 +6,11 @@
 // socket the test holds); each is answered with one line:
 //
 //   haengen OP PRAEFIX               OP on paths under PRAEFIX waits until "freigeben"
-//   verzoegern MS [PRAEFIX]          every operation (under PRAEFIX) waits MS milliseconds
+//   verzoegern MS [PRAEFIX [OP]]     every operation (OP only, under PRAEFIX) waits MS milliseconds
 //   scheitern OP ANZAHL FEHLER [P]   the next ANZAHL OPs (under P) fail with FEHLER (EIO, EACCES, ...)
 //   freigeben                        no more hangs, delays or failures; waiting operations go on
 //   wartend                          answers the number of operations waiting in a hang
+//   zaehlen                          answers "OP=N ..." for every operation since the last zaehlen
 //
 // OP is getattr (lookups too), readdir, open, create, read, write, rename,
 // unlink, mkdir, rmdir, or alle. When the test's end of the socket closes
@@ -33,6 +34,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -71,6 +73,8 @@ std::vector<Haenger> g_haenger;
 std::vector<Fehlschlag> g_fehlschlaege;
 int g_verzoegerung_ms = 0;
 std::string g_verzoegerung_praefix = "/";
+std::string g_verzoegerung_op = "alle";
+std::map<std::string, long> g_zaehler;
 int g_wartend = 0;
 bool g_ende = false;
 // Reads the commands; ends with the file system, before its globals go.
@@ -105,7 +109,8 @@ bool haengt(const char* op, const char* pfad, const char* pfad2)
 int stoerung(const char* op, const char* pfad, const char* pfad2 = nullptr)
 {
     std::unique_lock<std::mutex> l(g_m);
-    if (!g_ende && g_verzoegerung_ms > 0 &&
+    ++g_zaehler[op];
+    if (!g_ende && g_verzoegerung_ms > 0 && trifft(g_verzoegerung_op, op) &&
         (unter(g_verzoegerung_praefix, pfad) || (pfad2 && unter(g_verzoegerung_praefix, pfad2)))) {
         const int ms = g_verzoegerung_ms;
         g_cv.wait_for(l, std::chrono::milliseconds(ms), [] { return g_ende || g_verzoegerung_ms == 0; });
@@ -174,9 +179,11 @@ std::string ausfuehren(const std::string& zeile)
             return "fehler";
         }
         std::string praefix = "/";
-        ein >> praefix;
+        std::string op = "alle";
+        ein >> praefix >> op;
         g_verzoegerung_ms = ms;
         g_verzoegerung_praefix = praefix;
+        g_verzoegerung_op = op;
     } else if (befehl == "scheitern") {
         Fehlschlag f;
         std::string name;
@@ -196,6 +203,13 @@ std::string ausfuehren(const std::string& zeile)
         g_verzoegerung_ms = 0;
     } else if (befehl == "wartend") {
         return std::to_string(g_wartend);
+    } else if (befehl == "zaehlen") {
+        std::string z;
+        for (const auto& [op, n] : g_zaehler) {
+            z += (z.empty() ? "" : " ") + op + "=" + std::to_string(n);
+        }
+        g_zaehler.clear();
+        return z.empty() ? "-" : z;
     } else {
         return "fehler";
     }
@@ -476,6 +490,11 @@ int op_statfs(const char* pfad, struct statvfs* st)
 
 int op_release(const char*, struct fuse_file_info* fi)
 {
+    {
+        // Counted: a network client's close is a request to the server.
+        std::lock_guard<std::mutex> l(g_m);
+        ++g_zaehler["release"];
+    }
     ::close(static_cast<int>(fi->fh));
     return 0;
 }

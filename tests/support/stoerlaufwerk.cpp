@@ -181,9 +181,9 @@ bool Stoerlaufwerk::haengen(const std::string& operation, const std::string& pra
     return befehl("haengen " + operation + " " + praefix) == "ok";
 }
 
-bool Stoerlaufwerk::verzoegern(int millisekunden, const std::string& praefix)
+bool Stoerlaufwerk::verzoegern(int millisekunden, const std::string& praefix, const std::string& operation)
 {
-    return befehl("verzoegern " + std::to_string(millisekunden) + " " + praefix) == "ok";
+    return befehl("verzoegern " + std::to_string(millisekunden) + " " + praefix + " " + operation) == "ok";
 }
 
 bool Stoerlaufwerk::scheitern(const std::string& operation, int anzahl, const std::string& fehler,
@@ -236,6 +236,20 @@ void Stoerlaufwerk::aushaengen()
         ::waitpid(m_pid, nullptr, 0);
     }
     m_pid = -1;
+}
+
+std::map<std::string, long> Stoerlaufwerk::zaehlen()
+{
+    std::map<std::string, long> z;
+    std::istringstream teile(befehl("zaehlen"));
+    std::string teil;
+    while (teile >> teil) {
+        const auto gleich = teil.find('=');
+        if (gleich != std::string::npos) {
+            z[teil.substr(0, gleich)] = std::stol(teil.substr(gleich + 1));
+        }
+    }
+    return z;
 }
 
 } // namespace hestrel::test

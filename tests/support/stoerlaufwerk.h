@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <sys/types.h>
 
@@ -32,12 +33,15 @@ class Stoerlaufwerk {
     // /g1 and everything below it). Operations: getattr (lookups too),
     // readdir, open, create, read, write, rename, unlink, mkdir, rmdir, alle.
     bool haengen(const std::string& operation, const std::string& praefix);
-    bool verzoegern(int millisekunden, const std::string& praefix = "/");
+    bool verzoegern(int millisekunden, const std::string& praefix = "/",
+                    const std::string& operation = "alle");
     bool scheitern(const std::string& operation, int anzahl, const std::string& fehler,
                    const std::string& praefix = "/");
     bool freigeben();
     // Operations waiting in a hang right now; -1 when the file system does not answer.
     int wartend();
+    // The operations that reached the file system since the last call, by kind.
+    std::map<std::string, long> zaehlen();
 
   private:
     std::string befehl(const std::string& zeile);
