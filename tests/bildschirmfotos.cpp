@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     // A test alarm, as a Hestrel receiver shows it.
     s.ap.alarmanzeige().verbergen();
     s.ap.alarmanzeige().alarm_zeigen("PROBEALARM – Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\n", "1",
-                                     "1");
+                                     "1", true);
     s.ap.alarmanzeige().herkunft_setzen(s.ap.alarmanzeige().alarmnummer(), "Gruppe 3 · Empfang-2 · 10:40:00");
     ok = speichern(alarm, ziel + QStringLiteral("/probealarm.png")) && ok;
 

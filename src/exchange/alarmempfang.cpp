@@ -23,6 +23,30 @@ bool ist_datei(const std::optional<Verzeichnisbefund>& b)
     return b && b->signal.art == Dateistand::Art::datei;
 }
 
+// The group's origin record, when it belongs to the signal file and the text
+// read: written while that signal file lay there (not before it; the signal
+// file still the same after the record was read) and with the text's check sum.
+std::optional<Herkunft> herkunft_pruefen(Dateisystem& fs, const std::string& pfad, const Verzeichnisbefund& b)
+{
+    const Dateistand st = fs.stand(pfad + k_herkunftsdatei);
+    std::string bytes;
+    if (st.art != Dateistand::Art::datei || st.info.groesse > k_max_begleitdatei ||
+        st.info.geaendert_ns < b.signal.info.geaendert_ns ||
+        fs.lesen(pfad + k_herkunftsdatei, bytes, k_max_begleitdatei + 1)) {
+        return std::nullopt;
+    }
+    std::string grund;
+    std::optional<Herkunft> h = herkunft_lesen(bytes, grund);
+    if (!h || h->pruefsumme != pruefsumme(b.datentext)) {
+        return std::nullopt;
+    }
+    const Dateistand danach = fs.stand(pfad + k_signaldatei);
+    if (danach.art != Dateistand::Art::datei || danach.info != b.signal.info) {
+        return std::nullopt;
+    }
+    return h;
+}
+
 } // namespace
 
 Alarmempfang::Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs,
@@ -75,6 +99,10 @@ void Alarmempfang::befund_lesen(Dateisystem& fs, const std::string& pfad, Verzei
         b.daten = fs.stand(pfad + datendatei(b.schluessel));
         if (b.daten.art == Dateistand::Art::datei) {
             b.datenfehler = fs.lesen(pfad + datendatei(b.schluessel), b.datentext, k_max_alarmtext);
+            static const std::string probevorsatz = utf8_zu_cp1252(std::string(k_probevorsatz));
+            if (!b.datenfehler && (b.herkunft_lesen || b.datentext.starts_with(probevorsatz))) {
+                b.herkunft = herkunft_pruefen(fs, pfad, b);
+            }
         } else if (b.daten.art != Dateistand::Art::fehlt) {
             b.datenfehler = b.daten.fehler;
         }
@@ -284,8 +312,10 @@ void Alarmempfang::liegengebliebene_entfernen()
 {
     // Workstations that keep a group marked as presented while any signal file
     // lies there miss the next alarm in that group for as long as a stopped
-    // sender's file stays. The time is measured on this desk's own clock, by
-    // watching the same file, so desks' differing clocks do not matter.
+    // sender's file stays. Its age is judged by the share's clock (desks'
+    // clocks differ) from the look the poll took anyway: older than the
+    // clean-up's wait plus a poll, it is removed. Where the share's clock is
+    // not known yet, by watching the same file on this desk's own clock.
     const std::int64_t jetzt = m_scheduler.jetzt_ms();
     for (std::size_t i = 0; i < k_gruppen; ++i) {
         const std::optional<Verzeichnisbefund>& b = m_befunde[i];
@@ -299,13 +329,18 @@ void Alarmempfang::liegengebliebene_entfernen()
         if (m_gesehen_als[i] != b->signal.info) {
             m_gesehen_als[i] = b->signal.info;
             m_gesehen_seit[i] = jetzt;
+        }
+        const std::optional<std::int64_t> freigabezeit = m_versand.freigabezeit_ns(m_verzeichnisse[i].pfad);
+        const bool alt = freigabezeit ? *freigabezeit - b->signal.info.geaendert_ns > k_liegengeblieben_ns
+                                      : jetzt - m_gesehen_seit[i] >= k_liegengeblieben_ms;
+        // Shown here first (a desk that starts finds it as an alarm); once per
+        // file: a removal the share refuses is not asked for at every poll.
+        const bool gezeigt = m_gruppe_gemeldet[i] && m_gemeldet_als[i] == b->signal.info;
+        if (!alt || !gezeigt || m_versand.eigene_signaldatei(static_cast<int>(i), b->signal.info) ||
+            m_liegengeblieben[i] == b->signal.info) {
             continue;
         }
-        if (jetzt - m_gesehen_seit[i] < k_liegengeblieben_ms ||
-            m_versand.eigene_signaldatei(static_cast<int>(i), b->signal.info)) {
-            continue;
-        }
-        m_gesehen_als[i].reset();
+        m_liegengeblieben[i] = b->signal.info;
         auto geloescht = std::make_shared<bool>(false);
         m_freigaben.auftrag(
             m_verzeichnisse[i].pfad,
@@ -349,6 +384,9 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
         return false;
     }
     auto befund = std::make_shared<Verzeichnisbefund>(gesehen);
+    // Read again because its data file looked unchanged: it may be the alarm
+    // shown last, its signal file written again for older workstations.
+    befund->herkunft_lesen = index != k_import && m_daten_gewartet[index] == gesehen.signal.info;
     const std::uint64_t lesung = ++m_lesung;
     m_sofort = true;
     m_sofort_gelesen.reset();
@@ -412,6 +450,19 @@ std::optional<int> Alarmempfang::zurueckstellen(std::size_t index, const Verzeic
         m_daten_gewartet[index] = signal;
         return k_attributfrist_ms;
     }
+    // A text that begins like a test alarm's is one only by its origin record,
+    // which its sender writes right after the signal file: waited for briefly.
+    static const std::string probevorsatz = utf8_zu_cp1252(std::string(k_probevorsatz));
+    if (b.datentext.starts_with(probevorsatz) && !(b.herkunft && b.herkunft->probe)) {
+        const std::int64_t jetzt = m_scheduler.jetzt_ms();
+        auto& gewartet = m_probe_gewartet[index];
+        if (!gewartet || gewartet->first != signal) {
+            gewartet = std::pair{signal, jetzt};
+        }
+        if (jetzt - gewartet->second < k_probefrist_ms) {
+            return 500;
+        }
+    }
     return std::nullopt;
 }
 
@@ -420,8 +471,13 @@ void Alarmempfang::gelesen(std::size_t index, const Verzeichnisbefund& b)
     m_phase = Phase::ruhe;
     const int gruppe = index == k_import ? k_importgruppe : static_cast<int>(index);
     const std::optional<int> spaeter = zurueckstellen(index, b);
-    const Ergebnis e =
-        spaeter ? Ergebnis::nicht_bereit : praesentieren(b, m_verzeichnisse[index].pfad, gruppe);
+    // The alarm shown last from here, its signal file written again after a
+    // pause for older workstations: the same data file, and its sender says so.
+    const bool wiederholt = !spaeter && index != k_import && b.herkunft && b.herkunft->wiederholt &&
+                            b.daten.art == Dateistand::Art::datei && m_daten_gezeigt[index] == b.daten.info;
+    const Ergebnis e = spaeter      ? Ergebnis::nicht_bereit
+                       : wiederholt ? Ergebnis::abgebrochen
+                                    : praesentieren(b, m_verzeichnisse[index].pfad, gruppe);
     if (e == Ergebnis::nicht_bereit) {
         m_empfang_aktiv = false;
         // A read that failed, or did not come back in time, is tried again
@@ -511,6 +567,11 @@ void Alarmempfang::weiter()
         if (gemeldet && b->signal.info == kennung) {
             continue;
         }
+        // Its own signal file, written again right now, is not known by it yet.
+        if (m_versand.schreibt_wieder(static_cast<int>(i))) {
+            m_uebergangen = true;
+            continue;
+        }
         // The desk's own alarm is never shown to itself, whenever its look comes.
         if (m_versand.eigene_signaldatei(static_cast<int>(i), b->signal.info)) {
             gemeldet = true;
@@ -572,10 +633,11 @@ Alarmempfang::Ergebnis Alarmempfang::praesentieren(const Verzeichnisbefund& b, c
         return Ergebnis::nicht_bereit;
     }
     const std::string text = cp1252_zu_utf8(b.datentext);
-    // A test alarm is shown as such, with one tone; the alarm box's output stays as it is.
-    const bool probe = ist_probealarm(text);
+    // A test alarm is shown as such, with one tone, the alarm box's output as
+    // it is, only where its origin record says so; any other text is an alarm.
+    const bool probe = b.herkunft && b.herkunft->probe;
 
-    m_anzeige.alarm_zeigen(text, e.portnummer, e.comdeaktiviert);
+    m_anzeige.alarm_zeigen(text, e.portnummer, e.comdeaktiviert, probe);
     if (e.comdeaktiviert == "0" && !probe) {
         m_ausgang.alarm_an_geraet(gruppe);
     }

@@ -12,6 +12,7 @@
 #include "core/scheduler.h"
 #include "core/uhr.h"
 #include "einstellungen/einstellungen.h"
+#include "exchange/begleitdateien.h"
 
 namespace hestrel {
 
@@ -66,6 +67,13 @@ struct Verzeichnisbefund {
     Dateistand daten;
     Fehler datenfehler;
     std::string datentext;
+    // The origin record is read with the alarm: asked for where the data file
+    // looked unchanged since the last alarm from there; done anyway for a text
+    // that begins like a test alarm's.
+    bool herkunft_lesen = false;
+    // The group's origin record, when it belongs to this signal file: written
+    // after it while it still lay there, with the check sum of the text read.
+    std::optional<Herkunft> herkunft;
 };
 
 // The poll cycle (every 5 s): the sender's follow-up steps, then the search of
@@ -91,11 +99,18 @@ class Alarmempfang {
     static constexpr int k_antwortfrist_ms = 300;
     // A directory that has not answered for this long counts as unreachable.
     static constexpr int k_unerreichbar_ms = 3000;
-    // A signal file seen unchanged for this long was left by a sender that
-    // stopped before its clean-up (15 s after its send): it is removed.
+    // Where the share's clock is not known: a signal file seen unchanged for
+    // this long was left by a sender that stopped before its clean-up.
     static constexpr int k_liegengeblieben_ms = 60000;
     // How long a network client may answer with a file's old size.
     static constexpr int k_attributfrist_ms = 1100;
+    // A text that begins like a test alarm's waits this long, read again every
+    // half second, for the origin record that makes it one; then it is shown
+    // as a real alarm. Its sender writes the record right after the signal file.
+    static constexpr int k_probefrist_ms = 1000;
+    // A signal file older than the senders' clean-up plus one poll, by the
+    // share's clock, was left by a sender that stopped: it is removed.
+    static constexpr std::int64_t k_liegengeblieben_ns = std::int64_t{15000 + 5000} * 1000000;
 
     Alarmempfang(const Einstellungen& einstellungen, Logbuch& log, Dateisystem& fs, Freigabedienst& freigaben,
                  Scheduler& scheduler, const Uhr& uhr, Alarmversand& versand, Alarmanzeige& anzeige,
@@ -205,12 +220,16 @@ class Alarmempfang {
     // The signal file last seen in each group, and since when (this desk's own steady clock).
     std::array<std::optional<Dateiinfo>, k_gruppen> m_gesehen_als{};
     std::array<std::int64_t, k_gruppen> m_gesehen_seit{};
+    // The leftover whose removal was last asked for in each group.
+    std::array<std::optional<Dateiinfo>, k_gruppen> m_liegengeblieben{};
     void liegengebliebene_entfernen();
     // Per directory: the signal file whose data file was missing once, the
     // data file of the alarm shown last, the signal file read again for it.
     std::array<std::optional<Dateiinfo>, k_gruppen + 1> m_daten_fehlten{};
     std::array<std::optional<Dateiinfo>, k_gruppen> m_daten_gezeigt{};
     std::array<std::optional<Dateiinfo>, k_gruppen> m_daten_gewartet{};
+    // A text that begins like a test alarm's, whose origin record is waited for since then.
+    std::array<std::optional<std::pair<Dateiinfo, std::int64_t>>, k_gruppen + 1> m_probe_gewartet{};
     bool m_empfang_aktiv = false;
     int m_piep_zaehler = 0;
 

@@ -1,5 +1,6 @@
 #include "exchange/alarmversand.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/cp1252.h"
@@ -49,15 +50,22 @@ struct Alarmversand::Sendung {
     bool probe = false;
     // The origin record's bytes; "" where none is written.
     std::string herkunft;
+    Herkunft herkunft_daten;
+    // A test alarm not sent into the group: another alarm lies there.
+    std::array<bool, k_gruppen> besetzt{};
+    // A real alarm whose signal file is taken away for a moment and written again.
+    std::array<bool, k_gruppen> luecke{};
 };
 
 Alarmversand::Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
                            Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung)
     : m_einstellungen(einstellungen), m_log(log), m_freigaben(freigaben), m_boxen(boxen),
       m_bestaetigung(bestaetigung), m_scheduler(scheduler),
-      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms))
+      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms)),
+      m_luecketakt(scheduler.timer("Luecke", 500))
 {
     m_frist->tick = [this] { frist_abgelaufen(); };
+    m_luecketakt->tick = [this] { luecken_pflegen(); };
 }
 
 Alarmversand::~Alarmversand() = default;
@@ -134,6 +142,14 @@ void Alarmversand::alarm_ausloesen(bool probe)
     if (probe) {
         texte[0] = std::string(k_probevorsatz) + texte[0];
     }
+    // A real alarm is never held back for its text; one that begins like a
+    // test alarm's goes without that beginning, so that nobody at an older
+    // desk takes it for a test, and the sender is told to change the text.
+    bool vorsatz_entfernt = false;
+    while (!probe && ist_probealarm(texte[0])) {
+        texte[0].erase(0, k_probevorsatz.size());
+        vorsatz_entfernt = true;
+    }
     const std::string daten = zeilen_kodieren({texte.begin(), texte.end()});
     // A real alarm right after a test alarm gets signal files of its own:
     // receivers that showed the test must see it as a new alarm.
@@ -156,15 +172,34 @@ void Alarmversand::alarm_ausloesen(bool probe)
         h.probe = probe;
         h.pruefsumme = pruefsumme(daten);
         s->herkunft = kodieren(h);
+        s->herkunft_daten = h;
     }
     m_sendung = s;
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
         ++s->offen;
         auto bericht = std::make_shared<Ersetzbericht>();
+        // A test alarm never goes where another alarm lies, or has just been
+        // written (its data file younger than the clean-up's wait by the
+        // share's clock): it would take that alarm's text and signal file.
+        std::optional<std::int64_t> freigabezeit;
+        if (probe) {
+            freigabezeit = freigabezeit_ns(s->pfade[g]);
+        }
         m_freigaben.auftrag(
             s->pfade[g],
-            [s, g, daten, bericht](Dateisystem& fs) {
+            [s, g, daten, bericht, freigabezeit](Dateisystem& fs) {
+                if (s->probe) {
+                    const Dateistand signal = fs.stand(s->pfade[g] + k_signaldatei);
+                    const Dateistand alt = fs.stand(s->pfade[g] + k_sendedatei);
+                    const std::int64_t wartezeit_ns = std::int64_t{k_aufraeumwartezeit_ms} * 1000000;
+                    if (signal.art == Dateistand::Art::datei ||
+                        (freigabezeit && alt.art == Dateistand::Art::datei &&
+                         *freigabezeit - alt.info.geaendert_ns < wartezeit_ns)) {
+                        s->besetzt[g] = true;
+                        return;
+                    }
+                }
                 s->datenfehler[g] = fs.ersetzen_berichtet(s->pfade[g] + k_sendedatei, daten, *bericht);
                 s->daten_ok[g] = !s->datenfehler[g];
             },
@@ -173,7 +208,10 @@ void Alarmversand::alarm_ausloesen(bool probe)
                     return;
                 }
                 s->daten_beantwortet[g] = true;
-                if (!s->daten_ok[g]) {
+                if (s->besetzt[g]) {
+                    m_log.logeintrag("Probealarm nicht gesendet, Gruppe " + std::to_string(g + 1) +
+                                     ": dort ist gerade ein Alarm unterwegs");
+                } else if (!s->daten_ok[g]) {
                     schreibfehler("Gruppe " + std::to_string(g + 1),
                                   ausgefuehrt ? s->datenfehler[g] : keine_antwort(s->pfade[g]));
                 } else if (bericht->an_ort) {
@@ -215,6 +253,14 @@ void Alarmversand::alarm_ausloesen(bool probe)
     if (!s->weiter) {
         m_frist->setInterval(k_sendefrist_ms);
         m_frist->start();
+    }
+    if (vorsatz_entfernt) {
+        m_log.logeintrag("Alarmtext begann mit \"" + std::string(k_probevorsatz) +
+                         "\": als Alarm ohne diesen Anfang gesendet");
+        m_boxen.hinweis(k_programmtitel,
+                        "Der Alarm wurde gesendet, aber ohne den Anfang \"" + std::string(k_probevorsatz) +
+                            "\" seines Textes: so beginnen nur Probealarme. Bitte den Text in der "
+                            "Meldeliste ändern; für eine Probe gibt es \"Probealarm\" im Menü.");
     }
 }
 
@@ -288,6 +334,14 @@ void Alarmversand::weitersenden(const std::shared_ptr<Sendung>& s)
         keine_zielgruppe();
         return;
     }
+    // A test alarm that could go nowhere: no confirmation, only why (bericht).
+    if (s->probe && std::all_of(s->ziele.begin(), s->ziele.end(), [&](int i) {
+            const auto g = static_cast<std::size_t>(i);
+            return s->daten_beantwortet[g] && s->besetzt[g];
+        })) {
+        erledigt(s);
+        return;
+    }
 
     // The signal files, the poll paused meanwhile; then the confirmation,
     // and the clean-up at the poll tick 15 s from now.
@@ -324,18 +378,32 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
         struct Ergebnis {
             Fehler fehler;
             Dateistand stand;
+            bool herkunft = false;
         };
         auto e = std::make_shared<Ergebnis>();
+        std::vector<Dateiinfo> probe_dateien;
+        s->luecke[g] = !s->probe && luecke_noetig(g, probe_dateien);
         m_freigaben.auftrag(
             s->pfade[g],
-            [s, g, signal, e](Dateisystem& fs) {
+            [s, g, signal, e, probe_dateien](Dateisystem& fs) {
                 if (!s->daten_ok[g]) {
                     return;
+                }
+                // A test alarm of this desk still lying there, whatever this desk remembers of it.
+                if (!s->probe && !s->luecke[g] && !probe_dateien.empty()) {
+                    const Dateistand vorher = fs.stand(s->pfade[g] + k_signaldatei);
+                    s->luecke[g] = vorher.art == Dateistand::Art::datei &&
+                                   std::find(probe_dateien.begin(), probe_dateien.end(), vorher.info) !=
+                                       probe_dateien.end();
                 }
                 e->fehler = fs.ersetzen_fluechtig(s->pfade[g] + k_signaldatei, signal);
                 // What it is now known by, to remove it later and never show it here.
                 if (!e->fehler) {
                     e->stand = fs.stand(s->pfade[g] + k_signaldatei);
+                    // A test alarm is one only by its origin record: it follows at once.
+                    if (s->probe && !s->herkunft.empty()) {
+                        e->herkunft = !fs.ersetzen_fluechtig(s->pfade[g] + k_herkunftsdatei, s->herkunft);
+                    }
                 }
             },
             [this, lebt = std::weak_ptr<bool>(m_lebt), s, g, e](bool ausgefuehrt) {
@@ -349,9 +417,16 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
                     schreibfehler("Gruppe " + std::to_string(g + 1), e->fehler);
                 } else if (ausgefuehrt && s->daten_ok[g]) {
                     if (e->stand.art == Dateistand::Art::datei) {
-                        signal_geschrieben(g, e->stand.info);
+                        signal_geschrieben(g, e->stand.info, s->probe);
+                        if (s->luecke[g]) {
+                            m_luecken.push_back(
+                                {g, e->stand.info, m_scheduler.jetzt_ms() + k_luecke_vorlauf_ms, false, false, s});
+                            m_luecketakt->start();
+                        }
                     }
-                    herkunft_schreiben(s, g);
+                    if (!e->herkunft) {
+                        herkunft_schreiben(s, g);
+                    }
                 }
                 --s->offen;
                 erledigt(s);
@@ -399,6 +474,28 @@ void Alarmversand::bericht(const std::shared_ptr<Sendung>& s)
         }
     }
     schreibfehler_zeigen();
+    besetzt_zeigen(s);
+}
+
+void Alarmversand::besetzt_zeigen(const std::shared_ptr<Sendung>& s)
+{
+    std::vector<int> gruppen;
+    for (int i : s->ziele) {
+        if (s->daten_beantwortet[static_cast<std::size_t>(i)] && s->besetzt[static_cast<std::size_t>(i)]) {
+            gruppen.push_back(i + 1);
+        }
+    }
+    if (gruppen.empty()) {
+        return;
+    }
+    std::string wo = gruppen.size() == 1 ? "in Gruppe " : "in den Gruppen ";
+    for (std::size_t n = 0; n < gruppen.size(); ++n) {
+        wo += (n == 0 ? "" : ", ") + std::to_string(gruppen[n]);
+    }
+    m_boxen.hinweis(k_programmtitel, "Der Probealarm wurde " + wo +
+                                         " nicht gesendet: dort ist gerade ein Alarm eines anderen Platzes "
+                                         "unterwegs, den er verdecken würde. Bitte in einer Minute noch einmal "
+                                         "\"Probealarm\" wählen.");
 }
 
 void Alarmversand::import_uebergeben()
@@ -471,14 +568,155 @@ bool Alarmversand::import_abwarten(std::optional<bool>& importsignal)
     return false;
 }
 
-void Alarmversand::signal_geschrieben(std::size_t g, const Dateiinfo& info)
+void Alarmversand::signal_geschrieben(std::size_t g, const Dateiinfo& info, bool probe, bool wiederholt)
 {
     const std::int64_t jetzt = m_scheduler.jetzt_ms();
     auto& eigene = m_eigene[g];
     std::erase_if(eigene,
                   [&](const Eigene& e) { return !e.offen && jetzt - e.geschrieben_ms > k_eigene_merken_ms; });
     // Due with the send's clean-up tick; one written after it gets its receivers' 15 s from now.
-    eigene.push_back({info, jetzt, jetzt + k_aufraeumwartezeit_ms});
+    Eigene e{info, jetzt, jetzt + k_aufraeumwartezeit_ms};
+    e.probe = probe;
+    e.wiederholt = wiederholt;
+    eigene.push_back(e);
+}
+
+bool Alarmversand::luecke_noetig(std::size_t g, std::vector<Dateiinfo>& probe_dateien) const
+{
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    bool noetig = false;
+    for (const Eigene& e : m_eigene[g]) {
+        if (!e.probe || jetzt - e.geschrieben_ms > k_eigene_merken_ms) {
+            continue;
+        }
+        probe_dateien.push_back(e.info);
+        // Still there, or gone less than an older workstation's poll ago: it may not have looked since.
+        if (e.offen || (e.weg_ms >= 0 && jetzt - e.weg_ms < k_luecke_ms)) {
+            noetig = true;
+        }
+    }
+    return noetig;
+}
+
+void Alarmversand::luecken_pflegen()
+{
+    const std::int64_t jetzt = m_scheduler.jetzt_ms();
+    for (Luecke& l : m_luecken) {
+        if (l.unterwegs || jetzt < l.faellig_ms) {
+            continue;
+        }
+        l.unterwegs = true;
+        luecke_schliessen(l);
+    }
+    // A step that answered at once may have ended its pause; the others' answers come later.
+    std::erase_if(m_luecken, [](const Luecke& l) { return l.gruppe >= k_gruppen; });
+    if (m_luecken.empty()) {
+        m_luecketakt->stop();
+    }
+}
+
+void Alarmversand::luecke_schliessen(Luecke& l)
+{
+    const std::size_t g = l.gruppe;
+    const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
+    if (pfad.empty()) {
+        l.gruppe = k_gruppen; // done
+        return;
+    }
+    struct Antwort {
+        bool erledigt = false; // the step was taken
+        Dateistand stand;
+        Fehler fehler;
+    };
+    auto a = std::make_shared<Antwort>();
+    const Dateiinfo signal = l.signal;
+    const bool entfernt = l.entfernt;
+    const std::string kennung = utf8_zu_cp1252(m_einstellungen.einstellungen().idnummer);
+    Herkunft h = l.sendung->herkunft_daten;
+    h.wiederholt = true;
+    m_freigaben.auftrag(
+        pfad,
+        [a, pfad, signal, entfernt, kennung, h](Dateisystem& fs) mutable {
+            const Dateistand jetzt = fs.stand(pfad + k_signaldatei);
+            if (!entfernt) {
+                // Taken away only while it is still this alarm's file.
+                if (jetzt.art == Dateistand::Art::datei && jetzt.info == signal) {
+                    a->fehler = fs.loeschen(pfad + k_signaldatei);
+                    a->erledigt = !a->fehler;
+                }
+                return;
+            }
+            // Written again only where no other alarm has come meanwhile; the
+            // origin record, with the data file's check sum, right after it.
+            if (jetzt.art != Dateistand::Art::fehlt) {
+                return;
+            }
+            std::string daten;
+            if ((a->fehler = fs.lesen(pfad + k_sendedatei, daten, k_max_alarmtext))) {
+                return;
+            }
+            if ((a->fehler = fs.ersetzen_fluechtig(pfad + k_signaldatei, kennung))) {
+                return;
+            }
+            a->erledigt = true;
+            a->stand = fs.stand(pfad + k_signaldatei);
+            if (!h.alarm.empty()) {
+                h.pruefsumme = pruefsumme(daten);
+                fs.ersetzen_fluechtig(pfad + k_herkunftsdatei, kodieren(h));
+            }
+        },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), a, g, signal, entfernt](bool ausgefuehrt) {
+            if (!lebt.lock()) {
+                return;
+            }
+            const std::int64_t jetzt = m_scheduler.jetzt_ms();
+            for (Luecke& l : m_luecken) {
+                if (l.gruppe != g || !(l.signal == signal)) {
+                    continue;
+                }
+                l.unterwegs = false;
+                if (!entfernt && ausgefuehrt && a->erledigt) {
+                    // Gone for the clean-up: this file is no longer there to remove.
+                    for (Eigene& e : m_eigene[g]) {
+                        if (e.offen && e.info == signal) {
+                            e.offen = false;
+                            e.weg_ms = jetzt;
+                        }
+                    }
+                    l.entfernt = true;
+                    l.faellig_ms = jetzt + k_luecke_ms;
+                    continue;
+                }
+                if (entfernt && ausgefuehrt && a->erledigt) {
+                    if (a->stand.art == Dateistand::Art::datei) {
+                        signal_geschrieben(g, a->stand.info, false, true);
+                    }
+                    m_log.logeintrag("Gruppe " + std::to_string(g + 1) +
+                                     ": Message nach einer Pause erneut geschrieben, für ältere Plätze");
+                } else if (a->fehler) {
+                    m_log.logeintrag("Gruppe " + std::to_string(g + 1) +
+                                     (entfernt ? ": Message nicht erneut geschrieben: "
+                                               : ": Message für ältere Plätze nicht kurz entfernt: ") +
+                                     a->fehler.meldungstext());
+                }
+                // Replaced by another alarm, removed by another desk, or written
+                // again: done, and dropped at the next tick.
+                l.gruppe = k_gruppen;
+            }
+        },
+        k_verfall_ms, Spur::alarm);
+}
+
+std::optional<std::int64_t> Alarmversand::freigabezeit_ns(const std::string& pfad) const
+{
+    return m_freigabeuhr ? m_freigabeuhr->freigabezeit_ns(pfad) : std::nullopt;
+}
+
+bool Alarmversand::schreibt_wieder(int index) const
+{
+    return std::any_of(m_luecken.begin(), m_luecken.end(), [index](const Luecke& l) {
+        return l.gruppe == static_cast<std::size_t>(index) && l.entfernt && l.unterwegs;
+    });
 }
 
 bool Alarmversand::eigene_signaldatei(int index, const Dateiinfo& info) const
@@ -510,6 +748,11 @@ void Alarmversand::aufraeumen(std::array<std::optional<Verzeichnisbefund>, k_gru
             if (!e.offen) {
                 continue;
             }
+            if (e.wiederholt) {
+                // Written again after a pause: its receivers get their 15 s; removed when due.
+                eigen = eigen || (b && b->signal.art == Dateistand::Art::datei && b->signal.info == e.info);
+                continue;
+            }
             if (b && b->signal.art == Dateistand::Art::datei && b->signal.info == e.info) {
                 // For the rest of this tick the file is gone, as it is once removed.
                 b->signal.art = Dateistand::Art::fehlt;
@@ -536,8 +779,7 @@ void Alarmversand::liegengebliebenes_entfernen(std::size_t g, const Dateiinfo& g
     // there would miss its next alarm. The clock is that of this desk's own
     // presence record there; without one nothing is judged.
     const std::string& pfad = m_einstellungen.einstellungen().gruppenpfad[g];
-    const std::optional<std::int64_t> jetzt =
-        m_freigabeuhr ? m_freigabeuhr->freigabezeit_ns(pfad) : std::nullopt;
+    const std::optional<std::int64_t> jetzt = freigabezeit_ns(pfad);
     if (pfad.empty() || !jetzt ||
         *jetzt - gesehen.geaendert_ns <= std::int64_t{k_aufraeumwartezeit_ms} * 1000000) {
         return;
@@ -629,10 +871,12 @@ void Alarmversand::entfernt(std::size_t g, const Dateiinfo& info, Entfernung erg
         e.unterwegs = false;
         if (ergebnis == Entfernung::geloescht) {
             e.offen = false;
+            e.weg_ms = jetzt;
             m_log.logeintrag("Message - gelöscht");
             m_bestaetigung.ok_freigeben();
         } else if (ergebnis == Entfernung::weg) {
             e.offen = false;
+            e.weg_ms = jetzt;
         } else {
             // Tried again at the next ticks; only the end of the tries is logged.
             if (e.erster_fehlschlag_ms < 0) {

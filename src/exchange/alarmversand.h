@@ -61,6 +61,14 @@ class Alarmversand {
     static constexpr std::int64_t k_loeschversuche_ms = 60000;
     // How long the desk knows the signal files it wrote, never to show one as an alarm.
     static constexpr std::int64_t k_eigene_merken_ms = std::int64_t{10} * 60 * 1000;
+    // A real alarm that replaces this desk's test alarm (or follows its
+    // removal closely) would be missed by older workstations, which mark a
+    // group while any signal file lies there. Its signal file stays for
+    // Hestrel receivers, which poll every 5 s, for k_luecke_vorlauf_ms; then
+    // it is taken away for k_luecke_ms, longer than an older workstation's
+    // poll, and written again, its origin record saying so.
+    static constexpr std::int64_t k_luecke_vorlauf_ms = 6000;
+    static constexpr std::int64_t k_luecke_ms = 6000;
 
     Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, Freigabedienst& freigaben,
                  Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung);
@@ -100,11 +108,16 @@ class Alarmversand {
     void eigene_entfernen();
     // The signal file info in group index is one this desk wrote.
     bool eigene_signaldatei(int index, const Dateiinfo& info) const;
+    // This desk is writing its alarm's signal file in group index again, after
+    // a pause: a signal file seen there now is looked at again at the next tick.
+    bool schreibt_wieder(int index) const;
 
     // The poll tick whose pace the send and its follow-up steps set (owned by the reception).
     void abfragetakt_verbinden(Zeitgeber& takt) { m_abfragetakt = &takt; }
     // The share's clock in each group directory, for the leftovers of others; none: none is judged.
     void freigabeuhr_setzen(const Verzeichnisschau* schau) { m_freigabeuhr = schau; }
+    // The share's clock in the group directory pfad; none while it is not known.
+    std::optional<std::int64_t> freigabezeit_ns(const std::string& pfad) const;
     // The message list's targets and texts; none: no group is ticked, no text.
     void zielauswahl_setzen(Zielauswahl* ziele) { m_ziele = ziele; }
 
@@ -137,9 +150,30 @@ class Alarmversand {
         std::int64_t erster_fehlschlag_ms = -1;
         bool offen = true; // still to be removed
         bool unterwegs = false;
+        bool probe = false;
+        // Written again after a pause: removed when due, not by the send's clean-up tick.
+        bool wiederholt = false;
+        // When it was removed or found gone; -1 while it may lie there.
+        std::int64_t weg_ms = -1;
+    };
+    // A real alarm's signal file to be taken away and written again (k_luecke_ms).
+    struct Luecke {
+        std::size_t gruppe = 0;
+        Dateiinfo signal;
+        std::int64_t faellig_ms = 0;
+        bool entfernt = false;
+        bool unterwegs = false;
+        std::shared_ptr<const Sendung> sendung;
     };
     enum class Entfernung { geloescht, weg, gescheitert };
-    void signal_geschrieben(std::size_t g, const Dateiinfo& info);
+    void signal_geschrieben(std::size_t g, const Dateiinfo& info, bool probe, bool wiederholt = false);
+    // Whether a real alarm into group g now needs a pause for older
+    // workstations: this desk's test alarm lies there or went moments ago.
+    // probe_dateien: its test alarms' signal files of the last minutes.
+    bool luecke_noetig(std::size_t g, std::vector<Dateiinfo>& probe_dateien) const;
+    void luecken_pflegen();
+    void luecke_schliessen(Luecke& l);
+    void besetzt_zeigen(const std::shared_ptr<Sendung>& s);
     void liegengebliebenes_entfernen(std::size_t g, const Dateiinfo& gesehen);
     void entfernen(std::size_t g, std::size_t nummer);
     void entfernt(std::size_t g, const Dateiinfo& info, Entfernung ergebnis, const Fehler& f);
@@ -171,6 +205,8 @@ class Alarmversand {
     // The send whose answers are awaited.
     std::shared_ptr<Sendung> m_sendung;
     std::unique_ptr<Zeitgeber> m_frist;
+    std::vector<Luecke> m_luecken;
+    std::unique_ptr<Zeitgeber> m_luecketakt;
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };
 

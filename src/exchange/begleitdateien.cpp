@@ -148,13 +148,17 @@ std::string kodieren(const Herkunft& h)
     for (int g : h.gruppen) {
         gruppen += (gruppen.empty() ? "" : ",") + std::to_string(g);
     }
-    return schreiben("HESTREL-HERKUNFT 1", {{"Alarm", h.alarm},
-                                            {"Platz", h.platz},
-                                            {"Benutzer", h.benutzer},
-                                            {"Zeit", h.zeit},
-                                            {"Gruppen", gruppen},
-                                            {"Probe", h.probe ? "1" : "0"},
-                                            {"Pruefsumme", h.pruefsumme}});
+    std::vector<std::pair<const char*, std::string>> felder{{"Alarm", h.alarm},
+                                                             {"Platz", h.platz},
+                                                             {"Benutzer", h.benutzer},
+                                                             {"Zeit", h.zeit},
+                                                             {"Gruppen", gruppen},
+                                                             {"Probe", h.probe ? "1" : "0"},
+                                                             {"Pruefsumme", h.pruefsumme}};
+    if (h.wiederholt) {
+        felder.emplace_back("Wiederholt", "1");
+    }
+    return schreiben("HESTREL-HERKUNFT 1", felder);
 }
 
 std::string kodieren(const Antwort& a)
@@ -184,6 +188,7 @@ std::optional<Herkunft> herkunft_lesen(std::string_view bytes, std::string& grun
     h.benutzer = (*w)["Benutzer"];
     h.zeit = (*w)["Zeit"];
     h.probe = (*w)["Probe"] == "1";
+    h.wiederholt = (*w)["Wiederholt"] == "1";
     h.pruefsumme = (*w)["Pruefsumme"];
     if (!hex16(h.alarm) || !hex16(h.pruefsumme)) {
         grund = "Kennung ungültig";

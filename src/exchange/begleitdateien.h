@@ -53,6 +53,9 @@ struct Herkunft {
     std::vector<int> gruppen; // target groups, 1..50
     bool probe = false;       // a test alarm
     std::string pruefsumme;   // of the data file sent with it
+    // The signal file was written again after a pause, so that older
+    // workstations still marking the group see the alarm: the same alarm.
+    bool wiederholt = false;
 };
 
 // A receiver's answer to an alarm, in the directory the alarm came from.

@@ -341,7 +341,7 @@ void Rueckmeldungen::empfaenger_schauen()
         }
         return;
     }
-    if (m_empfang->herkunft->probe || ist_probealarm(m_anzeige.alarmtext())) {
+    if (m_anzeige.probealarm()) {
         // Who received a test alarm is the sender's business only.
         m_empfaengertakt->stop();
         return;

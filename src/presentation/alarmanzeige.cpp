@@ -77,12 +77,12 @@ Fehler Alarmanzeige::gesperrt_melden(const std::string& anztext)
 }
 
 void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /*port*/,
-                                const std::string& /*statuscom*/)
+                                const std::string& /*statuscom*/, bool probe)
 {
     erzeugen();
     // Each alarm starts blinking, without origin or answer; a test alarm in its own colours.
     ++m_alarmnummer;
-    m_probe = ist_probealarm(anztext);
+    m_probe = probe;
     m_caption = m_probe ? "PROBEALARM" : k_firmentext;
     m_farbe = hauptfarbe();
     m_geantwortet = false;

@@ -32,7 +32,8 @@ class Antwortweg {
 };
 
 // A test alarm's text begins with this (an en dash), so that older receivers,
-// which show every alarm as a real one, mislead nobody; Hestrel knows it by it.
+// which show every alarm as a real one, mislead nobody. Hestrel shows an alarm
+// as a test only when its origin record says so, never by the text alone.
 inline constexpr std::string_view k_probevorsatz = "PROBEALARM – ";
 inline bool ist_probealarm(std::string_view text)
 {
@@ -58,7 +59,9 @@ class Alarmanzeige {
     Alarmanzeige& operator=(const Alarmanzeige&) = delete;
 
     // Shows anztext; port and statuscom are passed by the caller but change nothing.
-    void alarm_zeigen(const std::string& anztext, const std::string& port, const std::string& statuscom);
+    // probe: a test alarm, as its verified origin record says; never judged by the text.
+    void alarm_zeigen(const std::string& anztext, const std::string& port, const std::string& statuscom,
+                      bool probe = false);
     // Hides the window and keeps it, with its timer, for the next alarm.
     void verbergen();
     // "schließen".
@@ -95,7 +98,7 @@ class Alarmanzeige {
     int hauptfarbe() const { return m_probe ? k_probeblau : k_rot; }
     // Counts the alarms shown, so that what comes later for one finds it.
     int alarmnummer() const { return m_alarmnummer; }
-    // The alarm shown is a test alarm (its text begins "PROBEALARM – ").
+    // The alarm shown is a test alarm (its origin record says so).
     bool probealarm() const { return m_probe; }
     const std::string& herkunftszeile() const { return m_herkunft; }
     // The button is there while the alarm's sender reads answers and none was given.

@@ -224,6 +224,7 @@ TEST_F(Austausch, SchluesselOhneDatendateiLoeschtDasSignal)
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.schluessel);
         datei_schreiben(g1 + "MESSAGE.XQV", f.schluessel);
+        frisch({&a, &b}, g1, "MESSAGE.XQV");
         const std::string vorher = b.anzeige.alarmtext();
         uhr.advance(b.ap.alarmempfang().abfragetakt().interval());
         uhr.advance(b.ap.alarmempfang().abfragetakt().interval());

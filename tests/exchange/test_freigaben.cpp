@@ -481,18 +481,25 @@ TEST_F(Freigaben, EinLeererEinhaengepunktIstEineUnerreichbareFreigabe)
 namespace hestrel::test {
 namespace {
 
-TEST_F(Freigaben, EinLiegengebliebenesSignalNimmtNachEinerMinuteDerNaechsteEmpfaengerWeg)
+TEST_F(Freigaben, EinLiegengebliebenesSignalNimmtDerNaechsteEmpfaengerWeg)
 {
     // A sender that stopped before its clean-up: older receivers would keep
     // the group marked while the file lies there and miss its next alarm.
+    for (Platz* p : {&sender, &empfaenger}) {
+        p->fs.freigabeuhr = &uhr;
+        p->ap.anwesenheit().runde();
+    }
+    uhr.advance(1000);
     alarm_legen(g2, "liegt");
+    frisch({&sender, &empfaenger}, g2, "MESSAGE.XQV");
     uhr.advance(5000);
     ASSERT_EQ(empfaenger.journaleintraege(), 1);
-    uhr.advance(50000);
-    EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV")) << "watched for less than a minute";
-    // Replaced by a later alarm: its minute starts anew.
+    uhr.advance(10000);
+    EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV")) << "younger than the clean-up's wait and a poll";
+    // Replaced by a later alarm: its age counts from then.
     alarm_legen(g2, "neu");
-    uhr.advance(55000);
+    frisch({&sender, &empfaenger}, g2, "MESSAGE.XQV");
+    uhr.advance(15000);
     EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
     uhr.advance(10000);
     EXPECT_FALSE(existiert(g2 + "MESSAGE.XQV"));

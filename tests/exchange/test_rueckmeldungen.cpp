@@ -297,6 +297,126 @@ TEST_F(Rueckmeldung, ProbealarmBlauMitEinemTonOhneGeraetUndMitEmpfangsliste)
     EXPECT_EQ(a.boxen.hinweise.size(), hinweise + 1);
 }
 
+TEST_F(Rueckmeldung, NurEineHerkunftDiesesAlarmsMachtEinenProbealarm)
+{
+    int ausgaenge = 0;
+    b.h.einstellungen().comdeaktiviert = "0";
+    b.ap.bei_statusausgabe = [&](bool, int, int) { ++ausgaenge; };
+    const std::string text = utf8_zu_cp1252("PROBEALARM – Kasse 2\r\n");
+    // The record's age against the signal file's (one second old); -1: none.
+    struct Fall {
+        const char* was;
+        int herkunft_alter;
+        bool probe;
+        bool passende_summe;
+        bool als_probe;
+    };
+    const Fall faelle[] = {
+        {"an older desk's alarm with the test prefix", -1, false, true, false},
+        {"a Hestrel alarm whose record says Probe=0", 0, false, true, false},
+        {"Probe=1 written before this signal file (an earlier alarm's)", 2, true, true, false},
+        {"Probe=1 with another text's check sum", 0, true, false, false},
+        {"Probe=1 of this alarm", 0, true, true, true},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.was);
+        const int vorher = ausgaenge;
+        const int eintraege = b.journaleintraege();
+        fs::remove(g1 + k_herkunftsdatei);
+        legen(g1 + "MDAT0.XQV", text, 1);
+        legen(g1 + "MESSAGE.XQV", "0", 1);
+        if (f.herkunft_alter >= 0) {
+            const Herkunft h{"0123456789abcdef", "Kasse", "", "09.12.2026 10:00:00", {1},
+                             f.probe, pruefsumme(f.passende_summe ? text : "anders")};
+            legen(g1 + k_herkunftsdatei, kodieren(h), f.herkunft_alter);
+        }
+        uhr.advance(6000);
+        ASSERT_EQ(b.journaleintraege(), eintraege + 1);
+        EXPECT_EQ(b.anzeige.probealarm(), f.als_probe);
+        EXPECT_EQ(b.anzeige.hauptfarbe(), f.als_probe ? k_probeblau : k_rot);
+        EXPECT_EQ(ausgaenge - vorher, f.als_probe ? 0 : 1) << "the alarm box's output";
+        const bool probeton = !b.ton.piepe.empty() && b.ton.piepe.back() == std::pair(1500, 200);
+        EXPECT_EQ(probeton, f.als_probe);
+        b.ton.piepe.clear();
+        fs::remove(g1 + "MESSAGE.XQV");
+        uhr.advance(6000);
+    }
+}
+
+TEST_F(Rueckmeldung, EchterAlarmMitDemVorsatzGehtOhneIhnHinaus)
+{
+    a.liste.texte[0] = "PROBEALARM – Überfall";
+    senden();
+    EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV").substr(0, 10), "\xDC"
+                                                          "berfall\r\n");
+    ASSERT_FALSE(a.boxen.hinweise.empty());
+    EXPECT_NE(a.boxen.hinweise.back().text.find("Der Alarm wurde gesendet, aber ohne den Anfang"),
+              std::string::npos);
+    EXPECT_EQ(zeilen(a.ereignislog(), "als Alarm ohne diesen Anfang gesendet"), 1);
+    EXPECT_EQ(b.journaleintraege(), 1);
+    EXPECT_EQ(b.anzeige.hauptfarbe(), k_rot);
+    EXPECT_EQ(b.anzeige.antwortknopf(), "Ich komme");
+}
+
+TEST_F(Rueckmeldung, ProbealarmWeichtEinemFremdenAlarmAus)
+{
+    // b's real alarm into group 1; half a second later a's test alarm.
+    b.liste.gruppen[0] = 1;
+    b.liste.texte = {"Hilfe Lager", "", "", ""};
+    b.ap.ausloesen();
+    const std::string echt = datei_lesen(g1 + "MDAT0.XQV");
+    const std::string signal = datei_lesen(g1 + "MESSAGE.XQV");
+    uhr.advance(500);
+    a.ap.traymenue().probealarm_senden();
+    EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), echt);
+    ASSERT_FALSE(a.boxen.hinweise.empty());
+    EXPECT_EQ(a.boxen.hinweise.back().text.substr(0, 55), "Der Probealarm wurde in Gruppe 1 nicht gesendet: dort i");
+    EXPECT_FALSE(a.bestaetigung.sichtbar()) << "nothing was sent";
+    EXPECT_FALSE(a.versand.nachricht_gesendet());
+    uhr.advance(5000);
+    EXPECT_EQ(c.anzeige.alarmtext().substr(0, 11), "Hilfe Lager");
+    EXPECT_EQ(c.anzeige.hauptfarbe(), k_rot);
+
+    // Once b's alarm is cleaned up and its texts older than the wait, the test goes through.
+    uhr.advance(15000);
+    ASSERT_FALSE(existiert(g1 + "MESSAGE.XQV"));
+    a.ap.traymenue().probealarm_senden();
+    EXPECT_TRUE(a.bestaetigung.sichtbar());
+    uhr.advance(5000);
+    EXPECT_TRUE(c.anzeige.probealarm());
+}
+
+TEST_F(Rueckmeldung, LiegengebliebeneSignaldateiGehtFrischeBleibt)
+{
+    // A stopped sender's alarm 21 s old by the share's clock, and a fresh one 8 s old.
+    struct Fall {
+        int alter_s;
+        bool bleibt;
+    };
+    for (const Fall f : {Fall{8, true}, Fall{21, false}}) {
+        SCOPED_TRACE(f.alter_s);
+        legen(g1 + "MDAT0.XQV", "liegt", f.alter_s);
+        legen(g1 + "MESSAGE.XQV", "0", f.alter_s);
+        for (Platz* p : {&a, &b, &c}) {
+            fs::remove(p->daten + "/Hestrel.log");
+        }
+        uhr.advance(10000);
+        EXPECT_EQ(existiert(g1 + "MESSAGE.XQV"), f.bleibt);
+        EXPECT_EQ(b.journaleintraege() + c.journaleintraege(), 2) << "shown before it goes";
+        // Removed once, by one desk, and logged there.
+        std::string neu;
+        for (Platz* p : {&a, &b, &c}) {
+            neu += p->ereignislog();
+        }
+        EXPECT_EQ(zeilen(neu, "Liegengebliebene Message gel\xF6scht: Gruppe 1\r\n"), f.bleibt ? 0 : 1) << neu;
+        fs::remove(g1 + "MESSAGE.XQV");
+        uhr.advance(10000);
+        for (Platz* p : {&a, &b, &c}) {
+            fs::remove(p->daten + "/mameldung.log");
+        }
+    }
+}
+
 TEST_F(Rueckmeldung, AntwortNichtGeschriebenWirdGesagtUndNichtEingetragen)
 {
     senden();

@@ -205,7 +205,7 @@ TEST_F(FensterTest, AlarmfensterHerkunftAntwortUndProbealarm)
     uhr.advance(2000);
     EXPECT_EQ(hintergrund(&f), QColor(Qt::red)) << "steady once answered";
     // What comes for an earlier alarm changes nothing.
-    p.anzeige.alarm_zeigen("PROBEALARM – Kasse 2", "", "");
+    p.anzeige.alarm_zeigen("PROBEALARM – Kasse 2", "", "", true);
     p.anzeige.herkunft_setzen(nummer, "Gruppe 1 · Alt · 09:00:00");
     EXPECT_TRUE(herkunft->isHidden());
     EXPECT_EQ(f.windowTitle(), QStringLiteral("PROBEALARM"));

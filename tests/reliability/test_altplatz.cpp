@@ -33,6 +33,10 @@ class Mischbetrieb : public ::testing::Test {
     {
         const std::string daten = basis.unterverzeichnis(name);
         Altplatz::Umgebung u{echt, uhr, daten.substr(0, daten.size() - 1), "", {}, nullptr, nullptr};
+        // Its files get the share's time, as Hestrel's clock there tells it.
+        u.geschrieben = [this](const std::string& pfad) {
+            frisch({&a}, pfad.substr(0, pfad.rfind('/') + 1), pfad.substr(pfad.rfind('/') + 1));
+        };
         for (int i = 0; i < 3; ++i) {
             u.gruppenpfad[static_cast<std::size_t>(i)] = g[i];
         }
@@ -117,6 +121,7 @@ TEST_F(Mischbetrieb, DasAlteVerhaltenBleibtErhalten)
         std::filesystem::create_directories(g[0]);
         o = alt_starten("o" + std::to_string(&f - faelle));
         alarm_legen(g[0], "eins");
+        frisch({&a}, g[0], "MESSAGE.XQV");
         uhr.advance(5000);
         ASSERT_EQ(o->angezeigt(), 1);
         if (f.luecke_gesehen) {
@@ -127,6 +132,7 @@ TEST_F(Mischbetrieb, DasAlteVerhaltenBleibtErhalten)
         uhr.advance(2000);
         datei_schreiben(g[0] + "MDAT0.XQV", "zwei");
         datei_schreiben(g[0] + "MESSAGE.XQV", f.leerer_schluessel ? "" : "0");
+        frisch({&a}, g[0], "MESSAGE.XQV");
         uhr.advance(10000);
         EXPECT_EQ(o->angezeigt(), f.erwartet_angezeigt);
         EXPECT_EQ(existiert(g[0] + "MESSAGE.XQV"), f.signal_bleibt);
@@ -157,6 +163,35 @@ TEST_F(Mischbetrieb, GestoppterAlterSenderBlendetAlteEmpfaengerNicht)
     hestrel_sendet("Gruppe 2", 1);
     uhr.advance(5000);
     EXPECT_NE(alt_journal().find(" Alarm aus Gruppe 2 von:\rGruppe 2\r\n"), std::string::npos);
+}
+
+TEST_F(Mischbetrieb, EchterAlarmNachEinemProbealarmErreichtAlteUndNeueEmpfaenger)
+{
+    // A Hestrel receiver beside the older one; the sender's test alarm, then its real alarm.
+    Platz b{uhr, basis / "b"};
+    b.starten();
+    b.gruppe(0, g[0]);
+    for (const int sekunden : {3, 6, 12, 14, 16}) {
+        SCOPED_TRACE(sekunden);
+        const std::string text = "Echt nach " + std::to_string(sekunden) + " s";
+        const std::string eintrag = " Alarm aus Gruppe 1 von:\r" + text + "\r\n";
+        a.liste.gruppen.fill(0);
+        a.liste.gruppen[0] = 1;
+        a.liste.texte = {"Test", "", "", ""};
+        a.ap.traymenue().probealarm_senden();
+        uhr.advance(sekunden * 1000);
+        hestrel_sendet(text, 0);
+        // Hestrel receivers have it at their next poll, once.
+        uhr.advance(5000);
+        EXPECT_EQ(zaehlen(b.journal(), eintrag), 1);
+        EXPECT_EQ(b.anzeige.hauptfarbe(), k_rot);
+        // Older ones after the pause that lets them forget the test alarm.
+        uhr.advance(40000);
+        EXPECT_GE(zaehlen(alt_journal(), eintrag), 1) << alt_journal();
+        EXPECT_EQ(zaehlen(b.journal(), eintrag), 1) << "written again for the older ones, not shown again";
+        EXPECT_FALSE(existiert(g[0] + "MESSAGE.XQV"));
+        EXPECT_EQ(zaehlen(a.journal(), "Alarm aus Gruppe"), 0) << "the sender never shows its own";
+    }
 }
 
 } // namespace

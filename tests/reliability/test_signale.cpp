@@ -102,19 +102,23 @@ TEST_F(Signale, NeuesSignalNachKurzerLueckeIstEinNeuerAlarm)
 TEST_F(Signale, FreigabeWegUndWiederZeigtDasselbeSignalNichtNochmal)
 {
     alarm_legen(g1, "eins");
+    frisch({&a, &b, &c}, g1, "MESSAGE.XQV");
     uhr.advance(5000);
     ASSERT_EQ(b.journaleintraege(), 1);
 
     const std::string weg = basis / "gruppe1.weg";
     std::filesystem::rename(basis / "gruppe1", weg);
-    uhr.advance(30000);
-    std::filesystem::rename(weg, basis / "gruppe1");
     uhr.advance(10000);
+    std::filesystem::rename(weg, basis / "gruppe1");
+    uhr.advance(4000);
     EXPECT_EQ(b.journaleintraege(), 1);
     EXPECT_TRUE(b.empfang.gruppe_gemeldet(0));
+    // Now older than a clean-up's wait and a poll: a leftover, which goes.
+    uhr.advance(6000);
+    EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
+    EXPECT_EQ(b.journaleintraege(), 1);
 
     // Once the file is really gone, the next one is a new alarm again.
-    std::filesystem::remove(g1 + "MESSAGE.XQV");
     uhr.advance(5000);
     EXPECT_FALSE(b.empfang.gruppe_gemeldet(0));
     alarm_legen(g1, "zwei");
