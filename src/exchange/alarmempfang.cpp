@@ -314,8 +314,9 @@ void Alarmempfang::liegengebliebene_entfernen()
     // lies there miss the next alarm in that group for as long as a stopped
     // sender's file stays. Its age is judged by the share's clock (desks'
     // clocks differ) from the look the poll took anyway: older than the
-    // clean-up's wait plus a poll, it is removed. Where the share's clock is
-    // not known yet, by watching the same file on this desk's own clock.
+    // clean-up's wait plus a poll, it is removed; so is one this desk has
+    // watched unchanged for a minute on its own clock (the share's clock not
+    // known yet, or a time stamp that is not the share's).
     const std::int64_t jetzt = m_scheduler.jetzt_ms();
     for (std::size_t i = 0; i < k_gruppen; ++i) {
         const std::optional<Verzeichnisbefund>& b = m_befunde[i];
@@ -330,9 +331,10 @@ void Alarmempfang::liegengebliebene_entfernen()
             m_gesehen_als[i] = b->signal.info;
             m_gesehen_seit[i] = jetzt;
         }
+        // A time stamp from the future (a tool that set it) is still caught by the watch.
         const std::optional<std::int64_t> freigabezeit = m_versand.freigabezeit_ns(m_verzeichnisse[i].pfad);
-        const bool alt = freigabezeit ? *freigabezeit - b->signal.info.geaendert_ns > k_liegengeblieben_ns
-                                      : jetzt - m_gesehen_seit[i] >= k_liegengeblieben_ms;
+        const bool alt = (freigabezeit && *freigabezeit - b->signal.info.geaendert_ns > k_liegengeblieben_ns) ||
+                         jetzt - m_gesehen_seit[i] >= k_liegengeblieben_ms;
         // Shown here first (a desk that starts finds it as an alarm); once per
         // file: a removal the share refuses is not asked for at every poll.
         const bool gezeigt = m_gruppe_gemeldet[i] && m_gemeldet_als[i] == b->signal.info;

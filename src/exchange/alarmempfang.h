@@ -99,7 +99,7 @@ class Alarmempfang {
     static constexpr int k_antwortfrist_ms = 300;
     // A directory that has not answered for this long counts as unreachable.
     static constexpr int k_unerreichbar_ms = 3000;
-    // Where the share's clock is not known: a signal file seen unchanged for
+    // And whatever the share's clock says: a signal file seen unchanged for
     // this long was left by a sender that stopped before its clean-up.
     static constexpr int k_liegengeblieben_ms = 60000;
     // How long a network client may answer with a file's old size.

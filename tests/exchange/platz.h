@@ -76,20 +76,17 @@ inline void alarm_legen(const std::string& verzeichnis, const std::string& text_
     datei_schreiben(verzeichnis + "MESSAGE.XQV", schluessel);
 }
 
-// Gives a file laid by the test the share's time as the desks know it
-// (the latest of theirs), `sekunden` ago: the tests' files get the real
-// clock's time while the desks run on a virtual one.
+// Gives a file laid by the test the share's time as the desks know it (the
+// latest), `sekunden` ago: the real clock stamped it, the desks run on a virtual one.
 inline void frisch(std::initializer_list<Platz*> plaetze, const std::string& verzeichnis, const std::string& datei,
                    int sekunden = 0)
 {
-    std::optional<std::int64_t> jetzt;
+    std::int64_t jetzt = 0;
     for (Platz* p : plaetze) {
-        if (const auto t = p->versand.freigabezeit_ns(verzeichnis); t && (!jetzt || *t > *jetzt)) {
-            jetzt = t;
-        }
+        jetzt = std::max(jetzt, p->versand.freigabezeit_ns(verzeichnis).value_or(0));
     }
-    if (jetzt) {
-        Stoerdateisystem::stempeln(verzeichnis + datei, *jetzt - std::int64_t{sekunden} * 1000000000);
+    if (jetzt > 0) {
+        Stoerdateisystem::stempeln(verzeichnis + datei, jetzt - std::int64_t{sekunden} * 1000000000);
     }
 }
 

@@ -343,8 +343,12 @@ void Anlage::starten(Platz& p)
     p.seit = m_uhr.now_ms();
     p.zuletzt_gelesen = -1;
     if (p.alt) {
-        auto geschrieben = b.geschrieben;
+        auto gebucht = b.geschrieben;
         p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
+        auto geschrieben = [&p, gebucht](const std::string& pfad) {
+            p.fs->zeit_setzen(pfad);
+            gebucht(pfad);
+        };
         Altplatz::Umgebung u{
             *p.fs, m_uhr, p.daten, m_import, {}, geschrieben, [this](const std::string& verzeichnis) {
                 const int g = gruppe_von(verzeichnis + k_signal);

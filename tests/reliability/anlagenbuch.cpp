@@ -333,7 +333,17 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
                 continue;
             }
             const auto it = gezeigt.find({static_cast<int>(si), static_cast<int>(li)});
-            const int n = it == gezeigt.end() ? 0 : it->second;
+            int n = it == gezeigt.end() ? 0 : it->second;
+            // A sender's signal file written again after a pause (for older
+            // places) is the alarm a Hestrel run showed from the one before it.
+            for (std::size_t vi = si; n == 0 && !l.alt && vi-- > 0 && si - vi < 40;) {
+                const Signal& v = m_signale[vi];
+                if (v.gruppe == s.gruppe) {
+                    n = v.schreiberlauf == s.schreiberlauf && v.datentext == s.datentext &&
+                        gezeigt.count({static_cast<int>(vi), static_cast<int>(li)});
+                    break;
+                }
+            }
             Empfaenger& art = l.alt ? m_alte : m_neue;
             if (n > 1) {
                 art.mehrfach += n - 1;

@@ -67,8 +67,10 @@ class Protokolldateisystem : public Dateisystem {
         return m_echt.stand(pfad);
     }
 
-  private:
+    // The share's time on a file written past this file system (an older place's write in place).
     void zeit_setzen(const std::string& pfad) const;
+
+  private:
     Beobachter m_b;
     EchtesDateisystem m_echt;
 };

@@ -171,13 +171,11 @@ TEST_F(Mischbetrieb, EchterAlarmNachEinemProbealarmErreichtAlteUndNeueEmpfaenger
     Platz b{uhr, basis / "b"};
     b.starten();
     b.gruppe(0, g[0]);
+    a.liste.gruppen[0] = 1;
     for (const int sekunden : {3, 6, 12, 14, 16}) {
         SCOPED_TRACE(sekunden);
         const std::string text = "Echt nach " + std::to_string(sekunden) + " s";
         const std::string eintrag = " Alarm aus Gruppe 1 von:\r" + text + "\r\n";
-        a.liste.gruppen.fill(0);
-        a.liste.gruppen[0] = 1;
-        a.liste.texte = {"Test", "", "", ""};
         a.ap.traymenue().probealarm_senden();
         uhr.advance(sekunden * 1000);
         hestrel_sendet(text, 0);
