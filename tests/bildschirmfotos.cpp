@@ -134,7 +134,7 @@ int main(int argc, char** argv)
         "Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
     const int nummer = s.ap.alarmanzeige().alarmnummer();
     s.ap.alarmanzeige().herkunft_setzen(nummer, "Gruppe 3 · Empfang-2 · 10:32:05");
-    s.ap.alarmanzeige().kommende_setzen(nummer, "1 kommen bereits: Lager");
+    s.ap.alarmanzeige().kommende_setzen(nummer, "1 kommt bereits: Lager");
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-herkunft.png")) && ok;
 
     // The sender's confirmation with its reach, a warning and the answers.

@@ -101,7 +101,7 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     // the third receiver within a second; the answering one does not count itself.
     EXPECT_EQ(a.bestaetigung.rueckmeldetext(), "Es kommt (1): Empfang-2 " + geklickt);
     EXPECT_EQ(a.ton.piepe, (std::vector<std::pair<int, int>>{{1000, 120}}));
-    EXPECT_EQ(c.anzeige.rueckmeldezeile(), "1 kommen bereits: Empfang-2");
+    EXPECT_EQ(c.anzeige.rueckmeldezeile(), "1 kommt bereits: Empfang-2");
     EXPECT_EQ(b.anzeige.rueckmeldezeile(), "");
 
     // "OK !" hides the confirmation; the next answer brings it back.
@@ -115,7 +115,7 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     EXPECT_EQ(a.bestaetigung.rueckmeldetext().rfind("Es kommen (2): Empfang-2 " + geklickt + ", Lager ", 0),
               0u)
         << a.bestaetigung.rueckmeldetext();
-    EXPECT_EQ(b.anzeige.rueckmeldezeile(), "1 kommen bereits: Lager");
+    EXPECT_EQ(b.anzeige.rueckmeldezeile(), "1 kommt bereits: Lager");
     EXPECT_EQ(a.ton.piepe.size(), 1u) << "a tone with the first answer only";
 
     // Each answer once in the sender's journal, however often it looks.
