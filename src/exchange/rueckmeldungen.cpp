@@ -332,6 +332,15 @@ void Rueckmeldungen::herkunft_anfragen(Empfang& e)
                 return;
             }
             e->herkunft = *h;
+            // One alarm sent into several groups this desk polls is one call for
+            // help: it stays in the window once, as it came first.
+            for (const Empfang& frueher : m_empfaenge) {
+                if (frueher.nummer != nummer && frueher.herkunft && frueher.herkunft->alarm == h->alarm &&
+                    m_anzeige.zeigt(frueher.nummer)) {
+                    m_anzeige.alarm_schliessen(nummer);
+                    return;
+                }
+            }
             m_anzeige.herkunft_setzen(nummer, gruppenname(e->gruppe) + " · " + h->platz + " · " +
                                                   uhrzeit_aus(h->zeit));
         },
