@@ -153,6 +153,16 @@ int main(int argc, char** argv)
     s.ap.alarmanzeige().herkunft_setzen(s.ap.alarmanzeige().alarmnummer(), "Gruppe 3 · Empfang-2 · 10:40:00");
     ok = speichern(alarm, ziel + QStringLiteral("/probealarm.png")) && ok;
 
+    // Two alarms at once: each stays with its own origin, answer and "schließen".
+    s.ap.alarmanzeige().verbergen();
+    s.ap.alarmanzeige().alarm_zeigen("Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\n", "1", "1");
+    const int erster = s.ap.alarmanzeige().alarmnummer();
+    s.ap.alarmanzeige().herkunft_setzen(erster, "Gruppe 3 · Empfang-2 · 10:32:05");
+    s.ap.alarmanzeige().kommende_setzen(erster, "1 kommt bereits: Lager");
+    s.ap.alarmanzeige().alarm_zeigen("Alarm am Arbeitsplatz\r\nKasse 2, Obergeschoss\r\n", "1", "1");
+    s.ap.alarmanzeige().herkunft_setzen(s.ap.alarmanzeige().alarmnummer(), "Gruppe 1 · Kasse · 10:32:05");
+    ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-zwei.png")) && ok;
+
     // The tray icon while the self-supervision warns.
     ok = QIcon(QStringLiteral(":/bilder/warnung.svg"))
              .pixmap(64, 64)

@@ -447,8 +447,7 @@ void Rueckmeldungen::antworten(int nummer)
         artname(a.art) + ", " + (probe ? "Probealarm" : "Alarm") + " in " + gruppenname(e->gruppe);
     auto fehler = std::make_shared<Fehler>();
     m_freigaben.auftrag(
-        e->pfad,
-        [fehler, ziel, bytes](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(ziel, bytes); },
+        e->pfad, [fehler, ziel, bytes](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(ziel, bytes); },
         [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, nummer, was, pfad = e->pfad](bool ausgefuehrt) {
             if (!lebt.lock()) {
                 return;

@@ -59,7 +59,8 @@ void Alarmanzeige::aussehen_anpassen()
 {
     // The test alarm's look only while nothing but test alarms is in the window.
     if (!m_alarme.empty()) {
-        m_probe = std::all_of(m_alarme.begin(), m_alarme.end(), [](const OffenerAlarm& a) { return a.probe; });
+        m_probe =
+            std::all_of(m_alarme.begin(), m_alarme.end(), [](const OffenerAlarm& a) { return a.probe; });
     }
     m_caption = m_probe ? "PROBEALARM" : k_firmentext;
     if (m_farbe != k_weiss || alle_beantwortet()) {
@@ -319,7 +320,8 @@ void Alarmanzeige::wiederholung_planen()
         m_wiederholung->stop();
         return;
     }
-    if (std::none_of(m_alarme.begin(), m_alarme.end(), [this](const OffenerAlarm& a) { return wiederholen(a); })) {
+    if (std::none_of(m_alarme.begin(), m_alarme.end(),
+                     [this](const OffenerAlarm& a) { return wiederholen(a); })) {
         m_wiederholung->stop();
         return;
     }

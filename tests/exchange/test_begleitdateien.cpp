@@ -128,8 +128,9 @@ TEST(Zusatzeinstellungen, FehlendOderKaputtGibtVoreinstellungenUndEineMeldung)
     EXPECT_TRUE(meldung.empty());
 
     // A line it cannot understand keeps the default for that value only.
-    datei_schreiben(d / "Hestrel-Zusatz.ini", "Platzname=Lager\r\nWarntonMinuten=0\r\nquatsch\r\n"
-                                              "AlarmWiederholungSekunden=-5\r\nAlarmWiederholungMinuten=601\r\n");
+    datei_schreiben(d / "Hestrel-Zusatz.ini",
+                    "Platzname=Lager\r\nWarntonMinuten=0\r\nquatsch\r\n"
+                    "AlarmWiederholungSekunden=-5\r\nAlarmWiederholungMinuten=601\r\n");
     const Zusatzeinstellungen k = zusatz_laden(fs, d.pfad(), meldung);
     EXPECT_EQ(k.platzname, "Lager");
     EXPECT_EQ(k.warnton_minuten, vor.warnton_minuten);

@@ -194,7 +194,8 @@ TEST_F(Rueckmeldung, JederOffeneAlarmBleibtSichtbarUndWirdBeantwortet)
             EXPECT_FALSE(alarme[i].herkunft.empty()) << i;
             if (i > 0) {
                 EXPECT_TRUE(alarme[i].probe || !alarme[i - 1].probe) << "a test alarm above a real one";
-                EXPECT_TRUE(alarme[i].probe != alarme[i - 1].probe || alarme[i].nummer < alarme[i - 1].nummer);
+                EXPECT_TRUE(alarme[i].probe != alarme[i - 1].probe ||
+                            alarme[i].nummer < alarme[i - 1].nummer);
             }
         }
         EXPECT_FALSE(alarme.front().probe);
@@ -211,7 +212,7 @@ TEST_F(Rueckmeldung, JederOffeneAlarmBleibtSichtbarUndWirdBeantwortet)
         }
         const auto von = [&](Platz* p) {
             return static_cast<int>(std::count_if(f.sendungen.begin(), f.sendungen.end(),
-                                                   [p](const Sendung& s) { return s.von == p; }));
+                                                  [p](const Sendung& s) { return s.von == p; }));
         };
         EXPECT_EQ(zeilen(a.journal(), "Antwort von Empfang-2") - a_vorher, von(&a));
         EXPECT_EQ(zeilen(c.journal(), "Antwort von Empfang-2") - c_vorher, von(&c));

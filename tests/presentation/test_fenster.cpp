@@ -210,7 +210,8 @@ TEST_F(FensterTest, AlarmfensterHerkunftAntwortUndProbealarm)
     EXPECT_EQ(f.windowTitle(), QStringLiteral("BORL XQV GmbH"));
     EXPECT_EQ(label->text(), QStringLiteral("Überfall\r\nKasse 2"));
     EXPECT_TRUE(antwort->isHidden()) << "with two alarms each has its own buttons";
-    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("schliessenButton"))->text(), QStringLiteral("Alle schließen"));
+    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("schliessenButton"))->text(),
+              QStringLiteral("Alle schließen"));
     const auto texte = f.findChildren<Alarmtext*>(QStringLiteral("alarmtext"));
     ASSERT_GE(texte.size(), 2);
     EXPECT_EQ(texte[1]->text(), QStringLiteral("PROBEALARM – Kasse 2"));

@@ -178,7 +178,8 @@ void AlarmanzeigeFenster::eintrag_anlegen()
     e.antwort = knopf(QStringLiteral("alarmAntwortButton"), QStringLiteral("Ich komme"));
     e.schliessen = knopf(QStringLiteral("alarmSchliessenButton"), QStringLiteral("schließen"));
     // Each acts on the alarm its entry shows now.
-    connect(e.antwort, &QPushButton::clicked, this, [this, i] { m_modell.antwort_geklickt(m_eintraege[i].nummer); });
+    connect(e.antwort, &QPushButton::clicked, this,
+            [this, i] { m_modell.antwort_geklickt(m_eintraege[i].nummer); });
     connect(e.schliessen, &QPushButton::clicked, this,
             [this, i] { m_modell.alarm_schliessen(m_eintraege[i].nummer); });
     m_eintraege.push_back(e);
