@@ -168,8 +168,11 @@ class Anlagenbuch {
     // when the sender's run showed it. A response is due at its sender when
     // the sender's run lasted k_antwortfrist after it was written and the
     // sender still looked for answers then (ten minutes after its alarm);
-    // goals: every due response shown, none later than k_antwortfrist.
+    // goals: every due response shown, none later than k_antwortfrist — or,
+    // written when the sender's first minute of looks every 500 ms is (nearly)
+    // over, none later than k_antwortfrist_spaet (its look with the poll).
     static constexpr std::int64_t k_antwortfrist = 2000;
+    static constexpr std::int64_t k_antwortfrist_spaet = 6000;
     // An alarm raised by the site at a Hestrel desk, numbered as its text says
     // ("Alarm n"), with the identity its answers carry.
     void alarm_ausgeloest(long alarm, int senderlauf, std::int64_t t, const std::string& kennung);
