@@ -134,7 +134,7 @@ int main(int argc, char** argv)
         "Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\nBitte sofort kommen\r\n", "1", "1");
     const int nummer = s.ap.alarmanzeige().alarmnummer();
     s.ap.alarmanzeige().herkunft_setzen(nummer, "Gruppe 3 · Empfang-2 · 10:32:05");
-    s.ap.alarmanzeige().kommende_setzen(nummer, "1 kommen bereits: Lager");
+    s.ap.alarmanzeige().kommende_setzen(nummer, "1 kommt bereits: Lager");
     ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-herkunft.png")) && ok;
 
     // The sender's confirmation with its reach, a warning and the answers.
@@ -152,6 +152,16 @@ int main(int argc, char** argv)
                                      "1");
     s.ap.alarmanzeige().herkunft_setzen(s.ap.alarmanzeige().alarmnummer(), "Gruppe 3 · Empfang-2 · 10:40:00");
     ok = speichern(alarm, ziel + QStringLiteral("/probealarm.png")) && ok;
+
+    // Two alarms at once: each stays with its own origin, answer and "schließen".
+    s.ap.alarmanzeige().verbergen();
+    s.ap.alarmanzeige().alarm_zeigen("Alarm am Arbeitsplatz\r\nEmpfang, Erdgeschoss\r\n", "1", "1");
+    const int erster = s.ap.alarmanzeige().alarmnummer();
+    s.ap.alarmanzeige().herkunft_setzen(erster, "Gruppe 3 · Empfang-2 · 10:32:05");
+    s.ap.alarmanzeige().kommende_setzen(erster, "1 kommt bereits: Lager");
+    s.ap.alarmanzeige().alarm_zeigen("Alarm am Arbeitsplatz\r\nKasse 2, Obergeschoss\r\n", "1", "1");
+    s.ap.alarmanzeige().herkunft_setzen(s.ap.alarmanzeige().alarmnummer(), "Gruppe 1 · Kasse · 10:32:05");
+    ok = speichern(alarm, ziel + QStringLiteral("/alarmfenster-zwei.png")) && ok;
 
     // The tray icon while the self-supervision warns.
     ok = QIcon(QStringLiteral(":/bilder/warnung.svg"))

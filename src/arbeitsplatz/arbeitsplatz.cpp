@@ -30,6 +30,9 @@ Arbeitsplatz::Arbeitsplatz(Dienste dienste)
     m_alarmversand->absender_setzen(m_zusatz, m_d.uhr, *m_rueckmeldungen);
     m_alarmversand->freigabeuhr_setzen(m_schau.get());
     m_empfang->folgen_setzen(m_rueckmeldungen.get());
+    // An alarm nobody answers sounds again, as the desk's Hestrel-Zusatz.ini says.
+    m_alarmanzeige->zusatz_setzen(&m_zusatz);
+    m_alarmanzeige->ton_wiederholen = [this] { m_empfang->ton_wiederholen(); };
     m_geraet =
         std::make_unique<Geraet>(*m_einstellungen, m_log, m_d.boxen, m_d.port, m_d.scheduler, m_d.uhr, *this);
     m_einstellungen->standort_setzen(m_d.standortverzeichnisse);

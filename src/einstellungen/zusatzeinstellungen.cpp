@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t k_max_zusatzdatei = 16384;
 constexpr int k_max_minuten = 600;
+constexpr int k_max_wiederholung_sekunden = 3600;
 
 std::string rechnername()
 {
@@ -21,6 +22,20 @@ std::string rechnername()
     std::string s = name;
     // The short name: "empfang-2.example.org" is "empfang-2".
     return s.substr(0, s.find('.'));
+}
+
+// A whole number from 0 (or 1) to hoechstens, at most four digits.
+bool zahl(const std::string& wert, int mindestens, int hoechstens, int& ziel)
+{
+    if (wert.empty() || wert.size() > 4 || wert.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const int n = std::stoi(wert);
+    if (n < mindestens || n > hoechstens) {
+        return false;
+    }
+    ziel = n;
+    return true;
 }
 
 bool schalter(const std::string& wert, bool& ziel)
@@ -90,12 +105,11 @@ Zusatzeinstellungen zusatz_laden(Dateisystem& fs, const std::string& datenverzei
         } else if (schluessel == "Warnton") {
             gut = schalter(wert, z.warnton);
         } else if (schluessel == "WarntonMinuten") {
-            gut = !wert.empty() && wert.size() <= 3 &&
-                  wert.find_first_not_of("0123456789") == std::string::npos && std::stoi(wert) >= 1 &&
-                  std::stoi(wert) <= k_max_minuten;
-            if (gut) {
-                z.warnton_minuten = std::stoi(wert);
-            }
+            gut = zahl(wert, 1, k_max_minuten, z.warnton_minuten);
+        } else if (schluessel == "AlarmWiederholungSekunden") {
+            gut = zahl(wert, 0, k_max_wiederholung_sekunden, z.wiederholung_sekunden);
+        } else if (schluessel == "AlarmWiederholungMinuten") {
+            gut = zahl(wert, 0, k_max_minuten, z.wiederholung_minuten);
         }
         if (!gut && falsch.empty()) {
             falsch = zeile.substr(0, 80);
@@ -114,6 +128,8 @@ Fehler zusatz_speichern(Dateisystem& fs, const std::string& datenverzeichnis, co
         std::string("NurHestrel=") + (z.nur_hestrel ? "1" : "0"),
         std::string("Warnton=") + (z.warnton ? "1" : "0"),
         "WarntonMinuten=" + std::to_string(z.warnton_minuten),
+        "AlarmWiederholungSekunden=" + std::to_string(z.wiederholung_sekunden),
+        "AlarmWiederholungMinuten=" + std::to_string(z.wiederholung_minuten),
     };
     return fs.ersetzen(pfad_verbinden(datenverzeichnis, k_zusatzdatei), zeilen_kodieren(zeilen));
 }

@@ -21,13 +21,18 @@ struct Zusatzeinstellungen {
     // The warning tone of the self-supervision, and its interval.
     bool warnton = true;
     int warnton_minuten = 5;
+    // An alarm neither answered nor closed sounds again every so many seconds,
+    // for at most so many minutes after it came; 0 in either: never again.
+    int wiederholung_sekunden = 60;
+    int wiederholung_minuten = 10;
 
     bool operator==(const Zusatzeinstellungen&) const = default;
 };
 
 inline constexpr const char* k_zusatzdatei = "Hestrel-Zusatz.ini";
 
-// The defaults: the host name, all older workstations possible, the tone on every 5 minutes.
+// The defaults: the host name, all older workstations possible, the tone on every 5 minutes,
+// an unanswered alarm's sound again every minute for ten minutes.
 Zusatzeinstellungen zusatz_voreinstellungen();
 // The user the program runs for ($USER, else $LOGNAME, else "").
 std::string benutzername();

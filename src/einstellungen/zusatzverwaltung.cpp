@@ -37,6 +37,8 @@ void Zusatzverwaltung::zeigen()
         m_maske.nur_hestrel = m_werte.nur_hestrel;
         m_maske.warnton = m_werte.warnton;
         m_maske.warnton_minuten = m_werte.warnton_minuten;
+        m_maske.wiederholung_sekunden = m_werte.wiederholung_sekunden;
+        m_maske.wiederholung_minuten = m_werte.wiederholung_minuten;
         m_maske.meldung.clear();
     }
     m_maske.sichtbar = true;
@@ -57,6 +59,8 @@ bool Zusatzverwaltung::speichern_geklickt()
     neu.nur_hestrel = m_maske.nur_hestrel;
     neu.warnton = m_maske.warnton;
     neu.warnton_minuten = m_maske.warnton_minuten;
+    neu.wiederholung_sekunden = m_maske.wiederholung_sekunden;
+    neu.wiederholung_minuten = m_maske.wiederholung_minuten;
     // The file would not read back what was typed: nothing is written.
     if (neu.platzname.empty()) {
         ablehnen("Bitte einen Namen für diesen Arbeitsplatz eingeben.");
@@ -72,6 +76,11 @@ bool Zusatzverwaltung::speichern_geklickt()
     }
     if (neu.warnton_minuten < 1 || neu.warnton_minuten > k_max_minuten) {
         ablehnen("Warnton alle 1 bis 600 Minuten.");
+        return false;
+    }
+    if (neu.wiederholung_sekunden < 0 || neu.wiederholung_sekunden > k_max_wiederholung_sekunden ||
+        neu.wiederholung_minuten < 0 || neu.wiederholung_minuten > k_max_minuten) {
+        ablehnen("Alarmton wiederholen alle 0 bis 3600 Sekunden, höchstens 0 bis 600 Minuten lang.");
         return false;
     }
     if (Fehler f = zusatz_speichern(m_fs, m_datenverzeichnis, neu)) {

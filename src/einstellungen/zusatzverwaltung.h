@@ -20,6 +20,8 @@ struct Zusatzmaske {
     bool nur_hestrel = false;
     bool warnton = true;
     int warnton_minuten = 5;
+    int wiederholung_sekunden = 60;
+    int wiederholung_minuten = 10;
     // Why the last "Speichern" did not save; empty otherwise.
     std::string meldung;
 };
@@ -30,6 +32,7 @@ struct Zusatzmaske {
 class Zusatzverwaltung {
   public:
     static constexpr int k_max_minuten = 600;
+    static constexpr int k_max_wiederholung_sekunden = 3600;
     static constexpr std::size_t k_max_name = 64;
 
     Zusatzverwaltung(Zusatzeinstellungen& werte, Dateisystem& fs, const std::string& datenverzeichnis,
@@ -40,6 +43,8 @@ class Zusatzverwaltung {
     void nur_hestrel_geklickt(bool an) { m_maske.nur_hestrel = an; }
     void warnton_geklickt(bool an) { m_maske.warnton = an; }
     void minuten_geaendert(int minuten) { m_maske.warnton_minuten = minuten; }
+    void wiederholung_sekunden_geaendert(int s) { m_maske.wiederholung_sekunden = s; }
+    void wiederholung_minuten_geaendert(int m) { m_maske.wiederholung_minuten = m; }
     // True when saved (the window closes).
     bool speichern_geklickt();
     // Closed without saving: the edits are dropped.

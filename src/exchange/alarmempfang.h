@@ -108,6 +108,8 @@ class Alarmempfang {
     void abfragen();
     // One tick of the beeps: three beeps.
     void piepen();
+    // The alarm's sound once more (the sound file, or the beeps).
+    void ton_wiederholen() { ton_ausgeben(); }
     // The poll tick: every 5 s, faster while the import directory is handed
     // over or an alarm is read; paused while the settings window sets up.
     Zeitgeber& abfragetakt() { return *m_abfragetakt; }

@@ -253,21 +253,36 @@ void Rueckmeldungen::antworten_zeigen(Sendung& s, int gruppe, const std::string&
 
 // The receiver.
 
+Rueckmeldungen::Empfang* Rueckmeldungen::empfang(int nummer)
+{
+    for (Empfang& e : m_empfaenge) {
+        if (e.nummer == nummer) {
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
 void Rueckmeldungen::alarm_praesentiert(int gruppe, const std::string& pfad, const Dateiinfo& signal,
                                         const std::string& daten)
 {
-    m_empfang = Empfang{};
-    m_empfang->nummer = m_anzeige.alarmnummer();
-    m_empfang->gruppe = gruppe;
-    m_empfang->pfad = pfad;
-    m_empfang->signal = signal;
-    m_empfang->pruefsumme = pruefsumme(daten);
-    m_empfang->seit_ms = m_scheduler.jetzt_ms();
-    herkunft_anfragen();
+    // The alarms closed meanwhile need no watch.
+    std::erase_if(m_empfaenge, [this](const Empfang& e) { return !m_anzeige.zeigt(e.nummer); });
+    Empfang e;
+    e.nummer = m_anzeige.alarmnummer();
+    e.gruppe = gruppe;
+    e.pfad = pfad;
+    e.signal = signal;
+    e.pruefsumme = pruefsumme(daten);
+    e.seit_ms = m_scheduler.jetzt_ms();
+    const OffenerAlarm* gezeigt = m_anzeige.alarm(e.nummer);
+    e.probe = gezeigt && gezeigt->probe;
+    m_empfaenge.push_back(std::move(e));
+    herkunft_anfragen(m_empfaenge.back());
     m_empfaengertakt->start();
 }
 
-void Rueckmeldungen::herkunft_anfragen()
+void Rueckmeldungen::herkunft_anfragen(Empfang& e)
 {
     struct Befund {
         Dateistand stand;
@@ -275,10 +290,10 @@ void Rueckmeldungen::herkunft_anfragen()
         bool gelesen = false;
     };
     auto b = std::make_shared<Befund>();
-    ++m_empfang->versuche;
-    m_empfang->unterwegs = true;
-    const int nummer = m_empfang->nummer;
-    const std::string pfad = m_empfang->pfad;
+    ++e.versuche;
+    e.unterwegs = true;
+    const int nummer = e.nummer;
+    const std::string pfad = e.pfad;
     m_freigaben.auftrag(
         pfad,
         [b, datei = pfad + k_herkunftsdatei](Dateisystem& fs) {
@@ -288,16 +303,17 @@ void Rueckmeldungen::herkunft_anfragen()
             }
         },
         [this, lebt = std::weak_ptr<bool>(m_lebt), b, nummer, pfad](bool) {
-            if (!lebt.lock() || !m_empfang || m_empfang->nummer != nummer) {
+            Empfang* e = lebt.lock() ? empfang(nummer) : nullptr;
+            if (!e) {
                 return;
             }
-            m_empfang->unterwegs = false;
+            e->unterwegs = false;
             if (b->stand.art != Dateistand::Art::datei) {
                 // None (an older sender, or not written yet): looked for again.
                 return;
             }
             // Written before this alarm's signal file: an earlier alarm's.
-            if (b->stand.info.geaendert_ns < m_empfang->signal.geaendert_ns) {
+            if (b->stand.info.geaendert_ns < e->signal.geaendert_ns) {
                 return;
             }
             std::string grund = "zu groß";
@@ -312,11 +328,20 @@ void Rueckmeldungen::herkunft_anfragen()
                 return;
             }
             // Another alarm's origin (the same sender's next one, or another sender's).
-            if (h->pruefsumme != m_empfang->pruefsumme) {
+            if (h->pruefsumme != e->pruefsumme) {
                 return;
             }
-            m_empfang->herkunft = *h;
-            m_anzeige.herkunft_setzen(nummer, gruppenname(m_empfang->gruppe) + " · " + h->platz + " · " +
+            e->herkunft = *h;
+            // One alarm sent into several groups this desk polls is one call for
+            // help: it stays in the window once, as it came first.
+            for (const Empfang& frueher : m_empfaenge) {
+                if (frueher.nummer != nummer && frueher.herkunft && frueher.herkunft->alarm == h->alarm &&
+                    m_anzeige.zeigt(frueher.nummer)) {
+                    m_anzeige.alarm_schliessen(nummer);
+                    return;
+                }
+            }
+            m_anzeige.herkunft_setzen(nummer, gruppenname(e->gruppe) + " · " + h->platz + " · " +
                                                   uhrzeit_aus(h->zeit));
         },
         k_verfall_ms, Spur::begleit);
@@ -324,92 +349,106 @@ void Rueckmeldungen::herkunft_anfragen()
 
 void Rueckmeldungen::empfaenger_schauen()
 {
-    if (!m_empfang || m_anzeige.alarmnummer() != m_empfang->nummer || !m_anzeige.existiert() ||
-        !m_anzeige.sichtbar() || m_scheduler.jetzt_ms() - m_empfang->seit_ms >= k_dauer_ms) {
+    // A watch ends with its alarm's place in the window; after its time it
+    // looks no more, but the alarm's answer may still be given.
+    std::erase_if(m_empfaenge, [this](const Empfang& e) { return !m_anzeige.zeigt(e.nummer); });
+    bool weiter = false;
+    for (Empfang& e : m_empfaenge) {
+        if (m_scheduler.jetzt_ms() - e.seit_ms >= k_dauer_ms) {
+            continue;
+        }
+        empfang_schauen(e);
+        // An older sender's alarm, or a test alarm: nothing more to look for,
+        // but its answer may still be given.
+        weiter = weiter || e.unterwegs || (!e.herkunft && e.versuche < k_herkunftsversuche) ||
+                 (e.herkunft && !e.herkunft->probe && !e.probe);
+    }
+    if (!weiter) {
         m_empfaengertakt->stop();
+    }
+}
+
+void Rueckmeldungen::empfang_schauen(Empfang& e)
+{
+    if (e.unterwegs) {
         return;
     }
-    if (m_empfang->unterwegs) {
-        return;
-    }
-    if (!m_empfang->herkunft) {
-        if (m_empfang->versuche < k_herkunftsversuche) {
-            herkunft_anfragen();
-        } else {
-            // An older sender: nobody reads answers to its alarm.
-            m_empfaengertakt->stop();
+    if (!e.herkunft) {
+        if (e.versuche < k_herkunftsversuche) {
+            herkunft_anfragen(e);
         }
         return;
     }
-    if (m_empfang->herkunft->probe || ist_probealarm(m_anzeige.alarmtext())) {
+    if (e.herkunft->probe || e.probe) {
         // Who received a test alarm is the sender's business only.
-        m_empfaengertakt->stop();
         return;
     }
-    if (!jetzt_schauen(m_empfang->seit_ms, m_empfang->geschaut_ms)) {
+    if (!jetzt_schauen(e.seit_ms, e.geschaut_ms)) {
         return;
     }
-    m_empfang->unterwegs = true;
-    const int nummer = m_empfang->nummer;
-    const std::string alarm = m_empfang->herkunft->alarm;
+    e.unterwegs = true;
+    const int nummer = e.nummer;
+    const std::string alarm = e.herkunft->alarm;
     const std::string eigene = antwortdatei(alarm, m_zusatz.platzname);
-    const std::string pfad = m_empfang->pfad;
+    const std::string pfad = e.pfad;
     antworten_suchen(
-        pfad, alarm, m_empfang->bekannt,
+        pfad, alarm, e.bekannt,
         [this, nummer, alarm, eigene, pfad](std::vector<Gelesen> gelesen) {
-            if (!m_empfang || m_empfang->nummer != nummer) {
+            Empfang* e = empfang(nummer);
+            if (!e) {
                 return;
             }
-            m_empfang->unterwegs = false;
+            e->unterwegs = false;
             for (const Gelesen& g : gelesen) {
-                m_empfang->bekannt.insert(g.name);
+                e->bekannt.insert(g.name);
                 if (!g.antwort) {
                     unbrauchbar(pfad, g.name, g.grund);
                 } else if (g.antwort->alarm == alarm && g.antwort->art == Antwort::Art::kommt &&
                            g.name != eigene) {
-                    m_empfang->kommen[g.name] = g.antwort->platz;
+                    e->kommen[g.name] = g.antwort->platz;
                 }
             }
-            if (m_empfang->kommen.empty()) {
+            if (e->kommen.empty()) {
                 return;
             }
-            std::string zeile = std::to_string(m_empfang->kommen.size()) + " kommen bereits:";
+            const std::size_t n = e->kommen.size();
+            std::string zeile = std::to_string(n) + (n == 1 ? " kommt bereits:" : " kommen bereits:");
             bool erste = true;
-            for (const auto& [name, platz] : m_empfang->kommen) {
+            for (const auto& [name, platz] : e->kommen) {
                 zeile += (erste ? " " : ", ") + platz;
                 erste = false;
             }
             m_anzeige.kommende_setzen(nummer, zeile);
         },
         [this, nummer] {
-            if (m_empfang && m_empfang->nummer == nummer) {
-                m_empfang->unterwegs = false;
+            if (Empfang* e = empfang(nummer)) {
+                e->unterwegs = false;
             }
         });
 }
 
 void Rueckmeldungen::antworten(int nummer)
 {
-    if (!m_empfang || m_empfang->nummer != nummer || !m_empfang->herkunft) {
+    const Empfang* e = empfang(nummer);
+    if (!e || !e->herkunft) {
         return;
     }
+    const bool probe = e->probe || e->herkunft->probe;
     Antwort a;
-    a.alarm = m_empfang->herkunft->alarm;
+    a.alarm = e->herkunft->alarm;
     a.platz = m_zusatz.platzname;
     a.benutzer = benutzername();
     const Zeitstempel z = m_uhr.jetzt();
     a.zeit = kurzdatum(z) + " " + langzeit(z);
-    a.art = m_anzeige.probealarm() ? Antwort::Art::empfangen : Antwort::Art::kommt;
-    const std::string ziel = m_empfang->pfad + antwortdatei(a.alarm, a.platz);
+    a.art = probe ? Antwort::Art::empfangen : Antwort::Art::kommt;
+    const std::string ziel = e->pfad + antwortdatei(a.alarm, a.platz);
     const std::string bytes = kodieren(a);
-    const std::string was = artname(a.art) + ", " + (m_anzeige.probealarm() ? "Probealarm" : "Alarm") +
-                            " in " + gruppenname(m_empfang->gruppe);
+    const std::string was =
+        artname(a.art) + ", " + (probe ? "Probealarm" : "Alarm") + " in " + gruppenname(e->gruppe);
     auto fehler = std::make_shared<Fehler>();
     m_freigaben.auftrag(
-        m_empfang->pfad,
-        [fehler, ziel, bytes](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(ziel, bytes); },
-        [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, nummer, was,
-         pfad = m_empfang->pfad](bool ausgefuehrt) {
+        e->pfad, [fehler, ziel, bytes](Dateisystem& fs) { *fehler = fs.ersetzen_fluechtig(ziel, bytes); },
+        [this, lebt = std::weak_ptr<bool>(m_lebt), fehler, nummer, was, pfad = e->pfad](bool ausgefuehrt) {
             if (!lebt.lock()) {
                 return;
             }
@@ -418,7 +457,7 @@ void Rueckmeldungen::antworten(int nummer)
             }
             if (*fehler) {
                 m_log.logeintrag("Antwort nicht geschrieben, " + was + ": " + fehler->meldungstext());
-                m_anzeige.antwort_misslungen(nummer, fehler->meldungstext());
+                m_anzeige.antwort_misslungen(nummer, fehler->beschreibung);
                 return;
             }
             if (Fehler f = m_log.meldung_eintragen("Antwort gesendet: " + was)) {

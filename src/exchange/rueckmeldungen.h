@@ -36,7 +36,8 @@ class Tonausgabe;
 // record; when the record belongs to that alarm (written after its signal
 // file, with the check sum of the text shown) the alarm window gets its origin
 // line and "Ich komme". While the window shows that alarm it watches for the
-// other receivers' answers ("n kommen bereits: …").
+// other receivers' answers ("1 kommt bereits: …"). Each alarm in the window
+// has its own watch, and its answer goes to its own directory.
 //
 // A watch looks often in the first minute (the sender every 500 ms, a
 // receiver every second), then with the poll (every 5 s); each look asks the
@@ -102,6 +103,7 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
         std::int64_t seit_ms = 0;
         std::int64_t geschaut_ms = -1;
         int versuche = 0;
+        bool probe = false;
         bool unterwegs = false;
         std::optional<Herkunft> herkunft;
         std::set<std::string> bekannt;
@@ -112,7 +114,10 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
     Sendung* sendung(const std::string& alarm);
     void antworten_zeigen(Sendung& s, int gruppe, const std::string& pfad, std::vector<Gelesen> gelesen);
     void empfaenger_schauen();
-    void herkunft_anfragen();
+    void empfang_schauen(Empfang& e);
+    void herkunft_anfragen(Empfang& e);
+    // The watch of alarm nummer; none once it ended.
+    Empfang* empfang(int nummer);
     // A look for the answers to alarm in pfad: the new ones read, given to
     // fertig; not called where there are none or the directory did not answer.
     void antworten_suchen(const std::string& pfad, const std::string& alarm,
@@ -137,7 +142,8 @@ class Rueckmeldungen : public Empfangsfolgen, public Antwortweg {
     std::unique_ptr<Zeitgeber> m_empfaengertakt;
     // Its own alarms of the last ten minutes, the newest last.
     std::vector<Sendung> m_sendungen;
-    std::optional<Empfang> m_empfang;
+    // The alarms this desk shows, each with its watch.
+    std::vector<Empfang> m_empfaenge;
     std::set<std::pair<std::string, std::int64_t>> m_gemeldet;
     std::shared_ptr<bool> m_lebt = std::make_shared<bool>(true);
 };

@@ -1,5 +1,7 @@
 #include "presentation/alarmanzeige.h"
 
+#include <algorithm>
+
 #include "core/prozessstarter.h"
 #include "core/version.h"
 #include "einstellungen/einstellungen.h"
@@ -11,15 +13,59 @@ namespace {
 constexpr double k_schrift_bei_erzeugung = 11.25;
 // The label's font size is the width in twips divided by this.
 constexpr double k_twips_pro_punkt = 450.0;
+// A window nobody closes for days keeps the newest alarms; the journal keeps all.
+constexpr std::size_t k_max_alarme = 50;
+
+const OffenerAlarm k_keiner{};
 
 } // namespace
 
 Alarmanzeige::Alarmanzeige(const Einstellungen& einstellungen, Logbuch& log, Meldungsdienst& boxen,
                            Scheduler& scheduler, Prozessstarter* prozesse)
-    : m_e(einstellungen), m_log(log), m_boxen(boxen), m_prozesse(prozesse),
-      m_hintergrund(scheduler.timer("Blinktakt", 500))
+    : m_e(einstellungen), m_log(log), m_boxen(boxen), m_scheduler(scheduler), m_prozesse(prozesse),
+      m_hintergrund(scheduler.timer("Blinktakt", 500)),
+      m_wiederholung(scheduler.timer("Alarmwiederholung", 60000))
 {
     m_hintergrund->tick = [this] { blinken(); };
+    m_wiederholung->tick = [this] { wiederholt(); };
+}
+
+const OffenerAlarm& Alarmanzeige::erster() const
+{
+    return m_alarme.empty() ? k_keiner : m_alarme.front();
+}
+
+OffenerAlarm* Alarmanzeige::finden(int nummer)
+{
+    const auto it = std::find_if(m_alarme.begin(), m_alarme.end(),
+                                 [nummer](const OffenerAlarm& a) { return a.nummer == nummer; });
+    return it == m_alarme.end() ? nullptr : &*it;
+}
+
+const OffenerAlarm* Alarmanzeige::finden(int nummer) const
+{
+    const auto it = std::find_if(m_alarme.begin(), m_alarme.end(),
+                                 [nummer](const OffenerAlarm& a) { return a.nummer == nummer; });
+    return it == m_alarme.end() ? nullptr : &*it;
+}
+
+bool Alarmanzeige::alle_beantwortet() const
+{
+    return !m_alarme.empty() &&
+           std::all_of(m_alarme.begin(), m_alarme.end(), [](const OffenerAlarm& a) { return a.geantwortet; });
+}
+
+void Alarmanzeige::aussehen_anpassen()
+{
+    // The test alarm's look only while nothing but test alarms is in the window.
+    if (!m_alarme.empty()) {
+        m_probe =
+            std::all_of(m_alarme.begin(), m_alarme.end(), [](const OffenerAlarm& a) { return a.probe; });
+    }
+    m_caption = m_probe ? "PROBEALARM" : k_firmentext;
+    if (m_farbe != k_weiss || alle_beantwortet()) {
+        m_farbe = hauptfarbe();
+    }
 }
 
 void Alarmanzeige::melden()
@@ -42,7 +88,7 @@ void Alarmanzeige::erzeugen()
     m_zustand = Fensterzustand::normal;
     m_vollbild_platziert = false;
     m_farbe = k_rot;
-    m_alarmtext.clear();
+    m_alarme.clear();
     m_hintergrund->start();
 }
 
@@ -80,14 +126,29 @@ void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /
                                 const std::string& /*statuscom*/)
 {
     erzeugen();
-    // Each alarm starts blinking, without origin or answer; a test alarm in its own colours.
-    ++m_alarmnummer;
-    m_probe = ist_probealarm(anztext);
-    m_caption = m_probe ? "PROBEALARM" : k_firmentext;
-    m_farbe = hauptfarbe();
-    m_geantwortet = false;
-    m_herkunft.clear();
-    m_rueckmeldung.clear();
+    // Each alarm comes in blinking, without origin or answer, beside those still
+    // open: a real one first, a test alarm after every real one.
+    OffenerAlarm neu;
+    neu.nummer = ++m_alarmnummer;
+    neu.text = anztext;
+    neu.probe = ist_probealarm(anztext);
+    neu.seit_ms = m_scheduler.jetzt_ms();
+    const auto platz = neu.probe ? std::find_if(m_alarme.begin(), m_alarme.end(),
+                                                [](const OffenerAlarm& a) { return a.probe; })
+                                 : m_alarme.begin();
+    m_alarme.insert(platz, std::move(neu));
+    if (m_alarme.size() > k_max_alarme) {
+        m_log.logeintrag("Alarmfenster voll, ältester Alarm nur noch im Journal: " +
+                         m_alarme.back().text.substr(0, 80));
+        m_alarme.pop_back();
+    }
+    m_farbe = k_rot;
+    aussehen_anpassen();
+    if (!m_alarme.front().probe && m_alarme.front().nummer == m_alarmnummer) {
+        // Its own sound plays now: the next repeat is one interval away.
+        m_wiederholung->stop();
+    }
+    wiederholung_planen();
     const Einstellungen& e = m_e;
     // A failing step is reported but never keeps the alarm from being shown.
     if (e.vollbildanzeige) {
@@ -115,20 +176,39 @@ void Alarmanzeige::alarm_zeigen(const std::string& anztext, const std::string& /
             fehler_melden(f);
         }
     }
-    m_alarmtext = anztext;
-    melden();
 }
 
 void Alarmanzeige::verbergen()
 {
     erzeugen();
+    m_alarme.clear();
+    m_wiederholung->stop();
     m_sichtbar = false;
+    melden();
+}
+
+void Alarmanzeige::alarm_schliessen(int nummer)
+{
+    const auto it = std::find_if(m_alarme.begin(), m_alarme.end(),
+                                 [nummer](const OffenerAlarm& a) { return a.nummer == nummer; });
+    if (it == m_alarme.end()) {
+        return;
+    }
+    m_alarme.erase(it);
+    if (m_alarme.empty()) {
+        verbergen();
+        return;
+    }
+    aussehen_anpassen();
+    wiederholung_planen();
     melden();
 }
 
 void Alarmanzeige::schliessen()
 {
     m_hintergrund->stop();
+    m_wiederholung->stop();
+    m_alarme.clear();
     m_existiert = false;
     m_sichtbar = false;
     m_oben = false;
@@ -150,49 +230,62 @@ int Alarmanzeige::vordergrundfarbe() const
 
 void Alarmanzeige::herkunft_setzen(int nummer, const std::string& zeile)
 {
-    if (nummer != m_alarmnummer || zeile == m_herkunft) {
+    OffenerAlarm* a = finden(nummer);
+    if (!a || zeile == a->herkunft) {
         return;
     }
-    m_herkunft = zeile;
+    a->herkunft = zeile;
     melden();
 }
 
 void Alarmanzeige::kommende_setzen(int nummer, const std::string& zeile)
 {
-    if (nummer != m_alarmnummer || zeile == m_rueckmeldung) {
+    OffenerAlarm* a = finden(nummer);
+    if (!a || zeile == a->rueckmeldung) {
         return;
     }
-    m_rueckmeldung = zeile;
+    a->rueckmeldung = zeile;
     melden();
 }
 
 void Alarmanzeige::antwort_geklickt()
 {
-    if (!antwort_moeglich() || !m_existiert) {
+    if (!m_alarme.empty()) {
+        antwort_geklickt(m_alarme.front().nummer);
+    }
+}
+
+void Alarmanzeige::antwort_geklickt(int nummer)
+{
+    OffenerAlarm* a = finden(nummer);
+    if (!a || !a->antwort_moeglich() || !m_existiert) {
         return;
     }
-    // The window no longer calls for attention: its colour stays.
-    m_geantwortet = true;
-    m_farbe = hauptfarbe();
+    // Once every alarm is answered the window no longer calls for attention: its colour stays.
+    a->geantwortet = true;
+    aussehen_anpassen();
+    wiederholung_planen();
     melden();
     if (m_antwortweg) {
-        m_antwortweg->antworten(m_alarmnummer);
+        m_antwortweg->antworten(nummer);
     }
 }
 
 void Alarmanzeige::antwort_misslungen(int nummer, const std::string& grund)
 {
-    if (nummer != m_alarmnummer) {
+    OffenerAlarm* a = finden(nummer);
+    if (!a) {
         return;
     }
-    m_geantwortet = false;
-    m_rueckmeldung = "Antwort nicht gesendet: " + grund;
+    a->geantwortet = false;
+    a->rueckmeldung = "Antwort nicht gesendet: " + grund;
+    wiederholung_planen();
     melden();
 }
 
 void Alarmanzeige::blinken()
 {
-    if (m_geantwortet) {
+    if (alle_beantwortet()) {
         return;
     }
     const int haupt = hauptfarbe();
@@ -209,6 +302,54 @@ void Alarmanzeige::blinken()
         m_schriftgroesse = m_aussenbreite_twips / k_twips_pro_punkt;
     }
     melden();
+}
+
+bool Alarmanzeige::wiederholen(const OffenerAlarm& a) const
+{
+    if (!m_zusatz || a.probe || a.geantwortet || m_zusatz->wiederholung_sekunden <= 0 ||
+        m_zusatz->wiederholung_minuten <= 0) {
+        return false;
+    }
+    const std::int64_t frist = std::int64_t{m_zusatz->wiederholung_minuten} * 60 * 1000;
+    return m_scheduler.jetzt_ms() - a.seit_ms <= frist;
+}
+
+void Alarmanzeige::wiederholung_planen()
+{
+    if (!m_sichtbar && m_alarme.empty()) {
+        m_wiederholung->stop();
+        return;
+    }
+    if (std::none_of(m_alarme.begin(), m_alarme.end(),
+                     [this](const OffenerAlarm& a) { return wiederholen(a); })) {
+        m_wiederholung->stop();
+        return;
+    }
+    if (!m_wiederholung->aktiv()) {
+        m_wiederholung->setInterval(m_zusatz->wiederholung_sekunden * 1000);
+        m_wiederholung->start();
+    }
+}
+
+void Alarmanzeige::wiederholt()
+{
+    const auto offen = std::count_if(m_alarme.begin(), m_alarme.end(),
+                                     [this](const OffenerAlarm& a) { return wiederholen(a); });
+    if (offen == 0 || !m_sichtbar) {
+        m_wiederholung->stop();
+        return;
+    }
+    m_log.logeintrag("Alarmton wiederholt, " +
+                     (offen == 1 ? std::string("1 Alarm") : std::to_string(offen) + " Alarme") +
+                     " ohne Antwort");
+    if (ton_wiederholen) {
+        ton_wiederholen();
+    }
+    // The interval may have been changed meanwhile.
+    const int ms = m_zusatz->wiederholung_sekunden * 1000;
+    if (m_wiederholung->interval() != ms) {
+        m_wiederholung->setInterval(ms);
+    }
 }
 
 } // namespace hestrel

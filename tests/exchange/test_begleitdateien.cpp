@@ -117,18 +117,25 @@ TEST(Zusatzeinstellungen, FehlendOderKaputtGibtVoreinstellungenUndEineMeldung)
     EXPECT_EQ(zusatz_laden(fs, d.pfad(), meldung), vor);
     EXPECT_FALSE(meldung.empty());
 
-    Zusatzeinstellungen z{"Empfang 2", true, false, 12};
+    EXPECT_EQ(vor.wiederholung_sekunden, 60);
+    EXPECT_EQ(vor.wiederholung_minuten, 10);
+    Zusatzeinstellungen z{"Empfang 2", true, false, 12, 0, 600};
     ASSERT_FALSE(zusatz_speichern(fs, d.pfad(), z));
     EXPECT_EQ(datei_lesen(d / "Hestrel-Zusatz.ini"),
-              "Platzname=Empfang 2\r\nNurHestrel=1\r\nWarnton=0\r\nWarntonMinuten=12\r\n");
+              "Platzname=Empfang 2\r\nNurHestrel=1\r\nWarnton=0\r\nWarntonMinuten=12\r\n"
+              "AlarmWiederholungSekunden=0\r\nAlarmWiederholungMinuten=600\r\n");
     EXPECT_EQ(zusatz_laden(fs, d.pfad(), meldung), z);
     EXPECT_TRUE(meldung.empty());
 
     // A line it cannot understand keeps the default for that value only.
-    datei_schreiben(d / "Hestrel-Zusatz.ini", "Platzname=Lager\r\nWarntonMinuten=0\r\nquatsch\r\n");
+    datei_schreiben(d / "Hestrel-Zusatz.ini",
+                    "Platzname=Lager\r\nWarntonMinuten=0\r\nquatsch\r\n"
+                    "AlarmWiederholungSekunden=-5\r\nAlarmWiederholungMinuten=601\r\n");
     const Zusatzeinstellungen k = zusatz_laden(fs, d.pfad(), meldung);
     EXPECT_EQ(k.platzname, "Lager");
     EXPECT_EQ(k.warnton_minuten, vor.warnton_minuten);
+    EXPECT_EQ(k.wiederholung_sekunden, vor.wiederholung_sekunden);
+    EXPECT_EQ(k.wiederholung_minuten, vor.wiederholung_minuten);
     EXPECT_NE(meldung.find("WarntonMinuten=0"), std::string::npos);
 }
 

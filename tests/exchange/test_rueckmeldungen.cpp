@@ -103,7 +103,7 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     // the third receiver within a second; the answering one does not count itself.
     EXPECT_EQ(a.bestaetigung.rueckmeldetext(), "Es kommt (1): Empfang-2 " + geklickt);
     EXPECT_EQ(a.ton.piepe, (std::vector<std::pair<int, int>>{{1000, 120}}));
-    EXPECT_EQ(c.anzeige.rueckmeldezeile(), "1 kommen bereits: Empfang-2");
+    EXPECT_EQ(c.anzeige.rueckmeldezeile(), "1 kommt bereits: Empfang-2");
     EXPECT_EQ(b.anzeige.rueckmeldezeile(), "");
 
     // "OK !" hides the confirmation; the next answer brings it back.
@@ -117,7 +117,7 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     EXPECT_EQ(a.bestaetigung.rueckmeldetext().rfind("Es kommen (2): Empfang-2 " + geklickt + ", Lager ", 0),
               0u)
         << a.bestaetigung.rueckmeldetext();
-    EXPECT_EQ(b.anzeige.rueckmeldezeile(), "1 kommen bereits: Lager");
+    EXPECT_EQ(b.anzeige.rueckmeldezeile(), "1 kommt bereits: Lager");
     EXPECT_EQ(a.ton.piepe.size(), 1u) << "a tone with the first answer only";
 
     // Each answer once in the sender's journal, however often it looks.
@@ -133,6 +133,103 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     EXPECT_TRUE(a.bestaetigung.rueckmeldungen().empty());
     EXPECT_EQ(a.bestaetigung.rueckmeldetext(), "");
     EXPECT_FALSE(a.ap.rueckmeldungen().sendertakt().aktiv());
+}
+
+// Alarms close together reach one desk: each stays in its window with its own
+// origin line and answer, real ones first and newest first, and each answer
+// reaches its own sender. Closing acts on one alarm, "Alle schließen" on all.
+TEST_F(Rueckmeldung, JederOffeneAlarmBleibtSichtbarUndWirdBeantwortet)
+{
+    const std::string g2 = basis.unterverzeichnis("gruppe2");
+    b.gruppe(1, g2);
+    c.gruppe(1, g2);
+    a.gruppe(1, g2);
+    struct Sendung {
+        Platz* von;
+        std::vector<int> gruppen;
+        bool probe;
+        int danach_ms;
+    };
+    struct Fall {
+        const char* name;
+        std::vector<Sendung> sendungen;
+        std::size_t gezeigt;
+    };
+    const std::vector<Fall> faelle = {
+        {"zwei Gruppen, 0,3 s auseinander", {{&a, {0}, false, 300}, {&c, {1}, false, 5000}}, 2},
+        {"eine Gruppe, nacheinander", {{&a, {0}, false, 20000}, {&c, {0}, false, 5000}}, 2},
+        {"Probealarm nach einem echten", {{&a, {0}, false, 300}, {&c, {1}, true, 5000}}, 2},
+        {"Probealarm vor einem echten", {{&c, {1}, true, 300}, {&a, {0}, false, 5000}}, 2},
+        {"drei, zwei Gruppen", {{&a, {0}, false, 300}, {&c, {1}, false, 20000}, {&a, {0}, false, 5000}}, 3},
+        // One alarm into both groups b polls is one alarm in its window.
+        {"eine Sendung in zwei Gruppen", {{&a, {0, 1}, false, 5000}}, 1},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        b.anzeige.schliessen_geklickt();
+        const int a_vorher = zeilen(a.journal(), "Antwort von Empfang-2");
+        const int c_vorher = zeilen(c.journal(), "Antwort von Empfang-2");
+        std::vector<std::string> antwortdateien;
+        for (const Sendung& s : f.sendungen) {
+            s.von->liste.gruppen.fill(0);
+            for (int g : s.gruppen) {
+                s.von->liste.gruppen[static_cast<std::size_t>(g)] = 1;
+            }
+            if (s.probe) {
+                for (std::size_t i = 0; i < k_traymenue.size(); ++i) {
+                    if (std::string_view(k_traymenue[i].text) == "Probealarm") {
+                        s.von->ap.traymenue().menuepunkt_gewaehlt(static_cast<int>(i));
+                    }
+                }
+            } else {
+                s.von->ap.ausloesen();
+            }
+            antwortdateien.push_back((s.gruppen[0] == 0 ? g1 : g2) +
+                                     antwortdatei(s.von->versand.alarmkennung(), "Empfang-2"));
+            uhr.advance(s.danach_ms);
+        }
+
+        // All in the window, each with its origin: real ones first, newest first.
+        const std::vector<OffenerAlarm> alarme = b.anzeige.alarme();
+        ASSERT_EQ(alarme.size(), f.gezeigt);
+        for (std::size_t i = 0; i < alarme.size(); ++i) {
+            EXPECT_FALSE(alarme[i].herkunft.empty()) << i;
+            if (i > 0) {
+                EXPECT_TRUE(alarme[i].probe || !alarme[i - 1].probe) << "a test alarm above a real one";
+                EXPECT_TRUE(alarme[i].probe != alarme[i - 1].probe ||
+                            alarme[i].nummer < alarme[i - 1].nummer);
+            }
+        }
+        EXPECT_FALSE(alarme.front().probe);
+        EXPECT_EQ(b.anzeige.caption(), "BORL XQV GmbH");
+        EXPECT_EQ(b.anzeige.hauptfarbe(), k_rot);
+
+        // Each answered, the oldest first: each record lies in its own group, each sender hears it.
+        for (auto it = alarme.rbegin(); it != alarme.rend(); ++it) {
+            b.anzeige.antwort_geklickt(it->nummer);
+        }
+        uhr.advance(2000);
+        for (const std::string& datei : antwortdateien) {
+            EXPECT_TRUE(existiert(datei)) << datei;
+        }
+        const auto von = [&](Platz* p) {
+            return static_cast<int>(std::count_if(f.sendungen.begin(), f.sendungen.end(),
+                                                  [p](const Sendung& s) { return s.von == p; }));
+        };
+        EXPECT_EQ(zeilen(a.journal(), "Antwort von Empfang-2") - a_vorher, von(&a));
+        EXPECT_EQ(zeilen(c.journal(), "Antwort von Empfang-2") - c_vorher, von(&c));
+        EXPECT_TRUE(b.anzeige.alle_beantwortet());
+
+        // Closing one leaves the others; "Alle schließen" empties the window.
+        b.anzeige.alarm_schliessen(alarme.front().nummer);
+        EXPECT_EQ(b.anzeige.alarme().size(), alarme.size() - 1);
+        EXPECT_EQ(b.anzeige.sichtbar(), alarme.size() > 1);
+        b.anzeige.schliessen_geklickt();
+        EXPECT_TRUE(b.anzeige.alarme().empty());
+        EXPECT_FALSE(b.anzeige.sichtbar());
+        EXPECT_EQ(b.journaleintraege(), zaehlen(b.journal(), "Alarm aus Gruppe")) << "one entry per alarm";
+        uhr.advance(20000);
+    }
 }
 
 TEST_F(Rueckmeldung, AntwortAufEinFrueheresAlarmKommtInsJournal)

@@ -191,5 +191,62 @@ TEST_F(AlarmanzeigeTest, UnschreibbaresAnzeigelogHaeltDasFensterNichtAuf)
     EXPECT_EQ(a.alarmtext(), "zwei");
 }
 
+// An alarm nobody answers sounds again, through the desk's own sound, until
+// it is answered or closed or its minutes are over; a test alarm never.
+TEST_F(AlarmanzeigeTest, UnbeantworteterAlarmTontBisJemandKommt)
+{
+    p.h.einstellungen().signaldatei = "/opt/alarm.wav";
+    struct Fall {
+        const char* name;
+        int sekunden;
+        int minuten;
+        // The alarms' texts, the second one 30 s after the first.
+        std::vector<std::string> texte;
+        // After how many seconds the first alarm shown is answered (a) or closed (s); 0: never.
+        char was;
+        int nach_s;
+        int wiederholungen;
+    };
+    const std::vector<Fall> faelle = {
+        {"voreingestellt: jede Minute, zehn Minuten lang", 60, 10, {"Hilfe"}, ' ', 0, 10},
+        {"beantwortet nach 150 s", 60, 10, {"Hilfe"}, 'a', 150, 2},
+        {"geschlossen nach 90 s", 60, 10, {"Hilfe"}, 's', 90, 1},
+        {"Probealarm", 60, 10, {"PROBEALARM – Hilfe"}, ' ', 0, 0},
+        {"ausgeschaltet (Sekunden 0)", 0, 10, {"Hilfe"}, ' ', 0, 0},
+        {"ausgeschaltet (Minuten 0)", 60, 0, {"Hilfe"}, ' ', 0, 0},
+        {"alle 20 s, 1 Minute lang", 20, 1, {"Hilfe"}, ' ', 0, 3},
+        // The second alarm's sound starts the interval anew: 90, 150, …, 630 s.
+        {"zweiter Alarm nach 30 s", 60, 10, {"Hilfe", "Feuer"}, ' ', 0, 10},
+        // The newer one is answered at 100 s; the first sounds on until its ten minutes end (570 s).
+        {"einer von zwei beantwortet", 60, 10, {"Hilfe", "Feuer"}, 'a', 100, 9},
+        {"Probealarm nach einem echten", 60, 10, {"Hilfe", "PROBEALARM – Übung"}, ' ', 0, 10},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        a.schliessen();
+        p.ap.zusatz().wiederholung_sekunden = f.sekunden;
+        p.ap.zusatz().wiederholung_minuten = f.minuten;
+        p.ton.gespielt.clear();
+        a.alarm_zeigen(f.texte[0], "", "");
+        a.herkunft_setzen(a.alarmnummer(), "Gruppe 1 · Kasse · 10:00:00");
+        for (int s = 1; s <= 700; ++s) {
+            uhr.advance(1000);
+            if (s == 30 && f.texte.size() > 1) {
+                a.alarm_zeigen(f.texte[1], "", "");
+                a.herkunft_setzen(a.alarmnummer(), "Gruppe 2 · Lager · 10:00:30");
+            }
+            if (s == f.nach_s && f.was == 'a') {
+                a.antwort_geklickt();
+            } else if (s == f.nach_s && f.was == 's') {
+                a.alarm_schliessen(a.alarme().front().nummer);
+            }
+        }
+        EXPECT_EQ(static_cast<int>(p.ton.gespielt.size()), f.wiederholungen);
+        EXPECT_FALSE(a.wiederholung().aktiv()) << "the repeat stops once nothing is left to repeat";
+        EXPECT_EQ(zaehlen(p.ereignislog(), "Alarmton wiederholt"), f.wiederholungen);
+        std::filesystem::remove(p.daten + "/Hestrel.log");
+    }
+}
+
 } // namespace
 } // namespace hestrel::test

@@ -189,7 +189,7 @@ TEST_F(FensterTest, AlarmfensterHerkunftAntwortUndProbealarm)
 
     const int nummer = p.anzeige.alarmnummer();
     p.anzeige.herkunft_setzen(nummer, "Gruppe 3 · <b>Empfang-2</b> · 10:32:05");
-    p.anzeige.kommende_setzen(nummer, "1 kommen bereits: Lager");
+    p.anzeige.kommende_setzen(nummer, "1 kommt bereits: Lager");
     EXPECT_FALSE(antwort->isHidden());
     EXPECT_TRUE(antwort->isEnabled());
     EXPECT_EQ(antwort->text(), QStringLiteral("Ich komme"));
@@ -204,14 +204,32 @@ TEST_F(FensterTest, AlarmfensterHerkunftAntwortUndProbealarm)
     EXPECT_FALSE(antwort->isEnabled());
     uhr.advance(2000);
     EXPECT_EQ(hintergrund(&f), QColor(Qt::red)) << "steady once answered";
-    // What comes for an earlier alarm changes nothing.
+    // A test alarm after it never takes the window: the real one stays first, in red.
     p.anzeige.alarm_zeigen("PROBEALARM – Kasse 2", "", "");
-    p.anzeige.herkunft_setzen(nummer, "Gruppe 1 · Alt · 09:00:00");
-    EXPECT_TRUE(herkunft->isHidden());
+    const int probe = p.anzeige.alarmnummer();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("BORL XQV GmbH"));
+    EXPECT_EQ(label->text(), QStringLiteral("Überfall\r\nKasse 2"));
+    EXPECT_TRUE(antwort->isHidden()) << "with two alarms each has its own buttons";
+    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("schliessenButton"))->text(),
+              QStringLiteral("Alle schließen"));
+    const auto texte = f.findChildren<Alarmtext*>(QStringLiteral("alarmtext"));
+    ASSERT_GE(texte.size(), 2);
+    EXPECT_EQ(texte[1]->text(), QStringLiteral("PROBEALARM – Kasse 2"));
+    EXPECT_GE(texte[1]->mapTo(&f, QPoint(0, 0)).y(), label->mapTo(&f, label->rect().bottomLeft()).y());
+    p.anzeige.herkunft_setzen(probe, "Gruppe 1 · Kasse · 10:40:00");
+    auto eigene = f.findChildren<QPushButton*>(QStringLiteral("alarmAntwortButton"));
+    ASSERT_GE(eigene.size(), 2);
+    EXPECT_EQ(eigene[1]->text(), QStringLiteral("Empfangen"));
+    EXPECT_FALSE(eigene[0]->isEnabled()) << "the real one is answered already";
+    eigene[1]->click();
+    EXPECT_EQ(weg.gefragt, (std::vector<int>{nummer, probe}));
+    // Closing the real one leaves the test alarm, now in its own colours.
+    f.findChildren<QPushButton*>(QStringLiteral("alarmSchliessenButton"))[0]->click();
+    EXPECT_EQ(p.anzeige.alarme().size(), 1u);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("PROBEALARM"));
     EXPECT_EQ(hintergrund(&f), QColor(0, 0x46, 0xAA));
+    EXPECT_EQ(label->text(), QStringLiteral("PROBEALARM – Kasse 2"));
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::white));
-    p.anzeige.herkunft_setzen(p.anzeige.alarmnummer(), "Gruppe 1 · Kasse · 10:40:00");
     EXPECT_EQ(antwort->text(), QStringLiteral("Empfangen"));
     p.anzeige.antwortweg_setzen(nullptr);
 }
@@ -326,6 +344,7 @@ TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZ
     auto* label = f.findChild<QLabel*>(QStringLiteral("alarmtext"));
     const QRect frei = f.screen()->availableGeometry();
     for (const Qt::WindowState zustand : {Qt::WindowMaximized, Qt::WindowMinimized, Qt::WindowFullScreen}) {
+        p.anzeige.schliessen_geklickt();
         p.anzeige.alarm_zeigen("Überfall\r\nKasse 2", "", "");
         uhr.advance(1000);
         QApplication::processEvents();
@@ -340,6 +359,7 @@ TEST_F(FensterTest, AlarmfensterKommtAusJedemZustandInSeinerGroesseAufDenSchirmZ
         EXPECT_NEAR(label->font().pointSizeF(), 12.22, 0.01) << zustand;
         EXPECT_TRUE(frei.contains(f.frameGeometry())) << zustand;
         // And keeps that shape for the next alarm.
+        p.anzeige.schliessen_geklickt();
         p.anzeige.alarm_zeigen("noch eins", "", "");
         uhr.advance(1000);
         QApplication::processEvents();
@@ -364,6 +384,8 @@ TEST_F(FensterTest, BlinkenFaerbtNurUmUndLegtDenTextNichtNeuAus)
     // The window grows as far as the screen lets it, and no further.
     EXPECT_LE(f.frameGeometry().height(), f.screen()->availableGeometry().height());
     f.grab();
+    // What the first layout left to do (the list's scroll bar appearing) is done before counting.
+    QApplication::processEvents();
     const int aufbauten = label->aufbauten();
     const QRect lage = label->geometry();
 

@@ -304,10 +304,16 @@ void Anlage::starten(Platz& p)
         const long alarm = alarmnummer(text);
         if (text.rfind(k_probevorsatz_cp1252, 0) == 0) {
             ++m_buch.zaehler[p.alt ? "probe_gezeigt_alt" : "probe_gezeigt"];
-            // A Hestrel receiver shows a test alarm as one, not in the alarm's red.
-            if (!p.alt &&
-                (!p.ap->alarmanzeige().probealarm() || p.ap->alarmanzeige().hauptfarbe() == k_rot)) {
-                ++m_buch.zaehler["probe_als_alarm"];
+            // A Hestrel receiver shows a test alarm as one, below any real alarm
+            // still open; the window keeps the alarm's red only for such a one.
+            if (!p.alt) {
+                const Alarmanzeige& anz = p.ap->alarmanzeige();
+                const OffenerAlarm* neu = anz.alarm(anz.alarmnummer());
+                const bool echter_offen = std::any_of(anz.alarme().begin(), anz.alarme().end(),
+                                                      [](const OffenerAlarm& a) { return !a.probe; });
+                if (!neu || !neu->probe || (anz.hauptfarbe() == k_rot) != echter_offen) {
+                    ++m_buch.zaehler["probe_als_alarm"];
+                }
             }
         }
         m_buch.praesentiert(p.lauf, p.zuletzt_gelesen, m_uhr.now_ms(),

@@ -56,6 +56,27 @@ Zusatzfenster::Zusatzfenster(Zusatzverwaltung& modell, QWidget* parent)
     minutenzeile->addWidget(new QLabel(QStringLiteral("Minuten"), this));
     minutenzeile->addStretch();
     formular->addRow(minutenzeile);
+
+    // An unanswered alarm's sound again; 0 switches it off.
+    auto* wiederholzeile = new QHBoxLayout;
+    m_wiederholung_sekunden = new QSpinBox(this);
+    m_wiederholung_sekunden->setObjectName(QStringLiteral("wiederholungSekundenFeld"));
+    m_wiederholung_sekunden->setRange(0, Zusatzverwaltung::k_max_wiederholung_sekunden);
+    m_wiederholung_sekunden->setSpecialValueText(QStringLiteral("nie"));
+    connect(m_wiederholung_sekunden, &QSpinBox::valueChanged, this,
+            [this](int s) { m_modell.wiederholung_sekunden_geaendert(s); });
+    m_wiederholung_minuten = new QSpinBox(this);
+    m_wiederholung_minuten->setObjectName(QStringLiteral("wiederholungMinutenFeld"));
+    m_wiederholung_minuten->setRange(0, Zusatzverwaltung::k_max_minuten);
+    connect(m_wiederholung_minuten, &QSpinBox::valueChanged, this,
+            [this](int m) { m_modell.wiederholung_minuten_geaendert(m); });
+    wiederholzeile->addWidget(new QLabel(QStringLiteral("Alarmton ohne Antwort wiederholen alle"), this));
+    wiederholzeile->addWidget(m_wiederholung_sekunden);
+    wiederholzeile->addWidget(new QLabel(QStringLiteral("Sekunden, höchstens"), this));
+    wiederholzeile->addWidget(m_wiederholung_minuten);
+    wiederholzeile->addWidget(new QLabel(QStringLiteral("Minuten lang"), this));
+    wiederholzeile->addStretch();
+    formular->addRow(wiederholzeile);
     spalte->addLayout(formular);
 
     m_meldung = new QLabel(this);
@@ -99,6 +120,12 @@ void Zusatzfenster::aktualisieren()
     m_warnton->setChecked(m.warnton);
     if (m_minuten->value() != m.warnton_minuten) {
         m_minuten->setValue(m.warnton_minuten);
+    }
+    if (m_wiederholung_sekunden->value() != m.wiederholung_sekunden) {
+        m_wiederholung_sekunden->setValue(m.wiederholung_sekunden);
+    }
+    if (m_wiederholung_minuten->value() != m.wiederholung_minuten) {
+        m_wiederholung_minuten->setValue(m.wiederholung_minuten);
     }
     m_meldung->setText(QString::fromStdString(m.meldung));
     m_meldung->setVisible(!m.meldung.empty());

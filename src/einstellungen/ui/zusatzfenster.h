@@ -31,6 +31,8 @@ class Zusatzfenster : public QWidget {
     QCheckBox* m_nur_hestrel = nullptr;
     QCheckBox* m_warnton = nullptr;
     QSpinBox* m_minuten = nullptr;
+    QSpinBox* m_wiederholung_sekunden = nullptr;
+    QSpinBox* m_wiederholung_minuten = nullptr;
     QLabel* m_meldung = nullptr;
     std::uint64_t m_gezeigt = 0;
     bool m_schliesst = false;

@@ -1,12 +1,15 @@
 #include "presentation/ui/alarmanzeigefenster.h"
 
 #include <QCloseEvent>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtMath>
 
@@ -28,6 +31,7 @@ QColor farbe(int windowsfarbe)
 
 constexpr int k_rand_px = 8;
 constexpr int k_text_oben_twips = 1080;
+constexpr int k_text_links_twips = 1560;
 
 // A button keeps its own colours: inheriting the blinking palette would give
 // the style a new cached picture of it twice a second.
@@ -86,25 +90,19 @@ AlarmanzeigeFenster::AlarmanzeigeFenster(Alarmanzeige& modell, QScreen* schirm, 
     m_antwort->hide();
     connect(m_antwort, &QPushButton::clicked, this, [this] { m_modell.antwort_geklickt(); });
 
-    m_herkunft = new QLabel(this);
-    m_herkunft->setObjectName(QStringLiteral("herkunft"));
-    m_herkunft->setFont(arial(9.75, true));
-    // Names from a share are shown as they are, never as markup.
-    m_herkunft->setTextFormat(Qt::PlainText);
-    m_herkunft->move(twips(1560), twips(k_text_oben_twips));
-    m_herkunft->hide();
-
-    m_text = new Alarmtext(this);
-    m_text->setObjectName(QStringLiteral("alarmtext"));
-    m_text->move(twips(1560), twips(k_text_oben_twips));
-    m_text->setAutoFillBackground(true);
-
-    m_rueckmeldung = new QLabel(this);
-    m_rueckmeldung->setObjectName(QStringLiteral("rueckmeldung"));
-    m_rueckmeldung->setFont(arial(9.75, true));
-    m_rueckmeldung->setTextFormat(Qt::PlainText);
-    m_rueckmeldung->setWordWrap(true);
-    m_rueckmeldung->hide();
+    // The alarms, one below the other, on the window's own blinking ground.
+    m_liste = new QScrollArea(this);
+    m_liste->setObjectName(QStringLiteral("alarmliste"));
+    m_liste->setFrameShape(QFrame::NoFrame);
+    m_liste->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_liste->setFocusPolicy(Qt::NoFocus);
+    m_liste->viewport()->setAutoFillBackground(false);
+    m_liste->move(twips(k_text_links_twips), twips(k_text_oben_twips));
+    m_inhalt = new QWidget;
+    m_inhalt->setObjectName(QStringLiteral("alarminhalt"));
+    m_inhalt->setAutoFillBackground(false);
+    m_liste->setWidget(m_inhalt);
+    eintrag_anlegen();
 
     aktualisieren();
 }
@@ -144,45 +142,139 @@ double AlarmanzeigeFenster::schriftgroesse() const
     return punkte * flaeche().width() / m_modell.breite_px();
 }
 
+void AlarmanzeigeFenster::eintrag_anlegen()
+{
+    Eintrag e;
+    e.linie = new QFrame(m_inhalt);
+    e.linie->setFrameShape(QFrame::HLine);
+    e.linie->setFrameShadow(QFrame::Plain);
+    e.linie->hide();
+    e.herkunft = new QLabel(m_inhalt);
+    e.herkunft->setObjectName(QStringLiteral("herkunft"));
+    e.herkunft->setFont(arial(9.75, true));
+    // Names from a share are shown as they are, never as markup.
+    e.herkunft->setTextFormat(Qt::PlainText);
+    e.herkunft->hide();
+    e.text = new Alarmtext(m_inhalt);
+    e.text->setObjectName(QStringLiteral("alarmtext"));
+    e.text->setAutoFillBackground(true);
+    e.rueckmeldung = new QLabel(m_inhalt);
+    e.rueckmeldung->setObjectName(QStringLiteral("rueckmeldung"));
+    e.rueckmeldung->setFont(arial(9.75, true));
+    e.rueckmeldung->setTextFormat(Qt::PlainText);
+    e.rueckmeldung->setWordWrap(true);
+    e.rueckmeldung->hide();
+    const std::size_t i = m_eintraege.size();
+    const auto knopf = [this](const QString& name, const QString& text) {
+        auto* k = new QPushButton(text, m_inhalt);
+        k->setObjectName(name);
+        k->setFont(arial(9.75, true));
+        k->setFixedSize(twips(1455), twips(495));
+        eigene_farben(k);
+        nur_mit_maus(k);
+        k->hide();
+        return k;
+    };
+    e.antwort = knopf(QStringLiteral("alarmAntwortButton"), QStringLiteral("Ich komme"));
+    e.schliessen = knopf(QStringLiteral("alarmSchliessenButton"), QStringLiteral("schließen"));
+    // Each acts on the alarm its entry shows now.
+    connect(e.antwort, &QPushButton::clicked, this,
+            [this, i] { m_modell.antwort_geklickt(m_eintraege[i].nummer); });
+    connect(e.schliessen, &QPushButton::clicked, this,
+            [this, i] { m_modell.alarm_schliessen(m_eintraege[i].nummer); });
+    m_eintraege.push_back(e);
+}
+
+int AlarmanzeigeFenster::eintraege_setzen(int breite)
+{
+    const bool einzeln = m_gezeigt <= 1;
+    int y = 0;
+    for (std::size_t i = 0; i < m_gezeigt; ++i) {
+        const Eintrag& e = m_eintraege[i];
+        if (i > 0) {
+            y += k_rand_px;
+            e.linie->setGeometry(0, y, breite, 2);
+            y += 2 + k_rand_px;
+        }
+        if (!e.herkunft->text().isEmpty()) {
+            const QSize kopf(breite, e.herkunft->sizeHint().height());
+            if (e.herkunft->size() != kopf) {
+                e.herkunft->setFixedSize(kopf);
+            }
+            e.herkunft->move(0, y);
+            y += kopf.height() + k_rand_px / 2;
+        }
+        if (e.text->y() != y || e.text->x() != 0) {
+            e.text->move(0, y);
+        }
+        const int texthoehe = std::max(e.text->hoehe_fuer(breite), e.text->fontMetrics().height());
+        if (e.text->size() != QSize(breite, texthoehe)) {
+            e.text->setFixedSize(breite, texthoehe);
+        }
+        y += texthoehe;
+        if (!e.rueckmeldung->text().isEmpty()) {
+            const QSize fuss(breite, e.rueckmeldung->heightForWidth(breite));
+            if (e.rueckmeldung->size() != fuss) {
+                e.rueckmeldung->setFixedSize(fuss);
+            }
+            e.rueckmeldung->move(0, y + k_rand_px / 2);
+            y += k_rand_px / 2 + fuss.height();
+        }
+        if (!einzeln) {
+            y += k_rand_px / 2;
+            int x = 0;
+            if (!e.antwort->isHidden()) {
+                e.antwort->move(x, y);
+                x += e.antwort->width() + k_rand_px;
+            }
+            e.schliessen->move(x, y);
+            y += e.schliessen->height();
+        }
+    }
+    return y;
+}
+
 void AlarmanzeigeFenster::einpassen()
 {
-    // The label takes the room right of and below its place; the text is laid
-    // out only when its text, font or width changed. The origin line sits
-    // above it, who else comes below it.
-    const int breite = std::max(1, width() - m_text->x() - k_rand_px);
-    int oben = twips(k_text_oben_twips);
-    if (!m_herkunft->text().isEmpty()) {
-        const QSize kopf(breite, m_herkunft->sizeHint().height());
-        if (m_herkunft->size() != kopf) {
-            m_herkunft->setFixedSize(kopf);
+    // The list takes the room right of and below its place; each text is laid
+    // out only when its text, font or width changed.
+    const int x = twips(k_text_links_twips);
+    const int oben = twips(k_text_oben_twips);
+    const int breite = std::max(1, width() - x - k_rand_px);
+    const int leiste = m_liste->verticalScrollBar()->sizeHint().width();
+    const bool normal = !ueber_dem_schirm() &&
+                        !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    const QRect f = frei();
+    const auto hoehe_fuer = [&](int inhalt) {
+        if (!normal) {
+            return height();
         }
-        oben += kopf.height() + k_rand_px / 2;
+        // The normal window: its designed size, grown as far as the texts need, and on the screen.
+        const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
+        const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), oben + inhalt + k_rand_px);
+        return std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
+    };
+    // Too many or too long for the screen: the list scrolls, none is cut off.
+    // The last answer is tried first, so that a blink lays nothing out twice.
+    int inhalt = eintraege_setzen(std::max(1, m_rollt ? breite - leiste : breite));
+    int hoehe = hoehe_fuer(inhalt);
+    if ((inhalt > hoehe - oben - k_rand_px) != m_rollt) {
+        m_rollt = !m_rollt;
+        inhalt = eintraege_setzen(std::max(1, m_rollt ? breite - leiste : breite));
+        hoehe = hoehe_fuer(inhalt);
     }
-    if (m_text->y() != oben) {
-        m_text->move(m_text->x(), oben);
+    const int platz = std::max(1, hoehe - oben - k_rand_px);
+    const QSize liste(breite, platz);
+    if (m_liste->size() != liste) {
+        m_liste->resize(liste);
     }
-    const int texthoehe = std::max(m_text->hoehe_fuer(breite), m_text->fontMetrics().height());
-    if (m_text->size() != QSize(breite, texthoehe)) {
-        m_text->setFixedSize(breite, texthoehe);
+    const QSize innen(std::max(1, m_rollt ? breite - leiste : breite), std::max(1, inhalt));
+    if (m_inhalt->size() != innen) {
+        m_inhalt->resize(innen);
     }
-    int unten = m_text->y() + texthoehe;
-    if (!m_rueckmeldung->text().isEmpty()) {
-        const QSize fuss(breite, m_rueckmeldung->heightForWidth(breite));
-        if (m_rueckmeldung->size() != fuss) {
-            m_rueckmeldung->setFixedSize(fuss);
-        }
-        m_rueckmeldung->move(m_text->x(), unten + k_rand_px / 2);
-        unten += k_rand_px / 2 + fuss.height();
-    }
-    if (ueber_dem_schirm() ||
-        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+    if (!normal) {
         return;
     }
-    // The normal window: its designed size, grown as far as the text needs, and on the screen.
-    const QRect f = frei();
-    const int rahmen_hoehe = isVisible() ? frameGeometry().height() - height() : 0;
-    const int noetig = std::max(twips(Alarmanzeige::k_innenhoehe_twips), unten + k_rand_px);
-    const int hoehe = std::max(1, std::min(noetig, f.height() - rahmen_hoehe));
     if (hoehe != height()) {
         resize(width(), hoehe);
     }
@@ -212,42 +304,69 @@ void AlarmanzeigeFenster::aktualisieren()
     // The blink: colours only. Nothing here lays the text out again.
     const QColor hinten = farbe(m_modell.hintergrundfarbe());
     const QColor vorne = farbe(m_modell.vordergrundfarbe());
-    if (palette().color(QPalette::Window) != hinten || m_text->palette().color(QPalette::Window) != hinten ||
-        palette().color(QPalette::WindowText) != vorne) {
+    if (palette().color(QPalette::Window) != hinten || palette().color(QPalette::WindowText) != vorne) {
         QPalette p = palette();
         p.setColor(QPalette::Window, hinten);
         p.setColor(QPalette::WindowText, vorne);
         setPalette(p);
-        m_text->setPalette(p);
     }
 
-    // What is known of the alarm's sender and the others' answers.
-    const QString herkunft = QString::fromStdString(m_modell.herkunftszeile());
-    if (m_herkunft->text() != herkunft) {
-        m_herkunft->setText(herkunft);
-        m_herkunft->setVisible(!herkunft.isEmpty());
-        m_herkunft->setFixedSize(QSize(1, 1));
+    // The alarms, each with what is known of its sender and the others' answers.
+    const std::vector<OffenerAlarm>& alarme = m_modell.alarme();
+    while (m_eintraege.size() < alarme.size()) {
+        eintrag_anlegen();
     }
+    m_gezeigt = alarme.size();
+    const bool einzeln = alarme.size() <= 1;
+    const QString schliessen = einzeln ? QStringLiteral("schließen") : QStringLiteral("Alle schließen");
+    if (m_knopf->text() != schliessen) {
+        m_knopf->setText(schliessen);
+    }
+    m_antwort->setVisible(einzeln && !m_modell.herkunftszeile().empty());
+    m_antwort->setEnabled(m_modell.antwort_moeglich());
     const QString knopftext = QString::fromStdString(m_modell.antwortknopf());
     if (m_antwort->text() != knopftext) {
         m_antwort->setText(knopftext);
     }
-    m_antwort->setVisible(!herkunft.isEmpty());
-    m_antwort->setEnabled(m_modell.antwort_moeglich());
-    const QString rueckmeldung = QString::fromStdString(m_modell.rueckmeldezeile());
-    if (m_rueckmeldung->text() != rueckmeldung) {
-        m_rueckmeldung->setText(rueckmeldung);
-        m_rueckmeldung->setVisible(!rueckmeldung.isEmpty());
-        m_rueckmeldung->setFixedSize(QSize(1, 1));
-    }
-
     const QFont f = arial(std::max(1.0, schriftgroesse()), false);
-    if (m_text->font() != f) {
-        m_text->setFont(f);
-    }
-    const QString text = QString::fromStdString(m_modell.alarmtext());
-    if (m_text->text() != text) {
-        m_text->setText(text);
+    for (std::size_t i = 0; i < m_eintraege.size(); ++i) {
+        Eintrag& e = m_eintraege[i];
+        const bool da = i < alarme.size();
+        const OffenerAlarm leer;
+        const OffenerAlarm& a = da ? alarme[i] : leer;
+        e.nummer = a.nummer;
+        e.linie->setVisible(da && i > 0);
+        const QString herkunft = QString::fromStdString(a.herkunft);
+        if (e.herkunft->text() != herkunft) {
+            e.herkunft->setText(herkunft);
+            e.herkunft->setFixedSize(QSize(1, 1));
+        }
+        e.herkunft->setVisible(da && !herkunft.isEmpty());
+        const QString rueckmeldung = QString::fromStdString(a.rueckmeldung);
+        if (e.rueckmeldung->text() != rueckmeldung) {
+            e.rueckmeldung->setText(rueckmeldung);
+            e.rueckmeldung->setFixedSize(QSize(1, 1));
+        }
+        e.rueckmeldung->setVisible(da && !rueckmeldung.isEmpty());
+        if (e.text->palette().color(QPalette::Window) != hinten ||
+            e.text->palette().color(QPalette::WindowText) != vorne) {
+            e.text->setPalette(palette());
+        }
+        if (e.text->font() != f) {
+            e.text->setFont(f);
+        }
+        const QString text = QString::fromStdString(a.text);
+        if (e.text->text() != text) {
+            e.text->setText(text);
+        }
+        e.text->setVisible(da || i == 0);
+        const QString antwort = QString::fromStdString(a.antwortknopf());
+        if (e.antwort->text() != antwort) {
+            e.antwort->setText(antwort);
+        }
+        e.antwort->setVisible(da && !einzeln && !herkunft.isEmpty());
+        e.antwort->setEnabled(a.antwort_moeglich());
+        e.schliessen->setVisible(da && !einzeln);
     }
     einpassen();
 
@@ -279,7 +398,7 @@ void AlarmanzeigeFenster::aktualisieren()
         show();
     }
     aussenbreite_einhalten();
-    if (m_modell.hintergrundfarbe() == m_modell.hauptfarbe() && !m_modell.geantwortet()) {
+    if (m_modell.hintergrundfarbe() == m_modell.hauptfarbe() && !m_modell.alle_beantwortet()) {
         // Once a second, as the window state is put back, it goes back above all others.
         m_stapel.heben(this);
     }

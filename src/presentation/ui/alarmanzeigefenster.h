@@ -5,8 +5,12 @@
 #include <QPointer>
 #include <QScreen>
 
+#include <vector>
+
+class QFrame;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace hestrel {
 
@@ -15,8 +19,10 @@ class Alarmtext;
 class Fensterstapel;
 
 // The alarm window on one screen: above all other windows, red and white
-// blinking, the alarm text, "schließen" and the alarm picture; a view over
-// Alarmanzeige. Alarmanzeigen keeps one on every screen.
+// blinking, the alarm texts, "schließen" and the alarm picture; a view over
+// Alarmanzeige. Alarmanzeigen keeps one on every screen. Several alarms stand
+// one below the other, each with its own "Ich komme" and "schließen", and
+// "Alle schließen" at the top; the list scrolls where the screen is too small.
 class AlarmanzeigeFenster : public QWidget {
     Q_OBJECT
   public:
@@ -45,16 +51,34 @@ class AlarmanzeigeFenster : public QWidget {
     bool ueber_dem_schirm() const;
     double schriftgroesse() const;
 
+    // One alarm of the list: the origin line above the text, who else comes
+    // below it; with several alarms its own buttons and a line above it.
+    struct Eintrag {
+        int nummer = 0;
+        QFrame* linie = nullptr;
+        QLabel* herkunft = nullptr;
+        Alarmtext* text = nullptr;
+        QLabel* rueckmeldung = nullptr;
+        QPushButton* antwort = nullptr;
+        QPushButton* schliessen = nullptr;
+    };
+    void eintrag_anlegen();
+    // Lays the entries out at this width; returns the height they need.
+    int eintraege_setzen(int breite);
+
     Alarmanzeige& m_modell;
     QPointer<QScreen> m_schirm;
     Fensterstapel& m_stapel;
-    Alarmtext* m_text = nullptr;
     QPushButton* m_knopf = nullptr;
     QLabel* m_bild = nullptr;
-    // The origin line above the text, "Ich komme" beside "schließen", who else comes below the text.
-    QLabel* m_herkunft = nullptr;
+    // "Ich komme" beside "schließen" while one alarm is shown.
     QPushButton* m_antwort = nullptr;
-    QLabel* m_rueckmeldung = nullptr;
+    QScrollArea* m_liste = nullptr;
+    QWidget* m_inhalt = nullptr;
+    std::vector<Eintrag> m_eintraege;
+    std::size_t m_gezeigt = 0;
+    // The list was too long for the window at the last layout.
+    bool m_rollt = false;
     int m_erzeugungen = 0;
     // The person clicked into the window since it was last shown or left:
     // only then does a key close it.
