@@ -111,14 +111,14 @@ long summe(const std::map<std::string, long>& z)
 struct Hestrelplatz {
     EchtesDateisystem fs;
     Stempeldateisystem freigabe;
-    SofortigerFreigabedienst freigaben{freigabe};
+    EinreihenderFreigabedienst freigaben;
     FakeMeldungsdienst boxen;
     FakePort port;
     std::unique_ptr<Testarbeitsplatz> ap;
 
     Hestrelplatz(VirtualScheduler& uhr, const Stempel& stempel, const std::string& daten,
                  const std::string& name, const std::vector<std::string>& gruppen)
-        : freigabe(stempel)
+        : freigabe(stempel), freigaben(freigabe, uhr)
     {
         std::filesystem::create_directories(daten);
         datei_schreiben(daten + "/Hestrel.DAT", echt::einstellungen(gruppen));

@@ -28,6 +28,7 @@
 #include "core/freigabedienst.h"
 #include "core/tondateileser.h"
 #include "core/uhr.h"
+#include "core/umgebung.h"
 #include "core/version.h"
 #include "platform/einzelstart.h"
 #include "platform/qtscheduler.h"
@@ -101,7 +102,6 @@ int befehlszeile_auswerten(Befehlszeile& b, const QStringList& argumente)
 // The check itself: its report, and its exit code in the first byte.
 std::string pruefen()
 {
-    auto umgebung = [](const char* n) { return std::getenv(n); };
     hestrel::EchtesDateisystem fs;
     hestrel::QtScheduler scheduler;
     // Dies before the scheduler its answers go through, after the check that asks.
@@ -112,8 +112,8 @@ std::string pruefen()
     hestrel::QtSeriellerport port;
     {
         hestrel::Pruefung pruefung(fs, scheduler, uhr, port, freigaben,
-                                   hestrel::datenverzeichnis_ermitteln(umgebung),
-                                   hestrel::standortverzeichnisse_ermitteln(umgebung));
+                                   hestrel::datenverzeichnis_ermitteln(hestrel::umgebung),
+                                   hestrel::standortverzeichnisse_ermitteln(hestrel::umgebung));
         pruefung.starten([] { QCoreApplication::exit(0); });
         if (!pruefung.fertig()) {
             QCoreApplication::exec();
@@ -218,7 +218,7 @@ int pruefen_in_kind(int argc, char* argv[])
 bool wayland_modul()
 {
     std::vector<std::string> orte;
-    if (const char* p = std::getenv("QT_PLUGIN_PATH")) {
+    if (const char* p = hestrel::umgebung("QT_PLUGIN_PATH")) {
         std::string rest = p;
         for (std::size_t pos; (pos = rest.find(':')) != std::string::npos; rest.erase(0, pos + 1)) {
             orte.push_back(rest.substr(0, pos));
@@ -241,14 +241,14 @@ bool wayland_modul()
 // go on, else the exit code (what is wrong has been said on standard error).
 int anzeige_einrichten()
 {
-    const hestrel::Anzeigewahl wahl =
-        hestrel::anzeige_waehlen([](const char* n) { return std::getenv(n); }, wayland_modul());
+    const hestrel::Anzeigewahl wahl = hestrel::anzeige_waehlen(hestrel::umgebung, wayland_modul());
     if (!wahl.fehler.empty()) {
         std::fprintf(stderr, "%s\n", wahl.fehler.c_str());
         return hestrel::Pruefung::k_ohne_einstellungen;
     }
     if (!wahl.plattform.empty()) {
-        setenv("QT_QPA_PLATFORM", wahl.plattform.c_str(), 1);
+        // Before QApplication and before any thread of the program runs.
+        setenv("QT_QPA_PLATFORM", wahl.plattform.c_str(), 1); // NOLINT(concurrency-mt-unsafe)
     }
     if (!wahl.hinweis.empty()) {
         std::fprintf(stderr, "%s\n", wahl.hinweis.c_str());
@@ -276,7 +276,8 @@ int anzeige_einrichten()
                                     : "abgewiesen oder nicht erreichbar";
             std::fprintf(
                 stderr, "%s\n",
-                hestrel::x11_fehlertext(std::getenv("DISPLAY"), std::getenv("XAUTHORITY"), grund).c_str());
+                hestrel::x11_fehlertext(hestrel::umgebung("DISPLAY"), hestrel::umgebung("XAUTHORITY"), grund)
+                    .c_str());
             return hestrel::Pruefung::k_ohne_einstellungen;
         }
     }
@@ -326,9 +327,8 @@ int main(int argc, char* argv[])
             std::fputs("hestrel: Qt's German texts (qtbase_de) not found; standard dialogs speak English\n",
                        stderr);
         }
-        const std::string daten =
-            hestrel::datenverzeichnis_ermitteln([](const char* n) { return std::getenv(n); });
-        const char* laufzeit = std::getenv("XDG_RUNTIME_DIR");
+        const std::string daten = hestrel::datenverzeichnis_ermitteln(hestrel::umgebung);
+        const char* laufzeit = hestrel::umgebung("XDG_RUNTIME_DIR");
         hestrel::Einzelstart einzeln(daten, laufzeit ? laufzeit : "");
         switch (einzeln.anmelden()) {
         case hestrel::Einzelstart::Ergebnis::erster:

@@ -15,6 +15,7 @@
 #include "core/datenverzeichnis.h"
 #include "core/freigabedienst.h"
 #include "core/systemlog.h"
+#include "core/umgebung.h"
 #include "einstellungen/ui/einstellungsfenster.h"
 #include "einstellungen/ui/zusatzfenster.h"
 #include "platform/fensterstapel.h"
@@ -44,9 +45,9 @@ Programm::Programm()
       m_prozesse(std::make_unique<QtProzessstarter>())
 {
     ressourcen_laden();
-    m_arbeitsplatz = std::make_unique<Arbeitsplatz>(Dienste{
-        *m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port, m_ton.get(), m_prozesse.get(), m_freigaben.get(),
-        standortverzeichnisse_ermitteln([](const char* n) { return std::getenv(n); })});
+    m_arbeitsplatz = std::make_unique<Arbeitsplatz>(Dienste{*m_fs, *m_scheduler, *m_uhr, *m_boxen, *m_port,
+                                                            m_ton.get(), m_prozesse.get(), m_freigaben.get(),
+                                                            standortverzeichnisse_ermitteln(umgebung)});
     m_arbeitsplatz->systemlog_setzen(systemlog_des_rechners());
     Logbuch& log = m_arbeitsplatz->log();
     m_ton->setStoerung([&log](const std::string& text) { log.logeintrag(text); });
@@ -87,7 +88,7 @@ Programm::~Programm() = default;
 
 void Programm::starten()
 {
-    const std::string verzeichnis = datenverzeichnis_ermitteln([](const char* n) { return std::getenv(n); });
+    const std::string verzeichnis = datenverzeichnis_ermitteln(umgebung);
     std::error_code fehler;
     std::filesystem::create_directories(verzeichnis, fehler);
     m_arbeitsplatz->starten(verzeichnis);

@@ -7,7 +7,8 @@
 namespace hestrel {
 
 Arbeitsplatz::Arbeitsplatz(Dienste dienste)
-    : m_d(dienste), m_sofort(m_d.fs), m_log(m_d.fs, m_d.uhr, m_datenverzeichnis, m_werte.logfileaktive)
+    : m_d(dienste), m_einreihend(m_d.fs, m_d.scheduler),
+      m_log(m_d.fs, m_d.uhr, m_datenverzeichnis, m_werte.logfileaktive)
 {
     m_einstellungen = std::make_unique<Einstellungsverwaltung>(
         m_werte, m_log, m_datenverzeichnis, m_d.fs, freigaben(), m_d.scheduler, m_d.boxen, m_d.port, *this);

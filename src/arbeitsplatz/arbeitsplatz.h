@@ -44,7 +44,7 @@ struct Dienste {
     Tonausgabe* ton = nullptr;
     // Starting the locked-workstation notice; none: it cannot be started.
     Prozessstarter* prozesse = nullptr;
-    // File work on the group and import directories; none: done at once on fs.
+    // File work on the group and import directories; none: done on fs, queued through the scheduler.
     Freigabedienst* freigaben = nullptr;
     // The site's directories with the defaults of "Hestrel.DAT" and
     // "Alarmdaten.DAT" for a data directory without them; none: no defaults.
@@ -95,7 +95,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
 
     Dienste& dienste() { return m_d; }
     Logbuch& log() { return m_log; }
-    Freigabedienst& freigaben() { return m_d.freigaben ? *m_d.freigaben : m_sofort; }
+    Freigabedienst& freigaben() { return m_d.freigaben ? *m_d.freigaben : m_einreihend; }
     const std::string& datenverzeichnis() const { return m_datenverzeichnis; }
     // What goes beyond the alarm (Hestrel-Zusatz.ini), loaded at the start.
     Zusatzeinstellungen& zusatz() { return m_zusatz; }
@@ -150,7 +150,7 @@ class Arbeitsplatz : public Einstellungsfolgen,
     void reichweite_melden();
 
     Dienste m_d;
-    SofortigerFreigabedienst m_sofort;
+    EinreihenderFreigabedienst m_einreihend;
     std::string m_datenverzeichnis;
     Einstellungen m_werte;
     Zusatzeinstellungen m_zusatz = zusatz_voreinstellungen();

@@ -158,8 +158,8 @@ const char* stufenwort(Pruefung::Stufe s)
 
 struct Pruefung::Zustand {
     Zustand(Dateisystem& fs, Scheduler& scheduler, const Uhr& uhr, const std::string& datenverzeichnis)
-        : lesend(fs), log(lesend, uhr, datenverzeichnis, werte.logfileaktive), sofort(lesend),
-          verwaltung(werte, log, datenverzeichnis, lesend, sofort, scheduler, boxen, port, folgen)
+        : lesend(fs), log(lesend, uhr, datenverzeichnis, werte.logfileaktive), einreihend(lesend, scheduler),
+          verwaltung(werte, log, datenverzeichnis, lesend, einreihend, scheduler, boxen, port, folgen)
     {
     }
     Einstellungen werte;
@@ -168,7 +168,7 @@ struct Pruefung::Zustand {
     Boxensammler boxen;
     Portvermerk port;
     Folgenstumm folgen;
-    SofortigerFreigabedienst sofort;
+    EinreihenderFreigabedienst einreihend;
     Einstellungsverwaltung verwaltung;
 };
 

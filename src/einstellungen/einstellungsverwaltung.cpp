@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "core/cp1252.h"
+#include "core/datendatei.h"
 #include "core/datenverzeichnis.h"
 #include "core/textdatei.h"
 #include "core/version.h"
@@ -84,41 +85,31 @@ bool Einstellungsverwaltung::datei_da(const std::string& verzeichnis, const std:
     return m_wavab.datei_existiert(pfad_verbinden(verzeichnis, name));
 }
 
-std::optional<Fehler>
-Einstellungsverwaltung::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
-                                    std::function<void(const Fehler&)> spaeter)
+void Einstellungsverwaltung::exportieren(std::vector<std::pair<std::string, std::string>> dateien,
+                                         std::function<void(const Fehler&)> danach)
 {
     // Without an import directory there is nothing to export to.
     if (m_e.importverzeichnis.empty()) {
-        return Fehler{};
+        return;
     }
     auto fehler = std::make_shared<Fehler>();
-    auto sofort = std::make_shared<bool>(true);
-    auto ergebnis = std::make_shared<std::optional<Fehler>>();
     const std::string verzeichnis = m_e.importverzeichnis;
     m_freigaben.auftrag(
         verzeichnis,
         [fehler, verzeichnis, dateien](Dateisystem& fs) {
             for (const auto& [schluessel, text] : dateien) {
-                const std::string pfad = verzeichnis + "MDAT" + schluessel + ".XQV";
-                if (Fehler f = fs.ersetzen(pfad, zeilen_kodieren({text})); f && !*fehler) {
+                if (Fehler f = fs.ersetzen(verzeichnis + datendatei(schluessel), zeilen_kodieren({text}));
+                    f && !*fehler) {
                     *fehler = f;
                 }
             }
         },
-        [fehler, sofort, ergebnis, spaeter, verzeichnis,
-         lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
-            const Fehler f =
-                ausgefuehrt ? *fehler : Fehler{57, "Das Verzeichnis antwortet nicht: " + verzeichnis};
-            if (*sofort) {
-                *ergebnis = f;
-            } else if (lebt.lock() && spaeter) {
-                spaeter(f);
+        [fehler, danach, verzeichnis, lebt = std::weak_ptr<bool>(m_lebt)](bool ausgefuehrt) {
+            if (lebt.lock() && danach) {
+                danach(ausgefuehrt ? *fehler : keine_antwort(verzeichnis));
             }
         },
         k_pfadfrist_ms);
-    *sofort = false;
-    return *ergebnis;
 }
 
 void Einstellungsverwaltung::exportfehler_melden(const Fehler& f)
@@ -162,12 +153,10 @@ void Einstellungsverwaltung::laden()
     if (!f) {
         f = anschluss_oeffnen();
     }
-    if (!f) {
-        f = exportdatei_schreiben();
-    }
     if (f) {
         return ladefehler(f, dateiende);
     }
+    exportdatei_schreiben();
     // A file cut short: the values it had are in force, the window asks for the rest.
     if (dateiende) {
         einrichten();
@@ -326,18 +315,17 @@ Fehler Einstellungsverwaltung::anschluss_oeffnen()
     return m_port.oeffnen();
 }
 
-Fehler Einstellungsverwaltung::exportdatei_schreiben()
+void Einstellungsverwaltung::exportdatei_schreiben()
 {
     m_maske.meldungtxt.clear();
-    // An import directory that answers late reports its failure when it does.
-    const auto fehler = exportieren({{m_e.idnummer, m_e.tastentext1}}, [this](const Fehler& f) {
+    // The import directory's answer reports a failure when it comes.
+    exportieren({{m_e.idnummer, m_e.tastentext1}}, [this](const Fehler& f) {
         if (f) {
             bool ende = false;
             ladefehler(f, ende);
             melden();
         }
     });
-    return fehler.value_or(Fehler{});
 }
 
 void Einstellungsverwaltung::werte_einfuellen()
@@ -441,13 +429,12 @@ void Einstellungsverwaltung::speichern()
                     return;
                 }
                 p->da[static_cast<std::size_t>(i)] = ausgefuehrt && *da;
-                if (--p->offen == 0 && !p->einreihen) {
+                if (--p->offen == 0) {
                     speichern_fortsetzen(p);
                 }
             },
             k_pfadfrist_ms);
     }
-    p->einreihen = false;
     if (p->offen == 0) {
         speichern_fortsetzen(p);
     } else {
@@ -470,15 +457,13 @@ void Einstellungsverwaltung::speichern_fortsetzen(std::shared_ptr<Pfadpruefung> 
     werte_aus_fenster();
     m_e.ausdruck = ausdruck_bilden(m_e, m_e.comdeaktiviert);
     m_log.logeintrag(einstellungsdatei_pfad());
-    const Fehler exportfehler = exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
-                                             {m_e.idnummer, m_e.tastentext1},
-                                             {m_e.idnummer + "-2", m_e.tastentext2}},
-                                            [this](const Fehler& f) { exportfehler_melden(f); })
-                                    .value_or(Fehler{});
+    exportieren({{m_e.idnummer + "-1", m_e.tastentext1},
+                 {m_e.idnummer, m_e.tastentext1},
+                 {m_e.idnummer + "-2", m_e.tastentext2}},
+                [this](const Fehler& f) { exportfehler_melden(f); });
     if (!datei_schreiben()) {
         return;
     }
-    exportfehler_melden(exportfehler);
     einrichtung_beenden();
 }
 

@@ -100,11 +100,10 @@ class Einstellungsverwaltung {
     bool datei_da(const std::string& verzeichnis, const std::string& name);
     void werte_einfuellen();
     void ladefehler(const Fehler& f, bool& dateiende);
-    // Writes "MDAT" + key + ".XQV" files into the import directory through the
-    // share service. The first error comes back at once where the service
-    // answered at once; otherwise later, through spaeter.
-    std::optional<Fehler> exportieren(std::vector<std::pair<std::string, std::string>> dateien,
-                                      std::function<void(const Fehler&)> spaeter);
+    // Writes data files (key, text) into the import directory through the
+    // share service; danach gets the first error when the directory answers.
+    void exportieren(std::vector<std::pair<std::string, std::string>> dateien,
+                     std::function<void(const Fehler&)> danach);
     void exportfehler_melden(const Fehler& f);
     // A save waiting for the answers about its group directories; touched on
     // the engine's thread only.
@@ -115,7 +114,6 @@ class Einstellungsverwaltung {
         // The path holds characters "Hestrel.DAT" cannot keep: refused unasked.
         std::array<bool, k_gruppen> unkodierbar{};
         int offen = 0;
-        bool einreihen = true;
     };
     void speichern_fortsetzen(std::shared_ptr<Pfadpruefung> p);
 
@@ -130,7 +128,7 @@ class Einstellungsverwaltung {
     Fehler schalter_setzen();
     Fehler id_pruefen();
     Fehler anschluss_oeffnen();
-    Fehler exportdatei_schreiben();
+    void exportdatei_schreiben();
 
     // The save's steps; false where it stops.
     bool pfade_annehmen(const Pfadpruefung& p);

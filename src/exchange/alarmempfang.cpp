@@ -172,7 +172,6 @@ void Alarmempfang::umsehen()
     const std::int64_t jetzt = m_scheduler.jetzt_ms();
     ++m_runde;
     m_phase = Phase::fragen;
-    m_fragt = true;
     for (std::size_t i = 0; i <= k_gruppen; ++i) {
         Verzeichnis& v = m_verzeichnisse[i];
         v.pfad = i == k_import ? e.importverzeichnis : e.gruppenpfad[i];
@@ -206,7 +205,6 @@ void Alarmempfang::umsehen()
             },
             -1, Spur::alarm);
     }
-    m_fragt = false;
     auswerten_wenn_bereit();
     if (m_phase == Phase::fragen) {
         m_frist->start();
@@ -230,7 +228,7 @@ void Alarmempfang::antwort(std::size_t index, Verzeichnisbefund befund)
     // A late answer waits for the next tick: one look at a time per directory,
     // so answers never overtake each other.
     v.befund = std::move(befund);
-    if (m_phase == Phase::fragen && !m_fragt) {
+    if (m_phase == Phase::fragen) {
         auswerten_wenn_bereit();
     }
 }
@@ -390,8 +388,6 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
     // shown last, its signal file written again for older workstations.
     befund->herkunft_lesen = index != k_import && m_daten_gewartet[index] == gesehen.signal.info;
     const std::uint64_t lesung = ++m_lesung;
-    m_sofort = true;
-    m_sofort_gelesen.reset();
     m_phase = Phase::lesen;
     v.liest = true;
     m_freigaben.auftrag(
@@ -402,10 +398,6 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
             }
             m_verzeichnisse[index].liest = false;
             if (lesung == m_lesung && m_phase == Phase::lesen) {
-                if (m_sofort) {
-                    m_sofort_gelesen = *befund;
-                    return;
-                }
                 m_frist->stop();
                 gelesen(index, *befund);
                 weiter();
@@ -415,11 +407,6 @@ bool Alarmempfang::lesen_anstossen(std::size_t index)
             m_verzeichnisse[index].vorgelesen = *befund;
         },
         -1, Spur::alarm);
-    m_sofort = false;
-    if (m_sofort_gelesen) {
-        gelesen(index, *m_sofort_gelesen);
-        return false;
-    }
     m_frist->start();
     return true;
 }

@@ -239,18 +239,15 @@ class Alarmempfang {
     // The tick in progress.
     std::uint64_t m_runde = 0;
     Phase m_phase = Phase::ruhe;
-    bool m_fragt = false;
     Schritt m_schritt = Schritt::fertig;
     std::array<std::optional<Verzeichnisbefund>, k_gruppen + 1> m_befunde{};
     std::optional<bool> m_importsignal;
     std::size_t m_naechste = 0;
     bool m_uebergangen = false;
-    // The read in progress: which directory, the interval before it, its answer when given at once.
+    // The read in progress: which directory, the interval before it.
     std::size_t m_liest = 0;
     int m_intervall_vorher = 0;
     std::uint64_t m_lesung = 0;
-    bool m_sofort = false;
-    std::optional<Verzeichnisbefund> m_sofort_gelesen;
     bool m_nicht_mehr_lesen = false;
     std::unique_ptr<Zeitgeber> m_frist;
     // Answers that come back after the engine is gone are dropped.

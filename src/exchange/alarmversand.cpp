@@ -20,11 +20,6 @@ namespace {
 
 constexpr int k_importwartezeit = 16;
 
-Fehler keine_antwort(const std::string& pfad)
-{
-    return {57, "Das Verzeichnis antwortet nicht: " + pfad};
-}
-
 } // namespace
 
 // One send: its targets, and what came back from each group's directory.
@@ -42,9 +37,8 @@ struct Alarmversand::Sendung {
     std::array<bool, k_gruppen> signal_beantwortet{};
     std::array<bool, k_gruppen> herkunft_unterwegs{};
     bool signale_gesendet = false;
-    // Answers still awaited, and whether work is still being queued.
+    // Answers still awaited.
     int offen = 0;
-    bool einreihen = true;
     bool weiter = false;
     bool berichtet = false;
     bool probe = false;
@@ -248,7 +242,6 @@ void Alarmversand::alarm_ausloesen(bool probe)
             },
             k_verfall_ms, Spur::alarm);
     }
-    s->einreihen = false;
     erledigt(s);
     if (!s->weiter) {
         m_frist->setInterval(k_sendefrist_ms);
@@ -272,7 +265,7 @@ void Alarmversand::keine_zielgruppe()
 
 void Alarmversand::erledigt(const std::shared_ptr<Sendung>& s)
 {
-    if (s->einreihen || s->offen > 0) {
+    if (s->offen > 0) {
         return;
     }
     if (!s->weiter) {
@@ -370,7 +363,6 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
 {
     // A group whose data file failed gets no signal, which would show an old text.
     const std::string signal = utf8_zu_cp1252(m_einstellungen.einstellungen().idnummer);
-    s->einreihen = true;
     s->signale_gesendet = true;
     for (int i : s->ziele) {
         const auto g = static_cast<std::size_t>(i);
@@ -433,7 +425,6 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
             },
             k_verfall_ms, Spur::alarm);
     }
-    s->einreihen = false;
 }
 
 void Alarmversand::herkunft_schreiben(const std::shared_ptr<Sendung>& s, std::size_t g)

@@ -17,9 +17,4 @@ bool schluessel_gueltig(std::string_view schluessel)
     return true;
 }
 
-std::string datendatei(std::string_view schluessel)
-{
-    return "MDAT" + std::string(schluessel) + ".XQV";
-}
-
 } // namespace hestrel

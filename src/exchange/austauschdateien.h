@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/datendatei.h"
+
 namespace hestrel {
 
 // The signal file: it holds the key of the data file beside it.
@@ -18,8 +20,5 @@ inline constexpr std::size_t k_max_schluessel = 32;
 // A key names a data file only when it is 1 to 32 of A-Z a-z 0-9 - _,
 // so that no key reaches a file outside its directory.
 bool schluessel_gueltig(std::string_view schluessel);
-
-// "MDAT" + key + ".XQV".
-std::string datendatei(std::string_view schluessel);
 
 } // namespace hestrel

@@ -454,7 +454,7 @@ void Rueckmeldungen::antworten(int nummer)
                 return;
             }
             if (!ausgefuehrt) {
-                *fehler = Fehler{57, "Das Verzeichnis antwortet nicht: " + pfad};
+                *fehler = keine_antwort(pfad);
             }
             if (*fehler) {
                 m_log.logeintrag("Antwort nicht geschrieben, " + was + ": " + fehler->meldungstext());

@@ -1,5 +1,7 @@
 #include "platform/einzelstart.h"
 
+#include "core/fehler.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -25,7 +27,7 @@ constexpr const char* k_erledigt = "ok\n";
 bool eigenes_verzeichnis(const std::string& pfad, std::string& grund)
 {
     if (::mkdir(pfad.c_str(), 0700) != 0 && errno != EEXIST) {
-        grund = pfad + ": " + std::strerror(errno);
+        grund = pfad + ": " + hestrel::systemfehlertext(errno);
         return false;
     }
     struct stat st {};
@@ -77,7 +79,7 @@ Einzelstart::Ergebnis Einzelstart::anmelden()
     }
     m_sperre = ::open(m_sperrdatei.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_sperre < 0) {
-        m_grund = m_sperrdatei + ": " + std::strerror(errno);
+        m_grund = m_sperrdatei + ": " + hestrel::systemfehlertext(errno);
         return Ergebnis::ohne_sperre;
     }
     // The lock goes with the process: a program that crashed leaves none behind.
@@ -95,7 +97,7 @@ Einzelstart::Ergebnis Einzelstart::anmelden()
     ::close(m_sperre);
     m_sperre = -1;
     if (fehler != EWOULDBLOCK) {
-        m_grund = m_sperrdatei + ": " + std::strerror(fehler);
+        m_grund = m_sperrdatei + ": " + hestrel::systemfehlertext(fehler);
         return Ergebnis::ohne_sperre;
     }
     QLocalSocket anschluss;

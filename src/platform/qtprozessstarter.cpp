@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <pwd.h>
@@ -171,7 +172,10 @@ std::string QtProzessstarter::anmeldename() const
             return wert.toStdString();
         }
     }
-    if (const passwd* pw = ::getpwuid(::geteuid())) {
+    passwd eintrag{};
+    passwd* pw = nullptr;
+    std::array<char, 4096> konto{};
+    if (::getpwuid_r(::geteuid(), &eintrag, konto.data(), konto.size(), &pw) == 0 && pw != nullptr) {
         return pw->pw_name;
     }
     return {};

@@ -1,5 +1,7 @@
 #include "platform/qtseriellerport.h"
 
+#include "core/umgebung.h"
+
 #include <cstdlib>
 
 #include <QPointer>
@@ -46,7 +48,7 @@ std::string QtSeriellerport::geraetedatei(int nummer)
         return {};
     }
     const std::string variable = "HESTREL_COM" + std::to_string(nummer);
-    if (const char* wert = std::getenv(variable.c_str()); wert && *wert) {
+    if (const char* wert = umgebung(variable.c_str()); wert && *wert) {
         return wert;
     }
     return "/dev/ttyS" + std::to_string(nummer - 1);

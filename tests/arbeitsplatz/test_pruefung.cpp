@@ -143,7 +143,7 @@ TEST_P(Pruefen, BerichtRueckgabewertUndNichtsVeraendert)
     Baum b;
     VirtualScheduler uhr;
     Schreibgeschuetzt teilfs;
-    Haltefreigaben freigaben(teilfs, [&] { return uhr.now_ms(); });
+    Haltefreigaben freigaben(teilfs, uhr, [&] { return uhr.now_ms(); });
     Antwortport port(uhr);
     EchtesDateisystem fs;
     b.schreiben(b.daten);
@@ -290,7 +290,7 @@ TEST(Pruefung, ProbedateiTraegtDenPlatznamen)
     Baum b;
     VirtualScheduler uhr;
     Schreibgeschuetzt teilfs;
-    Haltefreigaben freigaben(teilfs);
+    Haltefreigaben freigaben(teilfs, uhr);
     FakePort port;
     EchtesDateisystem fs;
     b.zeilen[8] = "1";
@@ -299,6 +299,7 @@ TEST(Pruefung, ProbedateiTraegtDenPlatznamen)
     datei_schreiben(b.daten + "Hestrel-Zusatz.ini", "Platzname=Empfang 2\r\n");
     Pruefung p(fs, uhr, uhr, port, freigaben, b.daten, {});
     p.starten({});
+    uhr.ausfuehren();
     ASSERT_TRUE(p.fertig());
     EXPECT_EQ(p.rueckgabewert(), Pruefung::k_alles_gut) << p.bericht();
     // Each written, then replaced while held open.

@@ -172,7 +172,7 @@ TEST(Meldeliste, BildschirmAnpassenNachSpeichernMitGruppe12)
     l.h.maske().pfade[0] = l.dir.unterverzeichnis("g1");
     l.h.maske().pfade[11] = l.dir.unterverzeichnis("g12");
     l.h.maske().idnummer = "0";
-    l.h.speichern();
+    l.speichern();
     ASSERT_FALSE(l.h.maske().sichtbar) << l.h.maske().meldungtxt;
     EXPECT_TRUE(l.m.relais_aktiv[11]);
     EXPECT_EQ(l.m.relaisfarben[11], k_gruen);

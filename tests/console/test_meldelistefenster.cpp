@@ -322,6 +322,7 @@ TEST(Meldelistenfenster, KeineTasteLoestEinenAlarmAusNachdemDieListeNachVorneKam
     auto* senden = f.c<QPushButton>(QStringLiteral("alarmAusloesenButton"));
     // The person raised an alarm with a click a while ago.
     klicken(senden);
+    f.uhr.ausfuehren();
     const std::string signal = f.h.einstellungen().gruppenpfad[0] + "MESSAGE.XQV";
     ASSERT_TRUE(existiert(signal));
     std::filesystem::remove(signal);

@@ -239,6 +239,7 @@ TEST_F(GeraetTest, RtsBehaeltSeinenStandUeberJedesNeueOeffnen)
 TEST_F(GeraetTest, Eingang2SendetDenAlarmUndFaerbtDieAusgaenge)
 {
     p.port.senden(rahmen(0, 1, {2, 10}));
+    uhr.ausfuehren();
     EXPECT_TRUE(gesendet());
     EXPECT_EQ(datei_lesen(g1 + "MESSAGE.XQV"), "0");
     EXPECT_EQ(logzeilen("Alarm gesetzt"), 1);
@@ -250,6 +251,7 @@ TEST_F(GeraetTest, Eingang2SendetDenAlarmUndFaerbtDieAusgaenge)
 
     // No debouncing: every frame with input 2 calls the send again.
     p.port.senden(rahmen(0, 1));
+    uhr.ausfuehren();
     EXPECT_EQ(logzeilen("Alarm gesetzt"), 2);
 }
 
@@ -259,6 +261,7 @@ TEST_F(GeraetTest, Eingang1SetztZurueck)
     ASSERT_TRUE(p.anzeige.sichtbar());
     p.port.setRts(true);
     p.port.senden(rahmen(1, 0));
+    uhr.ausfuehren();
     EXPECT_EQ(p.port.geschrieben, k_reset);
     EXPECT_FALSE(p.port.leitung_rts);
     EXPECT_EQ(logzeilen("Reset Eingang"), 1);
@@ -270,6 +273,10 @@ TEST_F(GeraetTest, BeideEingaengeSetzenZurueckSendenUndSchaltenAllesAus)
 {
     p.anzeige.alarm_zeigen("Überfall", "", "");
     p.port.senden(rahmen(1, 1, {1}));
+    EXPECT_EQ(p.h.maske().meldungtxt, "Eingang 1 und 2 aktive");
+    // The send's line follows once the group directories answered.
+    uhr.ausfuehren();
+    EXPECT_EQ(p.h.maske().meldungtxt.substr(p.h.maske().meldungtxt.size() - 13), "Alarm gesetzt");
     std::string erwartet = k_reset;
     for (int n = 1; n <= 10; ++n) {
         erwartet += bytes({242, 3, n});
@@ -279,7 +286,6 @@ TEST_F(GeraetTest, BeideEingaengeSetzenZurueckSendenUndSchaltenAllesAus)
     EXPECT_TRUE(gesendet());
     const std::string log = p.ereignislog();
     EXPECT_LT(log.find("Reset Eingang"), log.find("Alarm gesetzt"));
-    EXPECT_EQ(p.h.maske().meldungtxt, "Eingang 1 und 2 aktive");
     EXPECT_EQ(liste.ein, std::make_pair(true, true));
     EXPECT_EQ(farben_von(0).front(), k_rot);
 }
@@ -288,6 +294,7 @@ TEST_F(GeraetTest, RahmenOhneEingangLeertDenStatustext)
 {
     p.h.maske().meldungtxt = "alt";
     p.port.senden(rahmen(0, 0, {3}) + rahmen(2, 255));
+    uhr.ausfuehren();
     EXPECT_EQ(p.h.maske().meldungtxt, "");
     EXPECT_FALSE(gesendet());
     EXPECT_EQ(p.port.geschrieben, "");
@@ -302,6 +309,7 @@ TEST_F(GeraetTest, JederRahmenStartetDiePruefungNeu)
     uhr.advance(2000);
     EXPECT_EQ(p.port.geschrieben, "");
     p.port.senden(rahmen(0, 0));
+    uhr.ausfuehren();
     EXPECT_TRUE(p.ap.geraet().statusabfrage().aktiv());
     uhr.advance(400);
     p.port.senden(rahmen(0, 0));
@@ -319,12 +327,14 @@ TEST_F(GeraetTest, PruefungVerwirftEinenAngefangenenRahmen)
     p.port.senden(bytes({242, 1, 0}));
     uhr.advance(500);
     p.port.senden(rahmen(0, 1));
+    uhr.ausfuehren();
     EXPECT_TRUE(gesendet());
 }
 
 TEST_F(GeraetTest, SpurUndZeitablauf)
 {
     p.port.senden(bytes({242, 1, 0, 17}));
+    uhr.ausfuehren();
     EXPECT_EQ(p.h.maske().empfangsspur, " 242h 1h 0h 17h");
     uhr.advance(1000);
     EXPECT_EQ(p.h.maske().letzte_zeichenpause, "08:00:01");
@@ -332,6 +342,7 @@ TEST_F(GeraetTest, SpurUndZeitablauf)
 
     for (int i = 0; i < 2000; ++i) {
         p.port.senden(bytes({i % 200}));
+        uhr.ausfuehren();
     }
     const std::string& spur = p.h.maske().empfangsspur;
     EXPECT_EQ(spur.size(), Geraet::k_spurlaenge);

@@ -115,7 +115,7 @@ TEST(Fremdbytes, EinstellungenUndExportKommenByteFuerByteZurueck)
     }
     Gespeichert s(vorlage);
     std::filesystem::remove(s.dir / "Hestrel.DAT");
-    s.h.speichern();
+    s.speichern();
     EXPECT_FALSE(s.h.maske().sichtbar) << s.h.maske().meldungtxt;
     EXPECT_EQ(s.datei("Hestrel.DAT"), s.bytes);
     EXPECT_EQ(datei_lesen(s.basis / "import/MDAT0.XQV"), "\x81\x8D\x8F\x90\x9D, Kasse 2\r\n");
@@ -149,7 +149,7 @@ TEST(Unkodierbar, EinstellungenWerdenNichtGespeichertUndNichtUebernommen)
             s.h.maske().*f.box = "Łódź";
         }
         s.h.maske().tastentext1.insert(0, "neu ");
-        s.h.speichern();
+        s.speichern();
         EXPECT_EQ(s.h.maske().meldungtxt, f.meldung);
         EXPECT_TRUE(s.h.maske().sichtbar);
         EXPECT_EQ(s.datei("Hestrel.DAT"), s.bytes);
@@ -232,7 +232,7 @@ TEST(Speichern, FolgtVerknuepfungenUndBehaeltDenModus)
             const mode_t vorher = f.ziel_da ? modus(echt) : 0;
 
             if (name == "Hestrel.DAT") {
-                s.h.speichern();
+                s.speichern();
             } else {
                 s.ap.meldeliste().alarmdaten_speichern_geklickt();
             }

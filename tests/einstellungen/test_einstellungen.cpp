@@ -96,7 +96,7 @@ TEST_F(Einstellungsdatei, GespeicherteDateiEntsprichtDemMusterBytegenau)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.speichern();
+    s.speichern();
     ASSERT_EQ(s.h.maske().meldungtxt.find("Achtung"), std::string::npos) << s.h.maske().meldungtxt;
     EXPECT_FALSE(s.h.maske().sichtbar);
 
@@ -120,7 +120,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
     maske_fuellen(a, basis.pfad());
     a.h.maske().pfade[20] = "";
     a.h.maske().tastentext2 = "";
-    a.h.speichern();
+    a.speichern();
     const std::string gespeichert = a.datei("Hestrel.DAT");
 
     Station b;
@@ -156,7 +156,7 @@ TEST_F(Einstellungsdatei, DieNaechsteSitzungLiestGenauZurueck)
 
     // Saving again unchanged, the window opened from the tray, writes the same bytes.
     b.h.einstellungen_zeigen();
-    b.h.speichern();
+    b.speichern();
     EXPECT_EQ(b.datei("Hestrel.DAT"), gespeichert);
 }
 
@@ -167,7 +167,7 @@ TEST_F(Einstellungsdatei, KommaUndAnfuehrungszeichenUeberlebenEineRunde)
     maske_fuellen(a, basis.pfad());
     a.h.maske().tastentext1 = "Hilfe, \"sofort\"";
     a.h.maske().signaldatei = " /a,b.wav";
-    a.h.speichern();
+    a.speichern();
 
     Station b;
     datei_schreiben(b.dir / "Hestrel.DAT", a.datei("Hestrel.DAT"));
@@ -219,7 +219,7 @@ TEST_F(Einstellungsdatei, PfadpruefungNenntDenIndexMitZweiBlanks)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.maske().pfade[2] = basis.pfad() + "/fehlt";
-    s.h.speichern();
+    s.speichern();
     EXPECT_EQ(s.h.maske().meldungtxt, "Achtung, bitte Pfad  2 prüfen !!");
     EXPECT_FALSE(existiert(s.dir / "Hestrel.DAT"));
     EXPECT_TRUE(s.h.maske().sichtbar);
@@ -239,7 +239,7 @@ TEST_F(Einstellungsdatei, IdWirdGeprueftUndNormalisiert)
         s.starten();
         maske_fuellen(s, basis.pfad());
         s.h.maske().idnummer = f.text;
-        s.h.speichern();
+        s.speichern();
         EXPECT_EQ(existiert(s.dir / "Hestrel.DAT"), f.angenommen) << f.text;
         if (f.angenommen) {
             EXPECT_EQ(s.h.einstellungen().idnummer, "0") << f.text;
@@ -255,7 +255,7 @@ TEST_F(Einstellungsdatei, GespeicherteFalscheIdOeffnetDasFensterUndLaedtWeiter)
     Station a;
     a.starten();
     maske_fuellen(a, basis.pfad());
-    a.h.speichern();
+    a.speichern();
     auto z = zeilen(a.datei("Hestrel.DAT"));
     z[3] = "5";
     const std::string bytes = crlf(z);
@@ -266,7 +266,7 @@ TEST_F(Einstellungsdatei, GespeicherteFalscheIdOeffnetDasFensterUndLaedtWeiter)
     EXPECT_TRUE(b.h.maske().sichtbar);
     EXPECT_TRUE(b.port.offen()) << "the port is still opened";
     EXPECT_TRUE(existiert(basis / "import/MDAT5.XQV"));
-    b.h.speichern();
+    b.speichern();
     EXPECT_EQ(b.h.maske().id_warnung, "");
 }
 
@@ -278,7 +278,7 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     a.h.geraeteart_gewaehlt("keine");
     EXPECT_FALSE(a.h.maske().port_sichtbar);
     a.h.maske().schnittstelle_aus = 0;
-    a.h.speichern();
+    a.speichern();
     EXPECT_EQ(zeilen(a.datei("Hestrel.DAT"))[8], "1") << "no hardware writes the device as deactivated";
     EXPECT_FALSE(a.ap.geraet().statusabfrage().aktiv());
 
@@ -299,7 +299,7 @@ TEST_F(Einstellungsdatei, HardwareArtBestimmtSchnittstelleUndTimer)
     EXPECT_TRUE(c.port.offen());
     EXPECT_FALSE(c.ap.geraet().statusabfrage().aktiv());
     c.h.einstellungen_zeigen();
-    c.h.speichern();
+    c.speichern();
     EXPECT_TRUE(c.ap.geraet().statusabfrage().aktiv()) << "a save starts the check for every kind but none";
 }
 
@@ -308,7 +308,7 @@ TEST_F(Einstellungsdatei, PortDerNichtAufgehtIstEinLadefehler)
     Station a;
     a.starten();
     maske_fuellen(a, basis.pfad());
-    a.h.speichern();
+    a.speichern();
     Station b;
     b.port.oeffnen_fehler = {8002, "Ungültige Anschlussnummer"};
     datei_schreiben(b.dir / "Hestrel.DAT", a.datei("Hestrel.DAT"));
@@ -324,7 +324,7 @@ TEST_F(Einstellungsdatei, ExportdateiHaengtDenNamenOhneTrennerAn)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.maske().importverzeichnis = basis.pfad() + "/import";
-    s.h.speichern();
+    s.speichern();
     EXPECT_TRUE(existiert(basis / "importMDAT0.XQV"));
     EXPECT_TRUE(existiert(basis / "importMDAT0-1.XQV"));
     EXPECT_TRUE(existiert(basis / "importMDAT0-2.XQV"));
@@ -336,7 +336,7 @@ TEST_F(Einstellungsdatei, OhneImportverzeichnisEntstehtKeineExportdatei)
     s.starten();
     maske_fuellen(s, basis.pfad());
     s.h.maske().importverzeichnis = "";
-    s.h.speichern();
+    s.speichern();
     EXPECT_TRUE(existiert(s.dir / "Hestrel.DAT"));
     for (const auto& e : std::filesystem::directory_iterator(s.dir.pfad())) {
         EXPECT_EQ(e.path().filename().string().find("MDAT"), std::string::npos);
@@ -349,14 +349,14 @@ TEST_F(Einstellungsdatei, SchreibfehlerLaesstDieAlteDateiStehenUndSagtEs)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.speichern();
+    s.speichern();
     const std::string vorher = s.datei("Hestrel.DAT");
 
     s.h.einrichten();
     s.h.maske().pfade[0] = "";
     s.h.maske().tastentext1 = "neu";
     s.fs.muster = "Hestrel.DAT";
-    s.h.speichern();
+    s.speichern();
     s.fs.muster.clear();
     EXPECT_EQ(s.datei("Hestrel.DAT"), vorher);
     ASSERT_FALSE(s.boxen.hinweise.empty());
@@ -374,11 +374,11 @@ TEST_F(Einstellungsdatei, GeleerteKaestenAlterUndNeuerGruppenVerhaltenSichVersch
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.speichern();
+    s.speichern();
     s.h.einrichten();
     s.h.maske().pfade[0] = "";
     s.h.maske().pfade[11] = "";
-    s.h.speichern();
+    s.speichern();
     const auto z = zeilen(s.datei("Hestrel.DAT"));
     EXPECT_EQ(z[11], basis.pfad() + "/gruppe1/") << "group 1 comes from the array";
     EXPECT_EQ(z[27], "") << "group 12 comes from the box";
@@ -391,7 +391,7 @@ TEST_F(Einstellungsdatei, ZusammenfassungHaeltDieElfWerte)
     maske_fuellen(s, basis.pfad());
     s.h.geraeteart_gewaehlt("keine");
     s.h.maske().schnittstelle_aus = 0;
-    s.h.speichern();
+    s.speichern();
     EXPECT_EQ(
         s.h.einstellungen().ausdruck,
         "[" + basis.pfad() +
@@ -403,7 +403,7 @@ TEST_F(Einstellungsdatei, SpeichernSchreibtZweiEintraegeInsEreignislog)
     Station s;
     s.starten();
     maske_fuellen(s, basis.pfad());
-    s.h.speichern();
+    s.speichern();
     const auto z = zeilen(s.datei("Hestrel.log"));
     ASSERT_EQ(z.size(), 2u);
     EXPECT_EQ(z[0], "08.12.2026 08:00:00 " + s.dir.pfad() + "/Hestrel.DAT");

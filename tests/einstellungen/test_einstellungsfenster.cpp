@@ -114,6 +114,7 @@ TEST(Einstellungsfenster, SetupBeendenSchreibtUndVersteckt)
     id->setText(QStringLiteral("0"));
     emit id->textEdited(id->text());
     finde<QPushButton>(f.fenster, "Speichern")->click();
+    f.s.uhr.ausfuehren();
     EXPECT_FALSE(f.fenster.isVisible());
     EXPECT_EQ(zeilen(f.s.datei("Hestrel.DAT")).at(11), gruppe);
 }

@@ -55,13 +55,14 @@ TEST(Anwesenheit, ZaehltNachStartNeustartUndAusfallDerFreigabe)
     Ereignisse ereignisse_c;
     Stoerdateisystem fs_c{ereignisse_c};
     fs_c.freigabeuhr = &a.uhr;
-    Haltefreigaben halte_c(fs_c, [&] { return a.uhr.jetzt_ms(); });
+    Haltefreigaben halte_c(fs_c, a.uhr, [&] { return a.uhr.jetzt_ms(); });
     auto pa = a.platz("Anmeldung");
     auto pb = a.platz("Empfang-2");
     auto pc = a.platz("Lager", &halte_c);
     for (Platz* p : {pa.get(), pb.get(), pc.get()}) {
         p->gruppe(0, a.g1);
         p->ap.anwesenheit().runde();
+        a.uhr.ausfuehren();
     }
     pa->gruppe(1, a.g2);
     pb->gruppe(1, a.g2);
@@ -79,6 +80,7 @@ TEST(Anwesenheit, ZaehltNachStartNeustartUndAusfallDerFreigabe)
 
     // A clean exit takes the records off at once; the restart puts them back.
     pb->ap.beenden();
+    a.uhr.ausfuehren();
     EXPECT_FALSE(existiert(a.g1 + "hestrel-da-Empfang-2.txt"));
     EXPECT_FALSE(existiert(a.g2 + "hestrel-da-Empfang-2.txt"));
     pb.reset();
@@ -177,6 +179,7 @@ TEST(Anwesenheit, DateiaufrufeJeRundeWachsenNichtMitDenKollegen)
             }
         };
         pa->ap.anwesenheit().runde();
+        a.uhr.ausfuehren();
         EXPECT_EQ(pa->fs.aufrufe["lesen"], f.kollegen) << "each colleague read once";
         EXPECT_EQ(pa->fs.aufrufe["auflisten"], 1);
         pa->fs.aufrufe.clear();
@@ -223,6 +226,7 @@ TEST(Anwesenheit, ReichweiteInDerBestaetigung)
     pa->gruppe(2, g3);   // nobody else hears group 3
     for (Platz* p : {pb.get(), pc.get(), pa.get()}) {
         p->ap.anwesenheit().runde();
+        a.uhr.ausfuehren();
     }
     const std::string ungezaehlt = a.tmp.unterverzeichnis("g4");
 

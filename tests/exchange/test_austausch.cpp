@@ -49,6 +49,7 @@ TEST_F(Austausch, SendenEmpfangenAufraeumen)
     a.liste.gruppen[2] = 1;
     uhr.advance(1000);
     a.ap.ausloesen();
+    uhr.ausfuehren();
 
     // The files other workstations read, byte for byte.
     const std::string daten = "\xDC"
@@ -116,6 +117,7 @@ TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
 {
     a.liste.gruppen[0] = 1;
     a.ap.ausloesen();
+    uhr.ausfuehren();
     a.bestaetigung.wartezeit_um();
     a.bestaetigung.ok_geklickt();
     ASSERT_FALSE(a.bestaetigung.sichtbar());
@@ -124,6 +126,7 @@ TEST_F(Austausch, ZweiterAlarmInnerhalbVon15SekundenErneuertNurDieTexte)
     uhr.advance(5000);
     a.liste.texte = {"Zweiter", "", "", ""};
     a.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "Zweiter\r\n\r\n\r\n\r\n");
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_FALSE(a.bestaetigung.sichtbar());
@@ -293,6 +296,7 @@ TEST_F(Austausch, GruppenpfadIstEineDateiSendenGehtWeiter)
     a.gruppe(1, g2);
     a.liste.alle = true;
     a.ap.ausloesen();
+    uhr.ausfuehren();
 
     EXPECT_EQ(datei_lesen(g2 + "MDAT0.XQV").substr(0, 1), "\xDC");
     EXPECT_EQ(datei_lesen(g2 + "MESSAGE.XQV"), "0");
@@ -320,6 +324,7 @@ TEST_F(Austausch, OhneDatendateiKeinSignal)
     a.liste.gruppen[0] = 1;
     a.liste.gruppen[2] = 1;
     a.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
 }
@@ -369,6 +374,7 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
     a.liste.gruppen[1] = 1;
     a.liste.gruppen[3] = 1; // no directory
     a.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_FALSE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
     EXPECT_FALSE(existiert(g3 + "MDAT0.XQV"));
@@ -378,6 +384,7 @@ TEST_F(Austausch, ZielauswahlUndGrauerHaken)
     a.liste.alle = true;
     a.liste.gruppen = {};
     a.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_TRUE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_TRUE(existiert(g2 + "MESSAGE.XQV"));
     EXPECT_TRUE(existiert(g3 + "MESSAGE.XQV"));
@@ -387,6 +394,7 @@ TEST_F(Austausch, OhneZielgruppeKeinAlarmUndKeineBestaetigung)
 {
     // Without a ticked group nothing is sent: the sender is told so, never "ausgelöst".
     a.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm gesetzt"), 0);
     EXPECT_EQ(zaehlen(a.ereignislog(), "Alarm nicht ausgel\xF6st: keine Zielgruppe angehakt"), 1);
     EXPECT_FALSE(a.bestaetigung.sichtbar());
@@ -405,6 +413,7 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
     datei_schreiben(import + "MESSAGE.XQV", "0");
     a.liste.gruppen[0] = 1;
     a.ap.ausloesen();
+    uhr.ausfuehren();
 
     EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV")) << "the groups get no signal file for this send";
@@ -415,6 +424,7 @@ TEST_F(Austausch, ImportverzeichnisWartetHoechstens16Ticks)
     // A second send during the wait only renews the data files.
     a.liste.texte = {"neu", "", "", ""};
     a.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_EQ(a.versand.import_zaehler(), 16);
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "neu\r\n\r\n\r\n\r\n");
 
@@ -451,6 +461,7 @@ TEST_F(Austausch, ImportsignalVerschwindetVorDemEnde)
     a.h.einstellungen().importverzeichnis = import;
     datei_schreiben(import + "MESSAGE.XQV", "0");
     a.ap.ausloesen();
+    uhr.ausfuehren();
     ASSERT_TRUE(a.versand.import_wartet());
     std::filesystem::remove(import + "MESSAGE.XQV");
     uhr.advance(5000);
@@ -607,6 +618,7 @@ TEST_F(Austausch, OhneMeldelisteWirdTrotzdemEmpfangenUndGesendet)
     EXPECT_TRUE(b.ap.alarmempfang().piepser().aktiv());
 
     b.ap.ausloesen();
+    uhr.ausfuehren();
     EXPECT_FALSE(b.bestaetigung.sichtbar()) << "no targets without a message list: nothing raised";
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "ohne Liste") << "no targets without a message list";
 }

@@ -1,9 +1,10 @@
 // Shares that hang, answer late or fail: every rule on the virtual clock, with
-// a share service whose directories answer at once unless a test holds them.
+// a share service whose directories answer at the same virtual moment unless a test holds them.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <deque>
+#include <functional>
 #include <future>
 #include <map>
 #include <sys/stat.h>
@@ -82,7 +83,7 @@ class Freigaben : public ::testing::Test {
     std::string g1, g2, g3;
     VirtualScheduler uhr;
     Launendateisystem launen;
-    Haltefreigaben hand{launen};
+    Haltefreigaben hand{launen, uhr};
     Platz sender{uhr, basis / "s"};
     Platz empfaenger{uhr, basis / "e", &hand};
 };
@@ -170,6 +171,7 @@ TEST_F(Freigaben, EigeneSignaldateienGehenAuchWennDerBlickZuSpaetKommt)
     // into group 1 does not come back in time.
     empfaenger.liste.gruppen[0] = 1;
     empfaenger.ap.ausloesen();
+    uhr.ausfuehren();
     ASSERT_TRUE(existiert(g1 + "MESSAGE.XQV"));
     uhr.advance(14900);
     hand.halten(g1, Spur::alarm);
@@ -244,7 +246,7 @@ TEST_F(Freigaben, EinHaengendesZielHaeltDieAnderenZieleNichtAuf)
 {
     sender.liste.gruppen[0] = 1;
     sender.liste.gruppen[2] = 1;
-    Haltefreigaben senderhand{sender.fs};
+    Haltefreigaben senderhand{sender.fs, uhr};
     Platz s2{uhr, basis / "s2", &senderhand};
     s2.starten();
     s2.gruppe(0, g1);
@@ -357,32 +359,47 @@ TEST(FaedenFreigabedienst, EinHaengendesVerzeichnisHaeltNurSichSelbstAuf)
     VirtualScheduler uhr;
     auto fs = std::make_shared<EchtesDateisystem>();
     std::vector<std::string> fertig;
+    std::promise<void> drin;
     std::promise<void> los;
     std::shared_future<void> los_f = los.get_future().share();
+    const auto warten = [&](const std::function<bool()>& bis) {
+        for (int i = 0; i < 400 && !bis(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            uhr.advance(0);
+        }
+    };
     {
         FaedenFreigabedienst dienst(fs, uhr);
         dienst.auftrag(
-            "/haengt", [los_f](Dateisystem&) { los_f.wait(); }, [&](bool) { fertig.push_back("haengt"); });
+            "/haengt/",
+            [&drin, los_f](Dateisystem&) {
+                drin.set_value();
+                los_f.wait();
+            },
+            [&](bool) { fertig.push_back("haengt"); });
+        drin.get_future().wait();
+        // Other spellings of the directory queue behind the hung call, on its worker.
         dienst.auftrag(
-            "/haengt", nullptr, [&](bool a) { fertig.push_back(a ? "danach" : "verfallen"); }, 50);
+            "/haengt//", nullptr, [&](bool a) { fertig.push_back(a ? "danach" : "verfallen"); }, 1000);
+        dienst.auftrag("/./haengt", nullptr, [&](bool a) { fertig.push_back(a ? "ohne Frist" : "?"); });
         dienst.auftrag("/frei", nullptr, [&](bool) { fertig.push_back("frei"); });
-        for (int i = 0; i < 200 && fertig.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            uhr.advance(0);
-        }
+        warten([&] { return !fertig.empty(); });
         EXPECT_EQ(fertig, std::vector<std::string>{"frei"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        los.set_value();
-        for (int i = 0; i < 200 && fertig.size() < 3; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            uhr.advance(0);
-        }
-        // In order per directory; work that could not start in time is dropped and said so.
-        EXPECT_EQ(fertig, (std::vector<std::string>{"frei", "haengt", "verfallen"}));
+        EXPECT_EQ(dienst.arbeiter(), 2u);
+        // At its limit the waiting work is answered as not done, while the call still hangs.
+        uhr.advance(999);
+        EXPECT_EQ(fertig.size(), 1u);
+        uhr.advance(1);
+        EXPECT_EQ(fertig, (std::vector<std::string>{"frei", "verfallen"}));
+        EXPECT_TRUE(FaedenFreigabedienst::haengt_noch());
     }
-    // Answers after the service is gone are dropped.
+    // The service went while a job was inside its call: its answer, and the
+    // work queued behind it, are dropped.
+    los.set_value();
+    warten([] { return !FaedenFreigabedienst::haengt_noch(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     uhr.advance(0);
-    EXPECT_EQ(fertig.size(), 3u);
+    EXPECT_EQ(fertig, (std::vector<std::string>{"frei", "verfallen"}));
 }
 
 } // namespace
@@ -408,6 +425,7 @@ TEST_F(Freigaben, SpeichernWartetHoechstensDieFristAufEinHaengendesVerzeichnis)
     EXPECT_EQ(hand.wartend(g2), 1u) << "a second click asks nothing new";
     hand.freigeben(g2);
     h.speichern();
+    uhr.ausfuehren();
     EXPECT_TRUE(h.einstellungen().pfadeok);
     EXPECT_TRUE(existiert(empfaenger.daten + "/Hestrel.DAT"));
 }

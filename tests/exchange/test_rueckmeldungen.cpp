@@ -42,6 +42,7 @@ class Rueckmeldung : public ::testing::Test {
             }
         } else {
             a.ap.ausloesen();
+            uhr.ausfuehren();
         }
         uhr.advance(4000);
     }
@@ -82,6 +83,7 @@ TEST_F(Rueckmeldung, HerkunftIchKommeUndWerSonstKommt)
     const std::string vorher = b.journal();
     const std::string geklickt = langzeit(uhr.jetzt());
     b.anzeige.antwort_geklickt();
+    uhr.ausfuehren();
     const std::string alarm = a.versand.alarmkennung();
     const auto antwort = [&](const std::string& platz) {
         std::string grund;
@@ -369,6 +371,7 @@ TEST_F(Rueckmeldung, ProbealarmBlauMitEinemTonOhneGeraetUndMitEmpfangsliste)
     EXPECT_EQ(b.ton.piepe.size(), 1u) << "no beeps follow";
 
     b.anzeige.antwort_geklickt();
+    uhr.ausfuehren();
     c.anzeige.antwort_geklickt();
     uhr.advance(500);
     EXPECT_EQ(a.bestaetigung.meldung(), "Der Probealarm wurde ausgelöst .");
@@ -390,6 +393,7 @@ TEST_F(Rueckmeldung, ProbealarmBlauMitEinemTonOhneGeraetUndMitEmpfangsliste)
     const std::string echt = datei_lesen(g1 + "MDAT0.XQV");
     const auto hinweise = a.boxen.hinweise.size();
     a.ap.traymenue().probealarm_senden();
+    uhr.ausfuehren();
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), echt);
     EXPECT_EQ(a.boxen.hinweise.size(), hinweise + 1);
 }
@@ -492,6 +496,7 @@ TEST_F(Rueckmeldung, AntwortNichtGeschriebenWirdGesagtUndNichtEingetragen)
     senden();
     b.fs.schreiben_muster = "hestrel-antwort";
     b.anzeige.antwort_geklickt();
+    uhr.ausfuehren();
     EXPECT_FALSE(b.anzeige.geantwortet());
     EXPECT_TRUE(b.anzeige.antwort_moeglich()) << "it can be pressed again";
     EXPECT_EQ(b.anzeige.rueckmeldezeile().substr(0, 24), "Antwort nicht gesendet: ");
@@ -505,6 +510,7 @@ TEST_F(Rueckmeldung, VeralteteAntwortenHerkunftUndVorlagenWerdenEntfernt)
 {
     senden();
     b.anzeige.antwort_geklickt();
+    uhr.ausfuehren();
     const std::string alt = g1 + antwortdatei("00000000000000aa", "Alt");
     legen(alt, "HESTREL-ANTWORT 1\r\n", 11 * 60);
     // A temporary file whose removal a share refused, and one being written right now.

@@ -373,7 +373,7 @@ void Anlage::starten(Platz& p)
         return;
     }
     p.fs = std::make_unique<Protokolldateisystem>(std::move(b));
-    p.freigaben = std::make_unique<Haltefreigaben>(*p.fs, [this] { return m_uhr.now_ms(); });
+    p.freigaben = std::make_unique<Haltefreigaben>(*p.fs, m_uhr, [this] { return m_uhr.now_ms(); });
     for (int g = 0; g < m_p.gruppen; ++g) {
         if (m_gruppe_haengt[static_cast<std::size_t>(g)]) {
             p.freigaben->halten(gruppenpfad(g));
@@ -403,6 +403,8 @@ void Anlage::senden_gebucht(Platz& p, const std::function<void()>& senden)
     const bool wartete = versand.nachricht_gesendet() || versand.import_wartet();
     const auto boxen = p.boxen->hinweise.size();
     senden();
+    // The shares that are not held answer at this moment; the send's wait starts with their answers.
+    m_uhr.ausfuehren();
     if (!wartete && versand.nachricht_gesendet()) {
         m_buch.taub_ab(p.lauf, m_uhr.now_ms());
         ++m_buch.zaehler["signal_gesendet"];

@@ -160,6 +160,7 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenDatenUndSignaldateien)
         }
     };
     a.ap.meldeliste().alarm_ausloesen_geklickt();
+    uhr.ausfuehren();
     EXPECT_TRUE(existiert(g1 + "MDAT0.XQV"));
     EXPECT_FALSE(existiert(g1 + "MESSAGE.XQV"));
     EXPECT_EQ(datei_lesen(g3 + "MESSAGE.XQV"), "0");
@@ -179,6 +180,7 @@ TEST_F(Stoerungen, FreigabeVerschwindetZwischenDatenUndSignaldateien)
     EXPECT_FALSE(a.ap.alarmversand().nachricht_gesendet());
     a.fs.weg.clear();
     a.ap.meldeliste().alarm_ausloesen_geklickt();
+    uhr.ausfuehren();
     EXPECT_EQ(datei_lesen(g1 + "MESSAGE.XQV"), "0");
     a.nichts_verloren();
     b.nichts_verloren();
@@ -218,11 +220,15 @@ TEST_F(Stoerungen, HalbGeschriebeneEinstellungenUndGruppendaten)
         h.einstellungen_zeigen();
         h.maske().importverzeichnis = basis / "import/";
         h.speichern();
+        uhr.ausfuehren();
         a.ap.meldeliste().alarmdaten_speichern_geklickt();
+        uhr.ausfuehren();
     }
-    ASSERT_EQ(a.boxen.hinweise.size(), 2u);
+    // The export files beside the settings could not be written either, and it is said.
+    ASSERT_EQ(a.boxen.hinweise.size(), 3u);
     EXPECT_EQ(a.boxen.hinweise[0].text.rfind("Einstellungen nicht gespeichert: ", 0), 0u);
-    EXPECT_EQ(a.boxen.hinweise[1].text.rfind("Alarmdaten nicht gespeichert: ", 0), 0u);
+    EXPECT_EQ(a.boxen.hinweise[1].text.rfind("Exportdatei nicht geschrieben: ", 0), 0u);
+    EXPECT_EQ(a.boxen.hinweise[2].text.rfind("Alarmdaten nicht gespeichert: ", 0), 0u);
     EXPECT_TRUE(a.restdateien().empty()) << "no half-written temporary file stays behind";
     a.nichts_verloren();
 
@@ -241,6 +247,7 @@ TEST_F(Stoerungen, HalbGeschriebeneDatendateiBeimSenden)
         // Room for a signal file, not for a data file.
         Dateigrenze grenze(20);
         a.ap.meldeliste().alarm_ausloesen_geklickt();
+        uhr.ausfuehren();
     }
     // The old data file stays whole, and no signal points at it.
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), "alt");
@@ -371,6 +378,7 @@ TEST(StoerungAmGeraet, SchreibfehlerUndVerschwundenerAnschluss)
     std::filesystem::remove(g3 + "MESSAGE.XQV");
     uhr.advance(5000);
     p.port.senden(std::string("\xF2\x01\x00\x01", 4) + std::string(10, '\0'));
+    uhr.ausfuehren();
     EXPECT_EQ(datei_lesen(g1 + "MESSAGE.XQV"), "0");
     EXPECT_EQ(datei_lesen(g3 + "MESSAGE.XQV"), "0");
     EXPECT_EQ(p.datei("Hestrel.DAT"), p.gespeichert[0]);

@@ -16,7 +16,18 @@ struct Station {
     Testarbeitsplatz ap{Dienste{fs, uhr, uhr, boxen, port}};
     Einstellungsverwaltung& h = ap.einstellungen();
 
-    void starten() { ap.starten(dir.pfad()); }
+    // The start, and the share service's answers to it.
+    void starten()
+    {
+        ap.starten(dir.pfad());
+        uhr.ausfuehren();
+    }
+    // "Setup beenden": the save, once its group directories answered.
+    void speichern()
+    {
+        h.speichern();
+        uhr.ausfuehren();
+    }
     std::string datei(const std::string& name) const { return datei_lesen(dir / name); }
     std::vector<std::string> hinweistexte() const
     {

@@ -203,6 +203,12 @@ std::string ausfuehren(const std::string& zeile)
         g_verzoegerung_ms = 0;
     } else if (befehl == "wartend") {
         return std::to_string(g_wartend);
+    } else if (befehl == "offen") {
+        long offen = 0;
+        for (const auto& f : g_fehlschlaege) {
+            offen += f.anzahl;
+        }
+        return std::to_string(offen);
     } else if (befehl == "zaehlen") {
         std::string z;
         for (const auto& [op, n] : g_zaehler) {

@@ -204,6 +204,12 @@ int Stoerlaufwerk::wartend()
     return antwort.empty() ? -1 : std::atoi(antwort.c_str());
 }
 
+int Stoerlaufwerk::offen()
+{
+    const std::string antwort = befehl("offen");
+    return antwort.empty() ? -1 : std::atoi(antwort.c_str());
+}
+
 void Stoerlaufwerk::aushaengen()
 {
     // Closing the socket lets every waiting operation go on; the file system

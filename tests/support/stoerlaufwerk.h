@@ -40,6 +40,8 @@ class Stoerlaufwerk {
     bool freigeben();
     // Operations waiting in a hang right now; -1 when the file system does not answer.
     int wartend();
+    // Failures told to scheitern() that have not happened yet; -1 as above.
+    int offen();
     // The operations that reached the file system since the last call, by kind.
     std::map<std::string, long> zaehlen();
 

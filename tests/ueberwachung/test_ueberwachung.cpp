@@ -38,7 +38,7 @@ struct Umgebung {
     std::string daten = tmp.pfad();
     std::string aktiv = "1";
     Logbuch log{fs, uhr, daten, aktiv};
-    SofortigerFreigabedienst freigaben{fs};
+    EinreihenderFreigabedienst freigaben{fs, uhr};
     Ereignisse ereignisse;
     FakeTon ton{ereignisse};
     Quellen quellen;
@@ -165,6 +165,7 @@ TEST(Ueberwachung, ProbeUndAufzeichnungenDerArbeitsplatz)
         SCOPED_TRACE(f.text);
         p.fs.schreiben_muster = f.muster;
         f.ausloesen();
+        uhr.ausfuehren();
         ASSERT_EQ(u.stoerungen().size(), 1U);
         EXPECT_EQ(u.stoerungen()[0].text, f.text);
         EXPECT_TRUE(p.ap.meldeliste().maske().gruppe_warnung[0]);

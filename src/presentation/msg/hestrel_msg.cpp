@@ -27,10 +27,12 @@
 
 #include "presentation/msg/meldetext.h"
 
+// hestrel-msg runs on one thread: the environment and the user database are its own.
+// NOLINTBEGIN(concurrency-mt-unsafe)
 namespace {
 
 constexpr const char* k_titel = "Alarm";
-constexpr std::size_t k_max_eingabe = 64 * 1024;
+constexpr std::size_t k_max_eingabe = std::size_t{64} * 1024;
 
 std::string eingabe_lesen()
 {
@@ -175,3 +177,4 @@ int main(int argc, char* argv[])
     std::fprintf(stderr, "hestrel-msg: no session of %s could be reached\n", benutzer.c_str());
     return 1;
 }
+// NOLINTEND(concurrency-mt-unsafe)
