@@ -331,8 +331,9 @@ void Alarmempfang::liegengebliebene_entfernen()
         }
         // A time stamp from the future (a tool that set it) is still caught by the watch.
         const std::optional<std::int64_t> freigabezeit = m_versand.freigabezeit_ns(m_verzeichnisse[i].pfad);
-        const bool alt = (freigabezeit && *freigabezeit - b->signal.info.geaendert_ns > k_liegengeblieben_ns) ||
-                         jetzt - m_gesehen_seit[i] >= k_liegengeblieben_ms;
+        const bool alt =
+            (freigabezeit && *freigabezeit - b->signal.info.geaendert_ns > k_liegengeblieben_ns) ||
+            jetzt - m_gesehen_seit[i] >= k_liegengeblieben_ms;
         // Shown here first (a desk that starts finds it as an alarm); once per
         // file: a removal the share refuses is not asked for at every poll.
         const bool gezeigt = m_gruppe_gemeldet[i] && m_gemeldet_als[i] == b->signal.info;

@@ -55,8 +55,7 @@ Alarmversand::Alarmversand(Einstellungsverwaltung& einstellungen, Logbuch& log, 
                            Scheduler& scheduler, Meldungsdienst& boxen, Alarmgesendet& bestaetigung)
     : m_einstellungen(einstellungen), m_log(log), m_freigaben(freigaben), m_boxen(boxen),
       m_bestaetigung(bestaetigung), m_scheduler(scheduler),
-      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms)),
-      m_luecketakt(scheduler.timer("Luecke", 500))
+      m_frist(scheduler.timer("Sendefrist", k_sendefrist_ms)), m_luecketakt(scheduler.timer("Luecke", 500))
 {
     m_frist->tick = [this] { frist_abgelaufen(); };
     m_luecketakt->tick = [this] { luecken_pflegen(); };
@@ -411,8 +410,9 @@ void Alarmversand::signale_schreiben(const std::shared_ptr<Sendung>& s)
                     if (e->stand.art == Dateistand::Art::datei) {
                         signal_geschrieben(g, e->stand.info, s->probe);
                         if (s->luecke[g]) {
-                            m_luecken.push_back(
-                                {g, e->stand.info, m_scheduler.jetzt_ms() + k_luecke_vorlauf_ms, false, false, s});
+                            m_luecken.push_back({g, e->stand.info,
+                                                 m_scheduler.jetzt_ms() + k_luecke_vorlauf_ms, false, false,
+                                                 s});
                             m_luecketakt->start();
                         }
                     }
@@ -483,10 +483,11 @@ void Alarmversand::besetzt_zeigen(const std::shared_ptr<Sendung>& s)
     for (std::size_t n = 0; n < gruppen.size(); ++n) {
         wo += (n == 0 ? "" : ", ") + std::to_string(gruppen[n]);
     }
-    m_boxen.hinweis(k_programmtitel, "Der Probealarm wurde " + wo +
-                                         " nicht gesendet: dort ist gerade ein Alarm eines anderen Platzes "
-                                         "unterwegs, den er verdecken würde. Bitte in einer Minute noch einmal "
-                                         "\"Probealarm\" wählen.");
+    m_boxen.hinweis(k_programmtitel,
+                    "Der Probealarm wurde " + wo +
+                        " nicht gesendet: dort ist gerade ein Alarm eines anderen Platzes "
+                        "unterwegs, den er verdecken würde. Bitte in einer Minute noch einmal "
+                        "\"Probealarm\" wählen.");
 }
 
 void Alarmversand::import_uebergeben()

@@ -148,13 +148,11 @@ std::string kodieren(const Herkunft& h)
     for (int g : h.gruppen) {
         gruppen += (gruppen.empty() ? "" : ",") + std::to_string(g);
     }
-    std::vector<std::pair<const char*, std::string>> felder{{"Alarm", h.alarm},
-                                                             {"Platz", h.platz},
-                                                             {"Benutzer", h.benutzer},
-                                                             {"Zeit", h.zeit},
-                                                             {"Gruppen", gruppen},
-                                                             {"Probe", h.probe ? "1" : "0"},
-                                                             {"Pruefsumme", h.pruefsumme}};
+    std::vector<std::pair<const char*, std::string>> felder{
+        {"Alarm", h.alarm},          {"Platz", h.platz},
+        {"Benutzer", h.benutzer},    {"Zeit", h.zeit},
+        {"Gruppen", gruppen},        {"Probe", h.probe ? "1" : "0"},
+        {"Pruefsumme", h.pruefsumme}};
     if (h.wiederholt) {
         felder.emplace_back("Wiederholt", "1");
     }

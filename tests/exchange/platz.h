@@ -78,8 +78,8 @@ inline void alarm_legen(const std::string& verzeichnis, const std::string& text_
 
 // Gives a file laid by the test the share's time as the desks know it (the
 // latest), `sekunden` ago: the real clock stamped it, the desks run on a virtual one.
-inline void frisch(std::initializer_list<Platz*> plaetze, const std::string& verzeichnis, const std::string& datei,
-                   int sekunden = 0)
+inline void frisch(std::initializer_list<Platz*> plaetze, const std::string& verzeichnis,
+                   const std::string& datei, int sekunden = 0)
 {
     std::int64_t jetzt = 0;
     for (Platz* p : plaetze) {

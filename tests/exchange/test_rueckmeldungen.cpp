@@ -424,8 +424,13 @@ TEST_F(Rueckmeldung, NurEineHerkunftDiesesAlarmsMachtEinenProbealarm)
         legen(g1 + "MDAT0.XQV", text, 1);
         legen(g1 + "MESSAGE.XQV", "0", 1);
         if (f.herkunft_alter >= 0) {
-            const Herkunft h{"0123456789abcdef", "Kasse", "", "09.12.2026 10:00:00", {1},
-                             f.probe, pruefsumme(f.passende_summe ? text : "anders")};
+            const Herkunft h{"0123456789abcdef",
+                             "Kasse",
+                             "",
+                             "09.12.2026 10:00:00",
+                             {1},
+                             f.probe,
+                             pruefsumme(f.passende_summe ? text : "anders")};
             legen(g1 + k_herkunftsdatei, kodieren(h), f.herkunft_alter);
         }
         b.ton.piepe.clear();
@@ -457,7 +462,8 @@ TEST_F(Rueckmeldung, ProbealarmWeichtEinemFremdenAlarmAusEchterAlarmNieDemVorsat
     uhr.advance(500);
     a.ap.traymenue().probealarm_senden();
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), echt);
-    EXPECT_EQ(a.boxen.hinweise.at(0).text.substr(0, 55), "Der Probealarm wurde in Gruppe 1 nicht gesendet: dort i");
+    EXPECT_EQ(a.boxen.hinweise.at(0).text.substr(0, 55),
+              "Der Probealarm wurde in Gruppe 1 nicht gesendet: dort i");
     EXPECT_FALSE(a.bestaetigung.sichtbar()) << "nothing was sent";
     uhr.advance(5000);
     EXPECT_EQ(c.anzeige.alarmtext().substr(0, 11), "Hilfe Lager");

@@ -497,7 +497,8 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
             antwortzeiten.push_back(a.gezeigt - a.geschrieben);
             constexpr std::int64_t k_erste_minute = 60 * 1000;
             const bool frueh = a.geschrieben + k_antwortfrist <= a.ausgeloest + k_erste_minute;
-            antwort_zu_spaet += a.gezeigt - a.geschrieben > (frueh ? k_antwortfrist : k_antwortfrist_spaet) ? 1 : 0;
+            antwort_zu_spaet +=
+                a.gezeigt - a.geschrieben > (frueh ? k_antwortfrist : k_antwortfrist_spaet) ? 1 : 0;
         }
     }
     std::sort(antwortzeiten.begin(), antwortzeiten.end());
@@ -605,8 +606,8 @@ bool Anlagenbuch::auswerten(std::int64_t ende, std::string& bericht)
     return verpasst == 0 && mehrfach == 0 && falscher_text == 0 && zaehler["absturz"] == 0 &&
            az.falsch == 0 && az.unbekannt == 0 && warn_gegeben == warn_erwartet &&
            warn_aufgehoben == warn_erwartet && warn_doppelt == 0 && begleit_ok &&
-           antwort_gezeigt == antwort_faellig && antwort_zu_spaet == 0 &&
-           zaehler["alt_begleitdatei"] == 0 && zaehler["probe_als_alarm"] == 0;
+           antwort_gezeigt == antwort_faellig && antwort_zu_spaet == 0 && zaehler["alt_begleitdatei"] == 0 &&
+           zaehler["probe_als_alarm"] == 0;
 }
 
 } // namespace hestrel::test
