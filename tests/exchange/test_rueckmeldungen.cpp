@@ -455,12 +455,14 @@ TEST_F(Rueckmeldung, ProbealarmWeichtEinemFremdenAlarmAusEchterAlarmNieDemVorsat
     b.liste.gruppen[0] = 1;
     b.liste.texte = {"PROBEALARM – Hilfe Lager", "", "", ""};
     b.ap.ausloesen();
+    uhr.ausfuehren();
     const std::string echt = datei_lesen(g1 + "MDAT0.XQV");
     EXPECT_EQ(echt.substr(0, 13), "Hilfe Lager\r\n");
     EXPECT_EQ(b.boxen.hinweise.at(0).text.substr(0, 46), "Der Alarm wurde gesendet, aber ohne den Anfang");
     // Half a second later a's test alarm: not into group 1, and a is told why.
     uhr.advance(500);
     a.ap.traymenue().probealarm_senden();
+    uhr.ausfuehren();
     EXPECT_EQ(datei_lesen(g1 + "MDAT0.XQV"), echt);
     EXPECT_EQ(a.boxen.hinweise.at(0).text.substr(0, 55),
               "Der Probealarm wurde in Gruppe 1 nicht gesendet: dort i");
@@ -472,6 +474,7 @@ TEST_F(Rueckmeldung, ProbealarmWeichtEinemFremdenAlarmAusEchterAlarmNieDemVorsat
     // Once b's alarm is cleaned up and its texts older than the wait, the test goes through.
     uhr.advance(15000);
     a.ap.traymenue().probealarm_senden();
+    uhr.ausfuehren();
     EXPECT_TRUE(a.bestaetigung.sichtbar());
     uhr.advance(5000);
     EXPECT_TRUE(c.anzeige.alarm(c.anzeige.alarmnummer())->probe);
