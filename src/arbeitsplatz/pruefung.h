@@ -10,6 +10,7 @@
 #include "core/scheduler.h"
 #include "core/seriellerport.h"
 #include "core/uhr.h"
+#include "exchange/verzeichnisschau.h"
 
 namespace hestrel {
 
@@ -39,9 +40,10 @@ class Pruefung {
     static constexpr int k_ohne_einstellungen = 2; // the settings cannot be read (or a bad command line)
     // How long the check waits for a share or the alarm box.
     static constexpr int k_frist_ms = 3000;
-    // A group directory holding more entries is a warning: the records'
-    // upkeep lists it whenever it changes.
-    static constexpr std::size_t k_viele_eintraege = 2000;
+    // A group directory holding more entries is a warning: every listing
+    // costs the server megabytes (the records' upkeep lists it only every ten
+    // minutes, and looks for answers there by name).
+    static constexpr std::size_t k_viele_eintraege = Verzeichnisschau::k_viele_eintraege;
 
     // fs: the data directory and the sound file; freigaben: the group and
     // import directories; port: the alarm box.

@@ -95,7 +95,7 @@ void Verzeichnisschau::uebernehmen(const std::string& pfad, Blick blick, std::in
         const std::int64_t jetzt = m_scheduler.jetzt_ms();
         blick.liste.gelistet_ms = jetzt;
         v.liste = std::move(blick.liste);
-        if (jetzt - gefragt_ms >= k_langsam_ms) {
+        if (jetzt - gefragt_ms >= k_langsam_ms || v.liste->eintraege > k_viele_eintraege) {
             v.langsam_bis_ms = jetzt + k_hoechstens_ms;
         }
     }

@@ -36,6 +36,10 @@ class Verzeichnisschau {
     // looked for by name. Many clients let nothing else into a directory
     // while it is listed, not even the poll's look for an alarm.
     static constexpr std::int64_t k_langsam_ms = 1000;
+    // A directory holding more entries than this (a department directory
+    // of office files) is a slow one too, however fast its server listed it
+    // this time: each listing still costs the server megabytes.
+    static constexpr std::size_t k_viele_eintraege = 2000;
     // At most this many names are kept per directory.
     static constexpr std::size_t k_max_namen = 1024;
 
