@@ -66,8 +66,15 @@ void empfang_pruefen(std::string_view eingabe)
         pruefen(p.datei("mameldung.log").find(utf8_zu_cp1252(eintrag)) != std::string::npos,
                 "the journal holds the data file's text");
     } else {
-        // Not presented: an empty signal file waits, anything else names no data file and goes.
-        pruefen(schluessel.empty() ? p.fs.dateien.count(signal) == 1 : p.fs.dateien.count(signal) == 0,
+        // Not presented: an empty signal file waits; one naming a data file that is missing goes
+        // (after the second look, half a second later, that a data file missing for a moment gets).
+        // Beside an empty data file (perhaps being written in place) the signal may wait.
+        p.uhr.advance(1000);
+        const bool leere_datei = p.fs.dateien.count(genannt) > 0 && p.fs.dateien[genannt].empty();
+        // A text that begins like a test alarm's waits up to a second for its origin record.
+        const bool spaet_gezeigt = eintraege(p) > 0;
+        pruefen(schluessel.empty() ? p.fs.dateien.count(signal) == 1
+                                   : leere_datei || spaet_gezeigt || p.fs.dateien.count(signal) == 0,
                 "a signal file that names no data file is deleted, an empty one waits");
     }
     for (const auto& pfad : p.fs.zugriffe) {
